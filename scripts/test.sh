@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test; non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/build.sh
+export QT_QPA_PLATFORM=offscreen
+status=0
+(cd build && ctest -j2 --output-on-failure --timeout 300) || status=1
+# Fuzz targets run after the suites, each for a fixed time, with sanitizers.
+if [ -x scripts/fuzz.sh ]; then
+  bash scripts/fuzz.sh 60 || status=1
+fi
+exit $status
