@@ -1,0 +1,106 @@
+// Module type names and number/bit/text conversions shared by the windows.
+#include "compiler/Utils.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace vx {
+
+namespace {
+
+struct TypeName {
+    int type_code;
+    int subtype;  // -1: any subtype
+    const char* name;
+};
+
+// Types 11, 30, 32 and 33 name several modules; for them an unlisted subtype
+// falls back to "Undefined.", never to another name of the same type.
+constexpr TypeName kTypeNames[] = {
+    {1, -1, "VX Lumo"},
+    {2, -1, "VX Hydra"},
+    {3, -1, "VX Calor"},
+    {4, -1, "VX Baro"},
+    {5, -1, "VX Hydra&Calor"},
+    {6, -1, "VX Tally"},
+    {11, 33, "VX Duo88"},
+    {11, 30, "VX Duo65"},
+    {12, -1, "VX In16"},
+    {13, -1, "RLX-8"},
+    {14, -1, "Parlo"},
+    {15, -1, "VX TR1"},
+    {17, -1, "VX In8"},
+    {18, -1, "VX Guard"},
+    {19, -1, "VX Ao2"},
+    {20, -1, "VX Ai1"},
+    {21, -1, "VX Drape R"},
+    {22, -1, "VX Drape P"},
+    {23, -1, "VX Drape D"},
+    {24, -1, "VX Hydro"},
+    {29, -1, "VX Suite"},
+    {30, 0, "VX Duo65"},
+    {30, 1, "VX Duo65 Lite"},
+    {30, 2, "VX Duo65 Base"},
+    {31, -1, "VX Zone"},
+    {32, 0, "VX Duo64"},
+    {32, 1, "VX Duo64 IL"},
+    {33, 0, "VX Duo84 IL"},
+    {33, 1, "VX Duo84 IL Lite"},
+    {34, -1, "VX Fade2"},
+    {35, -1, "VX Chroma"},
+    {36, -1, "VX Duo73 IL"},
+    {37, -1, "VX Clima"},
+    {38, -1, "VX Beacon"},
+};
+
+}  // namespace
+
+std::string module_type_name(int type_code, int subtype) {
+    for (const TypeName& entry : kTypeNames) {
+        if (entry.type_code == type_code && (entry.subtype < 0 || entry.subtype == subtype)) {
+            return entry.name;
+        }
+    }
+    return "Undefined." + int_to_text(type_code);
+}
+
+std::string int_to_text(int32_t n) {
+    return std::to_string(n);
+}
+
+int bit_of(uint16_t value, uint8_t n) {
+    if (n > 15) {
+        return 0;
+    }
+    return (value >> n) & 1;
+}
+
+int bits_to_byte(const std::string& text) {
+    if (text.size() != 8) {
+        return 0;
+    }
+    int result = 0;
+    for (char ch : text) {
+        result = (result << 1) | (ch == '0' ? 0 : 1);
+    }
+    return result;
+}
+
+std::string byte_to_bits(uint8_t b) {
+    std::string text(8, '0');
+    for (int i = 0; i < 8; ++i) {
+        if (b & (0x80 >> i)) {
+            text[i] = '1';
+        }
+    }
+    return text;
+}
+
+std::string last_system_error_text() {
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may or may not be in buffer.
+    const char* text = strerror_r(errno, buffer, sizeof buffer);
+    return std::string(text) + "\n";
+}
+
+}  // namespace vx
