@@ -42,7 +42,7 @@ TEST_F(Connected, ControllerCommands) {
         {"clock time set, checksum byte differs",
          [](CC& c) { return write_controller_clock(c, 1, 23, 59, 58); },
          bytes("51 07 01 17 3B 3A 00 E5"), bytes("51 07 01 17 3B 3A 00 00"), kBadEcho},
-        {"clock part 2 sends nothing",
+        {"clock write with p = 2 sends nothing",
          [](CC& c) { return write_controller_clock(c, 2, 1, 2, 3); },
          {},
          {},
