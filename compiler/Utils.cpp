@@ -16,6 +16,7 @@ struct TypeName {
 
 // Types 11, 30, 32 and 33 name several modules; for them an unlisted subtype
 // falls back to "Undefined.", never to another name of the same type.
+// clang-format off
 constexpr TypeName kTypeNames[] = {
     {1, -1, "VX Lumo"},
     {2, -1, "VX Hydra"},
@@ -52,6 +53,7 @@ constexpr TypeName kTypeNames[] = {
     {37, -1, "VX Clima"},
     {38, -1, "VX Beacon"},
 };
+// clang-format on
 
 }  // namespace
 
@@ -76,14 +78,19 @@ int bit_of(uint16_t value, uint8_t n) {
 }
 
 int bits_to_byte(const std::string& text) {
-    if (text.size() != 8) {
-        return 0;
-    }
+    // Characters, not bytes: the text comes from the GUI as UTF-8, and a
+    // Cyrillic letter typed into the mask is one character (a 1 bit).
     int result = 0;
-    for (char ch : text) {
-        result = (result << 1) | (ch == '0' ? 0 : 1);
+    int characters = 0;
+    for (unsigned char byte : text) {
+        const bool continuation = (byte & 0xC0) == 0x80;
+        if (continuation) {
+            continue;
+        }
+        result = ((result << 1) | (byte == '0' ? 0 : 1)) & 0xFF;
+        ++characters;
     }
-    return result;
+    return characters == 8 ? result : 0;
 }
 
 std::string byte_to_bits(uint8_t b) {

@@ -16,8 +16,8 @@ std::string int_to_text(int32_t n);
 // Bit n of value (bit 0 least significant); 0 for n above 15.
 int bit_of(uint16_t value, uint8_t n);
 
-// Exactly 8 characters, first = bit 7: '0' is a 0 bit, anything else a 1 bit.
-// Any other length gives 0.
+// Exactly 8 characters (UTF-8 text), first = bit 7: '0' is a 0 bit, anything
+// else a 1 bit. Any other length gives 0.
 int bits_to_byte(const std::string& text);
 
 // 8 characters '0'/'1', most significant bit first.
