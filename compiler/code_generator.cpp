@@ -176,6 +176,9 @@ bool CodeGenerator::generate_jump() {
 // Each jump goes to the first label instruction of its number. Both sides are
 // indexed once, so resolution is linear in the program's size.
 int CodeGenerator::resolve_jumps() {
+    if (jumps_.empty()) {
+        return 0;
+    }
     constexpr int32_t kNone = -1;
     std::vector<int32_t> first_site(0x10000, kNone);
     for (std::size_t i = 0; i < labels_.size(); ++i) {
