@@ -26,13 +26,13 @@ done
 # The fuzz folder is configured as a project of its own: it compiles only the
 # core sources its targets name, so other areas (and Qt) play no part.
 echo "fuzz: building the targets in $build_dir"
+mkdir -p "$build_dir"
 cmake -S fuzz -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >"$build_dir.configure.log" 2>&1 || {
-  cat "$build_dir.configure.log" >&2
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >"$build_dir/configure.log" 2>&1 || {
+  cat "$build_dir/configure.log" >&2
   echo "fuzz: configuring failed" >&2
   exit 1
 }
-rm -f "$build_dir.configure.log"
 cmake --build "$build_dir" -j "${VX_JOBS:-2}"
 
 list="$build_dir/fuzz_targets.txt"
