@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "compiler/compile_error.h"
@@ -28,6 +29,7 @@ public:
     int write_compiled_file(const std::string& path = "sample.cpl") const;
 
     const std::vector<Instruction>& instructions() const { return instructions_; }
+    std::vector<Instruction> take_instructions() { return std::move(instructions_); }
 
 private:
     struct LabelSite {

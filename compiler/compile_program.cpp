@@ -35,7 +35,7 @@ int run_passes(TokenList& tokens, CompileError& error, CompiledProgram& program)
     if (generated != 0) {
         return generated;
     }
-    program.instructions = generator.instructions();
+    program.instructions = generator.take_instructions();
     return program.instructions.empty() ? kEmptyProgram : kCompiled;
 }
 

@@ -142,7 +142,7 @@ void Lexer::set_source(std::string_view bytes) {
 }
 
 void Lexer::emit(std::size_t start, std::size_t count) {
-    Token* token = new Token;
+    Token* token = tokens_.make_token();
     token->text.assign(buffer_, start, count);
     token->length = static_cast<int32_t>(count);
     token->column = static_cast<int32_t>(start - line_start_ + 1);

@@ -42,7 +42,7 @@ bool IfElseLowering::step_over_operand() {
 // Generated tokens take the position of the token they follow.
 Token* IfElseLowering::insert_generated(Token* after, const char* text, uint8_t type,
                                         int16_t def_id) {
-    Token* token = new Token;
+    Token* token = tokens_.make_token();
     token->text = text;
     token->length = static_cast<int32_t>(token->text.size());
     token->type = type;
@@ -56,7 +56,7 @@ Token* IfElseLowering::insert_generated(Token* after, const char* text, uint8_t 
 Token* IfElseLowering::insert_label(Token* after, uint16_t label) {
     Token* token = insert_generated(after, "label", kLabelKeyword, token_id::kLabel);
     token = insert_generated(token, "[", kLabelKeyword, token_id::kOpenBracket);
-    Token* number = new Token;
+    Token* number = tokens_.make_token();
     number->text = number_text(label);
     number->length = 2;
     number->type = kNumber;

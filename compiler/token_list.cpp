@@ -24,23 +24,35 @@ bool token_is(const Token* token, uint8_t type, char ch) {
     return token != nullptr && token->type == type && !token->text.empty() && token->text[0] == ch;
 }
 
-TokenList::TokenList(TokenList&& other) noexcept
-    : first_(std::exchange(other.first_, nullptr)),
-      last_(std::exchange(other.last_, nullptr)),
-      size_(std::exchange(other.size_, 0)) {}
+TokenList::TokenList(TokenList&& other) noexcept {
+    *this = std::move(other);
+}
 
 TokenList& TokenList::operator=(TokenList&& other) noexcept {
     if (this != &other) {
-        clear();
         first_ = std::exchange(other.first_, nullptr);
         last_ = std::exchange(other.last_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        blocks_ = std::move(other.blocks_);
+        other.blocks_.clear();
+        used_in_last_block_ = std::exchange(other.used_in_last_block_, kBlockSize);
+        free_ = std::exchange(other.free_, nullptr);
     }
     return *this;
 }
 
-TokenList::~TokenList() {
-    clear();
+Token* TokenList::make_token() {
+    if (free_ != nullptr) {
+        Token* token = free_;
+        free_ = token->next;
+        *token = Token{};
+        return token;
+    }
+    if (used_in_last_block_ == kBlockSize) {
+        blocks_.push_back(std::make_unique<Token[]>(kBlockSize));
+        used_in_last_block_ = 0;
+    }
+    return &blocks_.back()[used_in_last_block_++];
 }
 
 Token* TokenList::append(Token* token) {
@@ -81,20 +93,20 @@ Token* TokenList::erase(Token* token) {
     } else {
         last_ = prev;
     }
-    delete token;
+    token->text.clear();
+    token->next = free_;
+    token->prev = nullptr;
+    free_ = token;
     --size_;
     return prev;
 }
 
 void TokenList::clear() {
-    Token* token = first_;
-    while (token != nullptr) {
-        Token* next = token->next;
-        delete token;
-        token = next;
-    }
     first_ = last_ = nullptr;
     size_ = 0;
+    blocks_.clear();
+    used_in_last_block_ = kBlockSize;
+    free_ = nullptr;
 }
 
 }  // namespace vx

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vx {
 
@@ -29,7 +31,9 @@ std::string number_text(uint16_t value);
 // True when the token exists, is of `type` and its first byte is `ch`.
 bool token_is(const Token* token, uint8_t type, char ch);
 
-// Owns every token of one list; passes insert and delete through it.
+// Owns every token of one list; passes make, insert and delete tokens through it.
+// Tokens come from blocks of the list's own, so a walk over the list reads
+// memory in order and a compile does not pay one allocation per token.
 class TokenList {
 public:
     TokenList() = default;
@@ -37,25 +41,32 @@ public:
     TokenList& operator=(TokenList&& other) noexcept;
     TokenList(const TokenList&) = delete;
     TokenList& operator=(const TokenList&) = delete;
-    ~TokenList();
+    ~TokenList() = default;
 
     Token* first() const { return first_; }
     Token* last() const { return last_; }
     bool empty() const { return first_ == nullptr; }
     std::size_t size() const { return size_; }
 
-    // Takes ownership of `token` and links it at the end.
+    // A blank token owned by this list, not yet linked.
+    Token* make_token();
+    // Links a token of make_token() at the end.
     Token* append(Token* token);
-    // Takes ownership of `token` and links it right after `anchor` (a token of this list).
+    // Links a token of make_token() right after `anchor` (a token of this list).
     Token* insert_after(Token* anchor, Token* token);
     // Unlinks and frees `token`; returns its predecessor (nullptr at the front).
     Token* erase(Token* token);
     void clear();
 
 private:
+    static constexpr std::size_t kBlockSize = 4096;
+
     Token* first_ = nullptr;
     Token* last_ = nullptr;
     std::size_t size_ = 0;
+    std::vector<std::unique_ptr<Token[]>> blocks_;
+    std::size_t used_in_last_block_ = kBlockSize;
+    Token* free_ = nullptr;  // erased tokens, chained through `next`
 };
 
 }  // namespace vx
