@@ -2,6 +2,7 @@
 #include "compiler/Utils.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace vx {
@@ -101,6 +102,31 @@ std::string byte_to_bits(uint8_t b) {
         }
     }
     return text;
+}
+
+int read_whole_file(const std::string& path, std::string& data) {
+    data.clear();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return -2;
+    }
+    // Read to the end rather than trusting a size taken in advance: a file
+    // that can't be read in full (a folder, an I/O error) yields nothing.
+    char chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        data.append(chunk, got);
+    }
+    if (std::ferror(file) != 0) {
+        const int saved = errno;
+        std::fclose(file);
+        data.clear();
+        data.shrink_to_fit();
+        errno = saved;
+        return -3;
+    }
+    std::fclose(file);
+    return 0;
 }
 
 std::string last_system_error_text() {

@@ -48,6 +48,17 @@ bool CodeGenerator::encode_operand(uint16_t& arg, uint8_t& type) {
     return fail(fault::kInternal, *current_);
 }
 
+// From the operator: its code to op2, the operand after it to slot 2, and
+// onto the token that ends the statement (`;`) or the condition (`)`).
+bool CodeGenerator::encode_operator_and_operand(Instruction& in) {
+    const int code = current_->type == kOperator ? operation_code(current_->text) : -1;
+    if (code < 0) {
+        return fail(fault::kInternal, *current_);
+    }
+    in.op2 = static_cast<uint8_t>(code);
+    return step() && encode_operand(in.arg2, in.type2) && step();
+}
+
 // assignment: var[N] = operand [op operand] ;  |  var[N] = !operand ;  |  var[N] = call ;
 bool CodeGenerator::generate_assignment() {
     Instruction in;
@@ -75,12 +86,7 @@ bool CodeGenerator::generate_assignment() {
                 in.op2 = kOpCopy;
                 break;
             }
-            const int code = current_->type == kOperator ? operation_code(current_->text) : -1;
-            if (code < 0) {
-                return fail(fault::kInternal, *current_);
-            }
-            in.op2 = static_cast<uint8_t>(code);
-            if (!step() || !encode_operand(in.arg2, in.type2) || !step()) {
+            if (!encode_operator_and_operand(in)) {
                 return false;
             }
             break;
@@ -135,12 +141,7 @@ bool CodeGenerator::generate_condition() {
     if (!step() || !step() || !encode_operand(in.arg1, in.type1) || !step()) {
         return false;
     }
-    const int code = current_->type == kOperator ? operation_code(current_->text) : -1;
-    if (code < 0) {
-        return fail(fault::kInternal, *current_);
-    }
-    in.op2 = static_cast<uint8_t>(code);
-    if (!step() || !encode_operand(in.arg2, in.type2) || !step()) {
+    if (!encode_operator_and_operand(in)) {
         return false;
     }
     instructions_.push_back(in);

@@ -43,6 +43,7 @@ private:
     bool step();
     bool read_number(uint16_t& value);
     bool encode_operand(uint16_t& arg, uint8_t& type);
+    bool encode_operator_and_operand(Instruction& in);
     bool generate_assignment();
     bool generate_call(Instruction& call);
     bool generate_condition();

@@ -3,8 +3,8 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
 
+#include "compiler/Utils.h"
 #include "compiler/token_table.h"
 
 namespace vx {
@@ -109,31 +109,12 @@ void classify_token(Token& token) {
 }  // namespace
 
 int Lexer::load_source(const std::string& path) {
-    buffer_.clear();
-    load_errno_ = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        load_errno_ = errno;
+    const int result = read_whole_file(path, buffer_);
+    load_errno_ = result == 0 ? 0 : errno;
+    if (result == -2) {
         return kSourceCantOpen;
     }
-    // Read to the end rather than trusting a size taken in advance: a file
-    // that can't be read in full (a directory, an I/O error) yields nothing.
-    char chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        buffer_.append(chunk, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) {
-        load_errno_ = errno;
-    }
-    std::fclose(file);
-    if (failed) {
-        buffer_.clear();
-        buffer_.shrink_to_fit();
-        return kSourceCantRead;
-    }
-    return kSourceLoaded;
+    return result == 0 ? kSourceLoaded : kSourceCantRead;
 }
 
 void Lexer::set_source(std::string_view bytes) {

@@ -1,7 +1,9 @@
 // Code generation: instruction bytes of each statement kind, jumps, the compiled image.
 #include <gtest/gtest.h>
 
+#include "compiler/code_generator.h"
 #include "compiler/compiled_file.h"
+#include "compiler/lexer.h"
 #include "compiler_test_support.h"
 
 namespace vx {
@@ -158,6 +160,38 @@ TEST(CompiledFile, ReadsBackWhatWasWrittenAndRejectsDamage) {
         SCOPED_TRACE(test::hex(c.bytes));
         EXPECT_EQ(c.fault, parse_compiled_image(c.bytes, read));
         EXPECT_TRUE(read.empty());
+    }
+}
+
+}  // namespace
+}  // namespace vx
+
+namespace vx {
+namespace {
+
+// Only a list the parser refused can reach these faults; the generator must
+// still stop cleanly at the first one.
+TEST(CodeGenerator, RecordsGuardFaultsOnAnUncheckedList) {
+    const struct {
+        const char* source;
+        int code;
+        int column;
+    } cases[] = {
+        {"var[0]=foo;\n", fault::kInternal, 8},
+        {"var[0]=+1;\n", fault::kInternal, 8},
+        {"var[0]=var[1]=2;\n", fault::kInternal, 14},
+        {"var[0]=StopTimer(GetTime);\n", fault::kInternal, 18},
+        {"var[0]=", fault::kUnexpectedEnd, 7},
+        {"; var[0]=1;\n", fault::kMisplacedToken, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        TokenList tokens = test::tokens_of(c.source);
+        CompileError error;
+        EXPECT_EQ(kCodeFault, CodeGenerator(tokens, error).generate_code());
+        EXPECT_EQ(c.code, error.code);
+        EXPECT_EQ(c.column, error.column);
+        EXPECT_EQ(1, error.line);
     }
 }
 

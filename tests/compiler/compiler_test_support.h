@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "compiler/compile_program.h"
+#include "compiler/lexer.h"
 
 namespace vx::test {
 
@@ -67,6 +68,14 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The token list of a source, as the lexer makes it.
+inline TokenList tokens_of(const std::string& source) {
+    Lexer lexer;
+    lexer.set_source(source);
+    lexer.tokenize();
+    return lexer.take_tokens();
+}
 
 struct Compiled {
     int result;

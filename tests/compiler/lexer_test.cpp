@@ -24,10 +24,7 @@ std::ostream& operator<<(std::ostream& os, const Lexed& t) {
 }
 
 std::vector<Lexed> lex(const std::string& source) {
-    Lexer lexer;
-    lexer.set_source(source);
-    lexer.tokenize();
-    TokenList tokens = lexer.take_tokens();
+    TokenList tokens = test::tokens_of(source);
     std::vector<Lexed> out;
     for (const Token* t = tokens.first(); t != nullptr; t = t->next) {
         const std::string text = t->type == kNumber ? std::to_string(number_value(*t)) : t->text;
@@ -132,10 +129,7 @@ TEST(Lexer, ReadsTheLeadingDigitsOfANumberModulo65536) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
-        Lexer lexer;
-        lexer.set_source(c.source);
-        lexer.tokenize();
-        TokenList tokens = lexer.take_tokens();
+        TokenList tokens = test::tokens_of(c.source);
         ASSERT_EQ(1u, tokens.size());
         EXPECT_EQ(kNumber, tokens.first()->type);
         EXPECT_EQ(c.value, number_value(*tokens.first()));

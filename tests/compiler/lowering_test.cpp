@@ -76,10 +76,7 @@ TEST(ChainListing, IsEmptyForAnEmptyTokenList) {
 }
 
 TEST(IfElseLowering, GivesGeneratedTokensThePositionOfTheirAnchor) {
-    Lexer lexer;
-    lexer.set_source("if (1==1)\n  { var[0]=1; };\n");
-    lexer.tokenize();
-    TokenList tokens = lexer.take_tokens();
+    TokenList tokens = test::tokens_of("if (1==1)\n  { var[0]=1; };\n");
     CompileError error;
     ASSERT_EQ(0, IfElseLowering(tokens, error).lower_if_else());
     // `if ( 1 == 1 )` then `goto label [ N ] ;` inserted after the `)` at 9:1.
@@ -100,10 +97,7 @@ TEST(IfElseLowering, GivesGeneratedTokensThePositionOfTheirAnchor) {
 TEST(IfElseLowering, FailsWhenGeneratedLabelNumbersRunOut) {
     const std::string source = "if(1==1){};\nif(2==2){};\n  if(3==3){};\n";
     // 65530..65532 and 65533..65535 fit; the third if would wrap to 0.
-    Lexer lexer;
-    lexer.set_source(source);
-    lexer.tokenize();
-    TokenList tokens = lexer.take_tokens();
+    TokenList tokens = test::tokens_of(source);
     CompileError error;
     EXPECT_NE(0, IfElseLowering(tokens, error, 65530).lower_if_else());
     EXPECT_EQ(fault::kOwnText, error.code);
@@ -111,12 +105,34 @@ TEST(IfElseLowering, FailsWhenGeneratedLabelNumbersRunOut) {
     EXPECT_EQ(3, error.column);
     EXPECT_EQ(3, error.line);
 
-    lexer.set_source("if(1==1){};\nif(2==2){}else{};\n");
-    lexer.tokenize();
-    tokens = lexer.take_tokens();
+    tokens = test::tokens_of("if(1==1){};\nif(2==2){}else{};\n");
     CompileError fits;
     EXPECT_EQ(0, IfElseLowering(tokens, fits, 65530).lower_if_else());
     EXPECT_NE(std::string::npos, chain_listing(tokens.first()).find("label[65535]:"));
+}
+
+// Only a list the parser refused can reach these faults.
+TEST(IfElseLowering, GuardsTheShapeOfAnUncheckedList) {
+    const struct {
+        const char* source;
+        int code;
+        int column;
+    } cases[] = {
+        {"if (1==1) var[0]=1;\n", fault::kMisplacedToken, 11},
+        {"if (1==1 ", fault::kUnexpectedEnd, 8},
+        {"if (1==1) { var[0]=1; }", fault::kUnexpectedEnd, 21},
+        {"if (1==1) { } else var[0]=1;\n", fault::kMisplacedToken, 20},
+        {"if (1==1) { var[0]=1;\n", fault::kMissingBrace, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        TokenList tokens = test::tokens_of(c.source);
+        CompileError error;
+        EXPECT_NE(0, IfElseLowering(tokens, error).lower_if_else());
+        EXPECT_EQ(c.code, error.code);
+        EXPECT_EQ(c.column, error.column);
+        EXPECT_EQ(1, error.line);
+    }
 }
 
 TEST(IfElseLowering, StopsAtTheIfThatWouldWrapInAWholeCompile) {

@@ -115,10 +115,7 @@ TEST(Parser, StopsAtAStrayClosingBraceWithoutPosition) {
     EXPECT_EQ("(0 : 0) Лишняя закрывающая скобка ( место положения не известно ).",
               diagnostic_line(compiled.error));
 
-    Lexer lexer;
-    lexer.set_source("}\n");
-    lexer.tokenize();
-    TokenList tokens = lexer.take_tokens();
+    TokenList tokens = test::tokens_of("}\n");
     CompileError error;
     EXPECT_EQ(kStrayCloseBrace, Parser(tokens, error).check_program());
     EXPECT_EQ(fault::kNoFault, error.code);

@@ -64,23 +64,17 @@ std::string system_error() {
 }
 
 // Whole-file read; false with `why` set when the file can't be read in full.
-bool read_whole_file(const std::string& path, std::string& data, std::string& why) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        why = "не удаётся открыть файл: " + system_error();
-        return false;
+bool read_file(const std::string& path, std::string& data, std::string& why) {
+    switch (vx::read_whole_file(path, data)) {
+        case 0:
+            return true;
+        case -2:
+            why = "не удаётся открыть файл: " + system_error();
+            return false;
+        default:
+            why = "не удаётся прочитать файл: " + system_error();
+            return false;
     }
-    char chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        data.append(chunk, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (failed) {
-        why = "не удаётся прочитать файл: " + system_error();
-    }
-    std::fclose(file);
-    return !failed;
 }
 
 std::string image_fault_text(vx::ImageFault fault, const std::string& data) {
@@ -114,7 +108,7 @@ std::string image_fault_text(vx::ImageFault fault, const std::string& data) {
 int disassemble(const std::string& path) {
     std::string data;
     std::string why;
-    if (!read_whole_file(path, data, why)) {
+    if (!read_file(path, data, why)) {
         report(path, why);
         return kExitFailed;
     }
