@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "editor/rtf/codepage.h"
+
 namespace vx::rtf {
 
 void Paragraph::append(std::string_view text, CharFormat format) {
@@ -26,14 +28,16 @@ std::string Paragraph::text() const {
 
 namespace {
 
-// Plain text may hold stray control bytes (a file that is not text at all);
-// only the tab means something in a paragraph.
+// Plain text may hold stray control characters (a file that is not text at
+// all); only the tab means something in a paragraph. Broken UTF-8 becomes U+FFFD.
 void append_visible(Paragraph& paragraph, std::string_view line) {
     std::string visible;
     visible.reserve(line.size());
-    for (const char c : line) {
-        if (c == '\t' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) {
-            visible += c;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const char32_t cp = next_utf8(line, pos);
+        if (cp == '\t' || (cp >= 0x20 && !(cp >= 0x7F && cp <= 0x9F))) {
+            append_utf8(visible, cp);
         }
     }
     paragraph.append(visible, {});

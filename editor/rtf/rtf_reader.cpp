@@ -1,6 +1,7 @@
 // The RTF reader: a group state stack over the lexer's tokens, destinations, code pages.
 #include "editor/rtf/rtf_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -14,6 +15,22 @@ namespace vx::rtf {
 namespace {
 
 constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
+
+// Code pages whose bytes below 0x80 are ASCII, so that text in plain ASCII
+// (most of any file) needs no converter.
+bool keeps_ascii(int code_page) {
+    return code_page == 437 || code_page == 850 || code_page == 866 || code_page == 874 ||
+           (code_page >= 1250 && code_page <= 1258) || (code_page >= 932 && code_page <= 950) ||
+           code_page == 1361 || code_page == 10000 || code_page == 10007 || code_page == 20866 ||
+           code_page == 21866 || (code_page >= 28591 && code_page <= 28605) || code_page == 65001;
+}
+
+// Opening an iconv converter costs far more than reading a short file, so
+// each thread keeps its converters from one read to the next.
+CodePageDecoder& thread_decoder() {
+    thread_local CodePageDecoder decoder;
+    return decoder;
+}
 
 enum class Destination : uint8_t { body, font_table, skipped };
 
@@ -82,7 +99,7 @@ private:
     void finish(ReadResult& result);
 
     RtfLexer lexer_;
-    CodePageDecoder decoder_;
+    CodePageDecoder& decoder_ = thread_decoder();
     std::vector<GroupState> stack_;
     int skipped_depth_ = 0;  // groups open beyond max_group_depth
     bool too_deep_ = false;
@@ -334,8 +351,18 @@ void Reader::flush_bytes() {
     if (pending_bytes_.empty()) {
         return;
     }
+    const bool ascii = std::all_of(pending_bytes_.begin(), pending_bytes_.end(),
+                                   [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+    const int pending_code_page = code_page();
+    if (ascii && keeps_ascii(pending_code_page)) {
+        for (const char c : pending_bytes_) {
+            put(static_cast<uint8_t>(c));
+        }
+        pending_bytes_.clear();
+        return;
+    }
     std::string utf8;
-    if (!decoder_.decode(pending_bytes_, code_page(), utf8) &&
+    if (!decoder_.decode(pending_bytes_, pending_code_page, utf8) &&
         !decoder_.decode(pending_bytes_, document_code_page_, utf8) &&
         !decoder_.decode(pending_bytes_, 1252, utf8)) {
         for (const char c : pending_bytes_) {
