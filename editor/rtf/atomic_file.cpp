@@ -111,7 +111,9 @@ std::string write_file_atomically(const std::filesystem::path& path, std::string
 std::string read_whole_file(const std::filesystem::path& path, std::string& bytes,
                             std::size_t max_bytes) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a named pipe in the file's place must not hang the program;
+    // it is refused below with everything else that is not a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return read_failure(path, errno);
     }
@@ -121,9 +123,9 @@ std::string read_whole_file(const std::filesystem::path& path, std::string& byte
         ::close(fd);
         return read_failure(path, error);
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        return read_failure(path, EISDIR);
+        return read_failure(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
     if (info.st_size > 0 && static_cast<std::size_t>(info.st_size) > max_bytes) {
         ::close(fd);

@@ -100,6 +100,9 @@ TEST_F(NotesFile, TellsMissingDamagedAndUnreadableApart) {
     EXPECT_EQ(NotesOrigin::unreadable, directory.origin);
     EXPECT_NE(std::string::npos, directory.message.find("dir.prg.tag")) << directory.message;
 
+    ASSERT_EQ(0, ::mkfifo((dir_ / "pipe.prg.tag").c_str(), 0600));
+    EXPECT_EQ(NotesOrigin::unreadable, load_notes_file(dir_ / "pipe.prg.tag").origin);
+
     const fs::path huge = dir_ / "huge.prg.tag";
     put(huge, "{\\rtf1 ");
     fs::resize_file(huge, max_notes_file_size + 1);  // sparse: costs no disk

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/rtf/codepage.h"
 #include "editor/rtf/rtf_reader.h"
 #include "rtf_test_util.h"
 
@@ -164,6 +165,34 @@ TEST(RtfReader, TakesTheFontWhereTheTextBegins) {
         EXPECT_EQ(c.font, document.font_name);
         EXPECT_EQ(c.size, document.font_size_pt);
     }
+}
+
+// The shape rich-text controls on Windows give a notes file: code page 1251
+// bytes only, a font entry with its \*\fname, a NUL after the last brace.
+TEST(RtfReader, ReadsTheRichEditControlsForm) {
+    const std::string notes =
+        "Данное поле предназначено для хранения\n"
+        "информации о назачении переменных в \n"
+        "\n"
+        "#var[2] Режим работы: 0 дома, 1 никого нет, 2 отпуск";
+    std::string escaped;
+    for (const char c : utf8_to_cp1251(notes)) {
+        static constexpr char hex[] = "0123456789abcdef";
+        const auto b = static_cast<unsigned char>(c);
+        escaped += c == '\n'  ? std::string("\\par\r\n")
+                   : b < 0x80 ? std::string(1, c)
+                              : std::string("\\'") + hex[b >> 4] + hex[b & 15];
+    }
+    const std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fswiss\\fcharset204"
+        "{\\*\\fname MS Sans Serif;}MS Sans Serif CYR;}}\r\n"
+        "{\\*\\generator Msftedit 5.41.21.2510;}\\viewkind4\\uc1\\pard\\f0\\fs16 " +
+        escaped + "\\par\r\n}\r\n" + std::string(1, '\0');
+    const ReadResult result = read_rtf(rtf);
+    EXPECT_EQ(ReadStatus::ok, result.status) << result.problem;
+    EXPECT_EQ(notes, document_text(result.document));
+    EXPECT_EQ("MS Sans Serif CYR", result.document.font_name);
+    EXPECT_EQ(8, result.document.font_size_pt);
 }
 
 TEST(RtfReader, ReportsWhatIsNotRtfAndReadsWhatIsBroken) {
