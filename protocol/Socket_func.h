@@ -14,13 +14,13 @@ struct FileImage;
 
 // Result codes shared by the request operations.
 constexpr int kDone = 0;
-constexpr int kNoReply = -15;         // no connection, send/receive error, or reply short after 3000 ms
+constexpr int kNoReply = -15;  // no connection, send/receive error, or reply short after 3000 ms
 constexpr uint8_t kNoReplyByte = 0xF1;  // kNoReply seen as an unsigned byte (register_new_module)
-constexpr int kBadEcho = -16;         // a reply that should repeat the request differs from it
-constexpr int kTransferFailed = -3;   // a transfer packet got no reply or a wrong echo
+constexpr int kBadEcho = -16;           // a reply that should repeat the request differs from it
+constexpr int kTransferFailed = -3;     // a transfer packet got no reply or a wrong echo
 
-constexpr int kReplyTimeoutMs = 3000;  // for the whole reply, whatever its length
-constexpr int kSendPauseMs = 10;       // the service needs this pause after every send
+constexpr int kReplyTimeoutMs = 3000;      // for the whole reply, whatever its length
+constexpr int kSendPauseMs = 10;           // the service needs this pause after every send
 constexpr std::size_t kBufferSize = 2056;  // the largest reply: 8-byte header + 1024 16-bit values
 
 // Transfer kinds (byte 1 of every packet of one transfer).
@@ -114,7 +114,8 @@ struct ControllerClock {
 };
 ControllerClock read_controller_clock(ControllerConnection& c);
 
-uint16_t read_controller_version(ControllerConnection& c);  // major in the low byte, minor in the high
+// Major in the low byte, minor in the high byte; 0 on no reply.
+uint16_t read_controller_version(ControllerConnection& c);
 int commit_settings(ControllerConnection& c);
 int set_cycle_delay(ControllerConnection& c, int delay);
 int read_cycle_delay(ControllerConnection& c);

@@ -15,8 +15,8 @@ namespace {
 constexpr int kController = 0x51;
 constexpr int kBegin = 0x00, kChunk = 0x01, kEnd = 0x02;  // byte 2 of each packet
 
-constexpr std::size_t kChunkData = 1024;               // file bytes per data packet
-constexpr std::size_t kChunkHeader = 3;                // 51 K 01
+constexpr std::size_t kChunkData = 1024;                           // file bytes per data packet
+constexpr std::size_t kChunkHeader = 3;                            // 51 K 01
 constexpr std::size_t kChunkSize = kChunkHeader + kChunkData + 1;  // 1028 with the checksum
 
 // None of the transfer packets discards pending input: a late echo of one
@@ -44,8 +44,7 @@ int transfer_chunk(ControllerConnection& c, FileImage& image, int kind) {
     if (image.data == nullptr || image.position < 0 || image.position >= image.size) {
         return kTransferFailed;  // nothing left to send: a caller's mistake, nothing goes out
     }
-    const auto count =
-        std::min(kChunkData, static_cast<std::size_t>(image.size - image.position));
+    const auto count = std::min(kChunkData, static_cast<std::size_t>(image.size - image.position));
     uint8_t* p = c.send_buffer;
     p[0] = kController;
     p[1] = static_cast<uint8_t>(lo(kind));

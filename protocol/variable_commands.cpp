@@ -39,13 +39,13 @@ int reset_timers_and_variables(ControllerConnection& c) {
 }
 
 int write_variable(ControllerConnection& c, int variable, int value) {
-    return confirm_echo(c, {kVariables, kWriteVariable, 0, lo(variable), hi(variable), lo(value),
-                            hi(value)});
+    return confirm_echo(
+        c, {kVariables, kWriteVariable, 0, lo(variable), hi(variable), lo(value), hi(value)});
 }
 
 int write_start_value(ControllerConnection& c, int variable, int value) {
-    return confirm_echo(c, {kVariables, kWriteStartValue, 0, lo(variable), hi(variable),
-                            lo(value), hi(value)});
+    return confirm_echo(
+        c, {kVariables, kWriteStartValue, 0, lo(variable), hi(variable), lo(value), hi(value)});
 }
 
 const uint8_t* read_start_values(ControllerConnection& c) {

@@ -12,8 +12,9 @@ using CC = ControllerConnection;
 TEST_F(Connected, ControllerCommands) {
     const Bytes reboot = bytes("51 0F 00 00 00 00 00 60");
     run_rows({
-        {"service 1 on (any non-zero on) confirmed", [](CC& c) { return set_service_state(c, 1, 5); },
-         bytes("51 00 01 01 00 00 00 53"), bytes("51 00 01 01 00 00 00 53"), 1},
+        {"service 1 on (any non-zero on) confirmed",
+         [](CC& c) { return set_service_state(c, 1, 5); }, bytes("51 00 01 01 00 00 00 53"),
+         bytes("51 00 01 01 00 00 00 53"), 1},
         {"service 1 on, reply byte 3 not 1", [](CC& c) { return set_service_state(c, 1, 1); },
          bytes("51 00 01 01 00 00 00 53"), bytes("51 00 01 00 00 00 00 52"), kBadEcho},
         {"service 2 off, only byte 3 is checked", [](CC& c) { return set_service_state(c, 2, 0); },
@@ -22,8 +23,9 @@ TEST_F(Connected, ControllerCommands) {
          bytes("51 00 02 00 00 00 00 53"), bytes("51 00 02 01 00 00 00 54"), kBadEcho},
         {"query service 0: on", [](CC& c) { return query_service_state(c, 0); },
          bytes("51 00 00 02 00 00 00 53"), bytes("51 00 00 01 00 00 00 52"), 1},
-        {"query service 0: an error state passes through", [](CC& c) { return query_service_state(c, 0); },
-         bytes("51 00 00 02 00 00 00 53"), bytes("51 00 00 07 00 00 00 58"), 7},
+        {"query service 0: an error state passes through",
+         [](CC& c) { return query_service_state(c, 0); }, bytes("51 00 00 02 00 00 00 53"),
+         bytes("51 00 00 07 00 00 00 58"), 7},
         {"start addressing: ready", [](CC& c) { return start_addressing(c); },
          bytes("51 01 00 00 00 00 00 52"), bytes("51 01 00 00 00 00 00 52"), 0},
         {"start addressing: busy", [](CC& c) { return start_addressing(c); },
@@ -31,8 +33,8 @@ TEST_F(Connected, ControllerCommands) {
         {"register module 17: taken", [](CC& c) { return int{register_new_module(c, 17)}; },
          bytes("51 02 11 00 00 00 00 64"), bytes("51 02 11 00 00 00 00 64"), 17},
         {"register module 0x111: only the low byte goes",
-         [](CC& c) { return int{register_new_module(c, 0x111)}; },
-         bytes("51 02 11 00 00 00 00 64"), bytes("51 02 00 00 00 00 00 53"), 0},
+         [](CC& c) { return int{register_new_module(c, 0x111)}; }, bytes("51 02 11 00 00 00 00 64"),
+         bytes("51 02 00 00 00 00 00 53"), 0},
         {"module count", [](CC& c) { return read_module_count(c); },
          bytes("51 03 00 00 00 00 00 54"), bytes("51 03 2A 00 00 00 00 7E"), 42},
         {"clock date set, echoed", [](CC& c) { return write_controller_clock(c, 0, 26, 12, 8); },
@@ -40,8 +42,11 @@ TEST_F(Connected, ControllerCommands) {
         {"clock time set, checksum byte differs",
          [](CC& c) { return write_controller_clock(c, 1, 23, 59, 58); },
          bytes("51 07 01 17 3B 3A 00 E5"), bytes("51 07 01 17 3B 3A 00 00"), kBadEcho},
-        {"clock part 2 sends nothing", [](CC& c) { return write_controller_clock(c, 2, 1, 2, 3); },
-         {}, {}, 0},
+        {"clock write with p = 2 sends nothing",
+         [](CC& c) { return write_controller_clock(c, 2, 1, 2, 3); },
+         {},
+         {},
+         0},
         {"version 2.15", [](CC& c) { return int{read_controller_version(c)}; },
          bytes("51 09 00 00 00 00 00 5A"), bytes("51 09 02 00 0F 00 00 00"), 0x0F02},
         {"commit settings", [](CC& c) { return commit_settings(c); },
@@ -108,8 +113,8 @@ TEST_F(Connected, VariableCommands) {
          [](CC& c) { return write_start_value(c, 0x10102, 0x1A0B0); },
          bytes("1D 02 00 02 01 B0 A0 72"), bytes("1D 02 00 02 01 B0 A0 00"), kBadEcho},
         {"poll frequency of module 128 := 50",
-         [](CC& c) { return write_poll_frequency(c, 128, 50); },
-         bytes("1D 08 80 32 00 00 00 D7"), bytes("1D 08 80 32 00 00 00 D7"), 0},
+         [](CC& c) { return write_poll_frequency(c, 128, 50); }, bytes("1D 08 80 32 00 00 00 D7"),
+         bytes("1D 08 80 32 00 00 00 D7"), 0},
         {"poll frequency, address differs", [](CC& c) { return write_poll_frequency(c, 128, 50); },
          bytes("1D 08 80 32 00 00 00 D7"), bytes("1D 08 7F 32 00 00 00 D7"), kBadEcho},
     });
@@ -117,29 +122,32 @@ TEST_F(Connected, VariableCommands) {
 
 TEST_F(Connected, TarnetModuleCommands) {
     run_rows({
-        {"outputs of module 3: set mask A5", [](CC& c) { return write_discrete_outputs(c, 3, 2, 0xA5); },
+        {"outputs of module 3: set mask A5",
+         [](CC& c) { return write_discrete_outputs(c, 3, 2, 0xA5); },
          bytes("0A 01 03 00 02 00 A5 B5"), bytes("0A 01 03 00 02 00 A5 B5"), 0},
-        {"outputs: no module at the address", [](CC& c) { return write_discrete_outputs(c, 3, 2, 0xA5); },
+        {"outputs: no module at the address",
+         [](CC& c) { return write_discrete_outputs(c, 3, 2, 0xA5); },
          bytes("0A 01 03 00 02 00 A5 B5"), bytes("0A 01 03 00 02 FF A5 B5"), -1},
         {"outputs: checksum differs, byte 5 is the result",
          [](CC& c) { return write_discrete_outputs(c, 3, 2, 0xA5); },
          bytes("0A 01 03 00 02 00 A5 B5"), bytes("0A 01 03 00 02 05 A5 00"), 5},
         {"parameter 200 of module 7 reads 43",
-         [](CC& c) { return read_module_parameter(c, 7, 200); },
-         bytes("0A 02 07 01 C8 00 00 DC"), bytes("0A 02 07 01 C8 2B 00 77"), 43},
+         [](CC& c) { return read_module_parameter(c, 7, 200); }, bytes("0A 02 07 01 C8 00 00 DC"),
+         bytes("0A 02 07 01 C8 2B 00 77"), 43},
         {"parameter read, module reports a fault in byte 6",
-         [](CC& c) { return read_module_parameter(c, 7, 200); },
-         bytes("0A 02 07 01 C8 00 00 DC"), bytes("0A 02 07 01 C8 2B 01 00"), kNoReply},
+         [](CC& c) { return read_module_parameter(c, 7, 200); }, bytes("0A 02 07 01 C8 00 00 DC"),
+         bytes("0A 02 07 01 C8 2B 01 00"), kNoReply},
         {"parameter read, parameter number differs",
-         [](CC& c) { return read_module_parameter(c, 7, 200); },
-         bytes("0A 02 07 01 C8 00 00 DC"), bytes("0A 02 07 01 C9 2B 00 00"), kNoReply},
+         [](CC& c) { return read_module_parameter(c, 7, 200); }, bytes("0A 02 07 01 C8 00 00 DC"),
+         bytes("0A 02 07 01 C9 2B 00 00"), kNoReply},
         {"parameter 200 of module 7 := 99",
          [](CC& c) { return write_module_parameter(c, 7, 200, 99); },
          bytes("0A 02 07 00 C8 63 00 3E"), bytes("0A 02 07 00 C8 63 00 3E"), 0},
         {"parameter write refused by the module (-8)",
          [](CC& c) { return write_module_parameter(c, 7, 200, 99); },
          bytes("0A 02 07 00 C8 63 00 3E"), bytes("0A 02 07 00 C8 63 F8 00"), -8},
-        {"parameter write, value differs", [](CC& c) { return write_module_parameter(c, 7, 200, 99); },
+        {"parameter write, value differs",
+         [](CC& c) { return write_module_parameter(c, 7, 200, 99); },
          bytes("0A 02 07 00 C8 63 00 3E"), bytes("0A 02 07 00 C8 62 00 3E"), -1},
         {"analog channel 2 of module 9 := 100",
          [](CC& c) { return write_analog_output(c, 9, 2, 100); }, bytes("0A 03 09 00 64 02 00 7C"),
@@ -151,8 +159,9 @@ TEST_F(Connected, TarnetModuleCommands) {
          padded(bytes("0A 03 09 00 64 01"), 264), 1},
         {"thermostat: status word", [](CC& c) { return thermostat_command(c, 4, 1, 52); },
          bytes("0A 04 04 00 34 01 00 47"), bytes("0A 04 04 00 B4 01 C8 00"), 0xC8B4},
-        {"thermostat, another channel answers", [](CC& c) { return thermostat_command(c, 4, 1, 52); },
-         bytes("0A 04 04 00 34 01 00 47"), bytes("0A 04 04 00 B4 02 C8 00"), 1},
+        {"thermostat, another channel answers",
+         [](CC& c) { return thermostat_command(c, 4, 1, 52); }, bytes("0A 04 04 00 34 01 00 47"),
+         bytes("0A 04 04 00 B4 02 C8 00"), 1},
         {"thermostat, command byte differs", [](CC& c) { return thermostat_command(c, 4, 1, 52); },
          bytes("0A 04 04 00 34 01 00 47"), bytes("0A 05 04 00 B4 01 C8 00"), 1},
     });
@@ -246,7 +255,8 @@ TEST_F(Connected, TableReadsDecodeAsTheMainWindowReadsThem) {
     EXPECT_EQ(0x1234, view_u16(values, 0));
     EXPECT_EQ(32767, view_u16(values, 1023));
 
-    fake.expect(bytes("2A 00 00 01 B0 00 94 27")).reply(padded(bytes("2A 00 00 00 00 00 0B FE"), 264));
+    fake.expect(bytes("2A 00 00 01 B0 00 94 27"))
+        .reply(padded(bytes("2A 00 00 00 00 00 0B FE"), 264));
     const uint8_t* types = read_module_types(c);
     ASSERT_NE(nullptr, types);
     EXPECT_EQ(0x0B, types[0]);  // address 1

@@ -69,17 +69,21 @@ TEST(NoConnection, EveryRequestFailsAtOnce) {
         {"read_cycle_delay", [](CC& c) { return read_cycle_delay(c); }, kNoReply},
         {"reboot_controller", [](CC& c) { return reboot_controller(c); }, kNoReply},
         {"reboot_controller_nocheck", [](CC& c) { return reboot_controller_nocheck(c); }, kNoReply},
-        {"reset_timers_and_variables", [](CC& c) { return reset_timers_and_variables(c); }, kNoReply},
+        {"reset_timers_and_variables", [](CC& c) { return reset_timers_and_variables(c); },
+         kNoReply},
         {"write_variable", [](CC& c) { return write_variable(c, 1, 2); }, kNoReply},
         {"write_start_value", [](CC& c) { return write_start_value(c, 1, 2); }, kNoReply},
         {"write_poll_frequency", [](CC& c) { return write_poll_frequency(c, 1, 2); }, kNoReply},
-        {"write_discrete_outputs", [](CC& c) { return write_discrete_outputs(c, 1, 0, 1); }, kNoReply},
+        {"write_discrete_outputs", [](CC& c) { return write_discrete_outputs(c, 1, 0, 1); },
+         kNoReply},
         {"read_module_parameter", [](CC& c) { return read_module_parameter(c, 1, 2); }, kNoReply},
-        {"write_module_parameter", [](CC& c) { return write_module_parameter(c, 1, 2, 3); }, kNoReply},
+        {"write_module_parameter", [](CC& c) { return write_module_parameter(c, 1, 2, 3); },
+         kNoReply},
         {"write_analog_output", [](CC& c) { return write_analog_output(c, 1, 0, 5); }, kNoReply},
         {"thermostat_command", [](CC& c) { return thermostat_command(c, 1, 0, 192); }, kNoReply},
         {"modbus_read_register", [](CC& c) { return modbus_read_register(c, 3, 1, 2); }, kNoReply},
-        {"modbus_write_register", [](CC& c) { return modbus_write_register(c, 1, 2, 3); }, kNoReply},
+        {"modbus_write_register", [](CC& c) { return modbus_write_register(c, 1, 2, 3); },
+         kNoReply},
         {"modbus_write_coil", [](CC& c) { return modbus_write_coil(c, 1, 2, 1); }, kNoReply},
         {"rescan_bus", [](CC& c) { return int{rescan_bus(c)}; }, 0},
         {"voice_module_command", [](CC& c) { return int{voice_module_command(c, 1, 2, 0)}; }, 0},
@@ -95,9 +99,12 @@ TEST(NoConnection, EveryRequestFailsAtOnce) {
         EXPECT_EQ(row.expected, row.call(c));
     }
     const std::pair<const char*, const uint8_t* (*)(CC&)> views[] = {
-        {"read_module_health", read_module_health},   {"read_start_values", read_start_values},
-        {"read_variables", read_variables},           {"read_poll_frequencies", read_poll_frequencies},
-        {"read_module_types", read_module_types},     {"read_module_io", read_module_io},
+        {"read_module_health", read_module_health},
+        {"read_start_values", read_start_values},
+        {"read_variables", read_variables},
+        {"read_poll_frequencies", read_poll_frequencies},
+        {"read_module_types", read_module_types},
+        {"read_module_io", read_module_io},
     };
     for (const auto& [what, call] : views) {
         SCOPED_TRACE(what);

@@ -104,18 +104,25 @@ TEST_F(Connected, TransferEchoRulesAndVerdicts) {
     auto chunk_call = [&](CC& c) { return transfer_chunk(c, image, kTransferProgram); };
     auto end = [](CC& c) { return transfer_end(c, kTransferProgram); };
     const std::vector<RequestRow> rows = {
-        {"begin echoed", begin, bytes("51 08 00 06 00 00 00 5F"), bytes("51 08 00 06 00 00 00 5F"), 0},
+        {"begin echoed", begin, bytes("51 08 00 06 00 00 00 5F"), bytes("51 08 00 06 00 00 00 5F"),
+         0},
         {"begin, checksum byte differs", begin, bytes("51 08 00 06 00 00 00 5F"),
          bytes("51 08 00 06 00 00 00 60"), kTransferFailed},
         {"chunk echoed", chunk_call, chunk, echo8, 0},
         {"chunk, a data byte differs", chunk_call, chunk, wrong_data_echo, kTransferFailed},
         {"end: loaded", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 00 00 00 00 5B"), 0},
-        {"end: transfer errors", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 01 00 00 00 00"), 1},
-        {"end: can't open for writing", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 02 00 00 00 00"), 2},
-        {"end: can't write", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 03 00 00 00 00"), 3},
-        {"end: interpreter refused", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 04 00 00 00 00"), 4},
-        {"end: FC is -4", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 FC 00 00 00 00"), -4},
-        {"end: any complete reply counts", end, bytes("51 08 02 00 00 00 00 5B"), bytes("00 00 00 02 00 00 00 00"), 2},
+        {"end: transfer errors", end, bytes("51 08 02 00 00 00 00 5B"),
+         bytes("51 08 02 01 00 00 00 00"), 1},
+        {"end: can't open for writing", end, bytes("51 08 02 00 00 00 00 5B"),
+         bytes("51 08 02 02 00 00 00 00"), 2},
+        {"end: can't write", end, bytes("51 08 02 00 00 00 00 5B"),
+         bytes("51 08 02 03 00 00 00 00"), 3},
+        {"end: interpreter refused", end, bytes("51 08 02 00 00 00 00 5B"),
+         bytes("51 08 02 04 00 00 00 00"), 4},
+        {"end: FC is -4", end, bytes("51 08 02 00 00 00 00 5B"), bytes("51 08 02 FC 00 00 00 00"),
+         -4},
+        {"end: any complete reply counts", end, bytes("51 08 02 00 00 00 00 5B"),
+         bytes("00 00 00 02 00 00 00 00"), 2},
     };
     for (const RequestRow& row : rows) {
         image.position = 0;

@@ -76,7 +76,8 @@ std::string describe_difference(const Bytes& expected, const Bytes& actual) {
     if (expected == actual) {
         return {};
     }
-    const auto [e, a] = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
+    const auto [e, a] =
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
     const auto at = static_cast<std::size_t>(e - expected.begin());
     // Show a window around the first difference so long packets stay readable.
     const std::size_t from = at < 8 ? 0 : at - 8;

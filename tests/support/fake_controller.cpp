@@ -177,9 +177,8 @@ std::vector<Bytes> FakeController::requests() const {
 void FakeController::verify(std::chrono::milliseconds timeout) {
     if (!wait_done(timeout)) {
         std::lock_guard lock(mutex_);
-        problems_.push_back("the script did not finish within " +
-                            std::to_string(timeout.count()) + " ms: " +
-                            std::to_string(added_ - finished_) + " step(s) left");
+        problems_.push_back("the script did not finish within " + std::to_string(timeout.count()) +
+                            " ms: " + std::to_string(added_ - finished_) + " step(s) left");
     }
     report_problems();
 }

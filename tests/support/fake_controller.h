@@ -51,9 +51,9 @@ using namespace std::chrono_literals;
 struct ScriptStep {
     enum class Kind { request, close, drain };
     Kind kind = Kind::request;
-    Bytes expected;           // the exact request bytes, unless any_bytes
-    std::size_t length = 0;   // bytes to read for the request
-    bool any_bytes = false;   // expect_any: the bytes are only recorded
+    Bytes expected;                            // the exact request bytes, unless any_bytes
+    std::size_t length = 0;                    // bytes to read for the request
+    bool any_bytes = false;                    // expect_any: the bytes are only recorded
     std::chrono::milliseconds read_delay{0};   // wait before reading the request
     std::chrono::milliseconds reply_delay{0};  // wait before the first reply piece
     std::vector<Bytes> pieces;                 // the reply, sent piece by piece
@@ -141,10 +141,10 @@ public:
 
     Step& reply(Bytes reply);  // whole, at once (a short reply is just fewer bytes)
     Step& reply_in_pieces(std::vector<Bytes> pieces, std::chrono::milliseconds pause);
-    Step& echo(std::size_t count = SIZE_MAX);        // the request's first count bytes back
-    Step& after(std::chrono::milliseconds delay);    // a late reply
+    Step& echo(std::size_t count = SIZE_MAX);           // the request's first count bytes back
+    Step& after(std::chrono::milliseconds delay);       // a late reply
     Step& read_after(std::chrono::milliseconds delay);  // leave the request unread a while
-    Step& then_close();                              // orderly close after the reply
+    Step& then_close();                                 // orderly close after the reply
 
 private:
     friend class FakeController;

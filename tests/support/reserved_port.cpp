@@ -24,7 +24,8 @@ ReservedPort::ReservedPort(uint16_t port) {
     const int on = 1;
     ::setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     // Bound but never listen()ed: the kernel answers a connect with a refusal.
-    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (socket_ < 0 ||
+        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         ADD_FAILURE() << "cannot hold 127.0.0.1:" << port << ": " << std::strerror(errno);
         if (socket_ >= 0) {
