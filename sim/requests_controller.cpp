@@ -89,7 +89,8 @@ Outcome upload(RequestContext& context, std::span<const uint8_t> r) {
             if (r.size() != kChunkPacketSize || !upload.add_chunk(r.subspan(3, kChunkDataSize))) {
                 return answer(name, refusal(r), "refused: no upload was announced");
             }
-            return answer(name, echo(r),
+            // The echo is the packet's first 8 bytes as they came: byte 7 is file data.
+            return answer(name, Bytes(r.begin(), r.begin() + kPacketSize),
                           std::to_string(upload.received()) + " / " +
                               std::to_string(upload.announced()));
         }
