@@ -2,6 +2,7 @@
 #include "sim/serial_link.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -80,8 +81,14 @@ std::string SerialLink::open(const std::string& link_path) {
     return {};
 }
 
+int SerialLink::unread_bytes() const {
+    int count = 0;
+    if (slave_fd_ < 0 || ::ioctl(slave_fd_, FIONREAD, &count) != 0) return 0;
+    return count;
+}
+
 void SerialLink::close() {
-    if (auto session = session_.lock()) session->close();
+    if (session_) session_->close();
     session_.reset();
     if (!link_path_.empty()) {
         // Remove the link only while it still points at our device.

@@ -23,13 +23,17 @@ public:
     // Stops answering and removes the link.
     void close();
     const std::string& device() const { return device_; }
+    // Bytes written to the link that its reader has not taken yet.
+    int unread_bytes() const;
 
 private:
     Simulator& simulator_;
     std::string link_path_;
     std::string device_;
     int slave_fd_ = -1;  // held open so that reads of the master never see a hang-up
-    std::weak_ptr<SessionBase> session_;
+    // Held here: between requests nothing else keeps the session, and its end
+    // would close the terminal under a reply not yet read.
+    std::shared_ptr<SessionBase> session_;
 };
 
 }  // namespace vx::sim

@@ -126,6 +126,11 @@ Outcome Simulator::handle(Port port, Uploads& uploads, std::span<const uint8_t> 
     Outcome outcome = port == Port::serial ? handle_serial_request(context, request)
                                            : handle_request(context, request);
     note_change();
+    if (outcome.effect == Effect::shutdown) {
+        // Taken once the request is accepted; the end follows once the reply is out.
+        log_.message("shut down by the serial link's command");
+        shut_down_ = true;
+    }
     return outcome;
 }
 
@@ -143,10 +148,25 @@ void Simulator::after_reply(Effect effect) {
     if (effect == Effect::reboot) {
         reboot();
     } else if (effect == Effect::shutdown) {
-        log_.message("shut down by the serial link's command");
-        shut_down_ = true;
-        finish();
+        rebooting_ = true;  // silent from now on
+        close_listeners_and_sessions();
+        end_after_reply_is_read(0);
     }
+}
+
+void Simulator::end_after_reply_is_read(int waited_ms) {
+    // Closing the pseudo-terminal would throw away the reply still on its way to
+    // the reader: give it up to the reader's own 3 s limit. The terminal moves the
+    // bytes to the reader's side a moment after the write, hence the first wait.
+    const bool unread = waited_ms < 100 || (serial_ && serial_->unread_bytes() > 0);
+    if (serial_ && unread && waited_ms < 3000) {
+        reboot_timer_.expires_after(std::chrono::milliseconds(20));
+        reboot_timer_.async_wait([this, waited_ms](asio::error_code ec) {
+            if (!ec) end_after_reply_is_read(waited_ms + 20);
+        });
+        return;
+    }
+    finish();
 }
 
 void Simulator::reboot() {

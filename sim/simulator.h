@@ -99,6 +99,7 @@ private:
     void accept(asio::ip::tcp::acceptor& acceptor, Port port);
     void close_listeners_and_sessions();
     void reboot();
+    void end_after_reply_is_read(int waited_ms);
     void come_back(int attempt);
     void note_change();
     bool save_state();
