@@ -108,6 +108,11 @@ int main(int argc, char** argv) {
     }
 
     Simulator simulator(options, std::move(state));
+    // Before the first line: a script may send SIGTERM as soon as it has read it.
+    asio::signal_set signals(simulator.context(), SIGINT, SIGTERM);
+    signals.async_wait([&](asio::error_code ec, int) {
+        if (!ec) simulator.stop();
+    });
     if (const std::string error = simulator.start(); !error.empty()) {
         std::cerr << "vxcore-sim: " << error << '\n';
         return 1;
@@ -128,10 +133,6 @@ int main(int argc, char** argv) {
         return 0;
     });
 
-    asio::signal_set signals(simulator.context(), SIGINT, SIGTERM);
-    signals.async_wait([&](asio::error_code ec, int) {
-        if (!ec) simulator.stop();
-    });
     const int code = simulator.run();
     if (!simulator.shut_down() && code == 0) std::cout << "vxcore-sim: stopped" << std::endl;
     return code;

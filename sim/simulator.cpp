@@ -85,6 +85,8 @@ std::string Simulator::start() {
             close_listeners_and_sessions();
         }
     }
+    // The state file stands for the running controller from the start on.
+    if (error.empty()) save_state(true);
     return error;
 }
 
@@ -215,9 +217,9 @@ void Simulator::note_change() {
     });
 }
 
-bool Simulator::save_state() {
+bool Simulator::save_state(bool always) {
     if (!store_) return true;
-    if (state_.revision() == saved_revision_) return true;
+    if (!always && state_.revision() == saved_revision_) return true;
     std::string error;
     if (!store_->save(state_, error)) {
         log_.message("cannot write the state file: " + error);

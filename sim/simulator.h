@@ -102,7 +102,7 @@ private:
     void end_after_reply_is_read(int waited_ms);
     void come_back(int attempt);
     void note_change();
-    bool save_state();
+    bool save_state(bool always = false);
     void finish();
 
     Options options_;
