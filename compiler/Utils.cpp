@@ -2,6 +2,7 @@
 #include "compiler/Utils.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace vx {
@@ -16,6 +17,7 @@ struct TypeName {
 
 // Types 11, 30, 32 and 33 name several modules; for them an unlisted subtype
 // falls back to "Undefined.", never to another name of the same type.
+// clang-format off
 constexpr TypeName kTypeNames[] = {
     {1, -1, "VX Lumo"},
     {2, -1, "VX Hydra"},
@@ -52,6 +54,7 @@ constexpr TypeName kTypeNames[] = {
     {37, -1, "VX Clima"},
     {38, -1, "VX Beacon"},
 };
+// clang-format on
 
 }  // namespace
 
@@ -76,14 +79,19 @@ int bit_of(uint16_t value, uint8_t n) {
 }
 
 int bits_to_byte(const std::string& text) {
-    if (text.size() != 8) {
-        return 0;
-    }
+    // Characters, not bytes: the text comes from the GUI as UTF-8, and a
+    // Cyrillic letter typed into the mask is one character (a 1 bit).
     int result = 0;
-    for (char ch : text) {
-        result = (result << 1) | (ch == '0' ? 0 : 1);
+    int characters = 0;
+    for (unsigned char byte : text) {
+        const bool continuation = (byte & 0xC0) == 0x80;
+        if (continuation) {
+            continue;
+        }
+        result = ((result << 1) | (byte == '0' ? 0 : 1)) & 0xFF;
+        ++characters;
     }
-    return result;
+    return characters == 8 ? result : 0;
 }
 
 std::string byte_to_bits(uint8_t b) {
@@ -94,6 +102,31 @@ std::string byte_to_bits(uint8_t b) {
         }
     }
     return text;
+}
+
+int read_whole_file(const std::string& path, std::string& data) {
+    data.clear();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return -2;
+    }
+    // Read to the end rather than trusting a size taken in advance: a file
+    // that can't be read in full (a folder, an I/O error) yields nothing.
+    char chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        data.append(chunk, got);
+    }
+    if (std::ferror(file) != 0) {
+        const int saved = errno;
+        std::fclose(file);
+        data.clear();
+        data.shrink_to_fit();
+        errno = saved;
+        return -3;
+    }
+    std::fclose(file);
+    return 0;
 }
 
 std::string last_system_error_text() {

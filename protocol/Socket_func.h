@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+#include "protocol/posix_socket.h"
 
 namespace vx {
 
@@ -11,51 +14,77 @@ struct FileImage;
 
 // Result codes shared by the request operations.
 constexpr int kDone = 0;
-constexpr int kNoReply = -15;         // no connection, send/receive error, or reply short after 3000 ms
+constexpr int kNoReply = -15;  // no connection, send/receive error, or reply short after 3000 ms
 constexpr uint8_t kNoReplyByte = 0xF1;  // kNoReply seen as an unsigned byte (register_new_module)
-constexpr int kBadEcho = -16;         // a reply that should repeat the request differs from it
-constexpr int kTransferFailed = -3;   // a transfer packet got no reply or a wrong echo
+constexpr int kBadEcho = -16;           // a reply that should repeat the request differs from it
+constexpr int kTransferFailed = -3;     // a transfer packet got no reply or a wrong echo
 
-constexpr int kReplyTimeoutMs = 3000;  // for the whole reply, whatever its length
-constexpr int kSendPauseMs = 10;       // the service needs this pause after every send
+constexpr int kReplyTimeoutMs = 3000;      // for the whole reply, whatever its length
+constexpr int kSendPauseMs = 10;           // the service needs this pause after every send
 constexpr std::size_t kBufferSize = 2056;  // the largest reply: 8-byte header + 1024 16-bit values
 
 // Transfer kinds (byte 1 of every packet of one transfer).
 constexpr int kTransferProgram = 0x08;
 constexpr int kTransferFirmware = 0x0A;
 
-// The one connection to the controller service. The buffers are views so that
-// the restart tool can run the same code on smaller buffers of its own.
+// The one connection to the controller service. The object works on buffers it
+// is given: the configurator's connection owns 2056-byte buffers (allocated
+// once, when it is made), the restart tool runs the same code on the smaller
+// buffers of a ConnectionWithBuffers. No allocation happens per request.
 struct ControllerConnection {
-    ControllerConnection();  // full 2056-byte buffers
+    ControllerConnection();  // owns kBufferSize-byte send and receive buffers
+    // Runs on the caller's storage, which must outlive the connection.
     ControllerConnection(uint8_t* send_storage, std::size_t send_size, uint8_t* receive_storage,
                          std::size_t receive_size);
     ~ControllerConnection();  // closes the socket if one is held
     ControllerConnection(const ControllerConnection&) = delete;
     ControllerConnection& operator=(const ControllerConnection&) = delete;
 
-    int socket = -1;  // the connected socket; -1 when no connection is held
-    int last_result = 0;
-    int last_receive_length = 0;
-    uint8_t* send_buffer;
+    net::SocketHandle socket = net::kNoSocket;  // the connected socket, or none
+    int last_result = 0;          // result of the last connect or send, or its system error code
+    int last_receive_length = 0;  // result of the last receive call
+    uint8_t* send_buffer;         // requests are built here from offset 0
     std::size_t send_capacity;
-    uint8_t* receive_buffer;
+    uint8_t* receive_buffer;  // replies land here from offset 0; views point into it
     std::size_t receive_capacity;
-    int received_count = 0;
+    int received_count = 0;  // reply bytes collected by the last exchange
 
 private:
-    uint8_t own_send_[kBufferSize];
-    uint8_t own_receive_[kBufferSize];
+    std::unique_ptr<uint8_t[]> owned_storage_;  // both buffers, for the default constructor
+};
+
+namespace detail {
+template <std::size_t SendSize, std::size_t ReceiveSize>
+struct BufferStorage {
+    uint8_t send_storage[SendSize] = {};
+    uint8_t receive_storage[ReceiveSize] = {};
+};
+}  // namespace detail
+
+// A connection carrying its own fixed-size buffers (the restart tool's 1028 and
+// 1024 bytes). The storage base is built before the connection that uses it.
+template <std::size_t SendSize, std::size_t ReceiveSize>
+class ConnectionWithBuffers : private detail::BufferStorage<SendSize, ReceiveSize>,
+                              public ControllerConnection {
+public:
+    ConnectionWithBuffers()
+        : ControllerConnection(this->send_storage, SendSize, this->receive_storage, ReceiveSize) {}
 };
 
 // --- connection and exchange -------------------------------------------------
 
 bool is_connected(const ControllerConnection& c);
-int connect_to_service(ControllerConnection& c, uint16_t port, const char* host = "127.0.0.1");  // 0 or -1
+// 0 on success, -1 on failure. The service runs on the same computer: loopback.
+int connect_to_service(ControllerConnection& c, uint16_t port, const char* host = "127.0.0.1");
 void close_connection(ControllerConnection& c);
+// Throws away whatever the service sent that nobody read; drops a broken connection.
 void discard_pending_input(ControllerConnection& c);
+// Sends the whole request, pauses kSendPauseMs, then collects exactly
+// reply_length bytes into receive_buffer within kReplyTimeoutMs. Lengths above
+// the connection's buffers are refused at once, with nothing sent.
 bool exchange(ControllerConnection& c, const uint8_t* request, std::size_t request_length,
               std::size_t reply_length);
+// The low 8 bits of the sum of the first count bytes.
 uint8_t packet_checksum(const uint8_t* bytes, std::size_t count);
 
 // --- family 0x51: controller commands -----------------------------------------
@@ -85,7 +114,8 @@ struct ControllerClock {
 };
 ControllerClock read_controller_clock(ControllerConnection& c);
 
-uint16_t read_controller_version(ControllerConnection& c);  // major in the low byte, minor in the high
+// Major in the low byte, minor in the high byte; 0 on no reply.
+uint16_t read_controller_version(ControllerConnection& c);
 int commit_settings(ControllerConnection& c);
 int set_cycle_delay(ControllerConnection& c, int delay);
 int read_cycle_delay(ControllerConnection& c);

@@ -1,0 +1,589 @@
+// Tmain_form: construction (FormCreate), first showing, closing, the grid
+// refreshes, the manual, and the menu's maintenance commands.
+#include "app/Root.h"
+
+#include <algorithm>
+#include <array>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTime>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/main_grids.h"
+#include "app/maintenance.h"
+#include "app/panel_status_bar.h"
+#include "app/program_version.h"
+#include "app/settings.h"
+#include "app/string_grid.h"
+#include "app/user_prompts.h"
+#include "serial/Cportfunc.h"
+
+namespace vx::ui {
+
+namespace {
+
+const QString kRequestingData = QStringLiteral("Идет запрос данных...");
+const QString kOperationDone = QStringLiteral(" Операция выполнена. ");
+const QString kOperationFailed = QStringLiteral(" Операция не выполнена. Возникла ошибка.");
+const QString kConnectionOpen = QStringLiteral("Открыто");
+const QString kConnectionAbsent = QStringLiteral("Отсутствует");
+const QString kNoAnswer = QStringLiteral("Контроллер не отвечает.");
+
+// The time of day in the system's format, without a time-zone part.
+QString time_stamp() {
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return QTime::currentTime().toString(format.trimmed());
+}
+
+// The hourglass for as long as a blocking request runs, and the button that
+// started it disabled against a second click.
+class BusyScope {
+public:
+    explicit BusyScope(QPushButton* button) : button_(button) {
+        button_->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyScope() {
+        QApplication::restoreOverrideCursor();
+        button_->setEnabled(true);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    QPushButton* button_;
+};
+
+}  // namespace
+
+// A running transfer: the progress goes to the status bar, and the commands
+// that would interleave their packets with it are disabled until it ends.
+class Tmain_form::Transfer final : public TransferView {
+public:
+    explicit Transfer(Tmain_form& form) : form_(form) {
+        form_.transfer_running_ = true;
+        for (QAction* item : guarded()) {
+            item->setEnabled(false);
+        }
+    }
+    ~Transfer() override {
+        for (QAction* item : guarded()) {
+            item->setEnabled(true);
+        }
+        form_.transfer_running_ = false;
+    }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    void show_transfer_status(const QString& text) override { form_.set_operation_status(text); }
+    void show_transfer_progress(int position, int size) override {
+        QProgressBar* bar = form_.transfer_progress;
+        if (size < 0) {
+            bar->hide();
+            return;
+        }
+        bar->setRange(0, std::max(size, 1));
+        bar->setValue(size == 0 ? 1 : position);
+        bar->show();
+    }
+    bool process_events_until_stop() override {
+        QCoreApplication::processEvents();
+        return form_.closing_;
+    }
+
+private:
+    std::array<QAction*, 4> guarded() const { return {form_.N6, form_.N10, form_.N16, form_.N17}; }
+    Tmain_form& form_;
+};
+
+Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), options_(options) {
+    setObjectName(QStringLiteral("main_form"));
+    setWindowTitle(kApplicationTitle);
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Liberation Sans")});
+    font.setPointSize(8);
+    setFont(font);
+    setCursor(Qt::PointingHandCursor);
+    build_layout();
+    build_menu();
+    resize(811, 686);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    FormCreate();
+}
+
+Tmain_form::~Tmain_form() {
+    // FormDestroy: the windows created after this one are gone by now, so
+    // whatever they wrote into the settings reaches the file here.
+    vx::set_serial_error_handler(nullptr);
+    if (settings_) {
+        settings_->sync();
+    }
+    settings_.reset();
+}
+
+void Tmain_form::build_layout() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto make_area = [](QWidget* owner, const QString& panel, const QString& header,
+                        const QString& label_name, const QString& caption, StringGrid* grid) {
+        auto* area = new QWidget(owner);
+        area->setObjectName(panel);
+        auto* column = new QVBoxLayout(area);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(0);
+        auto* title = new QFrame(area);
+        title->setObjectName(header);
+        title->setFrameShape(QFrame::Panel);
+        title->setFrameShadow(QFrame::Raised);
+        auto* title_layout = new QHBoxLayout(title);
+        title_layout->setContentsMargins(6, 2, 6, 2);
+        auto* label = new QLabel(caption, title);
+        label->setObjectName(label_name);
+        title_layout->addWidget(label);
+        column->addWidget(title);
+        grid->setParent(area);
+        column->addWidget(grid, 1);
+        return area;
+    };
+
+    sg1 = new StringGrid(17, 65, 1, 1);
+    sg1->setObjectName(QStringLiteral("sg1"));
+    set_up_variables_grid(*sg1);
+    sg2 = new StringGrid(22, 3, 0, 1);
+    sg2->setObjectName(QStringLiteral("sg2"));
+    set_up_modules_grid(*sg2);
+
+    auto* splitter = new QSplitter(Qt::Vertical, central);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    splitter->setHandleWidth(5);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(make_area(splitter, QStringLiteral("Panel4"), QStringLiteral("Panel5"),
+                                  QStringLiteral("Label2"),
+                                  QStringLiteral("Значения переменных контроллера"), sg1));
+    splitter->addWidget(make_area(
+        splitter, QStringLiteral("Panel2"), QStringLiteral("Panel3"), QStringLiteral("Label1"),
+        QStringLiteral("Информация о состоянии модулей VX, работающих по протоколу Tarnet+"), sg2));
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({345, 250});
+    layout->addWidget(splitter, 1);
+
+    auto* buttons = new QWidget(central);
+    buttons->setObjectName(QStringLiteral("Panel1"));
+    buttons->setFixedHeight(33);
+    auto* row = new QHBoxLayout(buttons);
+    row->setContentsMargins(8, 6, 8, 6);
+    Button2 = new QPushButton(QStringLiteral("Обновить значения переменных"), buttons);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1 = new QPushButton(QStringLiteral("Обновить информацию о модулях (протокол Tarnet+)"),
+                              buttons);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    for (QPushButton* button : {Button2, Button1}) {
+        button->setFixedSize(282, 20);
+    }
+    row->addWidget(Button2);
+    row->addStretch(1);
+    row->addWidget(Button1);
+    layout->addWidget(buttons);
+    setCentralWidget(central);
+
+    sb = new PanelStatusBar(this);
+    sb->setObjectName(QStringLiteral("sb"));
+    sb->add_panel(100, QStringLiteral("Соединение"));
+    sb->add_panel(80);
+    sb->add_panel(150, QStringLiteral("Версия контроллера"));
+    sb->add_panel(50);
+    sb->add_panel(118, QStringLiteral("Загрузка данных"));
+    sb->add_panel(128, QString(), true);
+    transfer_progress = new QProgressBar(sb);
+    transfer_progress->setObjectName(QStringLiteral("transfer_progress"));
+    transfer_progress->setFixedWidth(160);
+    transfer_progress->setMaximumHeight(16);
+    transfer_progress->hide();
+    sb->addWidget(transfer_progress);
+    setStatusBar(sb);
+
+    connect(Button1, &QPushButton::clicked, this, &Tmain_form::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Tmain_form::Button2Click);
+    connect(sg1, &StringGrid::cell_selected, this, &Tmain_form::sg1SelectCell);
+}
+
+void Tmain_form::build_menu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto submenu = [this, bar](const char* name, const QString& caption) {
+        QMenu* menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name) + QStringLiteral("_menu"));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    auto divider = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
+    QMenu* utilities = submenu("N1", QStringLiteral("Утилиты"));
+    N1 = utilities->menuAction();
+    N2 = item(utilities, "N2", QStringLiteral("Мастер адресации модулей..."));
+    N5 = item(utilities, "N5", QStringLiteral("Редактор программ"));
+
+    QMenu* operations = submenu("N4", QStringLiteral("Операции"));
+    N4 = operations->menuAction();
+    N3 = item(operations, "N3", QStringLiteral("Настройка параметров контроллера..."));
+    N12 = item(operations, "N12",
+               QStringLiteral("Начальные значения переменных при загрузке контроллера..."));
+    N21 = item(operations, "N21", QStringLiteral("Частота опроса модулей по протоколу Tarnet..."));
+    N13 = divider(operations, "N13");
+    X101 = item(operations, "X101", QStringLiteral("Информация контроллера о модулях X10..."));
+    N11 = item(operations, "N11", QStringLiteral("Изменение значения переменной..."));
+    N15 = divider(operations, "N15");
+    N6 = item(operations, "N6", QStringLiteral("Загрузка программы в контроллер..."));
+    N10 = item(operations, "N10", QStringLiteral("Загрузка прошивки..."));
+    N14 = divider(operations, "N14");
+    N16 = item(operations, "N16", QStringLiteral("Перезагрузка контроллера..."));
+    N17 = item(operations, "N17", QStringLiteral("Выключение контроллера..."));
+    N20 = item(operations, "N20",
+               QStringLiteral("Повторный поиск активных модулей по протоколу Tarnet"));
+    N20->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+
+    QMenu* modules = submenu("N8", QStringLiteral("Управление модулями"));
+    N8 = modules->menuAction();
+    N18 = item(modules, "N18", QStringLiteral("- Модули (протокол Tarnet+) -"));
+    Parlo1 = item(modules, "Parlo1", QStringLiteral("Kordel.Parlo..."));
+    S1 = item(modules, "S1", QStringLiteral("Управление дискретными выходами..."));
+    VX2o1 = item(modules, "VX2o1", QStringLiteral("Управление аналоговыми выходами..."));
+    N24 = item(modules, "N24", QStringLiteral("Управление терморегулятором..."));
+    N19 = item(modules, "N19", QStringLiteral("Изменение параметров модуля..."));
+    ModBus2 = item(modules, "ModBus2", QStringLiteral("- Модули (протокол ModBus) -"));
+    ModBus1 = item(modules, "ModBus1", QStringLiteral("Изменение регистров модуля..."));
+
+    // The caption is spelled with a Latin 'c', as the program always had it.
+    N9 = bar->addAction(QStringLiteral("Наcтройки программы"));
+    N9->setObjectName(QStringLiteral("N9"));
+
+    QMenu* about = submenu("N7", QStringLiteral("О программе"));
+    N7 = about->menuAction();
+    N22 = item(about, "N22", QStringLiteral("Инструкция..."));
+    N23 = item(about, "N23", QStringLiteral("О программе..."));
+
+    // Fixed states: nothing in the program shows or enables these.
+    X101->setVisible(false);
+    Parlo1->setVisible(false);
+    for (QAction* fixed : {N18, ModBus2, N9}) {
+        fixed->setEnabled(false);
+    }
+    // Items that show a window stay disabled until that window exists.
+    for (QAction* window_item :
+         {N2, N5, N3, N12, N21, X101, N11, Parlo1, S1, VX2o1, N24, N19, ModBus1, N23}) {
+        window_item->setEnabled(false);
+    }
+
+    connect(N6, &QAction::triggered, this, &Tmain_form::N6Click);
+    connect(N10, &QAction::triggered, this, &Tmain_form::N10Click);
+    connect(N16, &QAction::triggered, this, &Tmain_form::N16Click);
+    connect(N17, &QAction::triggered, this, &Tmain_form::N17Click);
+    connect(N20, &QAction::triggered, this, &Tmain_form::N20Click);
+    connect(N22, &QAction::triggered, this, &Tmain_form::N22Click);
+}
+
+void Tmain_form::FormCreate() {
+    settings_path_ = options_.settings_path.isEmpty()
+                         ? settings_file_path(options_.program_dir, user_config_dir())
+                         : options_.settings_path;
+    settings_ = open_settings(settings_path_);
+    com_port_number_ = read_int_setting(*settings_, kComPortNumberKey, kComPortNumberDefault);
+    setWindowTitle(kApplicationTitle + QStringLiteral(" v.") + program_version_text());
+
+    vx::connect_to_service(connection_, options_.port);
+    if (!vx::is_connected(connection_)) {
+        prompts_.message(PromptIcon::warning, kCaptionWarning,
+                         QStringLiteral("Порт закрыт или уже открыт другой программой.\n"
+                                        "Программа будет загружена, но может работать "
+                                        "некорректно."));
+    }
+    show_connection_state();
+    program_dialog_dir_ = QDir::currentPath() + QStringLiteral("/program/");
+
+    vx::set_serial_error_handler([this](const std::string& text) {
+        prompts_.message(PromptIcon::none, QStringLiteral("Error"), QString::fromLocal8Bit(text));
+    });
+    open_serial_port_from_settings();
+}
+
+void Tmain_form::open_serial_port_from_settings() {
+    serial_port_.reset();
+    QString device = settings_->value(kComPortDeviceKey).toString().trimmed();
+    if (device.isEmpty()) {
+        device = QString::fromStdString(vx::serial_device_name(com_port_number_));
+    }
+    // A port that does not open leaves no handle; the serial commands then
+    // report that the controller does not answer.
+    serial_port_ = vx::open_serial_port(QFile::encodeName(device).toStdString());
+}
+
+bool Tmain_form::reopen_serial_port(int port_number) {
+    com_port_number_ = port_number;
+    open_serial_port_from_settings();
+    return serial_port_ != nullptr;
+}
+
+void Tmain_form::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_once_ && !event->spontaneous()) {
+        shown_once_ = true;
+        // After the window has appeared, so that a box shows over it.
+        QMetaObject::invokeMethod(this, &Tmain_form::FormShow, Qt::QueuedConnection);
+    }
+}
+
+void Tmain_form::FormShow() {
+    const uint16_t version = vx::read_controller_version(connection_);
+    const int major = version & 0xFF;
+    const int minor = version >> 8;
+    if (major != 0) {
+        controller_version_text_ = QStringLiteral("%1.%2").arg(major).arg(minor);
+        if (auto* label =
+                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label2"))) {
+            label->setText(controller_version_text_);
+        }
+        sb->set_panel_text(kVersionPanel, controller_version_text_);
+    } else {
+        prompts_.message(PromptIcon::warning, kCaptionWarning,
+                         QStringLiteral("Нет ответа от контроллера."));
+    }
+    const uint16_t library = vx::library_version();
+    if ((library & 0xFF) != 0) {
+        if (auto* label =
+                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label6"))) {
+            label->setText(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
+        }
+    }
+    if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
+        ud->setValue(com_port_number_);
+    }
+}
+
+void Tmain_form::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void Tmain_form::FormClose() {
+    closing_ = true;  // a transfer in progress ends at its next packet
+    vx::close_connection(connection_);
+}
+
+void Tmain_form::register_form(const QString& name, QWidget* form) {
+    forms_.insert(name, form);
+}
+
+void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
+    connect(item, &QAction::triggered, form, [form, mode] {
+        auto* dialog = qobject_cast<QDialog*>(form);
+        if (mode == ShowMode::modal && dialog != nullptr) {
+            dialog->exec();
+            return;
+        }
+        form->setWindowModality(mode == ShowMode::modal ? Qt::ApplicationModal : Qt::NonModal);
+        form->show();
+        form->raise();
+        form->activateWindow();
+    });
+    if (item != N9 && item != N18 && item != ModBus2) {
+        item->setEnabled(true);
+    }
+}
+
+template <class T>
+T* Tmain_form::form_control(const QString& form, const QString& control) const {
+    const QWidget* window = forms_.value(form);
+    return window != nullptr ? window->findChild<T*>(control) : nullptr;
+}
+
+void Tmain_form::set_operation_status(const QString& text) {
+    sb->set_panel_text(kOperationPanel, text);
+    sb->repaint_now();
+}
+
+void Tmain_form::show_connection_state() {
+    sb->set_panel_text(kConnectionPanel,
+                       vx::is_connected(connection_) ? kConnectionOpen : kConnectionAbsent);
+}
+
+void Tmain_form::Button2Click() {
+    BusyScope busy(Button2);
+    set_operation_status(kRequestingData);
+    const uint8_t* values = vx::read_variables(connection_);
+    if (values == nullptr) {
+        set_operation_status(time_stamp() + kOperationFailed);
+        show_connection_state();
+        return;
+    }
+    show_variables(*sg1, values);
+    set_operation_status(time_stamp() + kOperationDone);
+}
+
+void Tmain_form::Button1Click() {
+    BusyScope busy(Button1);
+    set_operation_status(kRequestingData);
+    const int count = vx::read_module_count(connection_);
+    if (count < 0) {
+        set_operation_status(time_stamp() + kOperationFailed);
+        show_connection_state();
+        return;
+    }
+    sg2->set_row_count(module_grid_row_count(count));
+    if (count == 0) {
+        show_module_rows(*sg2, {});
+        set_operation_status(time_stamp() + QStringLiteral(" В системе нет модулей"));
+        return;
+    }
+    // Each table is copied at once: the next request overwrites the reply buffer.
+    ModuleTables tables;
+    auto read_table = [this](const QString& status,
+                             const uint8_t* (*request)(vx::ControllerConnection&), uint8_t* copy,
+                             std::size_t size) {
+        set_operation_status(status);
+        const uint8_t* view = request(connection_);
+        if (view != nullptr) {
+            std::copy_n(view, size, copy);
+        }
+        return view != nullptr;
+    };
+    if (!read_table(QStringLiteral("Идет запрос типов модулей..."), vx::read_module_types,
+                    tables.types.data(), tables.types.size()) ||
+        !read_table(QStringLiteral("Идет запрос состояния входов-выходов модулей..."),
+                    vx::read_module_io, tables.io.data(), tables.io.size()) ||
+        !read_table(QStringLiteral("Идет запрос информации о работоспособности модулей..."),
+                    vx::read_module_health, tables.health.data(), tables.health.size())) {
+        set_operation_status(time_stamp() + kOperationFailed);
+        return;
+    }
+    const std::vector<ModuleRow> rows = module_rows(tables, count, [this](int address) {
+        set_operation_status(
+            QStringLiteral("Идет запрос информации о версии модуля №%1...").arg(address));
+        return vx::read_module_info(connection_, address);
+    });
+    show_module_rows(*sg2, rows);
+    set_operation_status(time_stamp() + kOperationDone);
+}
+
+void Tmain_form::sg1SelectCell(int col, int row) {
+    sg1->set_cell(0, 0, selected_variable_text(col, row));
+}
+
+void Tmain_form::N6Click() {
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Program file (*.prg.cpl)|*.prg.cpl");
+    request.default_suffix = QStringLiteral("cpl");
+    request.directory = program_dialog_dir_;
+    const std::optional<QString> path = prompts_.open_file(request);
+    if (!path) {
+        return;
+    }
+    const bool reset = prompts_.ask(
+        QStringLiteral("Сбрость значения всех таймеров и переменных после загрузки программы?"));
+    if (!prompts_.ask(QStringLiteral(
+            "Процедура загрузки программы может занять несколько минут.\nВо время загрузки VX "
+            "Configurator не сможет реагировать на действия пользователя.\nНачать загрузку?"))) {
+        return;
+    }
+    Transfer transfer(*this);
+    send_program_file(connection_, prompts_, transfer, *path, reset);
+}
+
+void Tmain_form::N10Click() {
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Update file (*.upd)|*.upd");
+    request.default_suffix = QStringLiteral("cpl");
+    const std::optional<QString> path = prompts_.open_file(request);
+    if (!path) {
+        return;
+    }
+    if (!prompts_.ask(QStringLiteral(
+            "Процедура загрузки прошивки может занять около двух часов.\nВо время загрузки VX "
+            "Configurator не сможет реагировать на действия пользователя.\nБудьте осторожны, "
+            "используйте прошивки загруженые только с сайта производителя.\nЗагрузка "
+            "неправильной прошивки может привести к выходу контроллера из строя.\nНачать "
+            "загрузку?"))) {
+        return;
+    }
+    Transfer transfer(*this);
+    send_firmware_file(connection_, prompts_, transfer, *path);
+}
+
+void Tmain_form::N16Click() {
+    if (!prompts_.ask(QStringLiteral(
+            "Процедура перезагрузки контроллера программы может занять несколько минут.\nВо время "
+            "перезагрузки контроллер не сможет управлять системой автоматизации.\nНачать "
+            "перезагрузку?"))) {
+        return;
+    }
+    if (vx::reboot_controller(connection_) == 0) {
+        prompts_.information(QStringLiteral(
+            "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
+            "попробуйте загрузить ее через несколько минут(3-5)."));
+    } else {
+        prompts_.error(kNoAnswer);
+    }
+}
+
+void Tmain_form::N17Click() {
+    if (!prompts_.ask(QStringLiteral(
+            "Процедура выключения может занять несколько минут.\nДля его повторного вклчения "
+            "необходимо будет нажать кнопку включения на самом контроллере.\nНачать "
+            "отключение?"))) {
+        return;
+    }
+    if (vx::serial_shutdown(serial_port_.get()) == 0) {
+        prompts_.information(QStringLiteral("Процедура отключения контроллера начата."));
+    } else {
+        prompts_.error(kNoAnswer);
+    }
+}
+
+void Tmain_form::N20Click() {
+    vx::rescan_bus(connection_);  // nothing is shown, whatever the result
+}
+
+void Tmain_form::N22Click() {
+    const QString path =
+        QDir(options_.program_dir)
+            .filePath(QStringLiteral("Docs/") + QStringLiteral(VX_MANUAL_FILE_NAME));
+    const QString error_text = QStringLiteral("Файл не найден.\n") + path;
+    if (!QFileInfo::exists(path) || !prompts_.open_with_desktop(QUrl::fromLocalFile(path))) {
+        prompts_.error(error_text);
+    }
+}
+
+}  // namespace vx::ui
+
+#include "moc_Root.cpp"

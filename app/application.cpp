@@ -1,0 +1,57 @@
+// ConfiguratorApplication and the translations of Qt's standard dialogs.
+#include "app/application.h"
+
+#include <cstdio>
+#include <exception>
+
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "app/Root.h"
+#include "app/user_prompts.h"
+
+namespace vx::ui {
+
+ConfiguratorApplication::ConfiguratorApplication(int& argc, char** argv)
+    : QApplication(argc, argv) {
+    // The name used for the user's configuration directory; the title below
+    // is what the user sees.
+    setApplicationName(QStringLiteral("vesta-vx-configurator"));
+    setApplicationVersion(QStringLiteral(VX_FILE_VERSION));
+    setDesktopFileName(QStringLiteral("vesta-vx-configurator"));
+    install_russian_translations(*this);
+}
+
+bool ConfiguratorApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        show_escaped_error(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        show_escaped_error(QString());
+    }
+    return false;
+}
+
+void ConfiguratorApplication::show_escaped_error(const QString& text) {
+    if (prompts_ != nullptr) {
+        prompts_->message(PromptIcon::error, kApplicationTitle, text);
+    } else {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+}
+
+bool install_russian_translations(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), directory)) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+}  // namespace vx::ui
+
+#include "moc_application.cpp"

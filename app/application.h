@@ -1,0 +1,31 @@
+// The configurator's QApplication: title, Qt's Russian translations, and the
+// error box for an error that escapes an event handler.
+#pragma once
+
+#include <QApplication>
+
+namespace vx::ui {
+
+class UserPrompts;
+
+class ConfiguratorApplication : public QApplication {
+    Q_OBJECT
+public:
+    ConfiguratorApplication(int& argc, char** argv);
+
+    // Where escaped errors are shown; null: standard error.
+    void set_prompts(UserPrompts* prompts) { prompts_ = prompts; }
+    bool notify(QObject* receiver, QEvent* event) override;
+    // Shows an error that reached the top level: its message, or an empty one
+    // for an error of an unknown kind.
+    void show_escaped_error(const QString& text);
+
+private:
+    UserPrompts* prompts_ = nullptr;
+};
+
+// Loads Qt's own Russian texts (Да, Нет, ОК, Отмена, the file dialog) from
+// Qt's translations directory; false when they are not installed.
+bool install_russian_translations(QCoreApplication& app);
+
+}  // namespace vx::ui

@@ -1,0 +1,98 @@
+// Creation order of the windows and the menu items that show them.
+//
+// A window joins the program with one line at its place in create_forms():
+//
+//     add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
+//
+// (its header included above). The constructor takes the main window for the
+// connection, the settings, the prompts and the serial port. add_form keeps
+// the variable, registers the window under its variable name (the main
+// window's first showing fills controls of AboutBox and properties by their
+// object names), enables the menu item and makes it show the window; windows
+// without a main menu item (bit_to_char_convertor) pass nullptr. Windows must
+// be QDialog subclasses so that "modal" can run them.
+//
+//   variable                   class                        menu item  shown
+//   aaddr                      Taaddr                       N2         modal
+//   c_prop                     Tc_prop                      N3         modeless
+//   prog_editor                Tprog_editor                 N5         modal
+//   AboutBox                   TAboutBox                    N23        modal
+//   VXVC                       TVXVC                        Parlo1     modeless (item hidden)
+//   properties                 Tproperties                  N9         modal (item disabled)
+//   controller_x10_properties  Tcontroller_x10_properties   X101       modeless (item hidden)
+//   var_change                 Tvar_change                  N11        modeless
+//   default_var_value          Tdefault_var_value           N12        modeless
+//   bit_to_char_convertor      Tbit_to_char_convertor       —          (the editor's menu)
+//   vxr80Light                 Tvxr80Light                  S1         modeless
+//   unit_params                Tunit_params                 N19        modal
+//   vx2o                       Tvx2o                        VX2o1      modal
+//   default_unit_req_freq      Tdefault_unit_req_freq       N21        modeless
+//   mb_unit_params             Tmb_unit_params              ModBus1    modal
+//   vx_thermo                  Tvx_thermo                   N24        modal
+#include "app/forms.h"
+
+#include <functional>
+#include <vector>
+
+#include <QWidget>
+
+namespace vx::ui {
+
+Tmain_form* main_form = nullptr;
+Taaddr* aaddr = nullptr;
+Tc_prop* c_prop = nullptr;
+Tprog_editor* prog_editor = nullptr;
+TAboutBox* AboutBox = nullptr;
+TVXVC* VXVC = nullptr;
+Tproperties* properties = nullptr;
+Tcontroller_x10_properties* controller_x10_properties = nullptr;
+Tvar_change* var_change = nullptr;
+Tdefault_var_value* default_var_value = nullptr;
+Tbit_to_char_convertor* bit_to_char_convertor = nullptr;
+Tvxr80Light* vxr80Light = nullptr;
+Tunit_params* unit_params = nullptr;
+Tvx2o* vx2o = nullptr;
+Tdefault_unit_req_freq* default_unit_req_freq = nullptr;
+Tmb_unit_params* mb_unit_params = nullptr;
+Tvx_thermo* vx_thermo = nullptr;
+
+namespace {
+
+// Destroys one created window and clears its variable; run in reverse order.
+std::vector<std::function<void()>>& destroyers() {
+    static std::vector<std::function<void()>> list;
+    return list;
+}
+
+template <class T>
+[[maybe_unused]] void add_form(T*& variable, T* form, const char* name, QAction* item,
+                               ShowMode mode) {
+    variable = form;
+    main_form->register_form(QLatin1String(name), form);
+    if (item != nullptr) {
+        main_form->attach_form(item, form, mode);
+    }
+    destroyers().push_back([&variable] {
+        delete variable;
+        variable = nullptr;
+    });
+}
+
+}  // namespace
+
+void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
+    main_form = new Tmain_form(prompts, options);
+    // The other windows join here, in the order of the table above.
+}
+
+void destroy_forms() {
+    auto& list = destroyers();
+    while (!list.empty()) {
+        list.back()();
+        list.pop_back();
+    }
+    delete main_form;
+    main_form = nullptr;
+}
+
+}  // namespace vx::ui

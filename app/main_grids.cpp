@@ -1,0 +1,110 @@
+// Filling the variables and modules grids of the main window.
+#include "app/main_grids.h"
+
+#include <QStringList>
+
+#include "app/string_grid.h"
+#include "compiler/Utils.h"
+
+namespace vx::ui {
+
+namespace {
+
+constexpr int kVariableRows = 64;
+constexpr int kVariablesPerRow = 16;
+
+}  // namespace
+
+QString variable_row_header(int row) {
+    const int first = kVariablesPerRow * (row - 1);
+    return QStringLiteral("Variable (%1-%2)").arg(first).arg(first + kVariablesPerRow - 1);
+}
+
+QString selected_variable_text(int col, int row) {
+    return QStringLiteral("Variable[%1]").arg((row - 1) * kVariablesPerRow + (col - 1));
+}
+
+void set_up_variables_grid(StringGrid& grid) {
+    grid.set_col_count(kVariablesPerRow + 1);
+    grid.set_row_count(kVariableRows + 1);
+    grid.set_row_height(16);
+    grid.set_default_col_width(44);
+    grid.set_col_width(0, 128);
+    for (int row = 1; row <= kVariableRows; ++row) {
+        grid.set_cell(0, row, variable_row_header(row));
+    }
+}
+
+void set_up_modules_grid(StringGrid& grid) {
+    grid.set_col_count(kModuleColumns);
+    grid.set_row_count(3);
+    grid.set_row_height(16);
+    grid.set_default_col_width(45);
+    const QStringList headers = {QStringLiteral("Num"),   QStringLiteral("Modules"),
+                                 QStringLiteral("Ver."),  QStringLiteral("Data0"),
+                                 QStringLiteral("Data1"), QStringLiteral("Data")};
+    for (int col = 0; col < headers.size(); ++col) {
+        grid.set_cell(col, 0, headers[col]);
+    }
+    for (int bit = 0; bit < 16; ++bit) {
+        grid.set_cell(6 + bit, 0, QStringLiteral("Point %1").arg(bit));
+    }
+    grid.set_col_width(1, 96);
+}
+
+void show_variables(StringGrid& grid, const uint8_t* values) {
+    for (int row = 1; row <= kVariableRows; ++row) {
+        for (int col = 1; col <= kVariablesPerRow; ++col) {
+            const int variable = (row - 1) * kVariablesPerRow + (col - 1);
+            grid.set_cell(col, row, QString::number(vx::view_u16(values, variable)));
+        }
+    }
+}
+
+std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,
+                                   const std::function<vx::ModuleInfo(int)>& module_info) {
+    std::vector<ModuleRow> rows;
+    for (int j = 0; j < kModuleAddressCount && static_cast<int>(rows.size()) < module_count; ++j) {
+        if (tables.types[j] == kNoModuleType) {
+            continue;
+        }
+        const int address = j + 1;
+        const vx::ModuleInfo info = module_info(address);
+        const QString name =
+            QString::fromStdString(vx::module_type_name(info.type_code, info.subtype));
+        ModuleRow row;
+        row[0] = QString::number(address);
+        row[1] = name;
+        row[2] = QString::number(info.version);
+        if (tables.health[j] == 1) {
+            row[1] = QStringLiteral("!!! ") + name + QStringLiteral(" !!!");
+            row[2] = QStringLiteral("Не активен");
+        }
+        const uint8_t lo = tables.io[2 * j];
+        const uint8_t hi = tables.io[2 * j + 1];
+        const auto word = static_cast<uint16_t>(lo + 256 * hi);
+        row[3] = QString::number(lo);
+        row[4] = QString::number(hi);
+        row[5] = QString::number(word);
+        for (int bit = 0; bit < 16; ++bit) {
+            row[6 + bit] = QString::number(vx::bit_of(word, static_cast<uint8_t>(bit)));
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int module_grid_row_count(int module_count) {
+    return std::max(module_count + 1, 2);
+}
+
+void show_module_rows(StringGrid& grid, const std::vector<ModuleRow>& rows) {
+    for (int row = 1; row < grid.row_count(); ++row) {
+        const auto index = static_cast<std::size_t>(row - 1);
+        for (int col = 0; col < kModuleColumns; ++col) {
+            grid.set_cell(col, row, index < rows.size() ? rows[index][col] : QString());
+        }
+    }
+}
+
+}  // namespace vx::ui

@@ -1,0 +1,56 @@
+// What the main window's two grids show: headers, the variables, and the
+// module table built from the controller's type, I/O and health tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include <QString>
+
+#include "protocol/Socket_func.h"
+
+namespace vx::ui {
+
+class StringGrid;
+
+constexpr int kVariableCount = 1024;
+constexpr int kModuleAddressCount = 128;
+constexpr int kModuleColumns = 22;
+constexpr uint8_t kNoModuleType = 0xFE;  // type byte of an address without a module
+
+// "Variable (16-31)" for row 2 of the variables grid.
+QString variable_row_header(int row);
+// "Variable[1023]" for column 16, row 64.
+QString selected_variable_text(int col, int row);
+
+// The static parts of the grids: sizes, widths, headers.
+void set_up_variables_grid(StringGrid& grid);
+void set_up_modules_grid(StringGrid& grid);
+
+// Writes the 1024 values of a variables reply view (16-bit little-endian).
+void show_variables(StringGrid& grid, const uint8_t* values);
+
+// Working copies of the three tables a module refresh reads.
+struct ModuleTables {
+    std::array<uint8_t, kModuleAddressCount> types{};
+    std::array<uint8_t, 2 * kModuleAddressCount> io{};
+    std::array<uint8_t, kModuleAddressCount> health{};
+};
+
+using ModuleRow = std::array<QString, kModuleColumns>;
+
+// One row per address whose type byte is not 0xFE, in ascending order, at
+// most module_count of them; module_info is asked once per listed address.
+std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,
+                                   const std::function<vx::ModuleInfo(int address)>& module_info);
+
+// The row count a module count gives: the header row and at least one more.
+int module_grid_row_count(int module_count);
+
+// Writes rows from row 1 on and empties every later row, so that no module of
+// an earlier refresh stays on show.
+void show_module_rows(StringGrid& grid, const std::vector<ModuleRow>& rows);
+
+}  // namespace vx::ui

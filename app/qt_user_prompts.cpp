@@ -1,0 +1,120 @@
+// Qt's boxes and dialogs behind UserPrompts.
+#include "app/qt_user_prompts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStringList>
+#include <QUrl>
+
+namespace vx::ui {
+
+namespace {
+
+QMessageBox::Icon box_icon(PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::information:
+            return QMessageBox::Information;
+        case PromptIcon::warning:
+            return QMessageBox::Warning;
+        case PromptIcon::error:
+            return QMessageBox::Critical;
+        case PromptIcon::none:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::optional<QString> run_file_dialog(QWidget* owner, const FileDialogRequest& request,
+                                       QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner, request.title, request.directory, qt_file_filter(request.filter));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.default_suffix);
+    if (!request.file_name.isEmpty()) {
+        dialog.selectFile(request.file_name);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+QString qt_file_filter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList qt_filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt reads the patterns from the parentheses of the description.
+        if (description.contains(QLatin1Char('(') + patterns + QLatin1Char(')'))) {
+            qt_filters << description;
+        } else {
+            qt_filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        }
+    }
+    if (parts.size() % 2 == 1 && !parts.constLast().isEmpty()) {
+        qt_filters << parts.constLast();  // a bare pattern without a description
+    }
+    return qt_filters.join(QStringLiteral(";;"));
+}
+
+QWidget* QtUserPrompts::owner() const {
+    if (QWidget* active = QApplication::activeModalWidget()) {
+        return active;
+    }
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
+    }
+    return parent_.data();
+}
+
+void QtUserPrompts::message(PromptIcon icon, const QString& caption, const QString& text) {
+    QMessageBox box(box_icon(icon), caption, text, QMessageBox::Ok, owner());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool QtUserPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) {
+    QMessageBox box(box_icon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, owner());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtUserPrompts::open_file(const FileDialogRequest& request) {
+    return run_file_dialog(owner(), request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtUserPrompts::save_file(const FileDialogRequest& request) {
+    return run_file_dialog(owner(), request, QFileDialog::AcceptSave);
+}
+
+std::optional<QFont> QtUserPrompts::choose_font(const QFont& current) {
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, current, owner());
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return font;
+}
+
+bool QtUserPrompts::choose_printer(QPrinter& printer) {
+    QPrintDialog dialog(&printer, owner());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtUserPrompts::open_with_desktop(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace vx::ui

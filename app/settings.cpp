@@ -1,0 +1,62 @@
+// Finding and opening properties.ini.
+#include "app/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace vx::ui {
+
+namespace {
+
+// Asks the file system itself: permission bits say nothing for root or on a
+// read-only mount.
+bool can_write_settings_in(const QString& dir) {
+    const QString path = QDir(dir).filePath(kSettingsFileName);
+    if (QFileInfo::exists(path)) {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite | QIODevice::Append);
+    }
+    if (!QFileInfo(dir).isDir()) {
+        return false;
+    }
+    QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".properties-XXXXXX")));
+    return probe.open();
+}
+
+}  // namespace
+
+QString settings_file_path(const QString& program_dir, const QString& user_dir) {
+    if (can_write_settings_in(program_dir)) {
+        return QDir(program_dir).filePath(kSettingsFileName);
+    }
+    QDir().mkpath(user_dir);
+    const QString user_path = QDir(user_dir).filePath(kSettingsFileName);
+    const QString program_path = QDir(program_dir).filePath(kSettingsFileName);
+    if (!QFileInfo::exists(user_path) && QFileInfo::exists(program_path)) {
+        QFile::copy(program_path, user_path);
+        QFile(user_path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther);
+    }
+    return user_path;
+}
+
+QString user_config_dir() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("vesta-vx"));
+}
+
+std::unique_ptr<QSettings> open_settings(const QString& path) {
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+int read_int_setting(const QSettings& settings, const QString& key, int default_value) {
+    bool ok = false;
+    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    return ok ? value : default_value;
+}
+
+}  // namespace vx::ui

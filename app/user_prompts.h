@@ -1,0 +1,69 @@
+// Every message box, question, file, font and print dialog of the program goes
+// through this interface: Qt dialogs in the program, a script in the tests.
+#pragma once
+
+#include <optional>
+
+#include <QFont>
+#include <QString>
+
+class QPrinter;
+class QUrl;
+class QWidget;
+
+namespace vx::ui {
+
+// The icon of a box. Plain boxes have none.
+enum class PromptIcon { none, information, warning, error };
+
+// Captions the program uses on its boxes.
+inline const QString kCaptionWarning = QStringLiteral("Предупреждение");
+inline const QString kCaptionError = QStringLiteral("Ошибка");
+inline const QString kCaptionInformation = QStringLiteral("Информация");
+inline const QString kCaptionConfirmation = QStringLiteral("Подтверждение");
+
+// What a file dialog is opened with. filter is written the way the program's
+// dialogs state it: "description|patterns" pairs joined by '|', for example
+// "Program file (*.prg.cpl)|*.prg.cpl"; patterns within a pair are separated by ';'.
+struct FileDialogRequest {
+    QString title;  // empty: the toolkit's own title
+    QString filter;
+    QString default_suffix;  // without the dot; added when the typed name has none
+    QString directory;       // initial directory; empty: the current one
+    QString file_name;       // proposed file name (save dialogs)
+};
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A box with an OK button. Blocks until it is closed.
+    virtual void message(PromptIcon icon, const QString& caption, const QString& text) = 0;
+    // A question with the buttons Yes and No; true for Yes. Closing the box is No.
+    virtual bool ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) = 0;
+    // The chosen file's full path, or nothing when the user cancels.
+    virtual std::optional<QString> open_file(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> save_file(const FileDialogRequest& request) = 0;
+    // The chosen font, or nothing when the user cancels.
+    virtual std::optional<QFont> choose_font(const QFont& current) = 0;
+    // Lets the user choose and set up the printer; false when cancelled.
+    virtual bool choose_printer(QPrinter& printer) = 0;
+    // Opens a document or an address with the desktop's default handler;
+    // false when no handler took it.
+    virtual bool open_with_desktop(const QUrl& url) = 0;
+
+    // Shorthands for the boxes the program shows most.
+    void information(const QString& text) {
+        message(PromptIcon::information, kCaptionInformation, text);
+    }
+    void error(const QString& text) { message(PromptIcon::error, kCaptionError, text); }
+    bool ask(const QString& text) {
+        return ask_yes_no(PromptIcon::information, kCaptionInformation, text);
+    }
+};
+
+// Qt's filter string ("Program file (*.prg.cpl)") for a filter in the
+// program's form ("Program file (*.prg.cpl)|*.prg.cpl").
+QString qt_file_filter(const QString& filter);
+
+}  // namespace vx::ui

@@ -1,0 +1,20 @@
+// The chain listing: the lowered token list as text, one statement a line.
+#pragma once
+
+#include <string>
+
+namespace vx {
+
+struct Token;
+
+// The listing of the list starting at `first`; empty for an empty list.
+std::string chain_listing(const Token* first);
+
+// Writes the listing to `path` (created or emptied); false when the file
+// can't be written. The compile goes on either way.
+bool write_chain_file(const Token* first, const std::string& path);
+
+// Writes a listing already made by chain_listing().
+bool write_chain_file_text(const std::string& listing, const std::string& path);
+
+}  // namespace vx

@@ -1,0 +1,245 @@
+// The code generator: one handler per statement kind, then jump resolution.
+#include "compiler/code_generator.h"
+
+#include "compiler/compiled_file.h"
+#include "compiler/token_table.h"
+
+namespace vx {
+
+CodeGenerator::CodeGenerator(const TokenList& tokens, CompileError& error)
+    : first_(tokens.first()), error_(error) {}
+
+bool CodeGenerator::fail(int32_t code, const Token& at) {
+    record_fault(error_, code, at);
+    return false;
+}
+
+bool CodeGenerator::step() {
+    if (current_->next == nullptr) {
+        return fail(fault::kUnexpectedEnd, *current_);
+    }
+    current_ = current_->next;
+    return true;
+}
+
+// Steps onto the N of a var[N] or label[N].
+bool CodeGenerator::read_number(uint16_t& value) {
+    if (!step() || !step()) {
+        return false;
+    }
+    if (current_->type != kNumber) {
+        return fail(fault::kInternal, *current_);
+    }
+    value = number_value(*current_);
+    return step();
+}
+
+// operand: N gives a constant, var[N] a variable.
+bool CodeGenerator::encode_operand(uint16_t& arg, uint8_t& type) {
+    if (current_->type == kNumber) {
+        arg = number_value(*current_);
+        type = operand::kConstant;
+        return true;
+    }
+    if (current_->type == kVarKeyword) {
+        type = operand::kVariable;
+        return read_number(arg);
+    }
+    return fail(fault::kInternal, *current_);
+}
+
+// From the operator: its code to op2, the operand after it to slot 2, and
+// onto the token that ends the statement (`;`) or the condition (`)`).
+bool CodeGenerator::encode_operator_and_operand(Instruction& in) {
+    const int code = current_->type == kOperator ? operation_code(current_->text) : -1;
+    if (code < 0) {
+        return fail(fault::kInternal, *current_);
+    }
+    in.op2 = static_cast<uint8_t>(code);
+    return step() && encode_operand(in.arg2, in.type2) && step();
+}
+
+// assignment: var[N] = operand [op operand] ;  |  var[N] = !operand ;  |  var[N] = call ;
+bool CodeGenerator::generate_assignment() {
+    Instruction in;
+    in.type3 = operand::kVariable;
+    in.op3 = kind::kAssign;
+    if (!read_number(in.arg3) || !step() || !step()) {
+        return false;
+    }
+    switch (current_->type) {
+        case kOperator:
+            if (current_->text[0] != '!') {
+                return fail(fault::kInternal, *current_);
+            }
+            in.op2 = kOpNot;
+            if (!step() || !encode_operand(in.arg1, in.type1) || !step()) {
+                return false;
+            }
+            break;
+        case kNumber:
+        case kVarKeyword: {
+            if (!encode_operand(in.arg1, in.type1) || !step()) {
+                return false;
+            }
+            if (current_->text == ";" && current_->type != kNumber) {
+                in.op2 = kOpCopy;
+                break;
+            }
+            if (!encode_operator_and_operand(in)) {
+                return false;
+            }
+            break;
+        }
+        case kFunctionName:
+            return generate_call(in);
+        default:
+            return fail(fault::kInternal, *current_);
+    }
+    instructions_.push_back(in);
+    return true;
+}
+
+// call: one parameter assignment per argument, then the call itself.
+bool CodeGenerator::generate_call(Instruction& call) {
+    const BuiltinFunction* function =
+        builtin_function_by_token(static_cast<uint8_t>(current_->def_id));
+    if (function == nullptr) {
+        return fail(fault::kInternal, *current_);
+    }
+    call.op3 = kind::kCall;
+    call.type1 = operand::kConstant;
+    call.arg1 = function->number;
+    if (!step()) {  // onto `(`
+        return false;
+    }
+    for (uint16_t i = 0; i < function->param_count; ++i) {
+        Instruction param;
+        param.op2 = kOpCopy;
+        param.arg3 = i;
+        param.type3 = operand::kParam;
+        param.op3 = kind::kAssign;
+        if (!step() || !encode_operand(param.arg1, param.type1) || !step()) {
+            return false;  // ends on the `,` or `)` after the argument
+        }
+        instructions_.push_back(param);
+    }
+    if (function->param_count == 0 && !step()) {  // onto `)`
+        return false;
+    }
+    if (!step()) {  // onto `;`
+        return false;
+    }
+    instructions_.push_back(call);
+    return true;
+}
+
+// condition: if ( operand op operand )   -- the lowering's gotos follow as statements
+bool CodeGenerator::generate_condition() {
+    Instruction in;
+    in.op3 = kind::kCondition;
+    if (!step() || !step() || !encode_operand(in.arg1, in.type1) || !step()) {
+        return false;
+    }
+    if (!encode_operator_and_operand(in)) {
+        return false;
+    }
+    instructions_.push_back(in);
+    return true;
+}
+
+// label-declaration: label [ N ] :
+bool CodeGenerator::generate_label() {
+    const Token& label = *current_;
+    Instruction in;
+    in.op3 = kind::kLabel;
+    in.type3 = operand::kConstant;
+    if (!read_number(in.arg3) || !step()) {
+        return false;
+    }
+    labels_.push_back({in.arg3, instructions_.size(), label.column, label.line});
+    instructions_.push_back(in);
+    return true;
+}
+
+// goto: goto label [ N ] ;   -- arg2 holds the label number until resolution
+bool CodeGenerator::generate_jump() {
+    Instruction in;
+    in.op3 = kind::kJump;
+    if (!step() || !read_number(in.arg2) || !step()) {
+        return false;
+    }
+    jumps_.push_back(instructions_.size());
+    instructions_.push_back(in);
+    return true;
+}
+
+// Each jump goes to the first label instruction of its number. Both sides are
+// indexed once, so resolution is linear in the program's size.
+int CodeGenerator::resolve_jumps() {
+    if (jumps_.empty()) {
+        return 0;
+    }
+    constexpr int32_t kNone = -1;
+    std::vector<int32_t> first_site(0x10000, kNone);
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
+        if (first_site[labels_[i].number] == kNone) {
+            first_site[labels_[i].number] = static_cast<int32_t>(i);
+        }
+    }
+    for (std::size_t jump : jumps_) {
+        Instruction& in = instructions_[jump];
+        const int32_t site = first_site[in.arg2];
+        if (site == kNone) {
+            return kJumpWithoutLabel;
+        }
+        const LabelSite& target = labels_[site];
+        if (target.index > kMaxJumpTarget) {
+            // A 16-bit target would wrap and the jump land somewhere else.
+            record_own_fault(error_, kJumpTooFarText, target.column, target.line);
+            return kCodeFault;
+        }
+        in.arg1 = kJumpArg1;
+        in.type1 = operand::kConstant;
+        in.arg2 = static_cast<uint16_t>(target.index);
+        in.type2 = operand::kConstant;
+        in.op2 = 0;
+    }
+    return 0;
+}
+
+int CodeGenerator::generate_code() {
+    instructions_.clear();
+    labels_.clear();
+    jumps_.clear();
+    for (current_ = first_; current_ != nullptr; current_ = current_->next) {
+        bool ok;
+        switch (current_->type) {
+            case kVarKeyword:
+                ok = generate_assignment();
+                break;
+            case kIfKeyword:
+                ok = generate_condition();
+                break;
+            case kLabelKeyword:
+                ok = generate_label();
+                break;
+            case kGotoKeyword:
+                ok = generate_jump();
+                break;
+            default:
+                ok = fail(fault::kMisplacedToken, *current_);
+                break;
+        }
+        if (!ok) {
+            return kCodeFault;
+        }
+    }
+    return resolve_jumps();
+}
+
+int CodeGenerator::write_compiled_file(const std::string& path) const {
+    return vx::write_compiled_file(instructions_, path);
+}
+
+}  // namespace vx

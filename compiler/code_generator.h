@@ -1,0 +1,62 @@
+// The code generator: a lowered token list to the instruction array.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compiler/compile_error.h"
+#include "compiler/instruction.h"
+#include "compiler/token_list.h"
+
+namespace vx {
+
+// Results of generate_code besides 0.
+constexpr int kCodeFault = -1;         // a fault is recorded
+constexpr int kJumpWithoutLabel = -5;  // a jump names no label instruction (nothing recorded)
+
+// Jump targets are 16-bit instruction indices.
+constexpr std::size_t kMaxJumpTarget = 0xFFFF;
+
+class CodeGenerator {
+public:
+    CodeGenerator(const TokenList& tokens, CompileError& error);
+
+    // Walks the whole list, fills the instruction array and resolves the jumps.
+    int generate_code();
+    // Writes the compiled program file (see compiled_file.h for the results).
+    int write_compiled_file(const std::string& path = "sample.cpl") const;
+
+    const std::vector<Instruction>& instructions() const { return instructions_; }
+    std::vector<Instruction> take_instructions() { return std::move(instructions_); }
+
+private:
+    struct LabelSite {
+        uint16_t number;
+        std::size_t index;
+        int32_t column;  // where the label statement stands, for a diagnostic
+        int32_t line;
+    };
+
+    bool fail(int32_t code, const Token& at);
+    bool step();
+    bool read_number(uint16_t& value);
+    bool encode_operand(uint16_t& arg, uint8_t& type);
+    bool encode_operator_and_operand(Instruction& in);
+    bool generate_assignment();
+    bool generate_call(Instruction& call);
+    bool generate_condition();
+    bool generate_label();
+    bool generate_jump();
+    int resolve_jumps();
+
+    const Token* first_;
+    const Token* current_ = nullptr;
+    CompileError& error_;
+    std::vector<Instruction> instructions_;
+    std::vector<LabelSite> labels_;
+    std::vector<std::size_t> jumps_;
+};
+
+}  // namespace vx

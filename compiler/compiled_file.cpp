@@ -1,0 +1,98 @@
+// Writing and reading back the compiled program file.
+#include "compiler/compiled_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace vx {
+
+namespace {
+
+std::array<uint8_t, kCompiledHeaderSize> header_bytes(std::size_t count) {
+    std::array<uint8_t, kCompiledHeaderSize> header{};
+    std::memcpy(header.data(), kCompiledMagic, sizeof kCompiledMagic);
+    header[3] = kCompiledFormat;
+    put_u32_le(&header[4], static_cast<uint32_t>(count * kInstructionSize));
+    return header;
+}
+
+std::string instruction_block(std::span<const Instruction> instructions) {
+    std::string block;
+    block.reserve(instructions.size() * kInstructionSize);
+    for (const Instruction& in : instructions) {
+        const auto bytes = encode_instruction(in);
+        block.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    return block;
+}
+
+}  // namespace
+
+std::string compiled_image(std::span<const Instruction> instructions) {
+    const auto header = header_bytes(instructions.size());
+    std::string image(reinterpret_cast<const char*>(header.data()), header.size());
+    image += instruction_block(instructions);
+    return image;
+}
+
+int write_compiled_file(std::span<const Instruction> instructions, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return kFileCantOpen;
+    }
+    if (instructions.empty()) {
+        std::fclose(file);
+        return kFileNoProgram;
+    }
+    int result = kFileWritten;
+    const auto header = header_bytes(instructions.size());
+    if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) {
+        result = kFileWriteFailed;
+    } else {
+        // A short block or a failed flush would leave a program the controller
+        // rejects or, worse, runs cut off: report it, never success.
+        const std::string block = instruction_block(instructions);
+        if (std::fwrite(block.data(), 1, block.size(), file) != block.size() ||
+            std::fflush(file) != 0) {
+            result = kFileWriteFailed;
+        }
+    }
+    if (std::fclose(file) != 0 && result == kFileWritten) {
+        result = kFileWriteFailed;
+    }
+    return result;
+}
+
+ImageFault parse_compiled_image(std::string_view bytes, std::vector<Instruction>& instructions) {
+    instructions.clear();
+    if (bytes.empty()) {
+        return ImageFault::kEmpty;
+    }
+    if (bytes.size() < kCompiledHeaderSize) {
+        return ImageFault::kShortHeader;
+    }
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    if (std::memcmp(data, kCompiledMagic, sizeof kCompiledMagic) != 0) {
+        return ImageFault::kBadMagic;
+    }
+    if (data[3] != kCompiledFormat) {
+        return ImageFault::kBadFormat;
+    }
+    const uint32_t block_length = get_u32_le(&data[4]);
+    if (block_length != bytes.size() - kCompiledHeaderSize) {
+        return ImageFault::kLengthMismatch;
+    }
+    if (block_length % kInstructionSize != 0) {
+        return ImageFault::kNotWhole;
+    }
+    if (block_length == 0) {
+        return ImageFault::kNoInstructions;
+    }
+    instructions.reserve(block_length / kInstructionSize);
+    for (std::size_t at = kCompiledHeaderSize; at < bytes.size(); at += kInstructionSize) {
+        instructions.push_back(decode_instruction(data + at));
+    }
+    return ImageFault::kNone;
+}
+
+}  // namespace vx

@@ -1,0 +1,46 @@
+// The if/else lowering: rewrites every if statement into a condition, gotos and labels.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "compiler/compile_error.h"
+#include "compiler/token_list.h"
+
+namespace vx {
+
+// Generated label numbers start above the 0 to 511 a source may use.
+constexpr uint16_t kFirstGeneratedLabel = 1000;
+
+class IfElseLowering {
+public:
+    IfElseLowering(TokenList& tokens, CompileError& error,
+                   uint16_t first_label = kFirstGeneratedLabel);
+
+    // Rewrites the whole list in place; 0, or nonzero after recording a fault.
+    // The list must have passed the parser; the checks here only guard its shape.
+    int lower_if_else();
+
+private:
+    struct OpenIf {
+        uint16_t label;  // L; the statement uses L, L + 1 and L + 2
+        bool in_else;
+    };
+
+    bool fail(int32_t code, const Token& at);
+    bool step();
+    bool step_over_operand();
+    bool open_if();
+    bool close_block();
+    Token* insert_goto(Token* after, uint16_t label);
+    Token* insert_label(Token* after, uint16_t label);
+    Token* insert_generated(Token* after, const char* text, uint8_t type, int16_t def_id);
+
+    TokenList& tokens_;
+    CompileError& error_;
+    uint32_t next_label_;  // wider than a label, so running out is seen, not wrapped
+    Token* current_ = nullptr;
+    std::vector<OpenIf> open_ifs_;
+};
+
+}  // namespace vx

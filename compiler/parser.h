@@ -1,0 +1,60 @@
+// The parser: checks a token list against the grammar and records the first fault.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "compiler/compile_error.h"
+#include "compiler/token_list.h"
+
+namespace vx {
+
+// Results of check_program besides a negative value for a recorded fault.
+constexpr int kProgramChecked = 0;   // the list ended with every check passed
+constexpr int kStrayCloseBrace = 1;  // a `}` where a top-level statement could start
+
+constexpr uint16_t kMaxVariableIndex = 1023;
+constexpr uint16_t kMaxSourceLabel = 511;
+
+class Parser {
+public:
+    Parser(const TokenList& tokens, CompileError& error);
+
+    // Checks the whole list; blocks nest without a limit (no recursion).
+    int check_program();
+
+private:
+    struct Position {
+        int32_t column = 0;
+        int32_t line = 0;
+    };
+    enum class Block : uint8_t { kThen, kElse };
+
+    bool fail(int32_t code, const Token& at);
+    bool step();
+    bool require(uint8_t type, char ch);
+    bool check_variable();
+    bool check_operand();
+    bool check_assignment();
+    bool check_call();
+    bool check_if_head();
+    bool check_label_part(bool goto_mode);
+    bool close_block();
+    int check_goto_references();
+
+    const Token* first_;
+    const Token* current_ = nullptr;
+    CompileError& error_;
+    std::vector<Block> blocks_;
+    std::array<bool, kMaxSourceLabel + 1> declared_{};
+    std::array<Position, kMaxSourceLabel + 1> declared_at_{};
+    std::array<bool, kMaxSourceLabel + 1> referenced_{};
+    struct GotoReference {
+        uint16_t label;
+        Position at;
+    };
+    std::vector<GotoReference> goto_references_;  // in the order they were met
+};
+
+}  // namespace vx

@@ -1,0 +1,2 @@
+label[1]: goto label[1];
+}

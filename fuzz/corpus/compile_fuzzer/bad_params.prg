@@ -1,0 +1,1 @@
+var[0]=StartTimer(1);

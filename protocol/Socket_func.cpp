@@ -1,0 +1,167 @@
+// The connection to the controller service: open, close, discard, the one
+// request/reply exchange and the packet checksum.
+#include "protocol/Socket_func.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace vx {
+
+namespace {
+
+// Stale input is drained in pieces of this size (into receive_buffer).
+constexpr std::size_t kDiscardPiece = 1024;
+
+using Clock = std::chrono::steady_clock;
+
+int ms_left(Clock::time_point start, int limit_ms) {
+    const auto spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    return spent >= limit_ms ? 0 : static_cast<int>(limit_ms - spent);
+}
+
+void drop_socket(ControllerConnection& c) {
+    net::close_socket(c.socket);
+    c.socket = net::kNoSocket;
+}
+
+// Sends every byte of the request. A non-blocking send may take only part of
+// it; the rest follows as the socket drains, so the service never sees a cut
+// packet. Gives up when the request can't all go out within the reply limit.
+bool send_whole(ControllerConnection& c, const uint8_t* request, std::size_t length) {
+    const auto start = Clock::now();
+    std::size_t sent = 0;
+    while (sent < length) {
+        const net::IoResult r = net::send_some(c.socket, request + sent, length - sent);
+        c.last_result = r.state == net::IoState::transferred ? static_cast<int>(r.count) : r.error;
+        switch (r.state) {
+            case net::IoState::transferred:
+                sent += static_cast<std::size_t>(r.count);
+                break;
+            case net::IoState::would_block: {
+                const int left = ms_left(start, kReplyTimeoutMs);
+                if (left == 0) {
+                    return false;  // the socket stays open, as after any other send error
+                }
+                net::wait_writable(c.socket, left);
+                break;
+            }
+            case net::IoState::not_a_socket:
+                drop_socket(c);
+                return false;
+            case net::IoState::closed:
+            case net::IoState::failed:
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+ControllerConnection::ControllerConnection()
+    : send_capacity(kBufferSize),
+      receive_capacity(kBufferSize),
+      owned_storage_(new uint8_t[2 * kBufferSize]()) {
+    send_buffer = owned_storage_.get();
+    receive_buffer = owned_storage_.get() + kBufferSize;
+}
+
+ControllerConnection::ControllerConnection(uint8_t* send_storage, std::size_t send_size,
+                                           uint8_t* receive_storage, std::size_t receive_size)
+    : send_buffer(send_storage),
+      send_capacity(send_size),
+      receive_buffer(receive_storage),
+      receive_capacity(receive_size) {}
+
+ControllerConnection::~ControllerConnection() {
+    close_connection(*this);
+}
+
+bool is_connected(const ControllerConnection& c) {
+    return c.socket != net::kNoSocket;
+}
+
+int connect_to_service(ControllerConnection& c, uint16_t port, const char* host) {
+    close_connection(c);  // never leak a socket held from an earlier call
+    int error = 0;
+    c.socket = net::connect_tcp(host != nullptr ? host : "127.0.0.1", port, error);
+    c.last_result = error;
+    return is_connected(c) ? 0 : -1;
+}
+
+void close_connection(ControllerConnection& c) {
+    if (is_connected(c)) {
+        drop_socket(c);
+    }
+}
+
+void discard_pending_input(ControllerConnection& c) {
+    if (!is_connected(c)) {
+        return;
+    }
+    const std::size_t piece = std::min(kDiscardPiece, c.receive_capacity);
+    for (;;) {
+        const net::IoResult r = net::receive_some(c.socket, c.receive_buffer, piece);
+        c.last_receive_length = static_cast<int>(r.count);
+        if (r.state == net::IoState::transferred) {
+            continue;
+        }
+        c.last_result = r.error;
+        if (r.state != net::IoState::would_block) {
+            drop_socket(c);  // an orderly close or an error: the connection is gone
+        }
+        return;
+    }
+}
+
+bool exchange(ControllerConnection& c, const uint8_t* request, std::size_t request_length,
+              std::size_t reply_length) {
+    if (!is_connected(c)) {
+        return false;
+    }
+    if (request_length > c.send_capacity || reply_length > c.receive_capacity) {
+        return false;  // would overrun the buffers: refused before anything is sent
+    }
+    if (!send_whole(c, request, request_length)) {
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSendPauseMs));
+
+    // The limit is for the whole reply, however it is split on the way.
+    const auto start = Clock::now();
+    c.received_count = 0;
+    const auto wanted = static_cast<int>(reply_length);
+    while (c.received_count < wanted) {
+        const net::IoResult r =
+            net::receive_some(c.socket, c.receive_buffer + c.received_count,
+                              reply_length - static_cast<std::size_t>(c.received_count));
+        c.last_receive_length = static_cast<int>(r.count);
+        if (r.state == net::IoState::transferred) {
+            c.received_count += static_cast<int>(r.count);
+            continue;
+        }
+        c.last_result = r.error;
+        if (r.state != net::IoState::would_block) {
+            drop_socket(c);
+            return false;
+        }
+        const int left = ms_left(start, kReplyTimeoutMs);
+        if (left == 0) {
+            return false;  // short or no reply; late bytes wait for the next discard
+        }
+        net::wait_readable(c.socket, left);
+    }
+    return true;
+}
+
+uint8_t packet_checksum(const uint8_t* bytes, std::size_t count) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        sum += bytes[i];
+    }
+    return static_cast<uint8_t>(sum);
+}
+
+}  // namespace vx

@@ -1,0 +1,28 @@
+// Byte strings for tests, written as the protocol writes them: bytes("51 0F 00").
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vx::test {
+
+using Bytes = std::vector<uint8_t>;
+
+// Parses two-digit hexadecimal bytes separated by blanks ("51 0f 00").
+// Throws std::invalid_argument on anything else, so a typo fails the test.
+Bytes bytes(std::string_view hex);
+
+// head followed by fill bytes up to length (for the long replies).
+Bytes padded(Bytes head, std::size_t length, uint8_t fill = 0);
+
+// "51 0F 00 ..." for messages; long strings are cut after max_bytes.
+std::string hex(const uint8_t* data, std::size_t count, std::size_t max_bytes = 32);
+std::string hex(const Bytes& data, std::size_t max_bytes = 32);
+
+// Empty when equal; else where the first difference is, for a failure message.
+std::string describe_difference(const Bytes& expected, const Bytes& actual);
+
+}  // namespace vx::test

@@ -1,0 +1,130 @@
+// ScriptedPrompts: queued answers, recorded prompts, failures for surprises.
+#include "support/ui/scripted_prompts.h"
+
+#include <gtest/gtest.h>
+
+namespace vx::test {
+
+ScriptedPrompts& ScriptedPrompts::queue_answer(bool yes) {
+    answers_.push_back(yes);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answer_file(const QString& path) {
+    files_.emplace_back(path);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::cancel_file_dialog() {
+    files_.emplace_back(std::nullopt);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answer_font(const QFont& font) {
+    fonts_.emplace_back(font);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::cancel_font_dialog() {
+    fonts_.emplace_back(std::nullopt);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::accept_printer(bool accept) {
+    printers_.push_back(accept);
+    return *this;
+}
+
+QStringList ScriptedPrompts::texts() const {
+    QStringList result;
+    for (const RecordedPrompt& prompt : records_) {
+        result << prompt.text;
+    }
+    return result;
+}
+
+QStringList ScriptedPrompts::messages() const {
+    QStringList result;
+    for (const RecordedPrompt& prompt : records_) {
+        if (prompt.kind == PromptKind::message) {
+            result << prompt.text;
+        }
+    }
+    return result;
+}
+
+bool ScriptedPrompts::all_answers_used() const {
+    return answers_.empty() && files_.empty() && fonts_.empty() && printers_.empty();
+}
+
+void ScriptedPrompts::record(RecordedPrompt prompt) {
+    records_.push_back(prompt);
+    if (on_prompt) {
+        on_prompt(records_.back());
+    }
+}
+
+void ScriptedPrompts::message(PromptIcon icon, const QString& caption, const QString& text) {
+    record({PromptKind::message, icon, caption, text, {}, {}});
+}
+
+bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) {
+    record({PromptKind::question, icon, caption, text, {}, {}});
+    if (answers_.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool yes = answers_.front();
+    answers_.pop_front();
+    return yes;
+}
+
+std::optional<QString> ScriptedPrompts::file_answer(PromptKind kind,
+                                                    const FileDialogRequest& request) {
+    record({kind, PromptIcon::none, request.title, request.filter, request, {}});
+    if (files_.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << request.filter.toStdString();
+        return std::nullopt;
+    }
+    const bool chosen = files_.front().has_value();
+    const QString path = files_.front().value_or(QString());
+    files_.pop_front();
+    return chosen ? std::optional<QString>(path) : std::nullopt;
+}
+
+std::optional<QString> ScriptedPrompts::open_file(const FileDialogRequest& request) {
+    return file_answer(PromptKind::open_file, request);
+}
+
+std::optional<QString> ScriptedPrompts::save_file(const FileDialogRequest& request) {
+    return file_answer(PromptKind::save_file, request);
+}
+
+std::optional<QFont> ScriptedPrompts::choose_font(const QFont& current) {
+    record({PromptKind::font, PromptIcon::none, {}, current.family(), {}, {}});
+    if (fonts_.empty()) {
+        ADD_FAILURE() << "unexpected font dialog";
+        return std::nullopt;
+    }
+    std::optional<QFont> font = fonts_.front();
+    fonts_.pop_front();
+    return font;
+}
+
+bool ScriptedPrompts::choose_printer(QPrinter&) {
+    record({PromptKind::printer, PromptIcon::none, {}, {}, {}, {}});
+    if (printers_.empty()) {
+        ADD_FAILURE() << "unexpected print dialog";
+        return false;
+    }
+    const bool accept = printers_.front();
+    printers_.pop_front();
+    return accept;
+}
+
+bool ScriptedPrompts::open_with_desktop(const QUrl& url) {
+    record({PromptKind::desktop, PromptIcon::none, {}, url.toString(), {}, url});
+    return desktop_opens_;
+}
+
+}  // namespace vx::test

@@ -1,0 +1,80 @@
+// UserPrompts for tests: answers are queued beforehand, every prompt is recorded.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QFont>
+#include <QStringList>
+#include <QUrl>
+
+#include "app/user_prompts.h"
+
+namespace vx::test {
+
+using ui::FileDialogRequest;
+using ui::PromptIcon;
+
+enum class PromptKind { message, question, open_file, save_file, font, printer, desktop };
+
+struct RecordedPrompt {
+    PromptKind kind = PromptKind::message;
+    PromptIcon icon = PromptIcon::none;
+    QString caption;
+    QString text;
+    FileDialogRequest file_request;  // file dialogs
+    QUrl url;                        // desktop openings
+};
+
+class ScriptedPrompts final : public ui::UserPrompts {
+public:
+    // Answers to questions, taken in order. A question without a queued
+    // answer fails the test and is answered No.
+    ScriptedPrompts& answer_yes() { return queue_answer(true); }
+    ScriptedPrompts& answer_no() { return queue_answer(false); }
+    // File dialogs (open and save share one queue): a path, or a cancel.
+    // A dialog without a queued choice fails the test and is cancelled.
+    ScriptedPrompts& answer_file(const QString& path);
+    ScriptedPrompts& cancel_file_dialog();
+    ScriptedPrompts& answer_font(const QFont& font);
+    ScriptedPrompts& cancel_font_dialog();
+    ScriptedPrompts& accept_printer(bool accept);
+    // Whether opening with the desktop succeeds (true unless set).
+    void set_desktop_opens(bool opens) { desktop_opens_ = opens; }
+
+    // Runs while a prompt is up, after it was recorded: a test acts "during" a box.
+    std::function<void(const RecordedPrompt&)> on_prompt;
+
+    const std::vector<RecordedPrompt>& records() const { return records_; }
+    // The text of every prompt so far, in order (file dialogs: their filter).
+    QStringList texts() const;
+    // Only the texts of message boxes, in order.
+    QStringList messages() const;
+    void clear_records() { records_.clear(); }
+    // Whether every queued answer was taken.
+    bool all_answers_used() const;
+
+    void message(PromptIcon icon, const QString& caption, const QString& text) override;
+    bool ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) override;
+    std::optional<QString> open_file(const FileDialogRequest& request) override;
+    std::optional<QString> save_file(const FileDialogRequest& request) override;
+    std::optional<QFont> choose_font(const QFont& current) override;
+    bool choose_printer(QPrinter& printer) override;
+    bool open_with_desktop(const QUrl& url) override;
+
+private:
+    ScriptedPrompts& queue_answer(bool yes);
+    void record(RecordedPrompt prompt);
+    std::optional<QString> file_answer(PromptKind kind, const FileDialogRequest& request);
+
+    std::deque<bool> answers_;
+    std::deque<std::optional<QString>> files_;
+    std::deque<std::optional<QFont>> fonts_;
+    std::deque<bool> printers_;
+    bool desktop_opens_ = true;
+    std::vector<RecordedPrompt> records_;
+};
+
+}  // namespace vx::test
