@@ -21,6 +21,7 @@
 #include <QTime>
 #include <QUrl>
 
+#include "app/application.h"
 #include "app/main_grids.h"
 #include "app/maintenance.h"
 #include "app/panel_status_bar.h"
@@ -113,11 +114,7 @@ Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWi
     : QMainWindow(parent), prompts_(prompts), options_(options) {
     setObjectName(QStringLiteral("main_form"));
     setWindowTitle(kApplicationTitle);
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Liberation Sans")});
-    font.setPointSize(8);
-    setFont(font);
+    setFont(program_font());
     setCursor(Qt::PointingHandCursor);
     build_layout();
     build_menu();

@@ -1,5 +1,7 @@
 // Tmain_form's controls: the two grid areas, the buttons, the status bar
 // panels and the main menu with its fixed item states.
+#include <algorithm>
+
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -76,7 +78,9 @@ void Tmain_form::build_layout() {
                               buttons);
     Button1->setObjectName(QStringLiteral("Button1"));
     for (QPushButton* button : {Button2, Button1}) {
-        button->setFixedSize(282, 20);
+        // 282 x 20 as laid out; wider only where this system's font needs it.
+        button->setMinimumSize(282, 20);
+        button->setFixedHeight(std::max(20, button->fontMetrics().height() + 6));
     }
     row->addWidget(Button2);
     row->addStretch(1);

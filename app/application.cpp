@@ -20,6 +20,7 @@ ConfiguratorApplication::ConfiguratorApplication(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(VX_FILE_VERSION));
     setDesktopFileName(QStringLiteral("vesta-vx-configurator"));
     install_russian_translations(*this);
+    setFont(program_font());
 }
 
 bool ConfiguratorApplication::notify(QObject* receiver, QEvent* event) {
@@ -39,6 +40,14 @@ void ConfiguratorApplication::show_escaped_error(const QString& text) {
     } else {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     }
+}
+
+QFont program_font() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setPointSize(8);
+    return font;
 }
 
 bool install_russian_translations(QCoreApplication& app) {

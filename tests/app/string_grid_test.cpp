@@ -1,6 +1,7 @@
 // The shared grid widget: addressing, headers, sizes, selection.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QSignalSpy>
 
@@ -81,7 +82,10 @@ TEST_F(StringGridTest, MainWindowGridsHaveTheirLayout) {
     EXPECT_EQ(22, modules.col_count());
     EXPECT_EQ(3, modules.row_count());
     EXPECT_EQ(96, modules.col_width(1));
-    EXPECT_EQ(45, modules.col_width(2));
+    EXPECT_EQ(45, modules.col_width(5));  // "Data" fits the laid-out width
+    const QFontMetrics metrics = modules.horizontalHeader()->fontMetrics();
+    EXPECT_GT(modules.col_width(2), metrics.horizontalAdvance("Не активен"));
+    EXPECT_GT(modules.col_width(21), metrics.horizontalAdvance("Point 15"));
     EXPECT_EQ("Num", modules.cell(0, 0).toStdString());
     EXPECT_EQ("Data", modules.cell(5, 0).toStdString());
     EXPECT_EQ("Point 15", modules.cell(21, 0).toStdString());
