@@ -12,6 +12,27 @@
 
 namespace vx::ui {
 
+namespace {
+
+// Qt's Russian texts leave the OK button in Latin letters; Russian dialogs
+// spell it in Cyrillic.
+class CyrillicOkTranslator final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (qstrcmp(context, "QPlatformTheme") == 0 && qstrcmp(source, "OK") == 0) {
+            return QStringLiteral("ОК");
+        }
+        return {};
+    }
+};
+
+}  // namespace
+
 ConfiguratorApplication::ConfiguratorApplication(int& argc, char** argv)
     : QApplication(argc, argv) {
     // The name used for the user's configuration directory; the title below
@@ -58,7 +79,9 @@ bool install_russian_translations(QCoreApplication& app) {
         delete translator;
         return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    // Installed last, so asked first.
+    return QCoreApplication::installTranslator(translator) &&
+           QCoreApplication::installTranslator(new CyrillicOkTranslator(&app));
 }
 
 }  // namespace vx::ui

@@ -3,6 +3,8 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 
 #include "app/main_grids.h"
@@ -123,6 +125,24 @@ TEST(FileFilter, ProgramFiltersBecomeQtFilters) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.program);
         EXPECT_EQ(c.qt, qt_file_filter(QString::fromUtf8(c.program)).toStdString());
+    }
+}
+
+TEST(Translations, StandardButtonsReadRussian) {
+    test::gui_app();  // loads the translations as the program does
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok |
+                           QMessageBox::Cancel);
+    const struct {
+        QMessageBox::StandardButton button;
+        const char* text;
+    } cases[] = {{QMessageBox::Yes, "Да"},
+                 {QMessageBox::No, "Нет"},
+                 {QMessageBox::Ok, "ОК"},
+                 {QMessageBox::Cancel, "Отмена"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.text, box.button(c.button)->text().remove('&').toStdString());
     }
 }
 
