@@ -93,26 +93,6 @@ TEST_F(StringGridTest, MainWindowGridsHaveTheirLayout) {
     EXPECT_EQ("Point 15", modules.cell(21, 0).toStdString());
 }
 
-TEST_F(StringGridTest, ModuleRowsEmptyWhatTheyDoNotFill) {
-    StringGrid modules(1, 1, 0, 1);
-    set_up_modules_grid(modules);
-    modules.set_row_count(4);
-    for (int row = 1; row < 4; ++row) {
-        modules.set_cell(0, row, "stale");
-        modules.set_cell(21, row, "1");
-    }
-    ModuleRow fresh;
-    fresh[0] = "12";
-    show_module_rows(modules, {fresh});
-    EXPECT_EQ("12", modules.cell(0, 1).toStdString());
-    EXPECT_EQ("", modules.cell(21, 1).toStdString());
-    for (int row = 2; row < 4; ++row) {
-        SCOPED_TRACE(row);
-        EXPECT_EQ("", modules.cell(0, row).toStdString());
-        EXPECT_EQ("", modules.cell(21, row).toStdString());
-    }
-}
-
 TEST(FileFilter, ProgramFiltersBecomeQtFilters) {
     const struct {
         const char* program;
