@@ -36,6 +36,9 @@
 
 #include <QWidget>
 
+#include "dialogs/Autoaddr.h"
+#include "dialogs/Controller_properties_f.h"
+
 namespace vx::ui {
 
 Tmain_form* main_form = nullptr;
@@ -83,6 +86,8 @@ template <class T>
 void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     main_form = new Tmain_form(prompts, options);
     // The other windows join here, in the order of the table above.
+    add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
+    add_form(c_prop, new Tc_prop(*main_form), "c_prop", main_form->N3, ShowMode::modeless);
 }
 
 void destroy_forms() {
