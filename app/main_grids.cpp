@@ -17,8 +17,13 @@ namespace {
 constexpr int kVariableRows = 64;
 constexpr int kVariablesPerRow = 16;
 const QString kInactive = QStringLiteral("Не активен");
+static_assert(kVariableRows * kVariablesPerRow == kVariableCount);
 
 }  // namespace
+
+int variable_of_cell(int col, int row) {
+    return (row - 1) * kVariablesPerRow + (col - 1);
+}
 
 QString variable_row_header(int row) {
     const int first = kVariablesPerRow * (row - 1);
@@ -26,7 +31,7 @@ QString variable_row_header(int row) {
 }
 
 QString selected_variable_text(int col, int row) {
-    return QStringLiteral("Variable[%1]").arg((row - 1) * kVariablesPerRow + (col - 1));
+    return QStringLiteral("Variable[%1]").arg(variable_of_cell(col, row));
 }
 
 void set_up_variables_grid(StringGrid& grid) {
@@ -71,8 +76,8 @@ void set_up_modules_grid(StringGrid& grid) {
 void show_variables(StringGrid& grid, const uint8_t* values) {
     for (int row = 1; row <= kVariableRows; ++row) {
         for (int col = 1; col <= kVariablesPerRow; ++col) {
-            const int variable = (row - 1) * kVariablesPerRow + (col - 1);
-            grid.set_cell(col, row, QString::number(vx::view_u16(values, variable)));
+            grid.set_cell(col, row,
+                          QString::number(vx::view_u16(values, variable_of_cell(col, row))));
         }
     }
 }
