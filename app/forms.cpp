@@ -36,6 +36,14 @@
 
 #include <QWidget>
 
+#include "dialogs/AboutBox_f.h"
+#include "dialogs/Bit_to_char_f.h"
+#include "dialogs/Vx2o_f.h"
+#include "dialogs/Vx8olight_f.h"
+#include "dialogs/Vxthermo_f.h"
+#include "dialogs/Vxvc_f.h"
+#include "dialogs/properties_f.h"
+
 namespace vx::ui {
 
 Tmain_form* main_form = nullptr;
@@ -83,6 +91,15 @@ template <class T>
 void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     main_form = new Tmain_form(prompts, options);
     // The other windows join here, in the order of the table above.
+    add_form(AboutBox, new TAboutBox(*main_form), "AboutBox", main_form->N23, ShowMode::modal);
+    add_form(VXVC, new TVXVC(*main_form), "VXVC", main_form->Parlo1, ShowMode::modeless);
+    add_form(properties, new Tproperties(*main_form), "properties", main_form->N9, ShowMode::modal);
+    add_form(bit_to_char_convertor, new Tbit_to_char_convertor(*main_form), "bit_to_char_convertor",
+             nullptr, ShowMode::modeless);
+    add_form(vxr80Light, new Tvxr80Light(*main_form), "vxr80Light", main_form->S1,
+             ShowMode::modeless);
+    add_form(vx2o, new Tvx2o(*main_form), "vx2o", main_form->VX2o1, ShowMode::modal);
+    add_form(vx_thermo, new Tvx_thermo(*main_form), "vx_thermo", main_form->N24, ShowMode::modal);
 }
 
 void destroy_forms() {
