@@ -36,6 +36,8 @@ Tbit_to_char_convertor::Tbit_to_char_convertor(Tmain_form& main) : QDialog(&main
 
     Button1 = make_button(QStringLiteral("Button1"), QStringLiteral(">>"));
     Button2 = make_button(QStringLiteral("Button2"), QStringLiteral("<<"));
+    Button1->setFixedWidth(48);
+    Button2->setFixedWidth(48);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);

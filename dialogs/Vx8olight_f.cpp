@@ -77,7 +77,11 @@ Tvxr80Light::Tvxr80Light(Tmain_form& main) : QDialog(&main), main_(main) {
     note->setPlainText(
         QStringLiteral("Окно управления дискретными выходами модулей:\n"
                        "VX Duo65, VX Zone, VX Drape и пр."));
+    note->setLineWrapMode(QPlainTextEdit::NoWrap);
     note->setFixedHeight(note->fontMetrics().lineSpacing() * 3 + 12);
+    note->setMinimumWidth(note->fontMetrics().horizontalAdvance(
+                              QStringLiteral("Окно управления дискретными выходами модулей:")) +
+                          32);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(module_grid);

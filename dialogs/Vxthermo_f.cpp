@@ -116,7 +116,11 @@ Tvx_thermo::Tvx_thermo(Tmain_form& main) : QDialog(&main), main_(main) {
         QStringLiteral("Окно управления терморегулятором VX Clima.\n"
                        "Разные версии терморегуляторов могут поддерживать \n"
                        "не все команды."));
-    Memo1->setMinimumHeight(Memo1->fontMetrics().lineSpacing() * 6 + 12);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setMinimumSize(Memo1->fontMetrics().horizontalAdvance(QStringLiteral(
+                              "Разные версии терморегуляторов могут поддерживать ")) +
+                              32,
+                          Memo1->fontMetrics().lineSpacing() * 6 + 12);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(address_grid);
