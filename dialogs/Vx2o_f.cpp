@@ -44,7 +44,7 @@ Tvx2o::Tvx2o(Tmain_form& main) : QDialog(&main), main_(main) {
 }
 
 void Tvx2o::Button1Click() {
-    BusyCursor busy;
+    WaitCursor wait;
     sb->setText(QStringLiteral("Идет передача данных..."));
     sb->repaint();
     const int result =

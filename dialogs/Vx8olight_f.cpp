@@ -114,7 +114,7 @@ void Tvxr80Light::Button2Click() {
     MaskEdit1->setText(QString::fromStdString(mask));
     int result = 0;
     {
-        BusyCursor busy;
+        WaitCursor wait;
         result = vx::write_discrete_outputs(main_.connection(), ud1->value(), cb1->currentIndex(),
                                             bits_to_byte(mask));
     }

@@ -149,7 +149,7 @@ void Tvx_thermo::Button2Click() {
 void Tvx_thermo::send(int code) {
     int result = 0;
     {
-        BusyCursor busy;
+        WaitCursor wait;
         result = vx::thermostat_command(main_.connection(), ud1->value(), ud2->value(), code);
     }
     show_lines(thermostat_result_lines(result));

@@ -51,7 +51,7 @@ int TVXVC::command() const {
 }
 
 void TVXVC::Button1Click() {
-    BusyCursor busy;
+    WaitCursor wait;
     // The module confirms nothing that the installer could act on: the
     // message is heard (or recorded) at the module, or not.
     vx::voice_module_command(main_.connection(), ud1->value(), ud2->value(), command());

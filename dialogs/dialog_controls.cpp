@@ -50,14 +50,6 @@ QLabel* make_status_line(const QString& object_name, QWidget* parent) {
     return label;
 }
 
-BusyCursor::BusyCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-BusyCursor::~BusyCursor() {
-    QApplication::restoreOverrideCursor();
-}
-
 QLineEdit* make_mask_field(const QString& object_name, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(object_name);
@@ -78,6 +70,20 @@ void run_with_window_disabled(QWidget& window, const std::function<void()>& oper
     window.setEnabled(false);
     operation();
     window.setEnabled(true);
+}
+
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+void set_error_colour(QLabel& label) {
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    label.setPalette(palette);
 }
 
 }  // namespace vx::ui

@@ -39,16 +39,6 @@ QPushButton* make_button(const QString& object_name, const QString& text,
 // A one-line status text under a dialog's controls, empty at first.
 QLabel* make_status_line(const QString& object_name, QWidget* parent = nullptr);
 
-// The busy cursor while a request blocks the window; the normal cursor comes
-// back when the guard goes, whatever path the handler leaves by.
-class BusyCursor {
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 // An 8-position field for an output mask: digits only, bit 7 first. Empty
 // positions are blanks, and mask_field_text keeps them in place, so "1 2 0 9 "
 // reads as typed (QLineEdit::text() would drop them and shift the digits).
@@ -58,5 +48,17 @@ QString mask_field_text(const QLineEdit& field);
 // Runs a long operation with window disabled (so nothing else starts from it),
 // letting pending events run between requests; enables it again afterwards.
 void run_with_window_disabled(QWidget& window, const std::function<void()>& operation);
+
+// The hourglass for as long as the scope runs a blocking request.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// A text in red, as the dialogs show their error texts.
+void set_error_colour(QLabel& label);
 
 }  // namespace vx::ui
