@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -47,6 +48,22 @@ QLabel* make_status_line(const QString& object_name, QWidget* parent) {
     label->setObjectName(object_name);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+QLineEdit* make_mask_field(const QString& object_name, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(object_name);
+    // Optional digits with a blank as the empty position: a typed blank (or a
+    // deleted digit) stays a blank in its place rather than shifting the rest.
+    field->setInputMask(QStringLiteral("00000000; "));
+    // Wide enough for the 8 positions and no wider: the field is a mask, not a text.
+    const QFontMetrics metrics(field->font());
+    field->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("00000000")) + 16);
+    return field;
+}
+
+QString mask_field_text(const QLineEdit& field) {
+    return field.displayText();
 }
 
 void run_with_window_disabled(QWidget& window, const std::function<void()>& operation) {

@@ -9,6 +9,7 @@
 class QBoxLayout;
 class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QWidget;
@@ -37,6 +38,12 @@ QPushButton* make_button(const QString& object_name, const QString& text,
 
 // A one-line status text under a dialog's controls, empty at first.
 QLabel* make_status_line(const QString& object_name, QWidget* parent = nullptr);
+
+// An 8-position field for an output mask: digits only, bit 7 first. Empty
+// positions are blanks, and mask_field_text keeps them in place, so "1 2 0 9 "
+// reads as typed (QLineEdit::text() would drop them and shift the digits).
+QLineEdit* make_mask_field(const QString& object_name, QWidget* parent = nullptr);
+QString mask_field_text(const QLineEdit& field);
 
 // Runs a long operation with window disabled (so nothing else starts from it),
 // letting pending events run between requests; enables it again afterwards.
