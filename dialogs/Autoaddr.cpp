@@ -206,8 +206,8 @@ QWidget* Taaddr::build_registered_page() {
     values->addWidget(new QLabel(QStringLiteral("Версия прошивки:"), page), 2, 0);
     values->addWidget(module_version, 2, 1);
     layout->addLayout(values);
-    Button7 = make_button(QStringLiteral("Button7"),
-                          QStringLiteral("Зарегистрировать еще один модуль"));
+    Button7 =
+        make_button(QStringLiteral("Button7"), QStringLiteral("Зарегистрировать еще один модуль"));
     auto* another_row = new QHBoxLayout;
     another_row->addWidget(Button7);
     another_row->addStretch(1);
@@ -235,6 +235,9 @@ QWidget* Taaddr::build_final_page() {
     sg1 = new StringGrid(3, 2, 0, 1, page);
     sg1->setObjectName(QStringLiteral("sg1"));
     sg1->setMinimumHeight(180);
+    // The name column ends at the grid's edge; under a vertical scroll bar it
+    // only loses blank space, so there is nothing to scroll sideways to.
+    sg1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(sg1, 1, Qt::AlignHCenter);
     Button9 = make_button(QStringLiteral("Button9"), kExitText);
     layout->addLayout(button_row({Button9}));

@@ -38,9 +38,9 @@ QLabel* make_bold_label(const QString& name, const QString& text, QWidget* paren
 }  // namespace
 
 Tc_prop::Tc_prop(Tmain_form& main_form)
-    : QDialog(&main_form), main_form_(main_form), clock_([] {
-          return QDateTime::currentDateTime();
-      }) {
+    : QDialog(&main_form),
+      main_form_(main_form),
+      clock_([] { return QDateTime::currentDateTime(); }) {
     setObjectName(QStringLiteral("c_prop"));
     setWindowTitle(QStringLiteral("Управление службами контроллера"));
 
@@ -70,12 +70,11 @@ Tc_prop::Tc_prop(Tmain_form& main_form)
     layout->setSpacing(0);
     layout->addLayout(tabs, 1);
     layout->addWidget(Panel1);
-    resize(470, 430);
+    resize(470, 380);
 
     for (int service = 0; service < kServiceCount; ++service) {
         const ServiceGroup& group = services[service];
-        connect(group.query, &QPushButton::clicked, this,
-                [this, service] { QueryClick(service); });
+        connect(group.query, &QPushButton::clicked, this, [this, service] { QueryClick(service); });
         connect(group.on, &QPushButton::clicked, this,
                 [this, service] { SwitchClick(service, true); });
         connect(group.off, &QPushButton::clicked, this,
