@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 
 #include <QString>
 
 class QBoxLayout;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -53,5 +55,13 @@ public:
 
 // A text in red, as the dialogs show their error texts.
 void set_error_colour(QLabel& label);
+
+// A bold text for a value the dialog shows, named so tests and screenshots find it.
+QLabel* make_value_label(const QString& object_name, QWidget* parent = nullptr);
+// Appends "caption  value" as a new row of grid (columns 0 and 1).
+void add_value_row(QGridLayout& grid, const QString& caption, QLabel* value);
+// A row with the widgets gathered at its left or its right end.
+QHBoxLayout* left_aligned_row(std::initializer_list<QWidget*> widgets);
+QHBoxLayout* right_aligned_row(std::initializer_list<QWidget*> widgets);
 
 }  // namespace vx::ui
