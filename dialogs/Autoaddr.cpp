@@ -16,6 +16,7 @@
 #include "app/Root.h"
 #include "app/string_grid.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/wait_cursor.h"
 
 namespace vx::ui {
 

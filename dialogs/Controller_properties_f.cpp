@@ -17,6 +17,7 @@
 #include "app/user_prompts.h"
 #include "dialogs/controller_services.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/wait_cursor.h"
 
 namespace vx::ui {
 

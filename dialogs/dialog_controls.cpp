@@ -1,7 +1,6 @@
 // Building blocks shared by the dialogs.
 #include "dialogs/dialog_controls.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,14 +53,6 @@ void run_with_window_disabled(QWidget& window, const std::function<void()>& oper
     window.setEnabled(false);
     operation();
     window.setEnabled(true);
-}
-
-WaitCursor::WaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor() {
-    QApplication::restoreOverrideCursor();
 }
 
 void set_error_colour(QLabel& label) {
