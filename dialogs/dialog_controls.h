@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 
 #include <QString>
 
 class QBoxLayout;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,16 +51,15 @@ QString mask_field_text(const QLineEdit& field);
 // letting pending events run between requests; enables it again afterwards.
 void run_with_window_disabled(QWidget& window, const std::function<void()>& operation);
 
-// The hourglass for as long as the scope runs a blocking request.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // A text in red, as the dialogs show their error texts.
 void set_error_colour(QLabel& label);
+
+// A bold text for a value the dialog shows, named so tests and screenshots find it.
+QLabel* make_value_label(const QString& object_name, QWidget* parent = nullptr);
+// Appends "caption  value" as a new row of grid (columns 0 and 1).
+void add_value_row(QGridLayout& grid, const QString& caption, QLabel* value);
+// A row with the widgets gathered at its left or its right end.
+QHBoxLayout* left_aligned_row(std::initializer_list<QWidget*> widgets);
+QHBoxLayout* right_aligned_row(std::initializer_list<QWidget*> widgets);
 
 }  // namespace vx::ui
