@@ -8,7 +8,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +26,7 @@
 #include "sim/simulator_thread.h"
 #include "support/ui/gui_test.h"
 #include "support/ui/scripted_prompts.h"
+#include "tables_fixture.h"
 
 namespace vx::test {
 namespace {
@@ -41,15 +41,8 @@ protected:
         options.serial_path = link;
         sim_ = std::make_unique<sim::SimulatorThread>(options);
 
-        ui::MainFormOptions main_options;
-        main_options.port = sim_->port();
-        main_options.program_dir = dir_.path();
-        main_options.settings_path = dir_.filePath("properties.ini");
-        QFile settings(main_options.settings_path);
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[AutoLoad]\nComPortDevice=" + QByteArray::fromStdString(link) + "\n");
-        settings.close();
-        main_ = std::make_unique<ui::Tmain_form>(prompts_, main_options);
+        main_ = std::make_unique<ui::Tmain_form>(
+            prompts_, main_form_options(dir_, sim_->port(), QString::fromStdString(link)));
         ASSERT_TRUE(vx::is_connected(main_->connection()));
         ASSERT_NE(nullptr, main_->serial_port());
     }

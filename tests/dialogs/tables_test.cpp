@@ -272,14 +272,8 @@ TEST(TableForms, JoinTheMainMenu) {
     QTemporaryDir dir;
     ReservedPort no_service;
     ScriptedPrompts prompts;
-    ui::MainFormOptions options;
-    options.port = no_service.port();
-    options.program_dir = dir.path();
-    options.settings_path = dir.filePath("properties.ini");
-    QFile settings(options.settings_path);
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write("[AutoLoad]\nComPortDevice=" + dir.filePath("no-such-port").toUtf8() + "\n");
-    settings.close();
+    const ui::MainFormOptions options =
+        main_form_options(dir, no_service.port(), dir.filePath("no-such-port"));
     ui::create_forms(prompts, options);
     ui::Tmain_form& main = *ui::main_form;
 
