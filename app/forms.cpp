@@ -36,6 +36,8 @@
 
 #include <QWidget>
 
+#include "dialogs/Autoaddr.h"
+#include "dialogs/Controller_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
@@ -90,6 +92,8 @@ template <class T>
 void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     main_form = new Tmain_form(prompts, options);
     // The other windows join here, in the order of the table above.
+    add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
+    add_form(c_prop, new Tc_prop(*main_form), "c_prop", main_form->N3, ShowMode::modeless);
     add_form(controller_x10_properties, new Tcontroller_x10_properties(*main_form),
              "controller_x10_properties", main_form->X101, ShowMode::modeless);
     add_form(var_change, new Tvar_change(*main_form), "var_change", main_form->N11,

@@ -1,6 +1,10 @@
 // Filling the variables and modules grids of the main window.
 #include "app/main_grids.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QStringList>
 
 #include "app/string_grid.h"
@@ -12,6 +16,7 @@ namespace {
 
 constexpr int kVariableRows = 64;
 constexpr int kVariablesPerRow = 16;
+const QString kInactive = QStringLiteral("Не активен");
 static_assert(kVariableRows * kVariablesPerRow == kVariableCount);
 
 }  // namespace
@@ -55,6 +60,17 @@ void set_up_modules_grid(StringGrid& grid) {
         grid.set_cell(6 + bit, 0, QStringLiteral("Point %1").arg(bit));
     }
     grid.set_col_width(1, 96);
+    // The widths were chosen for a narrow font: where this system's font is
+    // wider, a column grows so that its header and the "not active" mark
+    // still read in full.
+    const QFontMetrics metrics = grid.horizontalHeader()->fontMetrics();
+    for (int col = 0; col < kModuleColumns; ++col) {
+        int needed = metrics.horizontalAdvance(grid.cell(col, 0)) + 8;
+        if (col == 2) {
+            needed = std::max(needed, metrics.horizontalAdvance(kInactive) + 8);
+        }
+        grid.set_col_width(col, std::max(grid.col_width(col), needed));
+    }
 }
 
 void show_variables(StringGrid& grid, const uint8_t* values) {
@@ -83,7 +99,7 @@ std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,
         row[2] = QString::number(info.version);
         if (tables.health[j] == 1) {
             row[1] = QStringLiteral("!!! ") + name + QStringLiteral(" !!!");
-            row[2] = QStringLiteral("Не активен");
+            row[2] = kInactive;
         }
         const uint8_t lo = tables.io[2 * j];
         const uint8_t hi = tables.io[2 * j + 1];

@@ -232,7 +232,7 @@ TEST_F(ConnectedFormTest, CancelledDialogsAndNoSendNothing) {
     form_->N6Click();
     prompts_.answer_file(file).answer_no();
     form_->N10Click();
-    fake_.verify();  // any request would be a problem
+    fake_.verify();                          // any request would be a problem
     EXPECT_EQ(1u, fake_.requests().size());  // the version request of the start only
     EXPECT_TRUE(prompts_.messages().isEmpty());
     EXPECT_EQ("Update file (*.upd)|*.upd", prompts_.records()[1].file_request.filter);

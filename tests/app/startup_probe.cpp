@@ -1,6 +1,6 @@
 // Measures the configurator's start-up: from main() to the main window shown
 // on screen (exposed), with the program's own start-up calls; then quits.
-// Run against a controller (or the simulator) so that no box stops it:
+// Boxes are printed instead of shown, so that nothing waits for a click:
 //   startup_probe [port]     (default 2100)
 // Prints "startup_ms <main to shown> process_ms <process start to shown>".
 #include <unistd.h>
@@ -17,7 +17,7 @@
 
 #include "app/application.h"
 #include "app/forms.h"
-#include "app/qt_user_prompts.h"
+#include "app/user_prompts.h"
 
 namespace {
 
@@ -37,6 +37,23 @@ double process_age_ms() {
     std::ifstream("/proc/uptime") >> uptime_s;
     return (uptime_s - static_cast<double>(start_ticks) / ::sysconf(_SC_CLK_TCK)) * 1000.0;
 }
+
+// Prints each box on standard error and answers No / cancel.
+class PrintingPrompts final : public vx::ui::UserPrompts {
+public:
+    void message(vx::ui::PromptIcon, const QString& caption, const QString& text) override {
+        std::fprintf(stderr, "box: %s: %s\n", qPrintable(caption), qPrintable(text));
+    }
+    bool ask_yes_no(vx::ui::PromptIcon icon, const QString& caption, const QString& text) override {
+        message(icon, caption, text);
+        return false;
+    }
+    std::optional<QString> open_file(const vx::ui::FileDialogRequest&) override { return {}; }
+    std::optional<QString> save_file(const vx::ui::FileDialogRequest&) override { return {}; }
+    std::optional<QFont> choose_font(const QFont&) override { return {}; }
+    bool choose_printer(QPrinter&) override { return false; }
+    bool open_with_desktop(const QUrl&) override { return false; }
+};
 
 class ExposeWatch : public QObject {
 public:
@@ -61,7 +78,7 @@ protected:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     vx::ui::ConfiguratorApplication app(argc, argv);
-    vx::ui::QtUserPrompts prompts;
+    PrintingPrompts prompts;
     app.set_prompts(&prompts);
     vx::ui::MainFormOptions options;
     options.program_dir = QCoreApplication::applicationDirPath();
@@ -69,7 +86,6 @@ int main(int argc, char** argv) {
         options.port = static_cast<uint16_t>(std::stoi(argv[1]));
     }
     vx::ui::create_forms(prompts, options);
-    prompts.set_parent(vx::ui::main_form);
     ExposeWatch watch;
     vx::ui::main_form->winId();  // the native window exists before it is shown
     vx::ui::main_form->windowHandle()->installEventFilter(&watch);
