@@ -94,19 +94,21 @@ void Tunit_params::build_layout() {
     module->addWidget(Button2, module->rowCount(), 2);
     top->addLayout(module);
 
-    auto* get_box = new QGroupBox(QStringLiteral("Получение параметра"));
-    get_box->setObjectName(QStringLiteral("GroupBox1"));
-    auto* get = new QGridLayout(get_box);
+    // A titled group of spinner rows beside the others in the top panel.
+    auto add_group = [top](const char* name, const QString& caption) {
+        auto* box = new QGroupBox(caption);
+        box->setObjectName(QLatin1String(name));
+        top->addWidget(box);
+        return new QGridLayout(box);
+    };
+    QGridLayout* get = add_group("GroupBox1", QStringLiteral("Получение параметра"));
     const SpinnerRow get_row =
         add_spinner_row(*get, QStringLiteral("Номер параметра"), QStringLiteral("ud2"), 0, 255, 0,
                         QStringLiteral("Запросить"), QStringLiteral("Button3"));
     ud2 = get_row.spinner;
     Button3 = get_row.button;
-    top->addWidget(get_box);
 
-    auto* set_box = new QGroupBox(QStringLiteral("Изменение параметра"));
-    set_box->setObjectName(QStringLiteral("GroupBox2"));
-    auto* set = new QGridLayout(set_box);
+    QGridLayout* set = add_group("GroupBox2", QStringLiteral("Изменение параметра"));
     ud3 = add_spinner_row(*set, QStringLiteral("Номер параметра"), QStringLiteral("ud3"), 0, 255, 0)
               .spinner;
     const SpinnerRow value_row =
@@ -114,7 +116,6 @@ void Tunit_params::build_layout() {
                         QStringLiteral("Установить"), QStringLiteral("Button4"));
     ud4 = value_row.spinner;
     Button4 = value_row.button;
-    top->addWidget(set_box);
     top->addStretch(1);
 
     sg1 = new StringGrid(kParametersPerRow + 1, kParameterRows + 1, 1, 1);

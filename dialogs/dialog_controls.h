@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "dialogs/wait_cursor.h"
+
 class QBoxLayout;
 class QGridLayout;
 class QHBoxLayout;

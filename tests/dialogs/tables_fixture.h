@@ -1,6 +1,6 @@
-// A table dialog under test: the main window (which owns the connection and
-// the prompts) on a scripted fake controller, and request bytes with their
-// checksum written the way the protocol writes them.
+// A dialog under test: the main window (which owns the connection, the serial
+// port and the prompts) on a scripted fake controller, and request bytes with
+// their checksum written the way the protocol writes them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,22 +30,30 @@ inline Bytes packet(std::string_view first_seven) {
     return packet(bytes(first_seven));
 }
 
+// Options of a main window on the controller port given, with a settings file
+// in dir that names serial_device as its serial port.
+inline ui::MainFormOptions main_form_options(const QTemporaryDir& dir, uint16_t port,
+                                             const QString& serial_device) {
+    ui::MainFormOptions options;
+    options.port = port;
+    options.program_dir = dir.path();
+    options.settings_path = dir.filePath("properties.ini");
+    QFile settings(options.settings_path);
+    if (!settings.open(QIODevice::WriteOnly)) {
+        ADD_FAILURE() << "cannot write " << options.settings_path.toStdString();
+    }
+    settings.write("[AutoLoad]\nComPortDevice=" + serial_device.toUtf8() + "\n");
+    return options;
+}
+
 class TableDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gui_app();
         ASSERT_TRUE(dir_.isValid());
-        ui::MainFormOptions options;
-        options.port = fake_.port();
-        options.program_dir = dir_.path();
-        options.settings_path = dir_.filePath("properties.ini");
         // No serial port: these dialogs talk to the controller service only.
-        QFile settings(options.settings_path);
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[AutoLoad]\nComPortDevice=" + dir_.filePath("no-such-port").toUtf8() +
-                       "\n");
-        settings.close();
-        main_ = std::make_unique<ui::Tmain_form>(prompts_, options);
+        main_ = std::make_unique<ui::Tmain_form>(
+            prompts_, main_form_options(dir_, fake_.port(), dir_.filePath("no-such-port")));
         ASSERT_TRUE(fake_.wait_connected());
         prompts_.clear_records();
     }

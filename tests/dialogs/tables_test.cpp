@@ -2,6 +2,7 @@
 // dialogs against the fake controller.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,12 +10,16 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "app/forms.h"
 #include "app/string_grid.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
+#include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
+#include "serial/Controller_x10_properties_f.h"
 #include "tables_fixture.h"
+#include "tests/support/reserved_port.h"
 
 namespace vx::test {
 namespace {
@@ -258,6 +263,51 @@ TEST_F(ModbusTest, AValueReadAbove32767IsNotWritten) {
     dialog_->Button2->click();
     fake_.verify();
     EXPECT_EQ("Выполнено.", status());
+}
+
+// --- joining the program ---------------------------------------------------------------
+
+TEST(TableForms, JoinTheMainMenu) {
+    gui_app();
+    QTemporaryDir dir;
+    ReservedPort no_service;
+    ScriptedPrompts prompts;
+    const ui::MainFormOptions options =
+        main_form_options(dir, no_service.port(), dir.filePath("no-such-port"));
+    ui::create_forms(prompts, options);
+    ui::Tmain_form& main = *ui::main_form;
+
+    const struct {
+        QAction* item;
+        QWidget* form;
+        const char* name;
+    } joined[] = {
+        {main.N19, ui::unit_params, "unit_params"},
+        {main.N21, ui::default_unit_req_freq, "default_unit_req_freq"},
+        {main.N12, ui::default_var_value, "default_var_value"},
+        {main.N11, ui::var_change, "var_change"},
+        {main.ModBus1, ui::mb_unit_params, "mb_unit_params"},
+        {main.X101, ui::controller_x10_properties, "controller_x10_properties"},
+    };
+    for (const auto& j : joined) {
+        SCOPED_TRACE(j.name);
+        ASSERT_NE(nullptr, j.form);
+        EXPECT_EQ(j.form, main.registered_form(QString::fromLatin1(j.name)));
+        // A hidden item counts as disabled: the X10 item stays hidden.
+        EXPECT_EQ(j.item != main.X101, j.item->isEnabled());
+    }
+    EXPECT_FALSE(main.X101->isVisible());
+
+    // The modeless ones show beside the main window; their contents stay.
+    for (QAction* item : {main.N11, main.N12, main.N21}) {
+        item->trigger();
+    }
+    EXPECT_TRUE(ui::var_change->isVisible());
+    EXPECT_TRUE(ui::default_var_value->isVisible());
+    EXPECT_TRUE(ui::default_unit_req_freq->isVisible());
+    EXPECT_FALSE(ui::default_var_value->isModal());
+    ui::destroy_forms();
+    EXPECT_EQ(nullptr, ui::unit_params);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -24,6 +23,7 @@
 #include "serial/Controller_x10_properties_f.h"
 #include "support/ui/gui_test.h"
 #include "support/ui/scripted_prompts.h"
+#include "tables_fixture.h"
 #include "tests/support/bytes.h"
 #include "tests/support/reserved_port.h"
 
@@ -123,15 +123,8 @@ protected:
     }
     // The main window with its serial port on device, and the dialog.
     void create(const std::string& device) {
-        ui::MainFormOptions options;
-        options.port = no_service_.port();
-        options.program_dir = dir_.path();
-        options.settings_path = dir_.filePath("properties.ini");
-        QFile settings(options.settings_path);
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[AutoLoad]\nComPortDevice=" + QByteArray::fromStdString(device) + "\n");
-        settings.close();
-        main_ = std::make_unique<ui::Tmain_form>(prompts_, options);
+        main_ = std::make_unique<ui::Tmain_form>(
+            prompts_, main_form_options(dir_, no_service_.port(), QString::fromStdString(device)));
         dialog_ = std::make_unique<Tcontroller_x10_properties>(*main_);
         prompts_.clear_records();  // the service is not there: its warning is not ours
     }
