@@ -126,19 +126,49 @@ std::string check_instruction(const Instruction& in, std::size_t index, std::siz
 }  // namespace
 
 int function_parameter_count(int function) {
-    // Functions 1 to 40 as the interpreter numbers them.
+    // Parameter counts of functions 1 to 40, by the number the interpreter knows them by.
     static constexpr std::array<int, 41> counts = {
-        -1, 2, 1, 0, 0, 0, 0, 0,
-        0,                    // StartTimer StopTimer GetTime GetHour GetMin GetDay GetMonth GetYear
-        3, 3, 2, 1, 3, 1, 1,  // Set_Relay_State Set_Relays_State Get_Point_State GetUnitData
-                              // SetAnalogOutput GetUnitData0 GetUnitData1
-        3, 3, 2, 2, 1, 2, 3,  // SetThermoregOutput Set_VXDM4_DimOutput Get_VXDM4_OnOffOutput
-                              // Get_VXDM4_DimOutput GetUnitActiveStatus VXVC_Play ForceSingleCoil
-        0, 1, 1, 2, 1, 1, 2, 1,  // GetDayofWeek Random GetVarByNum SetVarByNum Shutdown StatVar
-                                 // SetPrgParam GetPrgParam
-        3, 2, 1, 4, 5, 4, 1, 2,  // Set_Unit_Param Get_Unit_Param GetMBUnitStatus SendRemoteCmd
-                                 // ReadInt16Register PresetInt16Reg OnChangeVarValue SetVarDefValue
-        5, 4,                    // FanSpeedSetup CalculateFanSpeed
+        -1,  // no function 0
+        2,   //  1 StartTimer
+        1,   //  2 StopTimer
+        0,   //  3 GetTime
+        0,   //  4 GetHour
+        0,   //  5 GetMin
+        0,   //  6 GetDay
+        0,   //  7 GetMonth
+        0,   //  8 GetYear
+        3,   //  9 Set_Relay_State
+        3,   // 10 Set_Relays_State
+        2,   // 11 Get_Point_State
+        1,   // 12 GetUnitData
+        3,   // 13 SetAnalogOutput
+        1,   // 14 GetUnitData0
+        1,   // 15 GetUnitData1
+        3,   // 16 SetThermoregOutput
+        3,   // 17 Set_VXDM4_DimOutput
+        2,   // 18 Get_VXDM4_OnOffOutput
+        2,   // 19 Get_VXDM4_DimOutput
+        1,   // 20 GetUnitActiveStatus
+        2,   // 21 VXVC_Play
+        3,   // 22 ForceSingleCoil
+        0,   // 23 GetDayofWeek
+        1,   // 24 Random
+        1,   // 25 GetVarByNum
+        2,   // 26 SetVarByNum
+        1,   // 27 Shutdown
+        1,   // 28 StatVar
+        2,   // 29 SetPrgParam
+        1,   // 30 GetPrgParam
+        3,   // 31 Set_Unit_Param
+        2,   // 32 Get_Unit_Param
+        1,   // 33 GetMBUnitStatus
+        4,   // 34 SendRemoteCmd
+        5,   // 35 ReadInt16Register
+        4,   // 36 PresetInt16Reg
+        1,   // 37 OnChangeVarValue
+        2,   // 38 SetVarDefValue
+        5,   // 39 FanSpeedSetup
+        4,   // 40 CalculateFanSpeed
     };
     if (function < 1 || function > 40)
         return -1;
