@@ -12,6 +12,27 @@
 
 namespace vx::ui {
 
+namespace {
+
+// Qt's Russian texts leave the OK button in Latin letters; Russian dialogs
+// spell it in Cyrillic.
+class CyrillicOkTranslator final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (qstrcmp(context, "QPlatformTheme") == 0 && qstrcmp(source, "OK") == 0) {
+            return QStringLiteral("ОК");
+        }
+        return {};
+    }
+};
+
+}  // namespace
+
 ConfiguratorApplication::ConfiguratorApplication(int& argc, char** argv)
     : QApplication(argc, argv) {
     // The name used for the user's configuration directory; the title below
@@ -20,6 +41,7 @@ ConfiguratorApplication::ConfiguratorApplication(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(VX_FILE_VERSION));
     setDesktopFileName(QStringLiteral("vesta-vx-configurator"));
     install_russian_translations(*this);
+    setFont(program_font());
 }
 
 bool ConfiguratorApplication::notify(QObject* receiver, QEvent* event) {
@@ -41,6 +63,14 @@ void ConfiguratorApplication::show_escaped_error(const QString& text) {
     }
 }
 
+QFont program_font() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setPointSize(8);
+    return font;
+}
+
 bool install_russian_translations(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
@@ -49,7 +79,9 @@ bool install_russian_translations(QCoreApplication& app) {
         delete translator;
         return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    // Installed last, so asked first.
+    return QCoreApplication::installTranslator(translator) &&
+           QCoreApplication::installTranslator(new CyrillicOkTranslator(&app));
 }
 
 }  // namespace vx::ui

@@ -36,6 +36,15 @@
 
 #include <QWidget>
 
+#include "dialogs/Autoaddr.h"
+#include "dialogs/Controller_properties_f.h"
+#include "dialogs/Default_unit_req_freq_f.h"
+#include "dialogs/Default_var_value_f.h"
+#include "dialogs/Mb_unit_params_f.h"
+#include "dialogs/Unit_params_f.h"
+#include "dialogs/Var_change_f.h"
+#include "serial/Controller_x10_properties_f.h"
+
 namespace vx::ui {
 
 Tmain_form* main_form = nullptr;
@@ -83,6 +92,20 @@ template <class T>
 void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     main_form = new Tmain_form(prompts, options);
     // The other windows join here, in the order of the table above.
+    add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
+    add_form(c_prop, new Tc_prop(*main_form), "c_prop", main_form->N3, ShowMode::modeless);
+    add_form(controller_x10_properties, new Tcontroller_x10_properties(*main_form),
+             "controller_x10_properties", main_form->X101, ShowMode::modeless);
+    add_form(var_change, new Tvar_change(*main_form), "var_change", main_form->N11,
+             ShowMode::modeless);
+    add_form(default_var_value, new Tdefault_var_value(*main_form), "default_var_value",
+             main_form->N12, ShowMode::modeless);
+    add_form(unit_params, new Tunit_params(*main_form), "unit_params", main_form->N19,
+             ShowMode::modal);
+    add_form(default_unit_req_freq, new Tdefault_unit_req_freq(*main_form), "default_unit_req_freq",
+             main_form->N21, ShowMode::modeless);
+    add_form(mb_unit_params, new Tmb_unit_params(*main_form), "mb_unit_params", main_form->ModBus1,
+             ShowMode::modal);
 }
 
 void destroy_forms() {

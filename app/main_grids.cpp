@@ -1,6 +1,10 @@
 // Filling the variables and modules grids of the main window.
 #include "app/main_grids.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QStringList>
 
 #include "app/string_grid.h"
@@ -12,8 +16,14 @@ namespace {
 
 constexpr int kVariableRows = 64;
 constexpr int kVariablesPerRow = 16;
+const QString kInactive = QStringLiteral("Не активен");
+static_assert(kVariableRows * kVariablesPerRow == kVariableCount);
 
 }  // namespace
+
+int variable_of_cell(int col, int row) {
+    return (row - 1) * kVariablesPerRow + (col - 1);
+}
 
 QString variable_row_header(int row) {
     const int first = kVariablesPerRow * (row - 1);
@@ -21,7 +31,7 @@ QString variable_row_header(int row) {
 }
 
 QString selected_variable_text(int col, int row) {
-    return QStringLiteral("Variable[%1]").arg((row - 1) * kVariablesPerRow + (col - 1));
+    return QStringLiteral("Variable[%1]").arg(variable_of_cell(col, row));
 }
 
 void set_up_variables_grid(StringGrid& grid) {
@@ -50,13 +60,24 @@ void set_up_modules_grid(StringGrid& grid) {
         grid.set_cell(6 + bit, 0, QStringLiteral("Point %1").arg(bit));
     }
     grid.set_col_width(1, 96);
+    // The widths were chosen for a narrow font: where this system's font is
+    // wider, a column grows so that its header and the "not active" mark
+    // still read in full.
+    const QFontMetrics metrics = grid.horizontalHeader()->fontMetrics();
+    for (int col = 0; col < kModuleColumns; ++col) {
+        int needed = metrics.horizontalAdvance(grid.cell(col, 0)) + 8;
+        if (col == 2) {
+            needed = std::max(needed, metrics.horizontalAdvance(kInactive) + 8);
+        }
+        grid.set_col_width(col, std::max(grid.col_width(col), needed));
+    }
 }
 
 void show_variables(StringGrid& grid, const uint8_t* values) {
     for (int row = 1; row <= kVariableRows; ++row) {
         for (int col = 1; col <= kVariablesPerRow; ++col) {
-            const int variable = (row - 1) * kVariablesPerRow + (col - 1);
-            grid.set_cell(col, row, QString::number(vx::view_u16(values, variable)));
+            grid.set_cell(col, row,
+                          QString::number(vx::view_u16(values, variable_of_cell(col, row))));
         }
     }
 }
@@ -78,7 +99,7 @@ std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,
         row[2] = QString::number(info.version);
         if (tables.health[j] == 1) {
             row[1] = QStringLiteral("!!! ") + name + QStringLiteral(" !!!");
-            row[2] = QStringLiteral("Не активен");
+            row[2] = kInactive;
         }
         const uint8_t lo = tables.io[2 * j];
         const uint8_t hi = tables.io[2 * j + 1];

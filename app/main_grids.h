@@ -1,5 +1,6 @@
 // What the main window's two grids show: headers, the variables, and the
-// module table built from the controller's type, I/O and health tables.
+// module table built from the controller's type, I/O and health tables. The
+// 64 x 16 variables layout is also the start-up values dialog's grid.
 #pragma once
 
 #include <array>
@@ -20,16 +21,21 @@ constexpr int kModuleAddressCount = 128;
 constexpr int kModuleColumns = 22;
 constexpr uint8_t kNoModuleType = 0xFE;  // type byte of an address without a module
 
+// The variables grid: 64 rows of 16 variables under a header column;
+// variable n sits in row n / 16 + 1, column n % 16 + 1.
+// The variable in a cell (column, row from 1).
+int variable_of_cell(int col, int row);
 // "Variable (16-31)" for row 2 of the variables grid.
 QString variable_row_header(int row);
-// "Variable[1023]" for column 16, row 64.
+// "Variable[1023]" for column 16, row 64: the corner text once a cell is selected.
 QString selected_variable_text(int col, int row);
 
 // The static parts of the grids: sizes, widths, headers.
 void set_up_variables_grid(StringGrid& grid);
 void set_up_modules_grid(StringGrid& grid);
 
-// Writes the 1024 values of a variables reply view (16-bit little-endian).
+// Writes the 1024 values of a reply view (16-bit little-endian, unsigned:
+// 65535 shows as 65535), the current values or the start-up values alike.
 void show_variables(StringGrid& grid, const uint8_t* values);
 
 // Working copies of the three tables a module refresh reads.

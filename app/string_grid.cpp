@@ -303,7 +303,10 @@ void StringGrid::paint_corner() {
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.text = cell(0, 0);
     option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    option.state |= QStyle::State_Raised;
+    // The button is disabled (a click must not select every cell), but its
+    // text is the corner cell's and reads as any other header text.
+    option.state |= QStyle::State_Raised | QStyle::State_Enabled;
+    option.palette = palette();
     QStylePainter painter(corner_);
     painter.drawControl(QStyle::CE_Header, option);
 }

@@ -1,6 +1,7 @@
 // Ownership and linking of the token list.
 #include "compiler/token_list.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vx {
@@ -35,7 +36,8 @@ TokenList& TokenList::operator=(TokenList&& other) noexcept {
         size_ = std::exchange(other.size_, 0);
         blocks_ = std::move(other.blocks_);
         other.blocks_.clear();
-        used_in_last_block_ = std::exchange(other.used_in_last_block_, kBlockSize);
+        last_block_size_ = std::exchange(other.last_block_size_, 0);
+        used_in_last_block_ = std::exchange(other.used_in_last_block_, 0);
         free_ = std::exchange(other.free_, nullptr);
     }
     return *this;
@@ -48,8 +50,11 @@ Token* TokenList::make_token() {
         *token = Token{};
         return token;
     }
-    if (used_in_last_block_ == kBlockSize) {
-        blocks_.push_back(std::make_unique<Token[]>(kBlockSize));
+    if (used_in_last_block_ == last_block_size_) {
+        last_block_size_ = last_block_size_ == 0
+                               ? kFirstBlockSize
+                               : std::min(last_block_size_ * 2, kLargestBlockSize);
+        blocks_.push_back(std::make_unique<Token[]>(last_block_size_));
         used_in_last_block_ = 0;
     }
     return &blocks_.back()[used_in_last_block_++];
@@ -105,7 +110,8 @@ void TokenList::clear() {
     first_ = last_ = nullptr;
     size_ = 0;
     blocks_.clear();
-    used_in_last_block_ = kBlockSize;
+    last_block_size_ = 0;
+    used_in_last_block_ = 0;
     free_ = nullptr;
 }
 

@@ -59,13 +59,16 @@ public:
     void clear();
 
 private:
-    static constexpr std::size_t kBlockSize = 4096;
+    // Blocks double from the first to the largest, so a short program stays cheap.
+    static constexpr std::size_t kFirstBlockSize = 64;
+    static constexpr std::size_t kLargestBlockSize = 4096;
 
     Token* first_ = nullptr;
     Token* last_ = nullptr;
     std::size_t size_ = 0;
     std::vector<std::unique_ptr<Token[]>> blocks_;
-    std::size_t used_in_last_block_ = kBlockSize;
+    std::size_t last_block_size_ = 0;
+    std::size_t used_in_last_block_ = 0;
     Token* free_ = nullptr;  // erased tokens, chained through `next`
 };
 

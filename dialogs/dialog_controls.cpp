@@ -1,6 +1,7 @@
 // Building blocks shared by the dialogs.
 #include "dialogs/dialog_controls.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -52,6 +53,20 @@ void run_with_window_disabled(QWidget& window, const std::function<void()>& oper
     window.setEnabled(false);
     operation();
     window.setEnabled(true);
+}
+
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+void set_error_colour(QLabel& label) {
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    label.setPalette(palette);
 }
 
 }  // namespace vx::ui

@@ -42,4 +42,16 @@ QLabel* make_status_line(const QString& object_name, QWidget* parent = nullptr);
 // letting pending events run between requests; enables it again afterwards.
 void run_with_window_disabled(QWidget& window, const std::function<void()>& operation);
 
+// The hourglass for as long as the scope runs a blocking request.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// A text in red, as the dialogs show their error texts.
+void set_error_colour(QLabel& label);
+
 }  // namespace vx::ui

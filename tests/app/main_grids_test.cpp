@@ -45,41 +45,6 @@ TEST(ModuleTable, StopsAtTheModuleCount) {
     EXPECT_EQ((std::vector<int>{5, 9}), asked);  // address 101 is never asked
 }
 
-TEST(ModuleTable, FewerModulesThanTheCountGiveFewerRows) {
-    ModuleTables tables = empty_tables();
-    tables.types[0] = 1;
-    EXPECT_EQ(1u, module_rows(tables, 3, [](int) { return vx::ModuleInfo{}; }).size());
-}
-
-TEST(ModuleTable, InactiveModuleIsMarkedAndKeepsItsData) {
-    ModuleTables tables = empty_tables();
-    tables.types[0] = 1;
-    tables.health[0] = 1;
-    tables.io[0] = 0x05;
-    tables.io[1] = 0x01;
-    const auto rows = module_rows(tables, 1, [](int) { return vx::ModuleInfo{3, 12, 0}; });
-    ASSERT_EQ(1u, rows.size());
-    EXPECT_EQ("!!! VX In16 !!!", rows[0][1].toStdString());
-    EXPECT_EQ("Не активен", rows[0][2].toStdString());
-    EXPECT_EQ("5", rows[0][3].toStdString());
-    EXPECT_EQ("1", rows[0][4].toStdString());
-    EXPECT_EQ("261", rows[0][5].toStdString());
-}
-
-TEST(ModuleTable, DataBitsFollowTheWord) {
-    ModuleTables tables = empty_tables();
-    tables.types[2] = 1;
-    tables.io[4] = 0x05;  // address 3: Data0
-    tables.io[5] = 0x01;  //            Data1
-    const auto rows = module_rows(tables, 1, [](int) { return vx::ModuleInfo{}; });
-    ASSERT_EQ(1u, rows.size());
-    for (int bit = 0; bit < 16; ++bit) {
-        SCOPED_TRACE(bit);
-        const bool set = bit == 0 || bit == 2 || bit == 8;
-        EXPECT_EQ(set ? "1" : "0", rows[0][6 + bit].toStdString());
-    }
-}
-
 TEST(ModuleTable, UnansweredInfoShowsTheRecordItGives) {
     ModuleTables tables = empty_tables();
     tables.types[0] = 1;

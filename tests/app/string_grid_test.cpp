@@ -1,7 +1,10 @@
 // The shared grid widget: addressing, headers, sizes, selection.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 
 #include "app/main_grids.h"
@@ -81,30 +84,13 @@ TEST_F(StringGridTest, MainWindowGridsHaveTheirLayout) {
     EXPECT_EQ(22, modules.col_count());
     EXPECT_EQ(3, modules.row_count());
     EXPECT_EQ(96, modules.col_width(1));
-    EXPECT_EQ(45, modules.col_width(2));
+    EXPECT_EQ(45, modules.col_width(5));  // "Data" fits the laid-out width
+    const QFontMetrics metrics = modules.horizontalHeader()->fontMetrics();
+    EXPECT_GT(modules.col_width(2), metrics.horizontalAdvance("Не активен"));
+    EXPECT_GT(modules.col_width(21), metrics.horizontalAdvance("Point 15"));
     EXPECT_EQ("Num", modules.cell(0, 0).toStdString());
     EXPECT_EQ("Data", modules.cell(5, 0).toStdString());
     EXPECT_EQ("Point 15", modules.cell(21, 0).toStdString());
-}
-
-TEST_F(StringGridTest, ModuleRowsEmptyWhatTheyDoNotFill) {
-    StringGrid modules(1, 1, 0, 1);
-    set_up_modules_grid(modules);
-    modules.set_row_count(4);
-    for (int row = 1; row < 4; ++row) {
-        modules.set_cell(0, row, "stale");
-        modules.set_cell(21, row, "1");
-    }
-    ModuleRow fresh;
-    fresh[0] = "12";
-    show_module_rows(modules, {fresh});
-    EXPECT_EQ("12", modules.cell(0, 1).toStdString());
-    EXPECT_EQ("", modules.cell(21, 1).toStdString());
-    for (int row = 2; row < 4; ++row) {
-        SCOPED_TRACE(row);
-        EXPECT_EQ("", modules.cell(0, row).toStdString());
-        EXPECT_EQ("", modules.cell(21, row).toStdString());
-    }
 }
 
 TEST(FileFilter, ProgramFiltersBecomeQtFilters) {
@@ -119,6 +105,24 @@ TEST(FileFilter, ProgramFiltersBecomeQtFilters) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.program);
         EXPECT_EQ(c.qt, qt_file_filter(QString::fromUtf8(c.program)).toStdString());
+    }
+}
+
+TEST(Translations, StandardButtonsReadRussian) {
+    test::gui_app();  // loads the translations as the program does
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok |
+                           QMessageBox::Cancel);
+    const struct {
+        QMessageBox::StandardButton button;
+        const char* text;
+    } cases[] = {{QMessageBox::Yes, "Да"},
+                 {QMessageBox::No, "Нет"},
+                 {QMessageBox::Ok, "ОК"},
+                 {QMessageBox::Cancel, "Отмена"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.text, box.button(c.button)->text().remove('&').toStdString());
     }
 }
 

@@ -1,0 +1,319 @@
+// The main window against the fake controller: version, both refreshes with
+// their status texts, and the maintenance commands of the menu.
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "app/string_grid.h"
+#include "controller_script.h"
+#include "main_form_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace vx::test {
+namespace {
+
+// time of day + message, the time in the system's format (h:mm:ss or hh:mm:ss).
+::testing::AssertionResult stamped(const QString& text, const QString& message) {
+    static const QRegularExpression time(QStringLiteral("^\\d{1,2}:\\d{2}:\\d{2}"));
+    const auto match = time.match(text);
+    if (match.hasMatch() && text.mid(match.capturedLength()) == message) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << '"' << text.toStdString() << "\" is not a time + \"" << message.toStdString() << '"';
+}
+
+const QString kDone = QStringLiteral(" Операция выполнена. ");
+const QString kFailed = QStringLiteral(" Операция не выполнена. Возникла ошибка.");
+
+class ConnectedFormTest : public MainFormTest {
+protected:
+    // Creates and shows the window; the controller tells its version first.
+    void start(uint8_t major = 2, uint8_t minor = 15) {
+        fake_.expect(version_request()).reply(version_reply(major, minor));
+        create(fake_.port());
+        show();
+        fake_.verify();
+        prompts_.clear_records();
+    }
+    ui::StringGrid& variables() { return *form_->sg1; }
+    ui::StringGrid& modules() { return *form_->sg2; }
+
+    FakeController fake_;
+};
+
+TEST_F(ConnectedFormTest, VersionIsShownInThePanelAndTheAboutBox) {
+    fake_.expect(version_request()).reply(version_reply(2, 15));
+    create(fake_.port());
+    QDialog about;
+    auto* label2 = new QLabel("Нет данных", &about);
+    label2->setObjectName("Label2");
+    form_->register_form("AboutBox", &about);
+    show();
+    fake_.verify();
+    EXPECT_TRUE(prompts_.records().empty());
+    EXPECT_EQ("Открыто", panel(1));
+    EXPECT_EQ("2.15", panel(3));
+    EXPECT_EQ("2.15", label2->text());
+    EXPECT_EQ("2.15", form_->controller_version_text());
+}
+
+TEST_F(ConnectedFormTest, MajorVersionZeroCountsAsNoAnswer) {
+    start(0, 7);
+    EXPECT_EQ("", panel(3));
+    fake_.expect(version_request()).reply(version_reply(0, 7));
+    form_->FormShow();
+    fake_.verify();
+    EXPECT_EQ(QStringList{"Нет ответа от контроллера."}, prompts_.messages());
+    EXPECT_EQ("", panel(3));
+}
+
+TEST_F(ConnectedFormTest, VariablesRefreshShowsUnsignedValues) {
+    start();
+    fake_.expect(packet("1D 04 00 00 00 00 00"))
+        .reply(variables_reply({{0, 0x1234}, {17, 7}, {1023, 65535}}));
+    form_->Button2->click();
+    fake_.verify();
+    EXPECT_EQ("4660", variables().cell(1, 1));
+    EXPECT_EQ("7", variables().cell(2, 2));
+    EXPECT_EQ("65535", variables().cell(16, 64));
+    EXPECT_EQ("0", variables().cell(5, 30));
+    EXPECT_TRUE(stamped(panel(5), kDone));
+    EXPECT_TRUE(form_->Button2->isEnabled());
+    EXPECT_EQ("Открыто", panel(1));
+}
+
+TEST_F(ConnectedFormTest, LostConnectionShowsTheErrorAndAbsentConnection) {
+    start();
+    fake_.expect(packet("1D 04 00 00 00 00 00")).reply(variables_reply({{3, 33}}));
+    form_->Button2Click();
+    fake_.close_connection();
+    fake_.verify();
+    form_->Button2Click();
+    EXPECT_TRUE(stamped(panel(5), kFailed));
+    EXPECT_EQ("Отсутствует", panel(1));
+    EXPECT_EQ("33", variables().cell(4, 1));  // the grid keeps what it had
+    EXPECT_TRUE(form_->Button2->isEnabled());
+
+    form_->Button1Click();  // the module count fails at once too
+    EXPECT_TRUE(stamped(panel(5), kFailed));
+    EXPECT_TRUE(form_->Button1->isEnabled());
+    EXPECT_TRUE(prompts_.records().empty());
+}
+
+TEST_F(ConnectedFormTest, ModuleRefreshListsTheModulesWithTheirState) {
+    start();
+    ModuleScript script;
+    script.count = 2;
+    script.types[4] = 1;   // address 5
+    script.types[8] = 12;  // address 9
+    script.io[8] = 0x05;   // address 5: Data0
+    script.io[9] = 0x01;   //            Data1
+    script.health[8] = 1;  // address 9 is not active
+    script.infos = {{5, 3, 1, 0}, {9, 4, 12, 0}};
+    script_module_refresh(fake_, script);
+    form_->Button1->click();
+    fake_.verify();  // exactly the two info requests, nothing else
+    ASSERT_EQ(3, modules().row_count());
+    const QStringList row1 = {"5", "VX Lumo", "3", "5", "1", "261"};
+    for (int col = 0; col < row1.size(); ++col) {
+        EXPECT_EQ(row1[col], modules().cell(col, 1)) << "column " << col;
+    }
+    EXPECT_EQ("1", modules().cell(6, 1));   // Point 0
+    EXPECT_EQ("0", modules().cell(7, 1));   // Point 1
+    EXPECT_EQ("1", modules().cell(14, 1));  // Point 8
+    EXPECT_EQ("9", modules().cell(0, 2));
+    EXPECT_EQ("!!! VX In16 !!!", modules().cell(1, 2));
+    EXPECT_EQ("Не активен", modules().cell(2, 2));
+    EXPECT_EQ("0", modules().cell(5, 2));
+    EXPECT_TRUE(stamped(panel(5), kDone));
+    EXPECT_TRUE(form_->Button1->isEnabled());
+}
+
+TEST_F(ConnectedFormTest, RowsThisRefreshDidNotFillAreEmptied) {
+    start();
+    ModuleScript full;
+    full.count = 3;
+    for (int j : {0, 1, 2}) {
+        full.types[j] = 1;
+        full.infos.push_back({j + 1, 1, 1, 0});
+    }
+    script_module_refresh(fake_, full);
+    form_->Button1Click();
+    fake_.verify();
+    EXPECT_EQ("3", modules().cell(0, 3));
+
+    // The count still says 3, but only address 2 has a module now.
+    ModuleScript fewer;
+    fewer.count = 3;
+    fewer.types[1] = 1;
+    fewer.infos = {{2, 1, 1, 0}};
+    script_module_refresh(fake_, fewer);
+    form_->Button1Click();
+    fake_.verify();
+    ASSERT_EQ(4, modules().row_count());
+    EXPECT_EQ("2", modules().cell(0, 1));
+    for (int row : {2, 3}) {
+        for (int col = 0; col < 22; ++col) {
+            EXPECT_EQ("", modules().cell(col, row)) << "column " << col << " row " << row;
+        }
+    }
+}
+
+TEST_F(ConnectedFormTest, ModuleCountsZeroAndOneKeepOneDataRow) {
+    start();
+    ModuleScript one;
+    one.count = 1;
+    one.types[0] = 1;
+    one.infos = {{1, 1, 1, 0}};
+    script_module_refresh(fake_, one);
+    form_->Button1Click();
+    fake_.verify();
+    EXPECT_EQ(2, modules().row_count());
+    EXPECT_EQ("1", modules().cell(0, 1));
+
+    script_module_refresh(fake_, ModuleScript{});  // count 0: nothing more is asked
+    form_->Button1Click();
+    fake_.verify();
+    EXPECT_EQ(2, modules().row_count());
+    EXPECT_TRUE(stamped(panel(5), " В системе нет модулей"));
+    EXPECT_EQ("", modules().cell(0, 1));  // the old module is not left on show
+}
+
+TEST_F(ConnectedFormTest, FailedTableRequestLeavesTheConnectionPanel) {
+    start();
+    fake_.expect(packet("51 03 00 00 00 00 00")).reply(module_count_reply(1));
+    fake_.expect(bytes("2A 00 00 01 B0 00 94 27")).reply(bytes("2A 00"));  // short
+    fake_.close_connection();
+    form_->Button1Click();
+    fake_.verify();
+    EXPECT_TRUE(stamped(panel(5), kFailed));
+    EXPECT_EQ("Открыто", panel(1));  // this path leaves panel 1 alone
+}
+
+const QString kResetQuestion =
+    QStringLiteral("Сбрость значения всех таймеров и переменных после загрузки программы?");
+const QString kLoadQuestion = QStringLiteral(
+    "Процедура загрузки программы может занять несколько минут.\nВо время загрузки VX "
+    "Configurator не сможет реагировать на действия пользователя.\nНачать загрузку?");
+
+TEST_F(ConnectedFormTest, ProgramLoadAsksThenLoadsWithoutReset) {
+    start();
+    TempDir dir;
+    const auto file = dir.write("heat.prg.cpl", Bytes(1500, 0x11));
+    prompts_.answer_file(QString::fromStdString(file.string())).answer_no().answer_yes();
+    script_transfer(fake_, 0x08, 1500, 0);
+    form_->N6->trigger();
+    fake_.verify();  // no reset request
+    ASSERT_EQ(4u, prompts_.records().size());
+    const RecordedPrompt& dialog = prompts_.records()[0];
+    EXPECT_EQ(PromptKind::open_file, dialog.kind);
+    EXPECT_EQ("Program file (*.prg.cpl)|*.prg.cpl", dialog.file_request.filter);
+    EXPECT_TRUE(dialog.file_request.directory.endsWith("/program/"));
+    EXPECT_EQ(kResetQuestion, prompts_.records()[1].text);
+    EXPECT_EQ(kLoadQuestion, prompts_.records()[2].text);
+    EXPECT_EQ("Программа успешно загружена.", prompts_.records()[3].text);
+    EXPECT_EQ("", panel(5));
+    EXPECT_TRUE(prompts_.all_answers_used());
+}
+
+TEST_F(ConnectedFormTest, CancelledDialogsAndNoSendNothing) {
+    start();
+    prompts_.cancel_file_dialog().cancel_file_dialog();
+    form_->N6Click();
+    form_->N10Click();
+    TempDir dir;
+    const auto file = QString::fromStdString(dir.write("a.upd", Bytes(10)).string());
+    prompts_.answer_file(file).answer_yes().answer_no();  // program: reset yes, load no
+    form_->N6Click();
+    prompts_.answer_file(file).answer_no();
+    form_->N10Click();
+    fake_.verify();                          // any request would be a problem
+    EXPECT_EQ(1u, fake_.requests().size());  // the version request of the start only
+    EXPECT_TRUE(prompts_.messages().isEmpty());
+    EXPECT_EQ("Update file (*.upd)|*.upd", prompts_.records()[1].file_request.filter);
+}
+
+TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
+    start();
+    TempDir dir;
+    const auto file = QString::fromStdString(dir.write("big.upd", Bytes(3000, 1)).string());
+    script_transfer(fake_, 0x0A, 3000, 0);
+    fake_.expect(packet("51 0F 00 00 00 00 00")).echo();
+    std::map<QString, bool> during;
+    QTimer::singleShot(0, form_.get(), [&] {
+        for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17, form_->N20}) {
+            during[item->objectName()] = item->isEnabled();
+        }
+        during["Button1"] = form_->Button1->isEnabled();
+        during["Button2"] = form_->Button2->isEnabled();
+        during["progress"] = form_->transfer_progress->isVisibleTo(form_.get());
+    });
+    prompts_.answer_file(file).answer_yes();
+    form_->N10Click();
+    fake_.verify();
+    const std::map<QString, bool> expected = {
+        {"N6", false}, {"N10", false},    {"N16", false},    {"N17", false},
+        {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true}};
+    EXPECT_EQ(expected, during);
+    for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17}) {
+        EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
+    }
+    EXPECT_FALSE(form_->transfer_progress->isVisibleTo(form_.get()));
+}
+
+TEST_F(ConnectedFormTest, ClosingTheWindowEndsAProgramLoad) {
+    start();
+    TempDir dir;
+    const auto file = QString::fromStdString(dir.write("p.prg.cpl", Bytes(4096, 2)).string());
+    fake_.expect(packet("51 08 00 00 10 00 00")).echo();
+    fake_.expect_any(1028).echo(8);
+    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
+    prompts_.answer_file(file).answer_no().answer_yes();
+    form_->N6Click();
+    fake_.verify();  // one data packet, then nothing: no further packet, no closing packet
+    EXPECT_EQ(3u, fake_.requests().size());  // version, size, one data packet
+    EXPECT_TRUE(prompts_.messages().isEmpty());
+    EXPECT_FALSE(vx::is_connected(form_->connection()));
+}
+
+TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {
+    start();
+    const QString question = QStringLiteral(
+        "Процедура перезагрузки контроллера программы может занять несколько минут.\nВо время "
+        "перезагрузки контроллер не сможет управлять системой автоматизации.\nНачать "
+        "перезагрузку?");
+    fake_.expect(packet("51 0F 00 00 00 00 00")).echo();
+    prompts_.answer_yes();
+    form_->N16Click();
+    fake_.expect(packet("51 0F 00 00 00 00 00")).reply(packet("51 0F 01 00 00 00 00"));
+    prompts_.answer_yes();
+    form_->N16Click();
+    prompts_.answer_no();
+    form_->N16Click();
+    fake_.verify();
+    EXPECT_EQ((QStringList{question,
+                           "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте "
+                           "программу и попробуйте загрузить ее через несколько минут(3-5).",
+                           question, "Контроллер не отвечает.", question}),
+              prompts_.texts());
+    EXPECT_EQ(PromptIcon::information, prompts_.records()[1].icon);
+    EXPECT_EQ(PromptIcon::error, prompts_.records()[3].icon);
+}
+
+TEST_F(ConnectedFormTest, RescanShowsNothingWhateverTheReply) {
+    start();
+    fake_.expect(packet("C8 20 00 00 00 00 00")).reply(bytes("06 00 06"));
+    form_->N20->trigger();
+    fake_.expect(packet("C8 20 00 00 00 00 00")).reply(bytes("06 00 05"));
+    form_->N20Click();
+    fake_.verify();
+    EXPECT_TRUE(prompts_.records().empty());
+}
+
+}  // namespace
+}  // namespace vx::test
