@@ -36,13 +36,20 @@
 
 #include <QWidget>
 
+#include "dialogs/AboutBox_f.h"
 #include "dialogs/Autoaddr.h"
+#include "dialogs/Bit_to_char_f.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
+#include "dialogs/Vx2o_f.h"
+#include "dialogs/Vx8olight_f.h"
+#include "dialogs/Vxthermo_f.h"
+#include "dialogs/Vxvc_f.h"
+#include "dialogs/properties_f.h"
 #include "serial/Controller_x10_properties_f.h"
 
 namespace vx::ui {
@@ -94,18 +101,27 @@ void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     // The other windows join here, in the order of the table above.
     add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
     add_form(c_prop, new Tc_prop(*main_form), "c_prop", main_form->N3, ShowMode::modeless);
+    add_form(AboutBox, new TAboutBox(*main_form), "AboutBox", main_form->N23, ShowMode::modal);
+    add_form(VXVC, new TVXVC(*main_form), "VXVC", main_form->Parlo1, ShowMode::modeless);
+    add_form(properties, new Tproperties(*main_form), "properties", main_form->N9, ShowMode::modal);
     add_form(controller_x10_properties, new Tcontroller_x10_properties(*main_form),
              "controller_x10_properties", main_form->X101, ShowMode::modeless);
     add_form(var_change, new Tvar_change(*main_form), "var_change", main_form->N11,
              ShowMode::modeless);
     add_form(default_var_value, new Tdefault_var_value(*main_form), "default_var_value",
              main_form->N12, ShowMode::modeless);
+    add_form(bit_to_char_convertor, new Tbit_to_char_convertor(*main_form), "bit_to_char_convertor",
+             nullptr, ShowMode::modeless);
+    add_form(vxr80Light, new Tvxr80Light(*main_form), "vxr80Light", main_form->S1,
+             ShowMode::modeless);
     add_form(unit_params, new Tunit_params(*main_form), "unit_params", main_form->N19,
              ShowMode::modal);
+    add_form(vx2o, new Tvx2o(*main_form), "vx2o", main_form->VX2o1, ShowMode::modal);
     add_form(default_unit_req_freq, new Tdefault_unit_req_freq(*main_form), "default_unit_req_freq",
              main_form->N21, ShowMode::modeless);
     add_form(mb_unit_params, new Tmb_unit_params(*main_form), "mb_unit_params", main_form->ModBus1,
              ShowMode::modal);
+    add_form(vx_thermo, new Tvx_thermo(*main_form), "vx_thermo", main_form->N24, ShowMode::modal);
 }
 
 void destroy_forms() {

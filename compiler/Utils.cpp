@@ -104,6 +104,40 @@ std::string byte_to_bits(uint8_t b) {
     return text;
 }
 
+std::string normalise_mask_text(const std::string& text) {
+    std::string mask(8, '0');
+    std::size_t position = 0;
+    for (std::size_t i = 0; i < text.size() && position < mask.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if ((byte & 0xC0) == 0x80) {
+            continue;  // the rest of a multi-byte character already counted
+        }
+        mask[position++] = (byte == ' ' || byte == '0') ? '0' : '1';
+    }
+    return mask;
+}
+
+std::string output_point_mask_text(int point) {
+    std::string mask(8, '0');
+    if (point >= 8 && point <= 15) {
+        mask[15 - point] = '1';  // the first character is bit 7, that is point 15
+    }
+    return mask;
+}
+
+int thermostat_set_point_code(int temperature) {
+    return temperature + kThermostatTemperatureOffset;
+}
+
+ThermostatState decode_thermostat_state(uint16_t word) {
+    ThermostatState state;
+    state.measured_temperature = (word & 0x7F) - kThermostatTemperatureOffset;
+    state.heating_relay = bit_of(word, 7);
+    state.required_temperature = ((word >> 8) & 0x7F) - kThermostatTemperatureOffset;
+    state.regulator_on = bit_of(word, 15);
+    return state;
+}
+
 int read_whole_file(const std::string& path, std::string& data) {
     data.clear();
     std::FILE* file = std::fopen(path.c_str(), "rb");

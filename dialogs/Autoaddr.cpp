@@ -16,6 +16,7 @@
 #include "app/Root.h"
 #include "app/string_grid.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/wait_cursor.h"
 
 namespace vx::ui {
 
@@ -41,24 +42,6 @@ QLabel* make_error_text(const QString& name, const QString& text, QWidget* paren
     policy.setRetainSizeWhenHidden(true);
     label->setSizePolicy(policy);
     label->hide();
-    return label;
-}
-
-QHBoxLayout* button_row(std::initializer_list<QPushButton*> buttons) {
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QPushButton* button : buttons) {
-        row->addWidget(button);
-    }
-    return row;
-}
-
-QLabel* make_value(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
     return label;
 }
 
@@ -126,7 +109,7 @@ QWidget* Taaddr::build_start_page() {
     layout->addStretch(1);
     Button1 = make_button(QStringLiteral("Button1"), QStringLiteral("Начать процесс адресации"));
     Button2 = make_button(QStringLiteral("Button2"), kExitText);
-    layout->addLayout(button_row({Button1, Button2}));
+    layout->addLayout(right_aligned_row({Button1, Button2}));
     return page;
 }
 
@@ -138,10 +121,7 @@ QWidget* Taaddr::build_search_page() {
                                                "автопоиском или выполнить его вручную:"),
                                 page));
     Button3 = make_button(QStringLiteral("Button3"), QStringLiteral("Автопоиск"));
-    auto* auto_row = new QHBoxLayout;
-    auto_row->addWidget(Button3);
-    auto_row->addStretch(1);
-    layout->addLayout(auto_row);
+    layout->addLayout(left_aligned_row({Button3}));
 
     auto* manual = new QLabel(QStringLiteral("Ручной поиск:"), page);
     QFont bold = manual->font();
@@ -185,7 +165,7 @@ QWidget* Taaddr::build_search_page() {
         page));
     layout->addStretch(1);
     Button6 = make_button(QStringLiteral("Button6"), kFinishText);
-    layout->addLayout(button_row({Button6}));
+    layout->addLayout(right_aligned_row({Button6}));
     return page;
 }
 
@@ -196,22 +176,16 @@ QWidget* Taaddr::build_registered_page() {
     layout->addWidget(make_text(QStringLiteral("В системе зарегистрирован новый модуль:"), page));
     auto* values = new QGridLayout;
     values->setColumnStretch(1, 1);
-    module_number = make_value(QStringLiteral("module_number"), page);
-    module_name_text = make_value(QStringLiteral("module_name_text"), page);
-    module_version = make_value(QStringLiteral("module_version"), page);
-    values->addWidget(new QLabel(QStringLiteral("Номер модуля:"), page), 0, 0);
-    values->addWidget(module_number, 0, 1);
-    values->addWidget(new QLabel(QStringLiteral("Название модуля:"), page), 1, 0);
-    values->addWidget(module_name_text, 1, 1);
-    values->addWidget(new QLabel(QStringLiteral("Версия прошивки:"), page), 2, 0);
-    values->addWidget(module_version, 2, 1);
+    module_number = make_value_label(QStringLiteral("module_number"), page);
+    module_name_text = make_value_label(QStringLiteral("module_name_text"), page);
+    module_version = make_value_label(QStringLiteral("module_version"), page);
+    add_value_row(*values, QStringLiteral("Номер модуля:"), module_number);
+    add_value_row(*values, QStringLiteral("Название модуля:"), module_name_text);
+    add_value_row(*values, QStringLiteral("Версия прошивки:"), module_version);
     layout->addLayout(values);
-    Button7 = make_button(QStringLiteral("Button7"),
-                          QStringLiteral("Зарегистрировать еще один модуль"));
-    auto* another_row = new QHBoxLayout;
-    another_row->addWidget(Button7);
-    another_row->addStretch(1);
-    layout->addLayout(another_row);
+    Button7 =
+        make_button(QStringLiteral("Button7"), QStringLiteral("Зарегистрировать еще один модуль"));
+    layout->addLayout(left_aligned_row({Button7}));
     layout->addWidget(make_text(
         QStringLiteral("Если Вы хотите зарегистрировать в системе следующий модуль нажмите "
                        "кнопку \"Зарегистрировать еще один модуль\". Для завершения мастера "
@@ -220,7 +194,7 @@ QWidget* Taaddr::build_registered_page() {
         page));
     layout->addStretch(1);
     Button8 = make_button(QStringLiteral("Button8"), kFinishText);
-    layout->addLayout(button_row({Button8}));
+    layout->addLayout(right_aligned_row({Button8}));
     return page;
 }
 
@@ -235,9 +209,12 @@ QWidget* Taaddr::build_final_page() {
     sg1 = new StringGrid(3, 2, 0, 1, page);
     sg1->setObjectName(QStringLiteral("sg1"));
     sg1->setMinimumHeight(180);
+    // The name column ends at the grid's edge; under a vertical scroll bar it
+    // only loses blank space, so there is nothing to scroll sideways to.
+    sg1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(sg1, 1, Qt::AlignHCenter);
     Button9 = make_button(QStringLiteral("Button9"), kExitText);
-    layout->addLayout(button_row({Button9}));
+    layout->addLayout(right_aligned_row({Button9}));
     return page;
 }
 

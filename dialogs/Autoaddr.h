@@ -24,17 +24,17 @@ public:
     explicit Taaddr(Tmain_form& main_form);
 
     // --- events --------------------------------------------------------------------
-    void FormShow();       // every opening
-    void Button1Click();   // "Начать процесс адресации": Start
-    void Button2Click();   // "Выход" of page 1
-    void Button3Click();   // "Автопоиск"
-    void Button4Click();   // "Проверка"
-    void Button5Click();   // "Найти"
-    void Button6Click();   // "Завершить мастер регистрации новых модулей" of page 2
-    void Button7Click();   // "Зарегистрировать еще один модуль"
-    void Button8Click();   // "Завершить мастер регистрации новых модулей" of page 3
-    void Button9Click();   // "Выход" of page 4
-    void FormClose();      // whenever the window closes
+    void FormShow();      // every opening
+    void Button1Click();  // "Начать процесс адресации": Start
+    void Button2Click();  // "Выход" of page 1
+    void Button3Click();  // "Автопоиск"
+    void Button4Click();  // "Проверка"
+    void Button5Click();  // "Найти"
+    void Button6Click();  // "Завершить мастер регистрации новых модулей" of page 2
+    void Button7Click();  // "Зарегистрировать еще один модуль"
+    void Button8Click();  // "Завершить мастер регистрации новых модулей" of page 3
+    void Button9Click();  // "Выход" of page 4
+    void FormClose();     // whenever the window closes
 
     const SavedServices& saved_services() const { return saved_; }
     bool searching() const { return searching_; }

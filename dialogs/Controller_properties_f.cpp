@@ -17,6 +17,7 @@
 #include "app/user_prompts.h"
 #include "dialogs/controller_services.h"
 #include "dialogs/dialog_controls.h"
+#include "dialogs/wait_cursor.h"
 
 namespace vx::ui {
 
@@ -26,21 +27,12 @@ namespace {
 constexpr std::array<int, kServiceCount> kServiceOrder = {0, 2, 1};
 constexpr int kBottomStripHeight = 41;
 
-QLabel* make_bold_label(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    return label;
-}
-
 }  // namespace
 
 Tc_prop::Tc_prop(Tmain_form& main_form)
-    : QDialog(&main_form), main_form_(main_form), clock_([] {
-          return QDateTime::currentDateTime();
-      }) {
+    : QDialog(&main_form),
+      main_form_(main_form),
+      clock_([] { return QDateTime::currentDateTime(); }) {
     setObjectName(QStringLiteral("c_prop"));
     setWindowTitle(QStringLiteral("Управление службами контроллера"));
 
@@ -70,12 +62,11 @@ Tc_prop::Tc_prop(Tmain_form& main_form)
     layout->setSpacing(0);
     layout->addLayout(tabs, 1);
     layout->addWidget(Panel1);
-    resize(470, 430);
+    resize(470, 380);
 
     for (int service = 0; service < kServiceCount; ++service) {
         const ServiceGroup& group = services[service];
-        connect(group.query, &QPushButton::clicked, this,
-                [this, service] { QueryClick(service); });
+        connect(group.query, &QPushButton::clicked, this, [this, service] { QueryClick(service); });
         connect(group.on, &QPushButton::clicked, this,
                 [this, service] { SwitchClick(service, true); });
         connect(group.off, &QPushButton::clicked, this,
@@ -111,7 +102,8 @@ Tc_prop::ServiceGroup Tc_prop::make_service_group(int service, const QString& ca
     group.box->setObjectName(prefix + QStringLiteral("box"));
     auto* layout = new QGridLayout(group.box);
     layout->addWidget(new QLabel(QStringLiteral("Текущее состояние:"), group.box), 0, 0);
-    group.state = make_bold_label(prefix + QStringLiteral("state"), kStateUnknown, group.box);
+    group.state = make_value_label(prefix + QStringLiteral("state"), group.box);
+    group.state->setText(kStateUnknown);
     layout->addWidget(group.state, 0, 1, 1, 3);
     group.query = make_button(prefix + QStringLiteral("query"), QStringLiteral("Запрос"));
     group.on = make_button(prefix + QStringLiteral("on"), QStringLiteral("Включить"));
@@ -129,19 +121,14 @@ QWidget* Tc_prop::build_clock_tab() {
     auto* layout = new QVBoxLayout(tab);
     auto* times = new QGridLayout;
     times->setColumnStretch(1, 1);
-    local_time = make_bold_label(QStringLiteral("local_time"), QString(), tab);
-    controller_time = make_bold_label(QStringLiteral("controller_time"), QString(), tab);
-    times->addWidget(new QLabel(QStringLiteral("Локальное время:"), tab), 0, 0);
-    times->addWidget(local_time, 0, 1);
-    times->addWidget(new QLabel(QStringLiteral("Время контроллера:"), tab), 1, 0);
-    times->addWidget(controller_time, 1, 1);
+    local_time = make_value_label(QStringLiteral("local_time"), tab);
+    controller_time = make_value_label(QStringLiteral("controller_time"), tab);
+    add_value_row(*times, QStringLiteral("Локальное время:"), local_time);
+    add_value_row(*times, QStringLiteral("Время контроллера:"), controller_time);
     layout->addLayout(times);
     set_time_button =
         make_button(QStringLiteral("set_time_button"), QStringLiteral("Установить текущее время"));
-    auto* row = new QHBoxLayout;
-    row->addWidget(set_time_button);
-    row->addStretch(1);
-    layout->addLayout(row);
+    layout->addLayout(left_aligned_row({set_time_button}));
     auto* note = new QLabel(QStringLiteral("Время отображается на момент открытия вкладки."), tab);
     note->setWordWrap(true);
     layout->addWidget(note);
@@ -162,12 +149,7 @@ QWidget* Tc_prop::build_other_tab() {
     caption->setBuddy(ud1);
     delay_apply_button =
         make_button(QStringLiteral("delay_apply_button"), QStringLiteral("Применить"));
-    auto* row = new QHBoxLayout;
-    row->addWidget(delay_query_button);
-    row->addWidget(ud1);
-    row->addWidget(delay_apply_button);
-    row->addStretch(1);
-    layout->addLayout(row);
+    layout->addLayout(left_aligned_row({delay_query_button, ud1, delay_apply_button}));
     layout->addStretch(1);
     return tab;
 }

@@ -30,14 +30,14 @@ public:
     bool error_flag() const { return error_flag_; }
 
     // --- events ------------------------------------------------------------------------
-    void FormShow();        // every opening: the states, in the order 0, 2, 1
-    void FormResize();      // keeps "Закрыть" centred
-    void TabSheet2Show();   // "Дата и время" became visible: both clocks, read now
+    void FormShow();       // every opening: the states, in the order 0, 2, 1
+    void FormResize();     // keeps "Закрыть" centred
+    void TabSheet2Show();  // "Дата и время" became visible: both clocks, read now
     void QueryClick(int service);
     void SwitchClick(int service, bool on);
-    void SetTimeClick();    // "Установить текущее время"
-    void DelayQueryClick(); // "Опрос"
-    void DelayApplyClick(); // "Применить"
+    void SetTimeClick();     // "Установить текущее время"
+    void DelayQueryClick();  // "Опрос"
+    void DelayApplyClick();  // "Применить"
 
     // --- controls ------------------------------------------------------------------------
     struct ServiceGroup {

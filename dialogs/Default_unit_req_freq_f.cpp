@@ -13,7 +13,6 @@
 #include "app/Root.h"
 #include "app/string_grid.h"
 #include "dialogs/dialog_controls.h"
-#include "dialogs/wait_cursor.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {

@@ -8,7 +8,6 @@
 #include "app/Root.h"
 #include "app/user_prompts.h"
 #include "dialogs/dialog_controls.h"
-#include "dialogs/wait_cursor.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {

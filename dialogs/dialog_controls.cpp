@@ -1,9 +1,10 @@
 // Building blocks shared by the dialogs.
 #include "dialogs/dialog_controls.h"
 
-#include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -49,24 +50,65 @@ QLabel* make_status_line(const QString& object_name, QWidget* parent) {
     return label;
 }
 
+QLineEdit* make_mask_field(const QString& object_name, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(object_name);
+    // Optional digits with a blank as the empty position: a typed blank (or a
+    // deleted digit) stays a blank in its place rather than shifting the rest.
+    field->setInputMask(QStringLiteral("00000000; "));
+    // Wide enough for the 8 positions and no wider: the field is a mask, not a text.
+    const QFontMetrics metrics(field->font());
+    field->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("00000000")) + 16);
+    return field;
+}
+
+QString mask_field_text(const QLineEdit& field) {
+    return field.displayText();
+}
+
 void run_with_window_disabled(QWidget& window, const std::function<void()>& operation) {
     window.setEnabled(false);
     operation();
     window.setEnabled(true);
 }
 
-WaitCursor::WaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor() {
-    QApplication::restoreOverrideCursor();
-}
-
 void set_error_colour(QLabel& label) {
     QPalette palette = label.palette();
     palette.setColor(QPalette::WindowText, Qt::red);
     label.setPalette(palette);
+}
+
+QLabel* make_value_label(const QString& object_name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(object_name);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+void add_value_row(QGridLayout& grid, const QString& caption, QLabel* value) {
+    const int r = grid.rowCount();
+    grid.addWidget(new QLabel(caption), r, 0);
+    grid.addWidget(value, r, 1);
+}
+
+QHBoxLayout* left_aligned_row(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : widgets) {
+        row->addWidget(widget);
+    }
+    row->addStretch(1);
+    return row;
+}
+
+QHBoxLayout* right_aligned_row(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* widget : widgets) {
+        row->addWidget(widget);
+    }
+    return row;
 }
 
 }  // namespace vx::ui

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 
 #include <QString>
 
 class QBoxLayout;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QWidget;
@@ -38,20 +41,25 @@ QPushButton* make_button(const QString& object_name, const QString& text,
 // A one-line status text under a dialog's controls, empty at first.
 QLabel* make_status_line(const QString& object_name, QWidget* parent = nullptr);
 
+// An 8-position field for an output mask: digits only, bit 7 first. Empty
+// positions are blanks, and mask_field_text keeps them in place, so "1 2 0 9 "
+// reads as typed (QLineEdit::text() would drop them and shift the digits).
+QLineEdit* make_mask_field(const QString& object_name, QWidget* parent = nullptr);
+QString mask_field_text(const QLineEdit& field);
+
 // Runs a long operation with window disabled (so nothing else starts from it),
 // letting pending events run between requests; enables it again afterwards.
 void run_with_window_disabled(QWidget& window, const std::function<void()>& operation);
 
-// The hourglass for as long as the scope runs a blocking request.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // A text in red, as the dialogs show their error texts.
 void set_error_colour(QLabel& label);
+
+// A bold text for a value the dialog shows, named so tests and screenshots find it.
+QLabel* make_value_label(const QString& object_name, QWidget* parent = nullptr);
+// Appends "caption  value" as a new row of grid (columns 0 and 1).
+void add_value_row(QGridLayout& grid, const QString& caption, QLabel* value);
+// A row with the widgets gathered at its left or its right end.
+QHBoxLayout* left_aligned_row(std::initializer_list<QWidget*> widgets);
+QHBoxLayout* right_aligned_row(std::initializer_list<QWidget*> widgets);
 
 }  // namespace vx::ui

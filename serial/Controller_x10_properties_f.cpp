@@ -13,7 +13,6 @@
 #include "app/string_grid.h"
 #include "app/user_prompts.h"
 #include "dialogs/dialog_controls.h"
-#include "dialogs/wait_cursor.h"
 
 namespace vx::ui {
 

@@ -68,6 +68,56 @@ TEST(Utils, ConvertsBetweenBitsBytesAndText) {
     }
 }
 
+TEST(Utils, NormalisesOutputMaskTexts) {
+    const struct {
+        const char* text;
+        const char* mask;
+    } cases[] = {
+        {"1 2 0 9 ", "10100010"},  // blanks and zeros off, every other digit on
+        {"90000009", "10000001"},  {"00000101", "00000101"}, {"        ", "00000000"},
+        {"1", "10000000"},         {"", "00000000"},  // missing positions are blanks
+        {"111111110", "11111111"},                    // an extra ninth character is ignored
+        {"жж000000", "11000000"},                     // a Cyrillic letter is one position
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.mask, normalise_mask_text(c.text));
+    }
+    EXPECT_EQ(0xA2, bits_to_byte(normalise_mask_text("1 2 0 9 ")));
+}
+
+TEST(Utils, MasksOneOutputPoint) {
+    EXPECT_EQ("00000001", output_point_mask_text(8));
+    EXPECT_EQ(0x08, bits_to_byte(output_point_mask_text(11)));
+    EXPECT_EQ("10000000", output_point_mask_text(15));
+    EXPECT_EQ("00000000", output_point_mask_text(7));
+    EXPECT_EQ("00000000", output_point_mask_text(16));
+}
+
+TEST(Utils, EncodesAndDecodesThermostatTemperatures) {
+    EXPECT_EQ(0x34, thermostat_set_point_code(22));
+    EXPECT_EQ(30, thermostat_set_point_code(0));
+    EXPECT_EQ(127, thermostat_set_point_code(kThermostatTemperatureMax));
+
+    const ThermostatState state = decode_thermostat_state(0xB6B4);
+    EXPECT_EQ(22, state.measured_temperature);
+    EXPECT_EQ(1, state.heating_relay);
+    EXPECT_EQ(24, state.required_temperature);
+    EXPECT_EQ(1, state.regulator_on);
+
+    const ThermostatState cold = decode_thermostat_state(0x0000);
+    EXPECT_EQ(-30, cold.measured_temperature);
+    EXPECT_EQ(0, cold.heating_relay);
+    EXPECT_EQ(-30, cold.required_temperature);
+    EXPECT_EQ(0, cold.regulator_on);
+
+    const ThermostatState hot = decode_thermostat_state(0x7F7F);  // relay and regulator off
+    EXPECT_EQ(97, hot.measured_temperature);
+    EXPECT_EQ(0, hot.heating_relay);
+    EXPECT_EQ(97, hot.required_temperature);
+    EXPECT_EQ(0, hot.regulator_on);
+}
+
 TEST(Utils, GivesTheSystemTextOfTheLastError) {
     errno = ENOENT;
     const std::string text = last_system_error_text();

@@ -196,7 +196,7 @@ TEST_F(ServicesTest, CloseButtonStaysCentredAndEscapeCloses) {
     const int button = dialog_->close_button->width();
     for (int width : {470, 501, 640}) {
         SCOPED_TRACE(width);
-        dialog_->resize(width, 430);
+        dialog_->resize(width, 380);
         settle_events();
         EXPECT_EQ(width, dialog_->Panel1->width());
         const int left = dialog_->close_button->x();

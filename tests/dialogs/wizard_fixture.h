@@ -19,24 +19,20 @@
 namespace vx::test {
 
 // Bytes 0 to 6 as given, byte 7 their checksum.
-inline Bytes packet(std::string_view seven) {
-    Bytes p = bytes(seven);
+inline Bytes with_checksum(Bytes seven) {
     unsigned sum = 0;
-    for (uint8_t b : p) {
+    for (uint8_t b : seven) {
         sum += b;
     }
-    p.push_back(static_cast<uint8_t>(sum));
-    return p;
+    seven.push_back(static_cast<uint8_t>(sum));
+    return seven;
+}
+inline Bytes packet(std::string_view seven) {
+    return with_checksum(bytes(seven));
 }
 inline Bytes packet(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3 = 0, uint8_t b4 = 0,
                     uint8_t b5 = 0) {
-    Bytes p{b0, b1, b2, b3, b4, b5, 0};
-    unsigned sum = 0;
-    for (uint8_t b : p) {
-        sum += b;
-    }
-    p.push_back(static_cast<uint8_t>(sum));
-    return p;
+    return with_checksum({b0, b1, b2, b3, b4, b5, 0});
 }
 
 // The controller's 8-byte answer: bytes 0 to 5 as given, the rest 0.

@@ -141,13 +141,15 @@ TEST_F(WizardTest, ManualRegistrationRaisesTheSpinnerAndListsTheModule) {
     EXPECT_EQ(6, wizard_->ud1->value());
     EXPECT_EQ(6, wizard_->ud1->minimum());
     EXPECT_EQ(2, wizard_->sg1->row_count());
-    EXPECT_EQ((std::array<QString, 3>{QStringLiteral("5"), QStringLiteral("12"),
-                                      type_name(0x0B, 0)}),
-              grid_row(*wizard_->sg1, 1));
+    EXPECT_EQ(
+        (std::array<QString, 3>{QStringLiteral("5"), QStringLiteral("12"), type_name(0x0B, 0)}),
+        grid_row(*wizard_->sg1, 1));
 
-    QTest::keyClick(wizard_.get(), Qt::Key_Return);  // Enter presses "Зарегистрировать еще один модуль"
+    QTest::keyClick(wizard_.get(),
+                    Qt::Key_Return);  // Enter presses "Зарегистрировать еще один модуль"
     EXPECT_EQ(ui::kSearchPage, page());
     EXPECT_EQ(6, wizard_->ud1->value());
+    EXPECT_EQ(wizard_->ud1, wizard_->focusWidget());
     wizard_->ud1->setValue(3);  // below the bound: refused
     EXPECT_EQ(6, wizard_->ud1->value());
 
@@ -298,11 +300,10 @@ TEST(WizardResultGrid, RowsFollowTheControllerCountOrTakeTheNextFreeRow) {
         int expected_rows;
     };
     const Case cases[] = {
-        {10, 1, 1, 2},   // the first module of a run
-        {11, -1, 2, 3},  // count unknown: the row after the listed ones
-        {12, 0, 3, 4},   // a count of 0 right after a registration is no row either
-        {13, 4, 4, 5},
-        {14, 2, 2, 3},  // the controller's count rules, as in the main table
+        {10, 1, 1, 2},                  // the first module of a run
+        {11, -1, 2, 3},                 // count unknown: the row after the listed ones
+        {12, 0, 3, 4},                  // a count of 0 right after a registration is no row either
+        {13, 4, 4, 5},  {14, 2, 2, 3},  // the controller's count rules, as in the main table
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);

@@ -1,0 +1,86 @@
+// The program settings dialog.
+#include "dialogs/properties_f.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QPushButton>
+#include <QSettings>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "app/Root.h"
+#include "app/settings.h"
+#include "app/user_prompts.h"
+#include "dialogs/dialog_controls.h"
+
+namespace vx::ui {
+
+namespace {
+constexpr int kHighestPortNumber = 20;
+}  // namespace
+
+Tproperties::Tproperties(Tmain_form& main) : QDialog(&main), main_(main) {
+    setObjectName(QStringLiteral("properties"));
+    setWindowTitle(QStringLiteral("Настройки программы"));
+
+    auto* grid = new QGridLayout;
+    ud = add_spinner_row(*grid, QStringLiteral("Номер порта"), QStringLiteral("ud"), 1,
+                         kHighestPortNumber, 1)
+             .spinner;
+
+    Button1 = make_button(QStringLiteral("Button1"), QStringLiteral("OK"));
+    Button1->setDefault(true);  // Enter
+    Button2 = make_button(QStringLiteral("Button2"), QStringLiteral("Cancel"));
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(Button1, QDialogButtonBox::AcceptRole);
+    buttons->addButton(Button2, QDialogButtonBox::RejectRole);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Button1, &QPushButton::clicked, this, &Tproperties::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Tproperties::Button2Click);
+}
+
+void Tproperties::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        shown_value_ = ud->value();
+    }
+}
+
+void Tproperties::Button1Click() {
+    const int number = ud->value();
+    QSettings& settings = main_.settings();
+    settings.setValue(kComPortNumberKey, number);
+    settings.sync();  // at once: the file is read back at the next start
+    if (settings.status() != QSettings::NoError) {
+        main_.prompts().error(QStringLiteral("Не удалось записать настройки в файл ") +
+                              main_.settings_path() + QStringLiteral("."));
+        return;
+    }
+    shown_value_ = number;
+    if (!main_.reopen_serial_port(number)) {
+        main_.prompts().message(
+            PromptIcon::warning, kCaptionWarning,
+            QStringLiteral("Номер порта сохранен, но последовательный порт открыть не удалось.\n"
+                           "Команды, передаваемые по последовательному порту, "
+                           "выполняться не будут."));
+    }
+    accept();
+}
+
+void Tproperties::Button2Click() {
+    reject();
+}
+
+void Tproperties::reject() {
+    // Nothing was written: the spinner goes back to the value it opened with.
+    ud->setValue(shown_value_);
+    QDialog::reject();
+}
+
+}  // namespace vx::ui
