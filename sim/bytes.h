@@ -18,7 +18,9 @@ inline uint8_t packet_checksum(std::span<const uint8_t> bytes) {
     return static_cast<uint8_t>(sum);
 }
 
-inline uint16_t get_u16_le(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t get_u16_le(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 inline uint32_t get_u32_le(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -31,7 +33,9 @@ inline void put_u16_le(uint8_t* p, uint16_t v) {
 }
 
 // Sets byte 7 of an 8-byte packet to the checksum of bytes 0 to 6.
-inline void seal_packet(uint8_t* packet) { packet[7] = packet_checksum({packet, 7}); }
+inline void seal_packet(uint8_t* packet) {
+    packet[7] = packet_checksum({packet, 7});
+}
 
 // Space-separated upper-case hex, "51 0F 00 ...".
 std::string hex_text(std::span<const uint8_t> bytes);

@@ -29,7 +29,9 @@ void civil_from_days(int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floor_div(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 }  // namespace
 
@@ -39,7 +41,8 @@ TimeSource system_time_source() {
 
 bool is_valid_date(int year, int month, int day) {
     static const int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1) return false;
+    if (month < 1 || month > 12 || day < 1)
+        return false;
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     const int days = month == 2 && leap ? 29 : month_days[month - 1];
     return day <= days;

@@ -27,9 +27,11 @@ void ControllerState::reset_timers_and_variables() {
 }
 
 Module* ControllerState::module_at(int address) {
-    if (address < 1 || address > kAddressCount) return nullptr;
+    if (address < 1 || address > kAddressCount)
+        return nullptr;
     for (Module& m : modules_) {
-        if (m.address == address) return &m;
+        if (m.address == address)
+            return &m;
     }
     return nullptr;
 }
@@ -61,61 +63,52 @@ Module* ControllerState::answering_module(int address, uint8_t& status) {
 uint8_t ControllerState::read_parameter(int address, int parameter, uint8_t& value) const {
     uint8_t status = kStatusDone;
     const Module* m = const_cast<ControllerState*>(this)->answering_module(address, status);
-    if (m) value = m->parameter(parameter);
+    if (m)
+        value = m->parameter(parameter);
+    return status;
+}
+
+template <typename Command>
+uint8_t ControllerState::module_command(int address, Command&& command) {
+    uint8_t status = kStatusDone;
+    Module* m = answering_module(address, status);
+    if (!m)
+        return status;
+    status = command(*m);
+    if (status == kStatusDone)
+        touch();
     return status;
 }
 
 uint8_t ControllerState::write_parameter(int address, int parameter, uint8_t value) {
-    uint8_t status = kStatusDone;
-    Module* m = answering_module(address, status);
-    if (!m) return status;
-    status = m->write_parameter(parameter, value);
-    if (status == kStatusDone) touch();
-    return status;
+    return module_command(address, [&](Module& m) { return m.write_parameter(parameter, value); });
 }
 
 uint8_t ControllerState::discrete_outputs(int address, int operation, uint8_t mask) {
-    uint8_t status = kStatusDone;
-    Module* m = answering_module(address, status);
-    if (!m) return status;
-    status = m->discrete_outputs(operation, mask);
-    if (status == kStatusDone) touch();
-    return status;
+    return module_command(address, [&](Module& m) { return m.discrete_outputs(operation, mask); });
 }
 
 uint8_t ControllerState::analog_output(int address, int channel, uint8_t level) {
-    uint8_t status = kStatusDone;
-    Module* m = answering_module(address, status);
-    if (!m) return status;
-    status = m->analog_output(channel, level);
-    if (status == kStatusDone) touch();
-    return status;
+    return module_command(address, [&](Module& m) { return m.analog_output(channel, level); });
 }
 
 uint8_t ControllerState::thermostat_command(int address, int channel, int code,
                                             uint16_t& status_word) {
-    uint8_t status = kStatusDone;
-    Module* m = answering_module(address, status);
-    if (!m) return status;
-    status = m->thermostat_command(channel, code);
-    if (status == kStatusDone) {
-        status_word = m->thermostat.status_word();
-        touch();
-    }
-    return status;
+    return module_command(address, [&](Module& m) {
+        const uint8_t status = m.thermostat_command(channel, code);
+        if (status == kStatusDone)
+            status_word = m.thermostat.status_word();
+        return status;
+    });
 }
 
 uint8_t ControllerState::voice_command(int address, int message, int command) {
-    uint8_t status = kStatusDone;
-    Module* m = answering_module(address, status);
-    if (!m) return status;
-    status = m->voice_command(message, command);
-    if (status == kStatusDone) touch();
-    return status;
+    return module_command(address, [&](Module& m) { return m.voice_command(message, command); });
 }
 
 bool ControllerState::start_addressing() {
-    if (services_[kServiceBusPolling]) return false;
+    if (services_[kServiceBusPolling])
+        return false;
     for (Module& m : modules_) m.address = 0;
     touch();
     return true;
@@ -136,7 +129,8 @@ bool ControllerState::register_new_module(int address) {
         it = std::find_if(modules_.begin(), modules_.end(),
                           [&](const Module& m) { return waiting(m) && m.preset_address == 0; });
     }
-    if (it == modules_.end()) return false;
+    if (it == modules_.end())
+        return false;
     it->address = static_cast<uint8_t>(address);
     touch();
     return true;
@@ -144,24 +138,29 @@ bool ControllerState::register_new_module(int address) {
 
 ModbusDevice* ControllerState::modbus_device(int number) {
     for (ModbusDevice& d : modbus_) {
-        if (d.number == number) return &d;
+        if (d.number == number)
+            return &d;
     }
     return nullptr;
 }
 
 uint8_t ControllerState::modbus_read(int device, int function, int reg, uint16_t& value) const {
     const ModbusDevice* d = const_cast<ControllerState*>(this)->modbus_device(device);
-    if (!d) return kModbusNoResponse;
-    if (function != 3 && function != 4) return kModbusIllegalFunction;
+    if (!d)
+        return kModbusNoResponse;
+    if (function != 3 && function != 4)
+        return kModbusIllegalFunction;
     const auto& table = function == 3 ? d->holding_registers : d->input_registers;
-    if (reg < 0 || static_cast<std::size_t>(reg) >= table.size()) return kModbusIllegalAddress;
+    if (reg < 0 || static_cast<std::size_t>(reg) >= table.size())
+        return kModbusIllegalAddress;
     value = table[static_cast<std::size_t>(reg)];
     return kModbusDone;
 }
 
 uint8_t ControllerState::modbus_write_register(int device, int reg, uint16_t value) {
     ModbusDevice* d = modbus_device(device);
-    if (!d) return kModbusNoResponse;
+    if (!d)
+        return kModbusNoResponse;
     if (reg < 0 || static_cast<std::size_t>(reg) >= d->holding_registers.size()) {
         return kModbusIllegalAddress;
     }
@@ -172,8 +171,10 @@ uint8_t ControllerState::modbus_write_register(int device, int reg, uint16_t val
 
 uint8_t ControllerState::modbus_write_coil(int device, int reg, bool on) {
     ModbusDevice* d = modbus_device(device);
-    if (!d) return kModbusNoResponse;
-    if (reg < 0 || static_cast<std::size_t>(reg) >= d->coils.size()) return kModbusIllegalAddress;
+    if (!d)
+        return kModbusNoResponse;
+    if (reg < 0 || static_cast<std::size_t>(reg) >= d->coils.size())
+        return kModbusIllegalAddress;
     d->coils[static_cast<std::size_t>(reg)] = on ? 1 : 0;
     touch();
     return kModbusDone;
@@ -207,7 +208,8 @@ void ControllerState::set_x10_table(int table, const X10Table& values) {
 }
 
 bool ControllerState::set_cycle_delay(int delay) {
-    if (delay < 0 || delay > kMaxCycleDelay) return false;
+    if (delay < 0 || delay > kMaxCycleDelay)
+        return false;
     cycle_delay_ = delay;
     touch();
     return true;
@@ -243,7 +245,8 @@ void ControllerState::advance() {
     const double seconds = std::chrono::duration<double>(now - advanced_to_).count();
     advanced_to_ = now;
     // A host clock stepped back gives nothing; a long pause is at most a day of drift.
-    if (seconds <= 0) return;
+    if (seconds <= 0)
+        return;
     for (Module& m : modules_) {
         if (m.kind() == ModuleKind::thermostat && m.active) {
             m.thermostat.advance(std::min(seconds, 86400.0));

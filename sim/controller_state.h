@@ -21,7 +21,7 @@ constexpr int kServiceCount = 3;
 constexpr int kServiceBusPolling = 0;
 constexpr int kServiceMysql = 1;
 constexpr int kServiceProgram = 2;
-constexpr int kX10TableCount = 3;   // All Units Off, All Lights On, All Lights Off
+constexpr int kX10TableCount = 3;  // All Units Off, All Lights On, All Lights Off
 constexpr int kMaxCycleDelay = 5;
 constexpr uint8_t kDefaultPollFrequency = 10;
 
@@ -32,7 +32,7 @@ constexpr uint8_t kModbusDone = 0x00;
 constexpr uint8_t kModbusIllegalFunction = 0x01;
 constexpr uint8_t kModbusIllegalAddress = 0x02;  // no such register or coil
 constexpr uint8_t kModbusIllegalValue = 0x03;
-constexpr uint8_t kModbusNoResponse = 0x0B;      // no device with that number answers
+constexpr uint8_t kModbusNoResponse = 0x0B;  // no device with that number answers
 
 struct ModbusDevice {
     uint8_t number = 1;  // 1 to 255
@@ -147,6 +147,10 @@ public:
 
 private:
     Module* answering_module(int address, uint8_t& status);
+    // Runs a command on the module at the address if it answers; a done command
+    // counts as a change.
+    template <typename Command>
+    uint8_t module_command(int address, Command&& command);
 
     ControllerClock clock_;
     std::chrono::system_clock::time_point advanced_to_;

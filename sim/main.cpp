@@ -50,29 +50,45 @@ int main(int argc, char** argv) {
     double reboot_seconds = 3;
     bool print_house = false;
     app.add_option("--port", options.port, "configurator port (default 2100)")
+        ->type_name("N")
         ->check(CLI::Range(0, 65535));
     app.add_option("--restart-port", options.restart_port, "restart port (default 2110)")
+        ->type_name("N")
         ->check(CLI::Range(0, 65535));
-    app.add_option("--house", house_path, "house file (JSON); without it the built-in house");
-    app.add_option("--state", options.state_path, "state file (JSON) kept across reboots and runs");
-    app.add_option("--serial", options.serial_path, "make PATH a link to the serial link's device");
+    app.add_option("--house", house_path, "house file (JSON); without it the built-in house")
+        ->type_name("FILE");
+    app.add_option("--state", options.state_path, "state file (JSON) kept across reboots and runs")
+        ->type_name("FILE");
+    app.add_option("--serial", options.serial_path, "make PATH a link to the serial link's device")
+        ->type_name("PATH");
     app.add_option("--reboot-seconds", reboot_seconds, "time a reboot keeps the ports closed (3)")
+        ->type_name("SECONDS")
         ->check(CLI::Range(0.0, 3600.0));
     app.add_flag("--trace", options.trace, "print every request and reply in hex");
     app.add_option("--delay-ms", options.faults.delay_ms, "delay every reply by N ms")
+        ->type_name("N")
         ->check(CLI::Range(0, 60000));
     app.add_option("--drop-every", options.faults.drop_every, "no reply to every N-th request")
+        ->type_name("N")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--short-every", options.faults.short_every, "cut every N-th reply short")
+        ->type_name("N")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--bad-echo-every", options.faults.bad_echo_every,
                    "alter the echo of every N-th reply")
+        ->type_name("N")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--close-after", options.faults.close_after,
                    "close a connection after N requests")
+        ->type_name("N")
         ->check(CLI::NonNegativeNumber);
     app.add_flag("--print-house", print_house, "print the built-in house file and exit");
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help ends well; any fault of the options gets its message and code 2.
+        return app.exit(e) == 0 ? 0 : 2;
+    }
 
     if (print_house) {
         std::cout << default_house_text();
@@ -97,12 +113,13 @@ int main(int argc, char** argv) {
         }
         std::string message;
         const StateStore::Load load = store.load(state, message);
-        if (!message.empty()) std::cerr << "vxcore-sim: " << message << '\n';
+        if (!message.empty())
+            std::cerr << "vxcore-sim: " << message << '\n';
         if (load == StateStore::Load::loaded) {
             state.power_up();
             if (!house_path.empty()) {
-                std::cerr << "vxcore-sim: state file " << options.state_path
-                          << " holds the house; " << house_path << " is not used\n";
+                std::cerr << "vxcore-sim: state file " << options.state_path << " holds the house; "
+                          << house_path << " is not used\n";
             }
         }
     }
@@ -111,7 +128,8 @@ int main(int argc, char** argv) {
     // Before the first line: a script may send SIGTERM as soon as it has read it.
     asio::signal_set signals(simulator.context(), SIGINT, SIGTERM);
     signals.async_wait([&](asio::error_code ec, int) {
-        if (!ec) simulator.stop();
+        if (!ec)
+            simulator.stop();
     });
     if (const std::string error = simulator.start(); !error.empty()) {
         std::cerr << "vxcore-sim: " << error << '\n';
@@ -128,12 +146,13 @@ int main(int argc, char** argv) {
         int waiting = 0;
         for (const Module& m : s.modules()) waiting += m.address == 0;
         std::cout << "vxcore-sim: " << s.registered_count() << " modules registered, " << waiting
-                  << " waiting for an address, " << s.modbus_devices().size()
-                  << " ModBus devices" << std::endl;
+                  << " waiting for an address, " << s.modbus_devices().size() << " ModBus devices"
+                  << std::endl;
         return 0;
     });
 
     const int code = simulator.run();
-    if (!simulator.shut_down() && code == 0) std::cout << "vxcore-sim: stopped" << std::endl;
+    if (!simulator.shut_down() && code == 0)
+        std::cout << "vxcore-sim: stopped" << std::endl;
     return code;
 }

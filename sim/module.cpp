@@ -8,14 +8,28 @@ namespace vx::sim {
 
 ModuleKind module_kind(uint8_t type) {
     switch (type) {
-        case 11: case 13: case 21: case 22: case 23: case 29:
-        case 30: case 31: case 32: case 33: case 36:
+        case 11:
+        case 13:
+        case 21:
+        case 22:
+        case 23:
+        case 29:
+        case 30:
+        case 31:
+        case 32:
+        case 33:
+        case 36:
             return ModuleKind::discrete;
-        case 12: case 17: case 18:
+        case 12:
+        case 17:
+        case 18:
             return ModuleKind::inputs;
-        case 19: case 34: case 35:
+        case 19:
+        case 34:
+        case 35:
             return ModuleKind::analog;
-        case 15: case 37:
+        case 15:
+        case 37:
             return ModuleKind::thermostat;
         case 14:
             return ModuleKind::voice;
@@ -26,12 +40,18 @@ ModuleKind module_kind(uint8_t type) {
 
 const char* module_kind_name(ModuleKind kind) {
     switch (kind) {
-        case ModuleKind::discrete: return "discrete";
-        case ModuleKind::inputs: return "inputs";
-        case ModuleKind::analog: return "analog";
-        case ModuleKind::thermostat: return "thermostat";
-        case ModuleKind::voice: return "voice";
-        case ModuleKind::sensor: return "sensor";
+        case ModuleKind::discrete:
+            return "discrete";
+        case ModuleKind::inputs:
+            return "inputs";
+        case ModuleKind::analog:
+            return "analog";
+        case ModuleKind::thermostat:
+            return "thermostat";
+        case ModuleKind::voice:
+            return "voice";
+        case ModuleKind::sensor:
+            return "sensor";
     }
     return "sensor";
 }
@@ -42,15 +62,19 @@ int default_channel_count(uint8_t type) {
 
 const char* thermostat_mode_name(ThermostatMode mode) {
     switch (mode) {
-        case ThermostatMode::heating: return "heating";
-        case ThermostatMode::cooling: return "cooling";
-        case ThermostatMode::valve: return "valve";
+        case ThermostatMode::heating:
+            return "heating";
+        case ThermostatMode::cooling:
+            return "cooling";
+        case ThermostatMode::valve:
+            return "valve";
     }
     return "heating";
 }
 
 bool Thermostat::relay() const {
-    if (!on) return false;
+    if (!on)
+        return false;
     return mode == ThermostatMode::cooling ? measured > set_point : measured < set_point;
 }
 
@@ -62,7 +86,8 @@ uint16_t Thermostat::status_word() const {
 }
 
 void Thermostat::advance(double seconds) {
-    if (seconds <= 0) return;
+    if (seconds <= 0)
+        return;
     double target = ambient;
     double rate = kThermostatDriftRate;
     if (relay()) {
@@ -106,33 +131,48 @@ uint16_t Module::io_word() const {
 
 uint8_t Module::parameter(int index) const {
     switch (index) {
-        case 0: return type;
-        case 1: return subtype;
-        case 2: return version;
-        case 3: return address;
-        default: return parameters[static_cast<std::size_t>(index & 0xFF)];
+        case 0:
+            return type;
+        case 1:
+            return subtype;
+        case 2:
+            return version;
+        case 3:
+            return address;
+        default:
+            return parameters[static_cast<std::size_t>(index & 0xFF)];
     }
 }
 
 uint8_t Module::write_parameter(int index, uint8_t value) {
-    if (index < kReadOnlyParameters) return kStatusReadOnly;
+    if (index < kReadOnlyParameters)
+        return kStatusReadOnly;
     parameters[static_cast<std::size_t>(index & 0xFF)] = value;
     return kStatusDone;
 }
 
 uint8_t Module::discrete_outputs(int operation, uint8_t mask) {
-    if (kind() != ModuleKind::discrete) return kStatusNotSupported;
+    if (kind() != ModuleKind::discrete)
+        return kStatusNotSupported;
     switch (operation) {
-        case 0: outputs |= mask; break;
-        case 1: outputs &= static_cast<uint8_t>(~mask); break;
-        case 2: outputs = mask; break;
-        default: return kStatusBadArgument;
+        case 0:
+            outputs |= mask;
+            break;
+        case 1:
+            outputs &= static_cast<uint8_t>(~mask);
+            break;
+        case 2:
+            outputs = mask;
+            break;
+        default:
+            return kStatusBadArgument;
     }
     return kStatusDone;
 }
 
 uint8_t Module::analog_output(int channel, uint8_t level) {
-    if (kind() != ModuleKind::analog) return kStatusNotSupported;
+    if (kind() != ModuleKind::analog)
+        return kStatusNotSupported;
     if (channel < 0 || static_cast<std::size_t>(channel) >= channels.size()) {
         return kStatusBadArgument;
     }
@@ -141,29 +181,48 @@ uint8_t Module::analog_output(int channel, uint8_t level) {
 }
 
 uint8_t Module::thermostat_command(int channel, int code) {
-    if (kind() != ModuleKind::thermostat) return kStatusNotSupported;
-    if (channel != 0) return kStatusBadArgument;
+    if (kind() != ModuleKind::thermostat)
+        return kStatusNotSupported;
+    if (channel != 0)
+        return kStatusBadArgument;
     Thermostat& t = thermostat;
     if (code >= 30 && code <= 127) {
         t.set_point = code - 30;
         return kStatusDone;
     }
     switch (code) {
-        case 0xC0: t.on = true; break;
-        case 0xC1: t.on = false; break;
-        case 0xD0: t.mode = ThermostatMode::heating; break;
-        case 0xD1: t.mode = ThermostatMode::cooling; break;
-        case 0xD2: t.mode = ThermostatMode::valve; break;
-        case 0xE0: t.set_point = std::max(0, t.set_point - 1); break;
-        case 0xE1: t.set_point = std::min(97, t.set_point + 1); break;
-        default: return kStatusBadArgument;
+        case 0xC0:
+            t.on = true;
+            break;
+        case 0xC1:
+            t.on = false;
+            break;
+        case 0xD0:
+            t.mode = ThermostatMode::heating;
+            break;
+        case 0xD1:
+            t.mode = ThermostatMode::cooling;
+            break;
+        case 0xD2:
+            t.mode = ThermostatMode::valve;
+            break;
+        case 0xE0:
+            t.set_point = std::max(0, t.set_point - 1);
+            break;
+        case 0xE1:
+            t.set_point = std::min(97, t.set_point + 1);
+            break;
+        default:
+            return kStatusBadArgument;
     }
     return kStatusDone;
 }
 
 uint8_t Module::voice_command(int message, int command) {
-    if (kind() != ModuleKind::voice) return kStatusNotSupported;
-    if (command != 0 && command != 1) return kStatusBadArgument;
+    if (kind() != ModuleKind::voice)
+        return kStatusNotSupported;
+    if (command != 0 && command != 1)
+        return kStatusBadArgument;
     voice_message = static_cast<uint8_t>(message);
     voice_state = command == 0 ? VoiceState::playing : VoiceState::recording;
     return kStatusDone;

@@ -24,11 +24,11 @@ int default_channel_count(uint8_t type);  // of an analog module
 
 // Status bytes of module commands; 0 is done.
 constexpr uint8_t kStatusDone = 0x00;
-constexpr uint8_t kStatusReadOnly = 0xF8;     // a parameter that cannot be written
-constexpr uint8_t kStatusBadArgument = 0xFC;  // channel, operation or command out of range
-constexpr uint8_t kStatusNotSupported = 0xFD; // the module has no such function
-constexpr uint8_t kStatusNoAnswer = 0xFE;     // registered, but not active on the bus
-constexpr uint8_t kStatusNoModule = 0xFF;     // nothing registered at the address
+constexpr uint8_t kStatusReadOnly = 0xF8;      // a parameter that cannot be written
+constexpr uint8_t kStatusBadArgument = 0xFC;   // channel, operation or command out of range
+constexpr uint8_t kStatusNotSupported = 0xFD;  // the module has no such function
+constexpr uint8_t kStatusNoAnswer = 0xFE;      // registered, but not active on the bus
+constexpr uint8_t kStatusNoModule = 0xFF;      // nothing registered at the address
 
 // Parameters 0 to 3 describe the module itself and are read-only:
 // type code, subtype, firmware version, bus address.
@@ -40,7 +40,7 @@ const char* thermostat_mode_name(ThermostatMode mode);
 // Temperatures in degrees; the wire carries them + 30 in 7 bits.
 struct Thermostat {
     bool on = false;
-    int set_point = 22;     // 0 to 97
+    int set_point = 22;  // 0 to 97
     double measured = 20.0;
     double ambient = 18.0;  // where the room drifts when nothing drives it
     ThermostatMode mode = ThermostatMode::heating;
@@ -66,9 +66,9 @@ struct Module {
     bool active = true;          // false: it does not answer on the bus
     std::string name;            // the installer's note from the house file
     std::array<uint8_t, 256> parameters{};
-    uint16_t inputs = 0;       // input points (discrete: low byte only)
-    uint8_t outputs = 0;       // output points 8 to 15 of a discrete module
-    uint16_t sensor_word = 0;  // the input/output word of a sensor
+    uint16_t inputs = 0;            // input points (discrete: low byte only)
+    uint8_t outputs = 0;            // output points 8 to 15 of a discrete module
+    uint16_t sensor_word = 0;       // the input/output word of a sensor
     std::vector<uint8_t> channels;  // analog output levels
     Thermostat thermostat;
     uint8_t voice_message = 0;

@@ -36,11 +36,16 @@ struct Instruction {
 };
 
 Instruction decode(const uint8_t* p) {
-    return {get_u16_le(p), p[2], p[3], get_u16_le(p + 4), p[6], p[7], get_u16_le(p + 8), p[10], p[11]};
+    return {get_u16_le(p),     p[2],  p[3], get_u16_le(p + 4), p[6], p[7],
+            get_u16_le(p + 8), p[10], p[11]};
 }
 
-bool is_operation(uint8_t op) { return (op >= 1 && op <= 15) || (op >= 17 && op <= 23 && op != 20); }
-bool is_binary_operation(uint8_t op) { return is_operation(op) && op != kCopyOperation; }
+bool is_operation(uint8_t op) {
+    return (op >= 1 && op <= 15) || (op >= 17 && op <= 23 && op != 20);
+}
+bool is_binary_operation(uint8_t op) {
+    return is_operation(op) && op != kCopyOperation;
+}
 
 bool is_value(uint8_t type, uint16_t arg) {
     return type == kConstant || (type == kVariable && arg < 1024);
@@ -53,14 +58,18 @@ std::string at(std::size_t index, const std::string& what) {
 // The fault of one instruction, or empty.
 std::string check_instruction(const Instruction& in, std::size_t index, std::size_t count,
                               std::span<const uint8_t> block) {
-    if (in.op1 != 0) return at(index, "op1 is not 0");
+    if (in.op1 != 0)
+        return at(index, "op1 is not 0");
     switch (in.op3) {
         case kAssignment: {
             const bool to_variable = in.type3 == kVariable && in.arg3 < 1024;
             const bool to_slot = in.type3 == kParameterSlot && in.arg3 < kMaxParameters;
-            if (!to_variable && !to_slot) return at(index, "bad assignment destination");
-            if (!is_operation(in.op2)) return at(index, "unknown operation");
-            if (!is_value(in.type1, in.arg1)) return at(index, "bad first operand");
+            if (!to_variable && !to_slot)
+                return at(index, "bad assignment destination");
+            if (!is_operation(in.op2))
+                return at(index, "unknown operation");
+            if (!is_value(in.type1, in.arg1))
+                return at(index, "bad first operand");
             const bool unary = in.op2 == kCopyOperation || in.op2 == kNotOperation;
             if (!(unary && in.type2 == kNone) && !is_value(in.type2, in.arg2)) {
                 return at(index, "bad second operand");
@@ -89,13 +98,16 @@ std::string check_instruction(const Instruction& in, std::size_t index, std::siz
         }
         case kCall: {
             const int params = function_parameter_count(in.arg1);
-            if (in.type1 != kConstant || params < 0) return at(index, "unknown function");
-            if (in.type3 != kVariable || in.arg3 >= 1024) return at(index, "bad call result");
+            if (in.type1 != kConstant || params < 0)
+                return at(index, "unknown function");
+            if (in.type3 != kVariable || in.arg3 >= 1024)
+                return at(index, "bad call result");
             // Parameter i is assigned by the i-th of the instructions right before the call.
-            if (index < static_cast<std::size_t>(params)) return at(index, "missing parameters");
+            if (index < static_cast<std::size_t>(params))
+                return at(index, "missing parameters");
             for (int i = 0; i < params; ++i) {
-                const Instruction p =
-                    decode(&block[(index - static_cast<std::size_t>(params - i)) * kInstructionSize]);
+                const Instruction p = decode(
+                    &block[(index - static_cast<std::size_t>(params - i)) * kInstructionSize]);
                 if (p.op3 != kAssignment || p.type3 != kParameterSlot || p.arg3 != i) {
                     return at(index, "missing parameters");
                 }
@@ -103,7 +115,8 @@ std::string check_instruction(const Instruction& in, std::size_t index, std::siz
             return {};
         }
         case kLabel:
-            if (in.type3 != kConstant) return at(index, "bad label");
+            if (in.type3 != kConstant)
+                return at(index, "bad label");
             return {};
         default:
             return at(index, "unknown instruction kind " + std::to_string(in.op3));
@@ -113,21 +126,52 @@ std::string check_instruction(const Instruction& in, std::size_t index, std::siz
 }  // namespace
 
 int function_parameter_count(int function) {
-    // Functions 1 to 40 as the interpreter numbers them.
+    // Parameter counts of functions 1 to 40, by the number the interpreter knows them by.
     static constexpr std::array<int, 41> counts = {
-        -1,
-        2, 1, 0, 0, 0, 0, 0, 0,  // StartTimer StopTimer GetTime GetHour GetMin GetDay GetMonth GetYear
-        3, 3, 2, 1, 3, 1, 1,     // Set_Relay_State Set_Relays_State Get_Point_State GetUnitData
-                                 // SetAnalogOutput GetUnitData0 GetUnitData1
-        3, 3, 2, 2, 1, 2, 3,     // SetThermoregOutput Set_VXDM4_DimOutput Get_VXDM4_OnOffOutput
-                                 // Get_VXDM4_DimOutput GetUnitActiveStatus VXVC_Play ForceSingleCoil
-        0, 1, 1, 2, 1, 1, 2, 1,  // GetDayofWeek Random GetVarByNum SetVarByNum Shutdown StatVar
-                                 // SetPrgParam GetPrgParam
-        3, 2, 1, 4, 5, 4, 1, 2,  // Set_Unit_Param Get_Unit_Param GetMBUnitStatus SendRemoteCmd
-                                 // ReadInt16Register PresetInt16Reg OnChangeVarValue SetVarDefValue
-        5, 4,                    // FanSpeedSetup CalculateFanSpeed
+        -1,  // no function 0
+        2,   //  1 StartTimer
+        1,   //  2 StopTimer
+        0,   //  3 GetTime
+        0,   //  4 GetHour
+        0,   //  5 GetMin
+        0,   //  6 GetDay
+        0,   //  7 GetMonth
+        0,   //  8 GetYear
+        3,   //  9 Set_Relay_State
+        3,   // 10 Set_Relays_State
+        2,   // 11 Get_Point_State
+        1,   // 12 GetUnitData
+        3,   // 13 SetAnalogOutput
+        1,   // 14 GetUnitData0
+        1,   // 15 GetUnitData1
+        3,   // 16 SetThermoregOutput
+        3,   // 17 Set_VXDM4_DimOutput
+        2,   // 18 Get_VXDM4_OnOffOutput
+        2,   // 19 Get_VXDM4_DimOutput
+        1,   // 20 GetUnitActiveStatus
+        2,   // 21 VXVC_Play
+        3,   // 22 ForceSingleCoil
+        0,   // 23 GetDayofWeek
+        1,   // 24 Random
+        1,   // 25 GetVarByNum
+        2,   // 26 SetVarByNum
+        1,   // 27 Shutdown
+        1,   // 28 StatVar
+        2,   // 29 SetPrgParam
+        1,   // 30 GetPrgParam
+        3,   // 31 Set_Unit_Param
+        2,   // 32 Get_Unit_Param
+        1,   // 33 GetMBUnitStatus
+        4,   // 34 SendRemoteCmd
+        5,   // 35 ReadInt16Register
+        4,   // 36 PresetInt16Reg
+        1,   // 37 OnChangeVarValue
+        2,   // 38 SetVarDefValue
+        5,   // 39 FanSpeedSetup
+        4,   // 40 CalculateFanSpeed
     };
-    if (function < 1 || function > 40) return -1;
+    if (function < 1 || function > 40)
+        return -1;
     return counts[static_cast<std::size_t>(function)];
 }
 

@@ -54,18 +54,28 @@ Outcome silent(std::string operation, std::string why) {
     return o;
 }
 
+Outcome answer(std::string operation, Bytes reply, std::string note) {
+    Outcome o;
+    o.operation = std::move(operation);
+    o.reply = std::move(reply);
+    o.note = std::move(note);
+    return o;
+}
+
 Outcome handle_request(RequestContext& context, std::span<const uint8_t> request) {
     if (request.size() == kPacketSize) {
         if (std::equal(request.begin(), request.end(), kReadModuleTypesRequest) ||
             std::equal(request.begin(), request.end(), kReadModuleIoRequest)) {
-            if (context.port != Port::controller) return silent("raw request", "not on this port");
+            if (context.port != Port::controller)
+                return silent("raw request", "not on this port");
             context.state.advance();
             return handle_raw_request(context, request);
         }
     }
     const std::size_t body = request.size() - 1;
     const uint8_t expected = packet_checksum(request.first(body));
-    if (request[body] != expected) return silent("request", checksum_note(expected));
+    if (request[body] != expected)
+        return silent("request", checksum_note(expected));
 
     if (context.port == Port::restart) {
         if (request[0] == 0x51 && request[1] == 0x0F) {
@@ -80,19 +90,27 @@ Outcome handle_request(RequestContext& context, std::span<const uint8_t> request
 
     context.state.advance();
     switch (request[0]) {
-        case 0x51: return handle_controller_command(context, request);
-        case 0x1D: return handle_variables_command(context, request);
-        case 0x0A: return handle_module_command(context, request);
-        case 0x0B: return handle_modbus_command(context, request);
-        case 0xC8: return handle_bus_command(context, request);
-        default: return silent("unknown request", "unknown family: no reply");
+        case 0x51:
+            return handle_controller_command(context, request);
+        case 0x1D:
+            return handle_variables_command(context, request);
+        case 0x0A:
+            return handle_module_command(context, request);
+        case 0x0B:
+            return handle_modbus_command(context, request);
+        case 0xC8:
+            return handle_bus_command(context, request);
+        default:
+            return silent("unknown request", "unknown family: no reply");
     }
 }
 
 Outcome handle_serial_request(RequestContext& context, std::span<const uint8_t> request) {
     const uint8_t expected = packet_checksum(request.first(7));
-    if (request[7] != expected) return silent("serial request", checksum_note(expected));
-    if (request[0] != 0x51) return silent("unknown request", "unknown family: no reply");
+    if (request[7] != expected)
+        return silent("serial request", checksum_note(expected));
+    if (request[0] != 0x51)
+        return silent("unknown request", "unknown family: no reply");
     ControllerState& state = context.state;
     Outcome o;
     switch (request[1]) {

@@ -57,6 +57,7 @@ Bytes refusal(std::span<const uint8_t> request);
 // A reply of `length` bytes that starts with the first `header` bytes of the request.
 Bytes table_reply(std::span<const uint8_t> request, std::size_t header, std::size_t length);
 Outcome silent(std::string operation, std::string why);
+Outcome answer(std::string operation, Bytes reply, std::string note = {});
 
 // The commit request, over TCP and over the serial link: reply byte 2 is 0 when
 // the settings were stored, 1 when the store could not be written.

@@ -7,14 +7,6 @@ namespace vx::sim {
 
 namespace {
 
-Outcome answer(const char* operation, Bytes reply, std::string note = {}) {
-    Outcome o;
-    o.operation = operation;
-    o.reply = std::move(reply);
-    o.note = std::move(note);
-    return o;
-}
-
 // A reply in the request layout: 51, command, then bytes 2 to 6.
 Bytes packet(uint8_t command, uint8_t b2, uint8_t b3 = 0, uint8_t b4 = 0, uint8_t b5 = 0,
              uint8_t b6 = 0) {
@@ -54,9 +46,10 @@ Outcome clock(RequestContext& context, std::span<const uint8_t> r) {
         case 2: {
             const CivilTime t = clock.now();
             const int year = std::clamp(t.year - 2000, 0, 255);
-            return answer("read_controller_clock (date)",
-                          packet(0x07, 2, static_cast<uint8_t>(year), static_cast<uint8_t>(t.month),
-                                 static_cast<uint8_t>(t.day), static_cast<uint8_t>(day_of_week(t))));
+            return answer(
+                "read_controller_clock (date)",
+                packet(0x07, 2, static_cast<uint8_t>(year), static_cast<uint8_t>(t.month),
+                       static_cast<uint8_t>(t.day), static_cast<uint8_t>(day_of_week(t))));
         }
         case 3: {
             const CivilTime t = clock.now();
@@ -90,9 +83,9 @@ Outcome upload(RequestContext& context, std::span<const uint8_t> r) {
                 return answer(name, refusal(r), "refused: no upload was announced");
             }
             // The echo is the packet's first 8 bytes as they came: byte 7 is file data.
-            return answer(name, Bytes(r.begin(), r.begin() + kPacketSize),
-                          std::to_string(upload.received()) + " / " +
-                              std::to_string(upload.announced()));
+            return answer(
+                name, Bytes(r.begin(), r.begin() + kPacketSize),
+                std::to_string(upload.received()) + " / " + std::to_string(upload.announced()));
         }
         case 0x02: {
             const char* name = program ? "transfer_end (program)" : "transfer_end (firmware)";
@@ -113,7 +106,8 @@ Outcome cycle_delay(RequestContext& context, std::span<const uint8_t> r) {
         return answer("read_cycle_delay",
                       packet(0x0E, 1, 0, static_cast<uint8_t>(state.cycle_delay())));
     }
-    if (r[2] != 0) return silent("cycle delay", "no such sub-command: no reply");
+    if (r[2] != 0)
+        return silent("cycle delay", "no such sub-command: no reply");
     if (!state.set_cycle_delay(r[4])) {
         // The configurator compares byte 4 with the delay it asked for.
         Bytes reply = refusal(r);
@@ -166,8 +160,9 @@ Outcome handle_controller_command(RequestContext& context, std::span<const uint8
         case 0x04: {
             const Module* m = state.module_at(r[2]);
             // An empty address reports the type byte of an empty address.
-            return answer("read_module_info", m ? packet(0x04, r[2], m->version, m->type, m->subtype)
-                                                : packet(0x04, r[2], 0, 0xFE, 0));
+            return answer("read_module_info",
+                          m ? packet(0x04, r[2], m->version, m->type, m->subtype)
+                            : packet(0x04, r[2], 0, 0xFE, 0));
         }
         case 0x07:
             return clock(context, r);

@@ -10,23 +10,22 @@ constexpr std::size_t kVariablesReplySize = 2056;  // 8-byte header, 1024 values
 constexpr std::size_t kPollReplySize = 136;        // 8-byte header, 128 values
 constexpr std::size_t kModuleTableReplySize = 264;
 
-Outcome answer(const char* operation, Bytes reply, std::string note = {}) {
-    Outcome o;
-    o.operation = operation;
-    o.reply = std::move(reply);
-    o.note = std::move(note);
-    return o;
-}
-
 std::string status_text(uint8_t status) {
     switch (status) {
-        case kStatusDone: return "";
-        case kStatusReadOnly: return "status F8: read-only parameter";
-        case kStatusBadArgument: return "status FC: argument out of range";
-        case kStatusNotSupported: return "status FD: the module has no such function";
-        case kStatusNoAnswer: return "status FE: the module is not active";
-        case kStatusNoModule: return "status FF: no module at that address";
-        default: return "status " + std::to_string(status);
+        case kStatusDone:
+            return "";
+        case kStatusReadOnly:
+            return "status F8: read-only parameter";
+        case kStatusBadArgument:
+            return "status FC: argument out of range";
+        case kStatusNotSupported:
+            return "status FD: the module has no such function";
+        case kStatusNoAnswer:
+            return "status FE: the module is not active";
+        case kStatusNoModule:
+            return "status FF: no module at that address";
+        default:
+            return "status " + std::to_string(status);
     }
 }
 
@@ -40,7 +39,8 @@ Bytes with_byte(std::span<const uint8_t> request, std::size_t index, uint8_t val
 Outcome variable_write(RequestContext& context, std::span<const uint8_t> r, bool start_value) {
     const char* name = start_value ? "write_start_value" : "write_variable";
     const int index = get_u16_le(&r[3]);
-    if (index >= kVariableCount) return answer(name, refusal(r), "refused: no such variable");
+    if (index >= kVariableCount)
+        return answer(name, refusal(r), "refused: no such variable");
     const uint16_t value = get_u16_le(&r[5]);
     if (start_value) {
         context.state.set_start_value(index, value);
@@ -59,13 +59,15 @@ Outcome variable_table(std::span<const uint8_t> r, const char* name,
 
 Outcome analog_output(RequestContext& context, std::span<const uint8_t> r) {
     const int address = r[2], level = r[4], channel = r[5];
-    const uint8_t status = context.state.analog_output(address, channel, static_cast<uint8_t>(level));
+    const uint8_t status =
+        context.state.analog_output(address, channel, static_cast<uint8_t>(level));
     // Header: the request with the status in byte 3; then the module's channel levels.
     Bytes reply = table_reply(r, 8, kModuleTableReplySize);
     reply[3] = status;
     seal_packet(reply.data());
     if (const Module* m = context.state.module_at(address)) {
-        for (std::size_t i = 0; i < m->channels.size() && i < 256; ++i) reply[8 + i] = m->channels[i];
+        for (std::size_t i = 0; i < m->channels.size() && i < 256; ++i)
+            reply[8 + i] = m->channels[i];
     }
     return answer("write_analog_output", reply, status_text(status));
 }
@@ -74,8 +76,9 @@ Outcome thermostat(RequestContext& context, std::span<const uint8_t> r) {
     uint16_t word = 0;
     const uint8_t status = context.state.thermostat_command(r[2], r[5], r[4], word);
     // The status word travels in bytes 4 (low) and 6 (high); byte 3 carries the status.
-    Bytes reply = {0x0A, 0x04, r[2], status, static_cast<uint8_t>(word), r[5],
-                   static_cast<uint8_t>(word >> 8), 0};
+    Bytes reply = {
+        0x0A, 0x04, r[2], status, static_cast<uint8_t>(word), r[5], static_cast<uint8_t>(word >> 8),
+        0};
     seal_packet(reply.data());
     return answer("thermostat_command", reply, status_text(status));
 }
@@ -84,7 +87,7 @@ Outcome modbus_exception(const char* name, std::span<const uint8_t> r, uint8_t c
     // The ModBus way: the function code with its top bit set and the exception code.
     Bytes reply = {0x0B, static_cast<uint8_t>(r[1] | 0x80), r[2], code, 0, 0, 0, 0};
     seal_packet(reply.data());
-    const char* why = code == kModbusNoResponse      ? "no such device"
+    const char* why = code == kModbusNoResponse       ? "no such device"
                       : code == kModbusIllegalAddress ? "no such register"
                                                       : "illegal value";
     return answer(name, reply, std::string("exception: ") + why);
@@ -165,7 +168,8 @@ Outcome handle_modbus_command(RequestContext& context, std::span<const uint8_t> 
             const char* name = "modbus_read_register";
             uint16_t value = 0;
             const uint8_t code = state.modbus_read(device, r[1], reg, value);
-            if (code != kModbusDone) return modbus_exception(name, r, code);
+            if (code != kModbusDone)
+                return modbus_exception(name, r, code);
             Bytes reply = echo(r);
             put_u16_le(&reply[5], value);
             seal_packet(reply.data());
@@ -174,7 +178,8 @@ Outcome handle_modbus_command(RequestContext& context, std::span<const uint8_t> 
         case 0x10: {
             const char* name = "modbus_write_register";
             const uint8_t code = state.modbus_write_register(device, reg, get_u16_le(&r[5]));
-            if (code != kModbusDone) return modbus_exception(name, r, code);
+            if (code != kModbusDone)
+                return modbus_exception(name, r, code);
             return answer(name, echo(r));
         }
         case 0x05: {
@@ -184,7 +189,8 @@ Outcome handle_modbus_command(RequestContext& context, std::span<const uint8_t> 
                 return modbus_exception(name, r, kModbusIllegalValue);
             }
             const uint8_t code = state.modbus_write_coil(device, reg, r[5] == 0xFF);
-            if (code != kModbusDone) return modbus_exception(name, r, code);
+            if (code != kModbusDone)
+                return modbus_exception(name, r, code);
             return answer(name, echo(r));
         }
         default:
@@ -201,7 +207,8 @@ Outcome handle_bus_command(RequestContext& context, std::span<const uint8_t> r) 
                           std::to_string(context.state.registered_count()) + " modules registered");
         case 0x38: {
             const uint8_t status = context.state.voice_command(r[2], r[3], r[4]);
-            if (status == kStatusDone) return answer("voice_module_command", acknowledged);
+            if (status == kStatusDone)
+                return answer("voice_module_command", acknowledged);
             // NAK, the status, NAK.
             return answer("voice_module_command", Bytes{0x15, status, 0x15}, status_text(status));
         }

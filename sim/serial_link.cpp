@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sim/paths.h"
 #include "sim/session.h"
 #include "sim/simulator.h"
 
@@ -18,17 +19,15 @@ namespace vx::sim {
 
 namespace {
 
-std::string directory_of(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+std::string system_error(const std::string& what) {
+    return what + ": " + std::strerror(errno);
 }
-
-std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 }  // namespace
 
-SerialLink::~SerialLink() { close(); }
+SerialLink::~SerialLink() {
+    close();
+}
 
 std::string SerialLink::open(const std::string& link_path) {
     const std::string prefix = "serial link " + link_path + ": ";
@@ -41,7 +40,8 @@ std::string SerialLink::open(const std::string& link_path) {
         return prefix + "a file that is not a link is in the way";
     }
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0) return prefix + system_error("posix_openpt");
+    if (master < 0)
+        return prefix + system_error("posix_openpt");
     char name[128];
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
         ::ptsname_r(master, name, sizeof name) != 0) {
@@ -83,12 +83,14 @@ std::string SerialLink::open(const std::string& link_path) {
 
 int SerialLink::unread_bytes() const {
     int count = 0;
-    if (slave_fd_ < 0 || ::ioctl(slave_fd_, FIONREAD, &count) != 0) return 0;
+    if (slave_fd_ < 0 || ::ioctl(slave_fd_, FIONREAD, &count) != 0)
+        return 0;
     return count;
 }
 
 void SerialLink::close() {
-    if (session_) session_->close();
+    if (session_)
+        session_->close();
     session_.reset();
     if (!link_path_.empty()) {
         // Remove the link only while it still points at our device.

@@ -4,8 +4,8 @@
 #ifndef ASIO_STANDALONE
 #define ASIO_STANDALONE
 #endif
-#include <asio.hpp>
 #include <array>
+#include <asio.hpp>
 #include <memory>
 #include <string>
 

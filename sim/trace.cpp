@@ -10,7 +10,8 @@ namespace vx::sim {
 std::string time_stamp() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
     std::tm tm{};
     localtime_r(&seconds, &tm);
     char text[32];
@@ -20,16 +21,20 @@ std::string time_stamp() {
 }
 
 void Log::line(const std::string& text) {
-    if (!out_) return;
+    if (!out_)
+        return;
     std::lock_guard<std::mutex> lock(mutex_);
     *out_ << text << '\n';
     out_->flush();
 }
 
-void Log::message(const std::string& text) { line("vxcore-sim: " + text); }
+void Log::message(const std::string& text) {
+    line("vxcore-sim: " + text);
+}
 
 void Log::wire(const std::string& where, const std::string& text) {
-    if (tracing()) line(time_stamp() + ' ' + where + ' ' + text);
+    if (tracing())
+        line(time_stamp() + ' ' + where + ' ' + text);
 }
 
 }  // namespace vx::sim

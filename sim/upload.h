@@ -23,7 +23,7 @@ constexpr uint8_t kVerdictLoaded = 0;
 constexpr uint8_t kVerdictTransferError = 1;  // the byte count does not match the announcement
 constexpr uint8_t kVerdictCannotOpen = 2;
 constexpr uint8_t kVerdictCannotWrite = 3;
-constexpr uint8_t kVerdictBadProgram = 4;     // not a compiled program the interpreter loads
+constexpr uint8_t kVerdictBadProgram = 4;  // not a compiled program the interpreter loads
 
 class Upload {
 public:

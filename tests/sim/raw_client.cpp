@@ -29,7 +29,9 @@ Bytes packet(const Bytes& first7) {
     return out;
 }
 
-Bytes packet(const std::string& hex7) { return packet(bytes(hex7)); }
+Bytes packet(const std::string& hex7) {
+    return packet(bytes(hex7));
+}
 
 std::string hex(const Bytes& b) {
     std::string out;
@@ -45,7 +47,8 @@ namespace {
 
 int connect_loopback(uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+    if (fd < 0)
+        return -1;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -63,7 +66,8 @@ int connect_loopback(uint16_t port) {
 
 bool can_connect(uint16_t port) {
     const int fd = connect_loopback(port);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     ::close(fd);
     return true;
 }
@@ -71,29 +75,35 @@ bool can_connect(uint16_t port) {
 RawClient::RawClient(uint16_t port) : fd_(connect_loopback(port)) {}
 
 RawClient::~RawClient() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void RawClient::send(const Bytes& data) {
-    if (fd_ < 0) return;
+    if (fd_ < 0)
+        return;
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t n = ::send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (n <= 0)
+            return;
         sent += static_cast<std::size_t>(n);
     }
 }
 
 Bytes RawClient::receive(std::size_t n, std::chrono::milliseconds timeout) {
     Bytes out;
-    if (fd_ < 0) return out;
+    if (fd_ < 0)
+        return out;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (out.size() < n && !peer_closed_) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
+        if (left.count() <= 0)
+            break;
         pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            break;
         uint8_t buffer[4096];
         const ssize_t got = ::recv(fd_, buffer, std::min(sizeof buffer, n - out.size()), 0);
         if (got <= 0) {
@@ -127,12 +137,10 @@ Bytes program_file(const std::vector<Instr>& instructions) {
     const uint32_t length = static_cast<uint32_t>(instructions.size() * 12);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(length >> (8 * i)));
     for (const Instr& in : instructions) {
-        const Bytes b = {static_cast<uint8_t>(in.arg1), static_cast<uint8_t>(in.arg1 >> 8),
-                         in.type1, in.op1,
-                         static_cast<uint8_t>(in.arg2), static_cast<uint8_t>(in.arg2 >> 8),
-                         in.type2, in.op2,
-                         static_cast<uint8_t>(in.arg3), static_cast<uint8_t>(in.arg3 >> 8),
-                         in.type3, in.op3};
+        const Bytes b = {
+            static_cast<uint8_t>(in.arg1), static_cast<uint8_t>(in.arg1 >> 8), in.type1, in.op1,
+            static_cast<uint8_t>(in.arg2), static_cast<uint8_t>(in.arg2 >> 8), in.type2, in.op2,
+            static_cast<uint8_t>(in.arg3), static_cast<uint8_t>(in.arg3 >> 8), in.type3, in.op3};
         out.insert(out.end(), b.begin(), b.end());
     }
     return out;

@@ -75,7 +75,8 @@ TEST_F(Cli, RefusesToStartWithAOneLineError) {
     ::getsockname(busy, reinterpret_cast<sockaddr*>(&address), &length);
     const std::string port = std::to_string(ntohs(address.sin_port));
 
-    const std::string bad_json = file("bad.json", "{\"modules\": [{\"address\": 0, \"type\": 30}]}");
+    const std::string bad_json =
+        file("bad.json", "{\"modules\": [{\"address\": 0, \"type\": 30}]}");
     const std::string not_json = file("not.json", "modules: none");
     struct Row {
         std::vector<std::string> args;
@@ -85,12 +86,14 @@ TEST_F(Cli, RefusesToStartWithAOneLineError) {
         {{"--house", (dir_ / "none.json").string()},
          "vxcore-sim: house file " + (dir_ / "none.json").string() + ": cannot be opened"},
         {{"--house", bad_json},
-         "vxcore-sim: house file " + bad_json + ": modules[0].address: 0 is out of range (1 to 128)"},
+         "vxcore-sim: house file " + bad_json +
+             ": modules[0].address: 0 is out of range (1 to 128)"},
         {{"--house", not_json}, "vxcore-sim: house file " + not_json + ": not valid JSON: "},
         {{"--state", (dir_ / "no" / "s.json").string()},
          "vxcore-sim: state file " + (dir_ / "no" / "s.json").string() + ": directory " +
              (dir_ / "no").string() + " does not exist"},
-        {{"--state", dir_.string()}, "vxcore-sim: state file " + dir_.string() + ": not a regular file"},
+        {{"--state", dir_.string()},
+         "vxcore-sim: state file " + dir_.string() + ": not a regular file"},
         {{"--restart-port", "0", "--port", port},
          "vxcore-sim: cannot listen on 127.0.0.1:" + port + ": Address already in use"},
         {{"--port", "0", "--restart-port", port},
@@ -103,7 +106,8 @@ TEST_F(Cli, RefusesToStartWithAOneLineError) {
         SCOPED_TRACE(row.error);
         // Free ports unless the row is about a port.
         std::vector<std::string> all = args({});
-        if (row.args[0] == "--port" || row.args[0] == "--restart-port") all.resize(1);
+        if (row.args[0] == "--port" || row.args[0] == "--restart-port")
+            all.resize(1);
         all.insert(all.end(), row.args.begin(), row.args.end());
         Process sim(all);
         EXPECT_EQ(1, sim.wait());
@@ -114,22 +118,27 @@ TEST_F(Cli, RefusesToStartWithAOneLineError) {
     }
     ::close(busy);
 
-    Process bad_option(args({"--drop-every", "-1"}));
-    EXPECT_NE(0, bad_option.wait());
+    for (const char* bad : {"--drop-every=-1", "--port=70000", "--no-such-option"}) {
+        Process sim(args({bad}));
+        EXPECT_EQ(2, sim.wait()) << bad;
+    }
 }
 
 TEST_F(Cli, HelpNamesEveryOption) {
     Process sim({simulator_program(), "--help"});
     std::string text;
-    for (std::string line = sim.read_line(); !line.empty() || sim.wait(std::chrono::milliseconds(0)) < 0;
+    for (std::string line = sim.read_line();
+         !line.empty() || sim.wait(std::chrono::milliseconds(0)) < 0;
          line = sim.read_line(std::chrono::milliseconds(500))) {
         text += line + "\n";
-        if (line.find("Exit codes") != std::string::npos) break;
+        if (line.find("Exit codes") != std::string::npos)
+            break;
     }
     EXPECT_EQ(0, sim.wait());
-    for (const char* option : {"--port", "--restart-port", "--house", "--state", "--serial",
-                               "--reboot-seconds", "--trace", "--delay-ms", "--drop-every",
-                               "--short-every", "--bad-echo-every", "--close-after", "--print-house"}) {
+    for (const char* option :
+         {"--port", "--restart-port", "--house", "--state", "--serial", "--reboot-seconds",
+          "--trace", "--delay-ms", "--drop-every", "--short-every", "--bad-echo-every",
+          "--close-after", "--print-house"}) {
         EXPECT_NE(std::string::npos, text.find(option)) << option;
     }
 }
@@ -154,7 +163,8 @@ TEST_F(Cli, KeepsItsStateAcrossRunsAndSetsADamagedFileAside) {
         const Bytes values = client.request(packet("1D 04 00 00 00 00 00"), 2056);
         ASSERT_EQ(2056u, values.size());
         EXPECT_EQ(77, values[8 + 10]);  // a new run starts with the start-up values
-        EXPECT_EQ(packet("0A 02 01 01 40 63 00"), client.request(packet("0A 02 01 01 40 00 00"), 8));
+        EXPECT_EQ(packet("0A 02 01 01 40 63 00"),
+                  client.request(packet("0A 02 01 01 40 00 00"), 8));
         sim.signal(SIGTERM);
         EXPECT_EQ(0, sim.wait());
     }

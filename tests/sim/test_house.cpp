@@ -27,7 +27,8 @@ TEST(DefaultHouse, IsTheExampleFileAndHoldsAVariedHouse) {
     std::set<ModuleKind> kinds;
     int inactive = 0;
     for (const Module& m : state.modules()) {
-        if (!m.address) continue;
+        if (!m.address)
+            continue;
         kinds.insert(m.kind());
         inactive += !m.active;
     }
@@ -69,7 +70,8 @@ TEST(HouseFile, ReportsWhereAndWhatIsWrong) {
         {R"({"unaddressed": [{"address": 3, "type": 30}]})",
          "unaddressed[0].address: an unaddressed module has no address"},
         {R"({"modbus": [{"number": 0}]})", "modbus[0].number: 0 is out of range (1 to 255)"},
-        {R"({"modbus": [{"number": 4}, {"number": 4}]})", "modbus[1].number: device 4 is listed twice"},
+        {R"({"modbus": [{"number": 4}, {"number": 4}]})",
+         "modbus[1].number: device 4 is listed twice"},
         {R"({"modbus": [{"number": 4, "coils": [2]}]})", "modbus[0].coils[0]: 2 is out of range"},
         {R"({"variables": {"1024": 1}})", "variables: \"1024\" is not an index 0 to 1023"},
         {R"({"variables": {"5": -1}})", "variables.5: -1 is out of range (0 to 65535)"},
@@ -137,7 +139,7 @@ TEST(StateJson, ReadsBackToTheSameState) {
     EXPECT_TRUE(read.committed().services[kServiceProgram]);
     EXPECT_EQ(-86400, read.clock().offset_seconds());
     EXPECT_EQ(17, read.module_at(77)->type);
-    EXPECT_EQ(30, read.module_at(5)->type);  // the module of address 1 came back at 5
+    EXPECT_EQ(30, read.module_at(5)->type);      // the module of address 1 came back at 5
     EXPECT_EQ(0x5A, read.modules()[2].outputs);  // the one of address 3 still waits
     EXPECT_TRUE(extras.program.present);
     EXPECT_EQ(state.program().size(), extras.program.size);
@@ -146,8 +148,9 @@ TEST(StateJson, ReadsBackToTheSameState) {
 class StateStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vx-sim-state-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() /
+               ("vx-sim-state-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         path_ = (dir_ / "state.json").string();
@@ -210,8 +213,9 @@ TEST_F(StateStoreTest, DoesNotRestoreAnUploadThatChangedBesideIt) {
 }
 
 TEST_F(StateStoreTest, SaysWhenTheFileCannotBeKeptThere) {
-    EXPECT_NE(std::string::npos,
-              StateStore((dir_ / "missing" / "s.json").string()).check_usable().find("does not exist"));
+    EXPECT_NE(
+        std::string::npos,
+        StateStore((dir_ / "missing" / "s.json").string()).check_usable().find("does not exist"));
     fs::create_directories(dir_ / "d.json");
     EXPECT_NE(std::string::npos,
               StateStore((dir_ / "d.json").string()).check_usable().find("not a regular file"));

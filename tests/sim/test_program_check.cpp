@@ -11,7 +11,9 @@ namespace {
 
 TEST(ProgramCheck, AcceptsWhatTheCompilerWrites) {
     // var[0]=GetTime(); as a whole program.
-    EXPECT_TRUE(check_compiled_program(bytes("56 58 50 01 0C 00 00 00 03 00 01 00 00 00 00 00 00 00 03 20")).valid);
+    EXPECT_TRUE(
+        check_compiled_program(bytes("56 58 50 01 0C 00 00 00 03 00 01 00 00 00 00 00 00 00 03 20"))
+            .valid);
     const ProgramCheck check = check_compiled_program(program_file(sample_program()));
     EXPECT_TRUE(check.valid) << check.problem;
     EXPECT_EQ(7u, check.instruction_count);
@@ -39,16 +41,25 @@ TEST(ProgramCheck, RefusesFilesTheInterpreterCannotRun) {
         {"variable 1024", "bad assignment destination", [](auto& p) { p[4].arg3 = 1024; }},
         {"operand of type 2", "bad first operand", [](auto& p) { p[4].type1 = 2; }},
         {"operation 16", "unknown operation", [](auto& p) { p[4].op2 = 16; }},
-        {"binary operation without second operand", "bad second operand", [](auto& p) { p[4].op2 = 1; }},
+        {"binary operation without second operand", "bad second operand",
+         [](auto& p) { p[4].op2 = 1; }},
         {"jump past the end", "jump target is not a label", [](auto& p) { p[1].arg2 = 7; }},
         {"jump onto a non-label", "jump target is not a label", [](auto& p) { p[1].arg2 = 4; }},
-        {"condition without its jumps", "condition not followed by two jumps", [](auto& p) { p[2] = p[4]; }},
+        {"condition without its jumps", "condition not followed by two jumps",
+         [](auto& p) { p[2] = p[4]; }},
         {"condition with copy", "bad condition", [](auto& p) { p[0].op2 = 15; }},
         {"function 41", "unknown function", [](auto& p) { p[6].arg1 = 41; }},
         {"call missing its parameters", "missing parameters", [](auto& p) { p[6].arg1 = 1; }},
         {"call result to a constant", "bad call result", [](auto& p) { p[6].type3 = 1; }},
-        {"parameter without a call", "parameters without a call", [](auto& p) { p[4].type3 = 2; p[4].arg3 = 0; }},
-        {"parameter slot 5", "bad assignment destination", [](auto& p) { p.insert(p.begin() + 6, {1, 1, 0, 0, 0, 15, 5, 2, 20}); }},
+        {"parameter without a call", "parameters without a call",
+         [](auto& p) {
+             p[4].type3 = 2;
+             p[4].arg3 = 0;
+         }},
+        {"parameter slot 5", "bad assignment destination",
+         [](auto& p) {
+             p.insert(p.begin() + 6, {1, 1, 0, 0, 0, 15, 5, 2, 20});
+         }},
         {"label without number type", "bad label", [](auto& p) { p[3].type3 = 0; }},
     };
     for (const Row& row : rows) {

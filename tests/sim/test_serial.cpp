@@ -21,28 +21,35 @@ namespace fs = std::filesystem;
 class SerialPort {
 public:
     explicit SerialPort(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
-        if (fd_ < 0) return;
+        if (fd_ < 0)
+            return;
         termios tio{};
         ::tcgetattr(fd_, &tio);
         ::cfmakeraw(&tio);
         ::tcsetattr(fd_, TCSANOW, &tio);
     }
     ~SerialPort() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     bool open() const { return fd_ >= 0; }
-    Bytes request(const Bytes& data, std::size_t reply_length, std::chrono::milliseconds timeout = 2s) {
-        if (::write(fd_, data.data(), data.size()) != ssize_t(data.size())) return {};
+    Bytes request(const Bytes& data, std::size_t reply_length,
+                  std::chrono::milliseconds timeout = 2s) {
+        if (::write(fd_, data.data(), data.size()) != ssize_t(data.size()))
+            return {};
         Bytes out;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (out.size() < reply_length) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             pollfd p{fd_, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&p, 1, int(left.count())) <= 0) break;
+            if (left.count() <= 0 || ::poll(&p, 1, int(left.count())) <= 0)
+                break;
             uint8_t buffer[512];
-            const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, reply_length - out.size()));
-            if (n <= 0) break;
+            const ssize_t n =
+                ::read(fd_, buffer, std::min(sizeof buffer, reply_length - out.size()));
+            if (n <= 0)
+                break;
             out.insert(out.end(), buffer, buffer + n);
         }
         return out;

@@ -75,7 +75,7 @@ TEST(Thermostat, CommandsChangeSetPointModeAndPower) {
         {0xD1, kStatusDone, 96, true, ThermostatMode::cooling},
         {0xD2, kStatusDone, 96, true, ThermostatMode::valve},
         {0xD0, kStatusDone, 96, true, ThermostatMode::heating},
-        {29, kStatusBadArgument, 96, true, ThermostatMode::heating},   // below the offset
+        {29, kStatusBadArgument, 96, true, ThermostatMode::heating},  // below the offset
         {0xC5, kStatusBadArgument, 96, true, ThermostatMode::heating},
     };
     Module m = thermostat_module(1);
@@ -154,13 +154,11 @@ TEST(Addressing, WaitingModulesTakeAddressesInTurnAndPresetOnesOnlyTheirOwn) {
         int type;  // of the module that took it
     };
     const Row rows[] = {
-        {0, false, 0},    // no such address
-        {129, false, 0},
-        {1, true, 30},    // the first waiting module
-        {1, false, 0},    // taken already
-        {40, true, 17},   // the module set by hand to 40
-        {2, true, 12},
-        {3, false, 0},    // only the dead module is left: it never answers
+        {0, false, 0},                   // no such address
+        {129, false, 0}, {1, true, 30},  // the first waiting module
+        {1, false, 0},                   // taken already
+        {40, true, 17},                  // the module set by hand to 40
+        {2, true, 12},   {3, false, 0},  // only the dead module is left: it never answers
         {128, false, 0},
     };
     for (const Row& row : rows) {
@@ -178,8 +176,8 @@ TEST(Modules, CommandsAnswerTheStatusOfTheModuleOrTheAddress) {
     uint16_t word = 0;
     uint8_t value = 0;
     EXPECT_EQ(kStatusNoModule, state.discrete_outputs(99, 0, 1));
-    EXPECT_EQ(kStatusNoAnswer, state.discrete_outputs(12, 0, 1));     // not active
-    EXPECT_EQ(kStatusNotSupported, state.discrete_outputs(11, 0, 1)); // inputs only
+    EXPECT_EQ(kStatusNoAnswer, state.discrete_outputs(12, 0, 1));      // not active
+    EXPECT_EQ(kStatusNotSupported, state.discrete_outputs(11, 0, 1));  // inputs only
     EXPECT_EQ(kStatusNotSupported, state.thermostat_command(10, 0, 52, word));
     EXPECT_EQ(kStatusNotSupported, state.analog_output(10, 0, 5));
     EXPECT_EQ(kStatusNotSupported, state.voice_command(10, 1, 0));
@@ -191,8 +189,8 @@ TEST(Modules, CommandsAnswerTheStatusOfTheModuleOrTheAddress) {
         uint8_t mask;
         uint8_t outputs;
     };
-    const Row rows[] = {{0, 0x05, 0x05}, {0, 0x80, 0x85}, {1, 0x04, 0x81}, {2, 0x42, 0x42},
-                        {1, 0xFF, 0x00}};
+    const Row rows[] = {
+        {0, 0x05, 0x05}, {0, 0x80, 0x85}, {1, 0x04, 0x81}, {2, 0x42, 0x42}, {1, 0xFF, 0x00}};
     for (const Row& row : rows) {
         EXPECT_EQ(kStatusDone, state.discrete_outputs(10, row.operation, row.mask));
         EXPECT_EQ(row.outputs, state.module_at(10)->outputs);

@@ -51,15 +51,15 @@ TEST_F(ControllerRequests, AddressingClearsRegistrationsAndRegistersModulesOneBy
         int answer;  // reply byte 2
     };
     const Row rows[] = {
-        {5, 5},     // the first module waiting (the built-in house's first module)
-        {5, 0},     // taken
-        {77, 77},   // the module set by hand to 77
-        {6, 6},
-        {129, 0},   // no such address
+        {5, 5},              // the first module waiting (the built-in house's first module)
+        {5, 0},              // taken
+        {77, 77},            // the module set by hand to 77
+        {6, 6},   {129, 0},  // no such address
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.address);
-        const Bytes reply = client.request(packet(Bytes{0x51, 0x02, uint8_t(row.address), 0, 0, 0, 0}), 8);
+        const Bytes reply =
+            client.request(packet(Bytes{0x51, 0x02, uint8_t(row.address), 0, 0, 0, 0}), 8);
         EXPECT_EQ(packet(Bytes{0x51, 0x02, uint8_t(row.answer), 0, 0, 0, 0}), reply);
     }
     EXPECT_EQ(packet("51 03 03 00 00 00 00"), client.request(packet("51 03 00 00 00 00 00"), 8));
@@ -76,7 +76,7 @@ TEST(ControllerClockRequests, SetAndReadTheClockAsDateAndTimeParts) {
     SimulatorThread sim(SimulatorThread::test_options(), std::move(state));
     RawClient client(sim.port());
 
-    const Bytes date = packet("51 07 00 63 0C 1F 00");  // 31.12.2099
+    const Bytes date = packet("51 07 00 63 0C 1F 00");        // 31.12.2099
     const Bytes clock_time = packet("51 07 01 17 3B 3B 00");  // 23:59:59
     EXPECT_EQ(date, client.request(date, 8));
     EXPECT_EQ(clock_time, client.request(clock_time, 8));

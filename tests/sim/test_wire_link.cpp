@@ -21,7 +21,8 @@ const Bytes kReboot = bytes("51 0F 00 00 00 00 00 60");
 bool comes_back(uint16_t port, std::chrono::milliseconds within) {
     const auto deadline = std::chrono::steady_clock::now() + within;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (can_connect(port)) return true;
+        if (can_connect(port))
+            return true;
         std::this_thread::sleep_for(20ms);
     }
     return false;
@@ -104,8 +105,12 @@ TEST(Faults, DropCutShortAndAlterRepliesOnTheirTurn) {
     RawClient client(sim.port());
     Bytes altered = kVersionReply;
     altered[1] ^= 0x80;
-    const Bytes expected[] = {kVersionReply, kVersionReply, {}, Bytes(kVersionReply.begin(), kVersionReply.begin() + 4),
-                              altered, {}};
+    const Bytes expected[] = {kVersionReply,
+                              kVersionReply,
+                              {},
+                              Bytes(kVersionReply.begin(), kVersionReply.begin() + 4),
+                              altered,
+                              {}};
     for (std::size_t n = 0; n < std::size(expected); ++n) {
         SCOPED_TRACE(n + 1);
         EXPECT_EQ(expected[n], client.request(kVersion, 8, 300ms));
@@ -148,7 +153,8 @@ TEST(Trace, PrintsRequestsRepliesAndWhyNothingWasSent) {
         sim.stop();
     }
     const std::string text = out.str();
-    EXPECT_NE(std::string::npos, text.find(" tcp#1 <- 51 09 00 00 00 00 00 5A  read_controller_version\n"))
+    EXPECT_NE(std::string::npos,
+              text.find(" tcp#1 <- 51 09 00 00 00 00 00 5A  read_controller_version\n"))
         << text;
     EXPECT_NE(std::string::npos, text.find(" tcp#1 -> 51 09 02 00 0F 00 00 6B\n")) << text;
     EXPECT_NE(std::string::npos, text.find("wrong checksum (expected 5A): no reply")) << text;

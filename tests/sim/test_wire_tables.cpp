@@ -10,7 +10,9 @@ namespace {
 class TableRequests : public ::testing::Test {
 protected:
     bool silent_to(const Bytes& request) { return client.request(request, 8, 300ms).empty(); }
-    static uint16_t u16_at(const Bytes& b, std::size_t i) { return uint16_t(b[i] | (b[i + 1] << 8)); }
+    static uint16_t u16_at(const Bytes& b, std::size_t i) {
+        return uint16_t(b[i] | (b[i + 1] << 8));
+    }
 
     SimulatorThread sim;
     RawClient client{sim.port()};
@@ -49,9 +51,9 @@ TEST_F(TableRequests, PollFrequencies) {
     EXPECT_EQ(packet("1D 88 00 2A 00 00 00"), client.request(packet("1D 08 00 2A 00 00 00"), 8));
     const Bytes table = client.request(packet("1D 09 00 00 00 00 00"), 136);
     ASSERT_EQ(136u, table.size());
-    EXPECT_EQ(10, table[8 + 0]);     // address 1: the default
-    EXPECT_EQ(5, table[8 + 7]);      // address 8, from the house
-    EXPECT_EQ(42, table[8 + 127]);   // address 128
+    EXPECT_EQ(10, table[8 + 0]);    // address 1: the default
+    EXPECT_EQ(5, table[8 + 7]);     // address 8, from the house
+    EXPECT_EQ(42, table[8 + 127]);  // address 128
 }
 
 TEST_F(TableRequests, DiscreteOutputsByMask) {
@@ -78,7 +80,8 @@ TEST_F(TableRequests, DiscreteOutputsByMask) {
         EXPECT_EQ(packet(Bytes(expected.begin(), expected.begin() + 7)),
                   client.request(packet(row.request), 8));
         if (row.outputs >= 0) {
-            EXPECT_EQ(row.outputs, sim.with_state([](ControllerState& s) { return s.module_at(1)->outputs; }));
+            EXPECT_EQ(row.outputs,
+                      sim.with_state([](ControllerState& s) { return s.module_at(1)->outputs; }));
         }
     }
 }
@@ -136,7 +139,8 @@ TEST_F(TableRequests, ThermostatAnswersItsStatusWord) {
 TEST_F(TableRequests, ShortAcknowledgementsOfRescanAndVoice) {
     EXPECT_EQ(bytes("06 00 06"), client.request(bytes("C8 20 00 00 00 00 00 E8"), 3));
     EXPECT_EQ(1, sim.with_state([](ControllerState& s) { return s.rescan_count(); }));
-    EXPECT_EQ(bytes("06 00 06"), client.request(packet("C8 38 17 05 00 00 00"), 3));  // play 5 at 23
+    EXPECT_EQ(bytes("06 00 06"),
+              client.request(packet("C8 38 17 05 00 00 00"), 3));  // play 5 at 23
     EXPECT_EQ(VoiceState::playing,
               sim.with_state([](ControllerState& s) { return s.module_at(23)->voice_state; }));
     EXPECT_EQ(bytes("15 FD 15"), client.request(packet("C8 38 01 05 00 00 00"), 3));  // no voice

@@ -10,8 +10,8 @@ namespace {
 class Uploads : public ::testing::Test {
 protected:
     static Bytes begin_packet(uint8_t kind, uint32_t size) {
-        return packet(Bytes{0x51, kind, 0x00, uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16),
-                            uint8_t(size >> 24)});
+        return packet(Bytes{0x51, kind, 0x00, uint8_t(size), uint8_t(size >> 8),
+                            uint8_t(size >> 16), uint8_t(size >> 24)});
     }
     // One 1028-byte data packet carrying file bytes from `offset`; filler after the end.
     static Bytes chunk_packet(uint8_t kind, const Bytes& file, std::size_t offset) {
@@ -19,7 +19,8 @@ protected:
         p[0] = 0x51;
         p[1] = kind;
         p[2] = 0x01;
-        for (std::size_t i = 0; i < 1024 && offset + i < file.size(); ++i) p[3 + i] = file[offset + i];
+        for (std::size_t i = 0; i < 1024 && offset + i < file.size(); ++i)
+            p[3 + i] = file[offset + i];
         unsigned sum = 0;
         for (std::size_t i = 0; i < 1027; ++i) sum += p[i];
         p[1027] = uint8_t(sum);
@@ -28,13 +29,16 @@ protected:
     // Sends the whole file as the configurator does and returns the verdict byte, or -1.
     int upload(uint8_t kind, const Bytes& file, uint32_t announced, std::size_t packets) {
         const Bytes begin = begin_packet(kind, announced);
-        if (client.request(begin, 8) != begin) return -1;
+        if (client.request(begin, 8) != begin)
+            return -1;
         for (std::size_t n = 0; n < packets; ++n) {
             const Bytes p = chunk_packet(kind, file, n * 1024);
-            if (client.request(p, 8) != Bytes(p.begin(), p.begin() + 8)) return -1;
+            if (client.request(p, 8) != Bytes(p.begin(), p.begin() + 8))
+                return -1;
         }
         const Bytes end = client.request(packet(Bytes{0x51, kind, 0x02, 0, 0, 0, 0}), 8);
-        if (end.size() != 8 || end[0] != 0x51 || end[1] != kind || end[2] != 0x02) return -1;
+        if (end.size() != 8 || end[0] != 0x51 || end[1] != kind || end[2] != 0x02)
+            return -1;
         return end[3];
     }
     static std::size_t packets_for(std::size_t size) { return (size + 1023) / 1024; }
@@ -50,7 +54,8 @@ TEST_F(Uploads, AValidProgramIsLoadedAndKept) {
     }
     // Jumps name instruction indices: move each copy's targets along with it.
     for (std::size_t i = 0; i < instructions.size(); ++i) {
-        if (instructions[i].op3 == 31) instructions[i].arg2 = uint16_t(i / 7 * 7 + instructions[i].arg2);
+        if (instructions[i].op3 == 31)
+            instructions[i].arg2 = uint16_t(i / 7 * 7 + instructions[i].arg2);
     }
     const Bytes file = program_file(instructions);  // 3032 bytes: three packets
     EXPECT_EQ(0, upload(0x08, file, uint32_t(file.size()), packets_for(file.size())));
@@ -59,7 +64,7 @@ TEST_F(Uploads, AValidProgramIsLoadedAndKept) {
 
 TEST_F(Uploads, ByteCountsThatDoNotMatchGetVerdictOne) {
     const Bytes file = program_file(sample_program());
-    EXPECT_EQ(1, upload(0x08, file, 2000, 1));   // announced more than sent
+    EXPECT_EQ(1, upload(0x08, file, 2000, 1));                   // announced more than sent
     EXPECT_EQ(1, upload(0x08, file, uint32_t(file.size()), 2));  // a packet too many
     EXPECT_EQ(1, upload(0x0A, Bytes(10), 10, 0));
     // A closing packet with nothing announced.
@@ -87,7 +92,8 @@ TEST_F(Uploads, FirmwareIsKeptWhateverItHolds) {
 
 TEST_F(Uploads, OtherRequestsMayRunBetweenDataPackets) {
     const Bytes file = program_file(sample_program());
-    EXPECT_EQ(begin_packet(0x08, uint32_t(file.size())), client.request(begin_packet(0x08, uint32_t(file.size())), 8));
+    EXPECT_EQ(begin_packet(0x08, uint32_t(file.size())),
+              client.request(begin_packet(0x08, uint32_t(file.size())), 8));
     EXPECT_EQ(2056u, client.request(packet("1D 04 00 00 00 00 00"), 2056).size());
     // A second connection's uploads are its own.
     RawClient other(sim.port());
