@@ -36,6 +36,8 @@
 
 #include <QWidget>
 
+#include "editor/Prog_editor_f.h"
+
 namespace vx::ui {
 
 Tmain_form* main_form = nullptr;
@@ -83,6 +85,8 @@ template <class T>
 void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     main_form = new Tmain_form(prompts, options);
     // The other windows join here, in the order of the table above.
+    add_form(prog_editor, new Tprog_editor(*main_form), "prog_editor", main_form->N5,
+             ShowMode::modal);
 }
 
 void destroy_forms() {
