@@ -44,7 +44,7 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// A table cell: the pipe would end the cell.
+// Text for a table cell: the pipe would end the cell.
 std::string cell(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -53,6 +53,17 @@ std::string cell(std::string_view text) {
         } else {
             out += c;
         }
+    }
+    return out;
+}
+
+// An operator for a table cell, in plain text: inside a code span the reader
+// would show the backslash that keeps a pipe from ending the cell.
+std::string operator_cell(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        out += '\\';
+        out += c;
     }
     return out;
 }
@@ -68,19 +79,18 @@ std::string stored_program(std::string_view utf8) {
 }
 
 std::string call_form(const BuiltinFunction& function) {
-    std::string call = "var[0]=";
-    call += function.name;
+    std::string call = function.name;
     call += '(';
     for (int i = 0; i < function.param_count; ++i) {
         call += (i == 0 ? "p" : ", p") + std::to_string(i + 1);
     }
-    return call + ");";
+    return call + ")";
 }
 
 std::string functions_table(const std::map<std::string, std::string>& notes, std::string& error) {
     std::string table =
-        "| № | Функция | Параметров | Вызов | Назначение |\n"
-        "|---:|---|---:|---|---|\n";
+        "| № | Функция | Параметров | Назначение |\n"
+        "|---:|---|---:|---|\n";
     std::set<std::string> known;
     for (const BuiltinFunction& function : builtin_functions()) {
         known.insert(function.name);
@@ -89,9 +99,8 @@ std::string functions_table(const std::map<std::string, std::string>& notes, std
             error = std::string("no note for the built-in function ") + function.name;
             return {};
         }
-        table += "| " + std::to_string(function.number) + " | `" + function.name + "` | " +
-                 std::to_string(function.param_count) + " | `" + call_form(function) + "` | " +
-                 cell(note->second) + " |\n";
+        table += "| " + std::to_string(function.number) + " | `" + call_form(function) + "` | " +
+                 std::to_string(function.param_count) + " | " + cell(note->second) + " |\n";
     }
     for (const auto& [name, text] : notes) {
         if (known.count(name) == 0) {
@@ -117,7 +126,7 @@ std::string operators_table(const std::map<std::string, std::string>& notes, std
             error = std::string("no note for the operator ") + def.text;
             return {};
         }
-        table += "| `" + cell(def.text) + "` | " + std::to_string(operation_code(def.text)) +
+        table += "| " + operator_cell(def.text) + " | " + std::to_string(operation_code(def.text)) +
                  " | " + cell(note->second) + " |\n";
     }
     for (const auto& [name, text] : notes) {

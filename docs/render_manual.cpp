@@ -14,7 +14,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
 #include "docs/manual_source.h"
 
@@ -34,12 +38,48 @@ bool read_text(const QString& path, std::string& text) {
     return true;
 }
 
+// Thin single table rules, shaded code blocks and room above headings: the
+// Markdown reader's defaults print double rules and code that runs into the text.
+void polish(QTextDocument& document) {
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        cursor.setPosition(block.position());
+        if (cursor.currentTable() != nullptr) {
+            format.setTopMargin(0);
+            format.setBottomMargin(0);
+        } else if (format.hasProperty(QTextFormat::BlockCodeFence) ||
+            format.hasProperty(QTextFormat::BlockCodeLanguage)) {
+            format.setBackground(QColor(0xF0, 0xF0, 0xF0));
+            format.setLeftMargin(12);
+        } else if (format.headingLevel() > 0) {
+            format.setTopMargin(format.headingLevel() == 1 ? 0 : 14);
+            format.setBottomMargin(4);
+        } else {
+            continue;
+        }
+        cursor.setBlockFormat(format);
+    }
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            QTextTableFormat format = table->format();
+            format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            format.setBorder(0.6);
+            format.setBorderBrush(QColor(0x90, 0x90, 0x90));
+            format.setCellSpacing(0);
+            format.setCellPadding(3);
+            table->setFormat(format);
+        }
+    }
+}
+
 void set_up_document(QTextDocument& document, const std::string& markdown) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(10);
     document.setDefaultFont(font);
     document.setMarkdown(QString::fromStdString(markdown), QTextDocument::MarkdownDialectGitHub);
     document.setMetaInformation(QTextDocument::DocumentTitle, kTitle);
+    polish(document);
 }
 
 // Pages as images at screen resolution, laid out as on the PDF's pages.

@@ -34,10 +34,10 @@ TEST(Manual, ListsEveryFunctionOfTheTokenTableWithItsParameterCount) {
     ASSERT_EQ("", expanded.error);
     EXPECT_EQ(std::string::npos, expanded.markdown.find("<!-- @"));
 
-    // Rows "| number | `name` | parameters | ..." as the reader of the PDF sees them.
+    // Rows "| number | `name(p1, p2)` | parameters | ..." as the reader of the PDF sees them.
     std::set<std::tuple<std::string, int>> listed;
     std::set<int> numbers;
-    const std::regex row(R"(\| (\d+) \| `(\w+)` \| (\d+) \| `var\[0\]=\w+\()");
+    const std::regex row(R"(\| (\d+) \| `(\w+)\((?:p1(?:, p\d)*)?\)` \| (\d+) \|)");
     for (std::sregex_iterator it(expanded.markdown.begin(), expanded.markdown.end(), row), end;
          it != end; ++it) {
         numbers.insert(std::stoi((*it)[1]));
