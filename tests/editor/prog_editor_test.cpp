@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include "app/forms.h"
 #include "app/settings.h"
 #include "editor/find_dialog.h"
 #include "prog_editor_fixture.h"
@@ -230,6 +231,24 @@ TEST_F(ProgEditorTest, ConverterItemShowsTheConverterBesideTheModalEditor) {
     EXPECT_TRUE(converter.isVisible());
     EXPECT_FALSE(converter.isModal());
     EXPECT_EQ(0, counter.blocked);
+}
+
+TEST_F(ProgEditorTest, TheProgramCreatesTheEditorForItsMenuItemAndItWritesTheFontAtTheEnd) {
+    window.reset();
+    main.reset();
+    MainFormOptions options;
+    options.port = fake.port();
+    options.program_dir = path("");
+    options.settings_path = path("forms.ini");
+    create_forms(prompts, options);
+    ASSERT_NE(nullptr, prog_editor);
+    EXPECT_EQ(prog_editor, main_form->registered_form(QStringLiteral("prog_editor")));
+    EXPECT_TRUE(main_form->N5->isEnabled());
+    destroy_forms();
+    EXPECT_EQ(nullptr, prog_editor);
+    QSettings stored(path("forms.ini"), QSettings::IniFormat);
+    EXPECT_EQ(QStringLiteral("MS Sans Serif"), stored.value(kEditorFontNameKey).toString());
+    EXPECT_EQ(8, stored.value(kEditorFontSizeKey).toInt());
 }
 
 }  // namespace
