@@ -183,6 +183,13 @@ TEST_F(ProgEditorTest, PrintWritesTheProgramAsOneJobOnItsPages) {
         ++count;
     }
     EXPECT_GE(count, 3);  // 150 lines do not fit on one or two pages
+    // The job's title, which the PDF keeps as its title in UTF-16.
+    QByteArray title("/Title (\xfe\xff");
+    for (QChar c : path("printed.prg")) {
+        title += static_cast<char>(c.unicode() >> 8);
+        title += static_cast<char>(c.unicode() & 0xFF);
+    }
+    EXPECT_TRUE(pdf.contains(title));
     EXPECT_TRUE(prompts.messages().isEmpty());
 }
 
