@@ -50,6 +50,7 @@
 #include "dialogs/Vxthermo_f.h"
 #include "dialogs/Vxvc_f.h"
 #include "dialogs/properties_f.h"
+#include "editor/Prog_editor_f.h"
 #include "serial/Controller_x10_properties_f.h"
 
 namespace vx::ui {
@@ -101,6 +102,8 @@ void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
     // The other windows join here, in the order of the table above.
     add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
     add_form(c_prop, new Tc_prop(*main_form), "c_prop", main_form->N3, ShowMode::modeless);
+    add_form(prog_editor, new Tprog_editor(*main_form), "prog_editor", main_form->N5,
+             ShowMode::modal);
     add_form(AboutBox, new TAboutBox(*main_form), "AboutBox", main_form->N23, ShowMode::modal);
     add_form(VXVC, new TVXVC(*main_form), "VXVC", main_form->Parlo1, ShowMode::modeless);
     add_form(properties, new Tproperties(*main_form), "properties", main_form->N9, ShowMode::modal);

@@ -91,6 +91,23 @@ bool QtUserPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QS
     return box.exec() == QMessageBox::Yes;
 }
 
+Answer QtUserPrompts::ask_yes_no_cancel(PromptIcon icon, const QString& caption,
+                                        const QString& text) {
+    QMessageBox box(box_icon(icon), caption, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::yes;
+        case QMessageBox::No:
+            return Answer::no;
+        default:
+            return Answer::cancel;
+    }
+}
+
 std::optional<QString> QtUserPrompts::open_file(const FileDialogRequest& request) {
     return run_file_dialog(owner(), request, QFileDialog::AcceptOpen);
 }

@@ -15,6 +15,7 @@ public:
 
     void message(PromptIcon icon, const QString& caption, const QString& text) override;
     bool ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) override;
+    Answer ask_yes_no_cancel(PromptIcon icon, const QString& caption, const QString& text) override;
     std::optional<QString> open_file(const FileDialogRequest& request) override;
     std::optional<QString> save_file(const FileDialogRequest& request) override;
     std::optional<QFont> choose_font(const QFont& current) override;

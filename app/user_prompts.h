@@ -22,6 +22,9 @@ inline const QString kCaptionError = QStringLiteral("Ошибка");
 inline const QString kCaptionInformation = QStringLiteral("Информация");
 inline const QString kCaptionConfirmation = QStringLiteral("Подтверждение");
 
+// The answer to a question with the buttons Yes, No and Cancel.
+enum class Answer { yes, no, cancel };
+
 // What a file dialog is opened with. filter is written the way the program's
 // dialogs state it: "description|patterns" pairs joined by '|', for example
 // "Program file (*.prg.cpl)|*.prg.cpl"; patterns within a pair are separated by ';'.
@@ -41,6 +44,11 @@ public:
     virtual void message(PromptIcon icon, const QString& caption, const QString& text) = 0;
     // A question with the buttons Yes and No; true for Yes. Closing the box is No.
     virtual bool ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) = 0;
+    // A question with the buttons Yes, No and Cancel; closing the box is Cancel.
+    // Prompts that know no Cancel answer Yes or No.
+    virtual Answer ask_yes_no_cancel(PromptIcon icon, const QString& caption, const QString& text) {
+        return ask_yes_no(icon, caption, text) ? Answer::yes : Answer::no;
+    }
     // The chosen file's full path, or nothing when the user cancels.
     virtual std::optional<QString> open_file(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> save_file(const FileDialogRequest& request) = 0;

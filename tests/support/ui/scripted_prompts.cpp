@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QPrinter>
+
 namespace vx::test {
 
 ScriptedPrompts& ScriptedPrompts::queue_answer(bool yes) {
-    answers_.push_back(yes);
+    answers_.push_back(yes ? Answer::yes : Answer::no);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answer_cancel() {
+    answers_.push_back(Answer::cancel);
     return *this;
 }
 
@@ -31,7 +38,16 @@ ScriptedPrompts& ScriptedPrompts::cancel_font_dialog() {
 }
 
 ScriptedPrompts& ScriptedPrompts::accept_printer(bool accept) {
-    printers_.push_back(accept);
+    if (accept) {
+        printers_.emplace_back(QString());
+    } else {
+        printers_.emplace_back(std::nullopt);
+    }
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::accept_printer_to_pdf(const QString& path) {
+    printers_.emplace_back(path);
     return *this;
 }
 
@@ -68,15 +84,29 @@ void ScriptedPrompts::message(PromptIcon icon, const QString& caption, const QSt
     record({PromptKind::message, icon, caption, text, {}, {}});
 }
 
-bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) {
-    record({PromptKind::question, icon, caption, text, {}, {}});
+std::optional<Answer> ScriptedPrompts::next_answer(const QString& text) {
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return false;
+        return std::nullopt;
     }
-    const bool yes = answers_.front();
+    const Answer answer = answers_.front();
     answers_.pop_front();
-    return yes;
+    return answer;
+}
+
+bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) {
+    record({PromptKind::question, icon, caption, text, {}, {}});
+    const std::optional<Answer> answer = next_answer(text);
+    if (answer == Answer::cancel) {
+        ADD_FAILURE() << "Cancel queued for a yes/no question: " << text.toStdString();
+    }
+    return answer == Answer::yes;
+}
+
+Answer ScriptedPrompts::ask_yes_no_cancel(PromptIcon icon, const QString& caption,
+                                          const QString& text) {
+    record({PromptKind::question, icon, caption, text, {}, {}});
+    return next_answer(text).value_or(Answer::cancel);
 }
 
 std::optional<QString> ScriptedPrompts::file_answer(PromptKind kind,
@@ -111,15 +141,19 @@ std::optional<QFont> ScriptedPrompts::choose_font(const QFont& current) {
     return font;
 }
 
-bool ScriptedPrompts::choose_printer(QPrinter&) {
+bool ScriptedPrompts::choose_printer(QPrinter& printer) {
     record({PromptKind::printer, PromptIcon::none, {}, {}, {}, {}});
     if (printers_.empty()) {
         ADD_FAILURE() << "unexpected print dialog";
         return false;
     }
-    const bool accept = printers_.front();
+    const std::optional<QString> choice = printers_.front();
     printers_.pop_front();
-    return accept;
+    if (choice && !choice->isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*choice);
+    }
+    return choice.has_value();
 }
 
 bool ScriptedPrompts::open_with_desktop(const QUrl& url) {

@@ -14,6 +14,7 @@
 
 namespace vx::test {
 
+using ui::Answer;
 using ui::FileDialogRequest;
 using ui::PromptIcon;
 
@@ -34,6 +35,9 @@ public:
     // answer fails the test and is answered No.
     ScriptedPrompts& answer_yes() { return queue_answer(true); }
     ScriptedPrompts& answer_no() { return queue_answer(false); }
+    // Cancel, for a question that offers it (ask_yes_no_cancel); a yes/no
+    // question that meets it fails the test and is answered No.
+    ScriptedPrompts& answer_cancel();
     // File dialogs (open and save share one queue): a path, or a cancel.
     // A dialog without a queued choice fails the test and is cancelled.
     ScriptedPrompts& answer_file(const QString& path);
@@ -41,6 +45,8 @@ public:
     ScriptedPrompts& answer_font(const QFont& font);
     ScriptedPrompts& cancel_font_dialog();
     ScriptedPrompts& accept_printer(bool accept);
+    // Accepts the print dialog with the printer set to write a PDF file at path.
+    ScriptedPrompts& accept_printer_to_pdf(const QString& path);
     // Whether opening with the desktop succeeds (true unless set).
     void set_desktop_opens(bool opens) { desktop_opens_ = opens; }
 
@@ -58,6 +64,7 @@ public:
 
     void message(PromptIcon icon, const QString& caption, const QString& text) override;
     bool ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) override;
+    Answer ask_yes_no_cancel(PromptIcon icon, const QString& caption, const QString& text) override;
     std::optional<QString> open_file(const FileDialogRequest& request) override;
     std::optional<QString> save_file(const FileDialogRequest& request) override;
     std::optional<QFont> choose_font(const QFont& current) override;
@@ -69,10 +76,12 @@ private:
     void record(RecordedPrompt prompt);
     std::optional<QString> file_answer(PromptKind kind, const FileDialogRequest& request);
 
-    std::deque<bool> answers_;
+    std::optional<Answer> next_answer(const QString& text);
+
+    std::deque<Answer> answers_;
     std::deque<std::optional<QString>> files_;
     std::deque<std::optional<QFont>> fonts_;
-    std::deque<bool> printers_;
+    std::deque<std::optional<QString>> printers_;  // accepted (PDF file or none), or cancelled
     bool desktop_opens_ = true;
     std::vector<RecordedPrompt> records_;
 };

@@ -1,0 +1,131 @@
+// The program editor window: program and notes panes, program files, Compile,
+// and the editing aids of the program pane.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QKeyEvent;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QSplitter;
+class QTextEdit;
+
+namespace vx {
+struct CompileError;
+}
+
+namespace vx::ui {
+
+class FindDialog;
+class PanelStatusBar;
+class ProgramPane;
+class Tmain_form;
+class UserPrompts;
+
+inline const QString kEditorCaption = QStringLiteral("Редактор программ");
+inline const QString kProgramFileFilter = QStringLiteral("Программный файл (*.prg)|*.prg");
+inline const QString kSaveChangesQuestion = QStringLiteral("Сохранить изменения?");
+inline const QString kFileNamePrefix = QStringLiteral("Имя файла: ");
+// Families that stand in for a font name the system does not have.
+inline const QStringList kFallbackFamilies = {QStringLiteral("DejaVu Sans"),
+                                              QStringLiteral("Liberation Sans")};
+
+// The font of both panes. Name and size outlive the run (settings file);
+// the style lasts for the run only.
+struct EditorFont {
+    QString name;
+    int size = 8;  // points
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const EditorFont&) const = default;
+};
+
+// The font setting as a font; families the system lacks fall back to a sans serif.
+QFont editor_font(const EditorFont& setting);
+// A chosen font as the setting: name, size, bold and italic.
+EditorFont editor_font_setting(const QFont& font);
+
+class Tprog_editor final : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tprog_editor(Tmain_form& main);  // FormCreate
+    ~Tprog_editor() override;                 // FormDestroy
+
+    QString current_file() const { return current_file_; }
+    EditorFont font_setting() const { return font_; }
+    // Whether either pane holds changes not yet saved.
+    bool is_modified() const;
+
+    // --- menu commands -----------------------------------------------------------
+    void New1Click();
+    void Open1Click();
+    bool Save1Click();    // false when nothing was saved
+    bool SaveAs1Click();  // false when nothing was saved
+    void Print1Click();
+    void Close1Click();
+    void Undo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void Find1Click();
+    void Font1Click();
+    void Compile1Click();
+    void Manual1Click();
+    void Converter1Click();
+
+    // --- events of the program pane ---------------------------------------------
+    bool editorKeyDown(QKeyEvent& key);   // true when the key was handled here
+    bool editorKeyPress(QKeyEvent& key);  // true when the key was handled here
+    void editorSelectionChange();
+    void FindDialog1Find(const QString& text);
+
+    // --- controls, by the names of the window's design ----------------------------
+    ProgramPane* editor = nullptr;
+    QTextEdit* editor2 = nullptr;
+    QPlainTextEdit* message_memo = nullptr;
+    PanelStatusBar* sb = nullptr;
+    QSplitter* Splitter1 = nullptr;  // between the program and the notes pane
+    QSplitter* Splitter2 = nullptr;  // above the message pane
+    FindDialog* FindDialog1 = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveAs1 = nullptr,
+            *Print1 = nullptr, *Close1 = nullptr;
+    QAction *Undo1 = nullptr, *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr,
+            *Find1 = nullptr;
+    QAction* Font1 = nullptr;
+    QAction* Compile1 = nullptr;
+    QAction *Manual1 = nullptr, *Converter1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void build_layout();
+    void build_menu();
+    void set_default_texts();
+    void set_current_file(const QString& path);
+    void apply_editor_font();
+    void show_compile_result(int result, const vx::CompileError& error);
+    void add_message(const QString& line);
+    // Asks whether to save unsaved changes; false when the user cancels or the
+    // save did not happen, so the caller must not discard the panes.
+    bool maybe_save();
+    bool write_files(const QString& path);
+    void set_unmodified();
+    void update_converter_item();
+    QString dialog_directory() const;
+
+    Tmain_form& main_;
+    UserPrompts& prompts_;
+    QString current_file_;
+    QString open_dialog_dir_;
+    EditorFont font_;
+};
+
+}  // namespace vx::ui

@@ -1,0 +1,262 @@
+// The editor window's aids: start-up state, Tab and Backspace steps, position
+// display, find, message clearing, paste, font setting, print, manual, converter.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "app/forms.h"
+#include "app/settings.h"
+#include "editor/find_dialog.h"
+#include "prog_editor_fixture.h"
+
+namespace vx::ui {
+namespace {
+
+TEST_F(ProgEditorTest, StartsWithTheDefaultTextsAndTheStoredFont) {
+    EXPECT_EQ(kEditorCaption, window->windowTitle());
+    EXPECT_TRUE(program().startsWith(QStringLiteral("#Данное поле предназначено")));
+    EXPECT_TRUE(program().endsWith(QStringLiteral("# Присваиваем переменной 0 текущее время")));
+    EXPECT_EQ(3, pane().blockCount());
+    EXPECT_EQ(9, window->editor2->document()->blockCount());
+    EXPECT_EQ(QStringLiteral("информации о назачении переменных в "),
+              window->editor2->document()->findBlockByNumber(1).text());
+    EXPECT_EQ(QStringLiteral("Поз. 1 : 1"), panel(0));
+    EXPECT_EQ(QStringLiteral("Имя файла: "), panel(1));
+    EXPECT_EQ((EditorFont{QStringLiteral("MS Sans Serif"), 8, false, false}),
+              window->font_setting());
+    EXPECT_FALSE(window->is_modified());
+}
+
+TEST_F(ProgEditorTest, TabAndBackspaceStepByTwoSpaces) {
+    const struct {
+        const char* text;
+        int anchor, caret;  // before the key
+        Qt::Key key;
+        const char* result;
+        int caret_after;
+    } cases[] = {
+        {"", 0, 0, Qt::Key_Tab, "  ", 2},
+        {"ab", 1, 1, Qt::Key_Tab, "a  b", 3},
+        {"x\n", 2, 2, Qt::Key_Tab, "x\n  ", 4},
+        {"x  ", 3, 3, Qt::Key_Backspace, "x", 1},
+        {"x ", 2, 2, Qt::Key_Backspace, "x", 1},
+        {"  ", 2, 2, Qt::Key_Backspace, "", 0},
+        {" ", 1, 1, Qt::Key_Backspace, "", 0},
+        {"x", 1, 1, Qt::Key_Backspace, "", 0},
+        {"ab  cd", 4, 6, Qt::Key_Backspace, "ab  ", 4},
+        {"a\n  b", 4, 4, Qt::Key_Backspace, "a\nb", 2},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::string(row.text) + (row.key == Qt::Key_Tab ? " Tab" : " Backspace"));
+        set_program(QString::fromUtf8(row.text));
+        put_caret(row.anchor, row.caret);
+        key(row.key);
+        EXPECT_EQ(QString::fromUtf8(row.result), program());
+        EXPECT_EQ(row.caret_after, pane().textCursor().position());
+        EXPECT_FALSE(program().contains(QLatin1Char('\t')));
+    }
+    set_program(QString());
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QStringLiteral("Поз. 3 : 1"), panel(0));
+    pane().undo();  // one step undoes both spaces
+    EXPECT_EQ(QString(), program());
+}
+
+TEST_F(ProgEditorTest, PositionShowsColumnThenLineOfTheSelectionEnd) {
+    set_program(QStringLiteral("var[0]=1;\nvar[1]=22;"));
+    put_caret(2, 14);
+    EXPECT_EQ(QStringLiteral("Поз. 5 : 2"), panel(0));
+    put_caret(14, 2);  // selected backwards: the end is still what counts
+    EXPECT_EQ(QStringLiteral("Поз. 5 : 2"), panel(0));
+}
+
+TEST_F(ProgEditorTest, FindSearchesForwardWithCaseFromTheSelectionEnd) {
+    set_program(QStringLiteral("var[0]=1;\nVAR[1]=2; var[2]=3;"));
+    put_caret(0, 0);
+    window->Find1Click();
+    FindDialog& dialog = *window->FindDialog1;
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(window->frameGeometry().left() + window->frameGeometry().width() / 2,
+              dialog.frameGeometry().left());
+    dialog.FindEdit->setText(QStringLiteral("var"));
+
+    dialog.FindNextButton->click();
+    EXPECT_EQ(0, pane().textCursor().selectionStart());
+    EXPECT_EQ(QStringLiteral("var"), pane().textCursor().selectedText());
+    dialog.FindNextButton->click();  // VAR on line 2 is not a match
+    EXPECT_EQ(20, pane().textCursor().selectionStart());
+    EXPECT_EQ(3, pane().textCursor().selectedText().size());
+    dialog.FindNextButton->click();  // after the last match: nothing changes
+    EXPECT_EQ(20, pane().textCursor().selectionStart());
+    EXPECT_EQ(23, pane().textCursor().selectionEnd());
+    EXPECT_TRUE(prompts.records().empty());
+
+    dialog.hide();
+    window->Find1Click();
+    EXPECT_EQ(QStringLiteral("var"), dialog.find_text());  // kept between showings
+}
+
+TEST_F(ProgEditorTest, TypingClearsTheMessagePaneButMovingDoesNot) {
+    set_program(QStringLiteral("var[0]=1;"));
+    save_as(path("m.prg"));
+    window->Compile1Click();
+    ASSERT_EQ(3, messages().size());
+    key(Qt::Key_Left);
+    EXPECT_EQ(3, messages().size());
+    type(QStringLiteral("a"));
+    EXPECT_EQ(QStringList(), messages());
+}
+
+TEST_F(ProgEditorTest, PastingLeavesTheClipboardAsOtherProgramsLeftIt) {
+    auto* data = new QMimeData;
+    data->setHtml(QStringLiteral("<b>var[5]=1;</b>"));
+    data->setText(QStringLiteral("var[5]=1;"));
+    QApplication::clipboard()->setMimeData(data);
+    set_program(QString());
+
+    QTest::keyClick(&pane(), Qt::Key_Control);
+    QTest::keyClick(&pane(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(QStringLiteral("var[5]=1;"), program());
+    window->Paste1Click();
+    EXPECT_EQ(QStringLiteral("var[5]=1;var[5]=1;"), program());
+    EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasHtml());
+
+    window->Undo1Click();
+    EXPECT_EQ(QStringLiteral("var[5]=1;"), program());
+    pane().selectAll();
+    window->Cut1Click();
+    EXPECT_EQ(QString(), program());
+    EXPECT_EQ(QStringLiteral("var[5]=1;"), QApplication::clipboard()->text());
+}
+
+TEST_F(ProgEditorTest, FontNameAndSizeSurviveARestartButNotTheStyle) {
+    QFont chosen(QStringLiteral("DejaVu Serif"));
+    chosen.setPointSize(14);
+    chosen.setBold(true);
+    prompts.answer_font(chosen);
+    window->Font1Click();
+    EXPECT_EQ((EditorFont{QStringLiteral("DejaVu Serif"), 14, true, false}),
+              window->font_setting());
+    EXPECT_TRUE(pane().font().bold());
+    EXPECT_TRUE(QTextCursor(window->editor2->document()).charFormat().font().bold());
+    EXPECT_EQ(14, window->editor2->document()
+                      ->findBlockByNumber(3)
+                      .begin()
+                      .fragment()
+                      .charFormat()
+                      .font()
+                      .pointSize());
+    EXPECT_FALSE(window->is_modified());  // a font is no change of the texts
+
+    restart();
+    EXPECT_EQ((EditorFont{QStringLiteral("DejaVu Serif"), 14, false, false}),
+              window->font_setting());
+    EXPECT_FALSE(pane().font().bold());
+    QSettings stored(path("properties.ini"), QSettings::IniFormat);
+    EXPECT_EQ(QStringLiteral("DejaVu Serif"), stored.value(kEditorFontNameKey).toString());
+    EXPECT_EQ(14, stored.value(kEditorFontSizeKey).toInt());
+}
+
+TEST_F(ProgEditorTest, PrintWritesTheProgramAsOneJobOnItsPages) {
+    QString text;
+    for (int line = 0; line < 150; ++line) {
+        text += QStringLiteral("var[%1]=GetTime(); # строка %1\n").arg(line);
+    }
+    set_program(text);
+    save_as(path("printed.prg"));
+    prompts.accept_printer(false);
+    window->Print1Click();
+    prompts.accept_printer_to_pdf(path("printed.pdf"));
+    window->Print1Click();
+    const QByteArray pdf = read(path("printed.pdf"));
+    ASSERT_TRUE(pdf.startsWith("%PDF")) << pdf.left(20).toStdString();
+    qsizetype count = 0;
+    for (auto it = QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))
+                       .globalMatch(QString::fromLatin1(pdf));
+         it.hasNext(); it.next()) {
+        ++count;
+    }
+    EXPECT_GE(count, 3);  // 150 lines do not fit on one or two pages
+    // The job's title, which the PDF keeps as its title in UTF-16.
+    QByteArray title("/Title (\xfe\xff");
+    for (QChar c : path("printed.prg")) {
+        title += static_cast<char>(c.unicode() >> 8);
+        title += static_cast<char>(c.unicode() & 0xFF);
+    }
+    EXPECT_TRUE(pdf.contains(title));
+    EXPECT_TRUE(prompts.messages().isEmpty());
+}
+
+TEST_F(ProgEditorTest, ManualOpensTheBuiltDocumentOrSaysItIsMissing) {
+    window->Manual1Click();  // this run's program folder has no Docs
+    ASSERT_EQ(1, prompts.messages().size());
+    EXPECT_EQ(QStringLiteral("Файл не найден.\n") + path("Docs/" VX_MANUAL_FILE_NAME),
+              prompts.messages()[0]);
+
+    restart(QStringLiteral(VX_BINARY_DIR "/app"));
+    window->Manual1Click();
+    ASSERT_EQ(1, prompts.records().size());
+    EXPECT_EQ(test::PromptKind::desktop, prompts.records()[0].kind);
+    EXPECT_EQ(QUrl::fromLocalFile(QStringLiteral(VX_BINARY_DIR "/app/Docs/" VX_MANUAL_FILE_NAME)),
+              prompts.records()[0].url);
+}
+
+// Counts the times a window was blocked by a modal one.
+class BlockCounter final : public QObject {
+public:
+    int blocked = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        blocked += event->type() == QEvent::WindowBlocked;
+        return false;
+    }
+};
+
+TEST_F(ProgEditorTest, ConverterItemShowsTheConverterBesideTheModalEditor) {
+    window->hide();
+    EXPECT_FALSE(window->Converter1->isEnabled());  // no converter in this program
+
+    QDialog converter;
+    converter.setObjectName(QStringLiteral("bit_to_char_convertor"));
+    BlockCounter counter;
+    converter.installEventFilter(&counter);
+    main->register_form(QStringLiteral("bit_to_char_convertor"), &converter);
+    bool enabled_while_modal = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        enabled_while_modal = window->Converter1->isEnabled();
+        window->Converter1->trigger();
+        test::settle_events();
+        window->hide();
+    });
+    window->exec();  // as the main window's menu item shows it
+    EXPECT_TRUE(enabled_while_modal);
+    EXPECT_TRUE(converter.isVisible());
+    EXPECT_FALSE(converter.isModal());
+    EXPECT_EQ(0, counter.blocked);
+}
+
+TEST_F(ProgEditorTest, TheProgramCreatesTheEditorForItsMenuItemAndItWritesTheFontAtTheEnd) {
+    window.reset();
+    main.reset();
+    MainFormOptions options;
+    options.port = fake.port();
+    options.program_dir = path("");
+    options.settings_path = path("forms.ini");
+    create_forms(prompts, options);
+    ASSERT_NE(nullptr, prog_editor);
+    EXPECT_EQ(prog_editor, main_form->registered_form(QStringLiteral("prog_editor")));
+    EXPECT_TRUE(main_form->N5->isEnabled());
+    destroy_forms();
+    EXPECT_EQ(nullptr, prog_editor);
+    QSettings stored(path("forms.ini"), QSettings::IniFormat);
+    EXPECT_EQ(QStringLiteral("MS Sans Serif"), stored.value(kEditorFontNameKey).toString());
+    EXPECT_EQ(8, stored.value(kEditorFontSizeKey).toInt());
+}
+
+}  // namespace
+}  // namespace vx::ui
