@@ -23,6 +23,7 @@ void ControllerState::set_start_value(int index, uint16_t value) {
 void ControllerState::reset_timers_and_variables() {
     variables_ = start_values_;
     timers_.clear();
+    ++program_restarts_;
     touch();
 }
 
@@ -223,6 +224,7 @@ void ControllerState::set_version(uint8_t major, uint8_t minor) {
 
 void ControllerState::set_program(Bytes file) {
     program_ = std::move(file);
+    ++program_restarts_;
     touch();
 }
 
@@ -237,6 +239,7 @@ void ControllerState::power_up() {
     services_ = committed_.services;
     x10_ = committed_.x10;
     advanced_to_ = clock_.source()();
+    ++program_restarts_;
     touch();
 }
 

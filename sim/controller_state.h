@@ -133,6 +133,9 @@ public:
     const Bytes& firmware() const { return firmware_; }
     void set_program(Bytes file);
     void set_firmware(Bytes file);
+    // Moves whenever the user program must start afresh: an upload, a reset of timers
+    // and variables, a power-up.
+    uint64_t program_restarts() const { return program_restarts_; }
 
     // --- life cycle ---------------------------------------------------------------------------
     // What a reboot or a fresh start does: variables take their start-up values, timers
@@ -170,6 +173,7 @@ private:
     Bytes firmware_;
     int rescan_count_ = 0;
     uint64_t revision_ = 0;
+    uint64_t program_restarts_ = 0;
 };
 
 }  // namespace vx::sim

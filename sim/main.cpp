@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "sim/house_file.h"
+#include "sim/program_runner.h"
 #include "sim/simulator.h"
 
 namespace {
@@ -24,6 +25,15 @@ when it exists it is loaded instead of the house. A start, like a reboot,
 gives every variable its start-up value and restores the services and X10
 tables last committed. A damaged state file is moved aside to FILE.json.damaged
 and the house is used.
+
+Program: --run FILE.prg.cpl loads a compiled program at start-up, as an upload
+would, and switches the user-program service on (a program in the state file is
+replaced). The program runs from its first instruction to its last once per
+cycle; after each cycle it waits the end-of-cycle delay in tenths of a second
+(0: 10 ms). StartTimer counts seconds. A fault (a variable above 1023, a jump
+outside the program, an unknown function) stops the program with a message; a
+reset of timers and variables, an upload or a reboot starts it again. --trace
+also shows the program's starts and every call that changes the house.
 
 Reboot: the reboot request (on either port) is answered, every connection is
 closed, nothing listens for --reboot-seconds, then the same ports come back.
@@ -49,6 +59,7 @@ int main(int argc, char** argv) {
     std::string house_path;
     double reboot_seconds = 3;
     bool print_house = false;
+    std::string program_path;
     app.add_option("--port", options.port, "configurator port (default 2100)")
         ->type_name("N")
         ->check(CLI::Range(0, 65535));
@@ -64,6 +75,7 @@ int main(int argc, char** argv) {
     app.add_option("--reboot-seconds", reboot_seconds, "time a reboot keeps the ports closed (3)")
         ->type_name("SECONDS")
         ->check(CLI::Range(0.0, 3600.0));
+    app.add_option("--run", program_path, "load a compiled program (.prg.cpl) and run it");
     app.add_flag("--trace", options.trace, "print every request and reply in hex");
     app.add_option("--delay-ms", options.faults.delay_ms, "delay every reply by N ms")
         ->type_name("N")
@@ -124,6 +136,15 @@ int main(int argc, char** argv) {
         }
     }
 
+    std::size_t program_size = 0;
+    if (!program_path.empty()) {
+        if (const std::string error = load_program_file(program_path, state, program_size);
+            !error.empty()) {
+            std::cerr << "vxcore-sim: " << error << '\n';
+            return 1;
+        }
+    }
+
     Simulator simulator(options, std::move(state));
     // Before the first line: a script may send SIGTERM as soon as it has read it.
     asio::signal_set signals(simulator.context(), SIGINT, SIGTERM);
@@ -150,6 +171,10 @@ int main(int argc, char** argv) {
                   << std::endl;
         return 0;
     });
+    if (!program_path.empty()) {
+        std::cout << "vxcore-sim: program " << program_path << ", " << program_size
+                  << " instructions, user program service on" << std::endl;
+    }
 
     const int code = simulator.run();
     if (!simulator.shut_down() && code == 0)

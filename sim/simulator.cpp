@@ -1,6 +1,7 @@
 // The simulator's event loop: listeners, connections, reboot, shut-down and state saving.
 #include "sim/simulator.h"
 
+#include "sim/program_runner.h"
 #include "sim/serial_link.h"
 #include "sim/session.h"
 
@@ -46,9 +47,9 @@ Simulator::Simulator(Options options, ControllerState state)
       acceptor_(io_),
       restart_acceptor_(io_),
       reboot_timer_(io_),
-      save_timer_(io_) {
-    if (!options_.state_path.empty())
-        store_.emplace(options_.state_path);
+      save_timer_(io_),
+      program_(std::make_unique<ProgramRunner>(io_, state_, log_)) {
+    if (!options_.state_path.empty()) store_.emplace(options_.state_path);
     saved_revision_ = state_.revision();
 }
 
@@ -92,8 +93,8 @@ std::string Simulator::start() {
         }
     }
     // The state file stands for the running controller from the start on.
-    if (error.empty())
-        save_state(true);
+    if (error.empty()) save_state(true);
+    if (error.empty()) program_->start();
     return error;
 }
 
@@ -191,6 +192,7 @@ void Simulator::reboot() {
         return;
     rebooting_ = true;
     log_.message("rebooting, back in " + seconds_text(options_.reboot_time) + " s");
+    program_->stop();
     close_listeners_and_sessions();
     save_state();
     reboot_timer_.expires_after(options_.reboot_time);
@@ -219,6 +221,7 @@ void Simulator::come_back(int attempt) {
     }
     state_.power_up();
     rebooting_ = false;
+    program_->start();
     note_change();
     log_.message("back on port " + std::to_string(ports_.port) + ", restart port " +
                  std::to_string(ports_.restart_port));
@@ -255,6 +258,7 @@ void Simulator::finish() {
     if (finished_)
         return;
     finished_ = true;
+    program_->stop();
     close_listeners_and_sessions();
     if (serial_)
         serial_->close();

@@ -54,6 +54,7 @@ struct Ports {
 };
 
 class SerialLink;
+class ProgramRunner;
 
 class Simulator {
 public:
@@ -83,6 +84,8 @@ public:
     auto with_state(F&& fn) -> decltype(fn(std::declval<ControllerState&>()));
 
     asio::io_context& context() { return io_; }
+    // The user program's cycle loop; touch it on the loop thread (inside with_state).
+    ProgramRunner& program_runner() { return *program_; }
 
     // --- used by the connections and the serial link --------------------------------------
     Outcome handle(Port port, Uploads& uploads, std::span<const uint8_t> request);
@@ -114,6 +117,7 @@ private:
     asio::steady_timer reboot_timer_;
     asio::steady_timer save_timer_;
     std::unique_ptr<SerialLink> serial_;
+    std::unique_ptr<ProgramRunner> program_;
     std::optional<StateStore> store_;
     std::vector<std::weak_ptr<SessionBase>> sessions_;
     Ports ports_;
