@@ -137,7 +137,9 @@ int usage_error(const std::string& what) {
 
 int main(int argc, char** argv) {
     // The system's own texts (file not found ...) in the user's language.
+#ifdef LC_MESSAGES  // Windows' C library has no such category: its texts stay English
     std::setlocale(LC_MESSAGES, "");
+#endif
 
     bool disasm = false;
     bool options_done = false;
