@@ -9,7 +9,13 @@ set(CMAKE_CXX_COMPILER ${VX_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${VX_MINGW_PREFIX}-windres)
 
 # Headers and libraries of the target only; programs (moc, windres) of the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${VX_MINGW_PREFIX})
+# A Qt 6 for Windows (for the configurator) is searched in VX_WINDOWS_QT, e.g.
+# -DVX_WINDOWS_QT=/opt/qt6-mingw_64 -DQT_HOST_PATH=/opt/qt6-linux.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VX_WINDOWS_QT)
+set(CMAKE_FIND_ROOT_PATH /usr/${VX_MINGW_PREFIX} ${VX_WINDOWS_QT})
+if(VX_WINDOWS_QT)
+  list(APPEND CMAKE_PREFIX_PATH ${VX_WINDOWS_QT})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
