@@ -7,13 +7,12 @@
 # Uses the fixed port 2110: run it when no other test uses that port.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-linux_dir=${VX_BUILD_DIR:-build}
-windows_dir=${VX_WINDOWS_BUILD_DIR:-build-windows}
+linux_dir=$(realpath -m "${VX_BUILD_DIR:-build}")
+windows_dir=$(realpath -m "${VX_WINDOWS_BUILD_DIR:-build-windows}")
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$wine" ] || { echo "wine-check: no Wine (Debian package wine64)" >&2; exit 1; }
 
-export WINEPREFIX=$root/$windows_dir/wineprefix
+export WINEPREFIX=$windows_dir/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko set-up dialogs
 work=$(mktemp -d)
@@ -110,11 +109,11 @@ for program in fuzz/corpus/compile_fuzzer/*.prg tests/sim/programs/*.prg; do
     mkdir -p "$work/vxc/$side"
     cp "$program" "$work/vxc/$side/$name"
   done
-  (cd "$work/vxc/linux" && "$root/$linux_dir/tools/vxc/vxc" "$name" >out 2>err; echo $? >rc
-   [ -f "$name.cpl" ] && "$root/$linux_dir/tools/vxc/vxc" --disasm "$name.cpl" >disasm 2>&1)
-  (cd "$work/vxc/windows" && "$wine" "$root/$windows_dir/tools/vxc/vxc.exe" "$name" >out 2>err
+  (cd "$work/vxc/linux" && "$linux_dir/tools/vxc/vxc" "$name" >out 2>err; echo $? >rc
+   [ -f "$name.cpl" ] && "$linux_dir/tools/vxc/vxc" --disasm "$name.cpl" >disasm 2>&1)
+  (cd "$work/vxc/windows" && "$wine" "$windows_dir/tools/vxc/vxc.exe" "$name" >out 2>err
    echo $? >rc
-   [ -f "$name.cpl" ] && "$wine" "$root/$windows_dir/tools/vxc/vxc.exe" --disasm "$name.cpl" >disasm 2>&1)
+   [ -f "$name.cpl" ] && "$wine" "$windows_dir/tools/vxc/vxc.exe" --disasm "$name.cpl" >disasm 2>&1)
   unix_line_ends "$work/vxc/windows"
   if ! diff -r "$work/vxc/linux" "$work/vxc/windows" >"$work/vxc.diff"; then
     fail "vxc.exe differs from vxc on $program:"; head -20 "$work/vxc.diff" >&2
@@ -136,9 +135,9 @@ if [ -d tools/vxctl ]; then
     start_simulator 0 0
     cp fuzz/corpus/compile_fuzzer/heating.prg "$work/heating.prg"
     for command in "version" "vars 0-15" "load heating.prg"; do
-      linux_out=$(cd "$work" && "$root/$linux_dir/tools/vxctl/vxctl" --port "$sim_port" $command 2>&1
+      linux_out=$(cd "$work" && "$linux_dir/tools/vxctl/vxctl" --port "$sim_port" $command 2>&1
         echo "exit $?")
-      windows_out=$(cd "$work" && "$wine" "$root/$windows_dir/tools/vxctl/vxctl.exe" \
+      windows_out=$(cd "$work" && "$wine" "$windows_dir/tools/vxctl/vxctl.exe" \
         --port "$sim_port" $command 2>&1 | sed 's/\r$//'; echo "exit ${PIPESTATUS[0]}")
       if [ "$linux_out" = "$windows_out" ] && [ "${linux_out##*exit }" = 0 ]; then
         pass "vxctl.exe $command"
