@@ -10,7 +10,7 @@
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
-#include "tests/support/loopback.h"
+#include "tests/support/socket_calls.h"
 #include "tests/support/reserved_port.h"
 
 namespace vx::test {

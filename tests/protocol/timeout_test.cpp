@@ -6,7 +6,7 @@
 
 #include "protocol/Socket_func.h"
 #include "tests/protocol/connected_fixture.h"
-#include "tests/support/loopback.h"
+#include "tests/support/socket_calls.h"
 
 namespace vx::test {
 namespace {

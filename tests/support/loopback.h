@@ -36,20 +36,3 @@ long send(Socket socket, const uint8_t* bytes, std::size_t count);
 void close(Socket socket);
 
 }  // namespace vx::test::loopback
-
-#ifdef _WIN32
-// Tests that call the BSD socket functions on a connection's socket (to shrink
-// its send buffer, to fill the way to the service) call these on Windows.
-#include <sys/types.h>
-#ifndef SOL_SOCKET  // Winsock's values
-#define SOL_SOCKET 0xffff
-#define SO_SNDBUF 0x1001
-#endif
-#define MSG_NOSIGNAL 0  // Winsock raises no signal anyway
-namespace vx::test {
-int setsockopt(net::SocketHandle socket, int level, int option, const int* value, int size);
-ssize_t send(net::SocketHandle socket, const uint8_t* bytes, std::size_t count, int flags);
-}  // namespace vx::test
-#else
-#include <sys/socket.h>
-#endif

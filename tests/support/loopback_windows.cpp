@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/support/loopback.h"
+#include "tests/support/socket_calls.h"
 
 namespace vx::test::loopback {
 
