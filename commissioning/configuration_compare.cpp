@@ -99,6 +99,28 @@ std::vector<Difference> compare_configurations(const Configuration& file,
     return out;
 }
 
+std::optional<int> value_at(const Configuration& configuration, const Difference& place) {
+    const auto at = [](const auto& table, int index) -> std::optional<int> {
+        if (!table || index < 0 || index >= static_cast<int>(table->size())) return std::nullopt;
+        return static_cast<int>((*table)[static_cast<std::size_t>(index)]);
+    };
+    const std::string& section = place.section;
+    if (section == "start_values") return at(configuration.start_values, place.index);
+    if (section == "poll_frequencies") return at(configuration.poll_frequencies, place.index - 1);
+    if (section == "services") return at(configuration.services, place.index);
+    if (section == "cycle_delay") return configuration.cycle_delay;
+    if (section == "parameters") {
+        const ModuleConfiguration* module = configuration.module_at(place.module);
+        return module ? at(module->parameters, place.index) : std::nullopt;
+    }
+    if (section == "x10" && configuration.x10 && place.module >= 0 && place.module < kX10TableCount &&
+        place.index >= 0 && place.index < kX10TableSize) {
+        return (*configuration.x10)[static_cast<std::size_t>(place.module)]
+                                   [static_cast<std::size_t>(place.index)] != 0;
+    }
+    return std::nullopt;
+}
+
 std::string difference_place(const Difference& d) {
     if (d.section == "cycle_delay") {
         return d.section;

@@ -1,6 +1,7 @@
 // What differs between a configuration file and the controller: one row per value.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct Difference {
 // the order a restore writes them: modules, tables, parameters, X10, delay, services.
 std::vector<Difference> compare_configurations(const Configuration& file,
                                                const Configuration& controller);
+
+// The value configuration holds at the place of a difference (its number, 0 or 1 for
+// on/off), or nothing when it does not hold that section or module.
+std::optional<int> value_at(const Configuration& configuration, const Difference& place);
 
 // "start_values[12]", "modules[1].parameters[16]", "x10[all_lights_on][B1]",
 // "cycle_delay", "services[program]".

@@ -50,10 +50,6 @@ int write_row(ControllerConnection& c, SerialPort* serial, const Difference& d) 
     return kBadEcho;
 }
 
-bool same_place(const Difference& a, const Difference& b) {
-    return a.section == b.section && a.module == b.module && a.index == b.index;
-}
-
 }  // namespace
 
 bool is_restore_section(const std::string& name) {
@@ -131,16 +127,15 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
     return result;
 }
 
-void verify_restore(RestorePlan& plan, const Configuration& file, const Configuration& reread) {
-    const std::vector<Difference> left = compare_configurations(file, reread);
+void verify_restore(RestorePlan& plan, const Configuration& reread) {
     for (RestoreRow& row : plan.rows) {
         if (row.outcome != WriteOutcome::written) {
             continue;
         }
-        const bool still_differs = std::any_of(left.begin(), left.end(), [&](const Difference& d) {
-            return same_place(d, row.difference);
-        });
-        row.outcome = still_differs ? WriteOutcome::failed : WriteOutcome::verified;
+        // A value the read-back does not hold (a module gone silent) is not verified.
+        const std::optional<int> now = value_at(reread, row.difference);
+        row.outcome = now == row.difference.file_value ? WriteOutcome::verified
+                                                       : WriteOutcome::failed;
     }
 }
 

@@ -48,7 +48,7 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
                 const StepObserver& observer = {});
 
 // Marks each written row verified when the read-back holds the file's value, else failed.
-void verify_restore(RestorePlan& plan, const Configuration& file, const Configuration& reread);
+void verify_restore(RestorePlan& plan, const Configuration& reread);
 
 // Counts of the rows with each outcome.
 struct RestoreSummary {

@@ -209,6 +209,14 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     EXPECT_EQ(3, r.exit_code);
     EXPECT_EQ("modules[1].parameters[2]: 14 -> 15 failed\n"
               "Записано и проверено: 0, ошибок: 1, не записано: 0.\n", r.out);
+
+    // A module of another type is reported, and its parameters are left alone.
+    state([](ControllerState& s) { return s.module_at(1)->type = 12; });
+    r = run({"restore", file});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("modules[1]: параметры не записаны: на контроллере модуль другого "
+                             "типа (")) << r.out;
+    EXPECT_EQ(0u, run({"compare", file}).out.find("modules[1]: file VX Duo65, controller "));
 }
 
 TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
@@ -243,6 +251,19 @@ TEST(VxctlSerial, X10TablesAndShutDownOverThePseudoTerminal) {
     EXPECT_EQ(0, r.exit_code) << r.err;
     EXPECT_EQ("all_units_off A1 A2 A3 A4 A5 A6 A7 A8\nall_lights_on A1 A2 B1\n"
               "all_lights_off A1 A2 B1\n", r.out);
+
+    const std::string file = dir.file("x10.json").string();
+    ASSERT_EQ(0, vxctl(sim.port(), dir, {"backup", file, "--no-params", "--serial",
+                                         options.serial_path}).exit_code);
+    sim.with_state([](ControllerState& s) { s.set_x10_entry(1, 1, 0, false); return 0; });
+    r = vxctl(sim.port(), dir, {"compare", file, "--serial", options.serial_path});
+    EXPECT_EQ(1, r.exit_code) << r.err;
+    EXPECT_EQ("x10[all_lights_on][B1]: file on, controller off\n", r.out);
+    r = vxctl(sim.port(), dir, {"restore", file, "--only", "x10", "--serial", options.serial_path});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("x10[all_lights_on][B1]: off -> on verified\n")) << r.out;
+    EXPECT_NE(0, sim.with_state([](ControllerState& s) { return s.committed().x10[1][16]; }));
+
     r = vxctl(sim.port(), dir, {"shutdown", "--serial", options.serial_path});
     EXPECT_EQ(0, r.exit_code) << r.err;
     sim.stop();

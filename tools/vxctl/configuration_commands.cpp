@@ -192,7 +192,7 @@ int restore(Context& ctx, const Options& o) {
     cm::Configuration reread;
     const int reread_code = read(ctx, cm::ReadPlan::matching(file, port.get()), reread);
     if (reread_code == kExitDone) {
-        cm::verify_restore(plan, file, reread);
+        cm::verify_restore(plan, reread);
     }
     print_plan(ctx, plan, true);
     if (run != kDone) return ctx.controller_failed(run, cm::kOperationFailedText);
