@@ -315,5 +315,25 @@ TEST_F(SilentController, FailsWithTheConfiguratorsTextAfterOneTimeOut) {
     EXPECT_FALSE(std::filesystem::exists(dir_.file("house.json")));
 }
 
+sim::Options closing_after_one_request() {
+    sim::Options options = sim::SimulatorThread::test_options();
+    options.faults.close_after = 1;
+    return options;
+}
+
+class ClosingController : public Vxctl {
+protected:
+    ClosingController() : Vxctl(closing_after_one_request()) {}
+};
+
+TEST_F(ClosingController, AWatchGoesOnPastFailedSamples) {
+    const Result r = run({"watch", "1", "--count", "3", "--interval", "0.05"});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(" 1=22\n"));
+    EXPECT_EQ(2, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("Нет ответа от контроллера.")) << r.err;
+}
+
 }  // namespace
 }  // namespace vx
