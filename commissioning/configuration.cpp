@@ -2,8 +2,8 @@
 #include "commissioning/configuration.h"
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
+
+#include "commissioning/local_time.h"
 
 namespace vx::commissioning {
 
@@ -41,19 +41,6 @@ ReadPlan ReadPlan::matching(const Configuration& configuration, SerialPort* seri
 
 std::string version_text(uint16_t version) {
     return std::to_string(version & 0xFF) + "." + std::to_string(version >> 8);
-}
-
-std::string local_time_stamp() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return text;
 }
 
 namespace {

@@ -78,7 +78,5 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan,
 
 // "2.15" from the version word (major in the low byte).
 std::string version_text(uint16_t version);
-// The local time as "YYYY-MM-DDTHH:MM:SS".
-std::string local_time_stamp();
 
 }  // namespace vx::commissioning

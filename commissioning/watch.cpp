@@ -1,7 +1,6 @@
 // Variable samples and their CSV rows.
 #include "commissioning/watch.h"
 
-#include <ctime>
 
 namespace vx::commissioning {
 
@@ -26,27 +25,6 @@ WatchSample sample_variables(ControllerConnection& c, const std::vector<int>& va
         sample.values.push_back(view_u16(view, v));
     }
     return sample;
-}
-
-std::string local_time_text(std::chrono::system_clock::time_point time, bool with_ms) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    std::string out = text;
-    if (with_ms) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            time.time_since_epoch()) % 1000;
-        char part[8];
-        std::snprintf(part, sizeof part, ".%03d", static_cast<int>((ms.count() + 1000) % 1000));
-        out += part;
-    }
-    return out;
 }
 
 std::string watch_csv_header(const std::vector<int>& variables,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "commissioning/local_time.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::commissioning {
@@ -22,9 +23,6 @@ struct WatchSample {
 
 // One read of all variables, keeping the watched ones in their order.
 WatchSample sample_variables(ControllerConnection& c, const std::vector<int>& variables);
-
-// Local time "YYYY-MM-DD HH:MM:SS.mmm"; without milliseconds when with_ms is false.
-std::string local_time_text(std::chrono::system_clock::time_point time, bool with_ms = true);
 
 // "Время;var[7] Name;var[8]": a variable without a name is "var[N]".
 std::string watch_csv_header(const std::vector<int>& variables,

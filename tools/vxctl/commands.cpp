@@ -34,19 +34,24 @@ int version(Context& ctx) {
     return kExitDone;
 }
 
-int variables(Context& ctx, const std::vector<std::string>& specs) {
+}  // namespace
+
+int variable_table(Context& ctx, const std::vector<std::string>& specs, const char* key,
+                   const uint8_t* (*read)(ControllerConnection&)) {
     std::vector<int> wanted;
     std::string error;
     if (!parse_ranges(specs, kMaxVariable, wanted, error)) return ctx.fail(error, kExitUsage);
     ControllerConnection* c = ctx.connection();
     if (c == nullptr) return kExitController;
-    const uint8_t* view = read_variables(*c);
+    const uint8_t* view = read(*c);
     if (view == nullptr) return ctx.controller_failed(kNoReply, "");
     std::vector<std::pair<int, long>> values;
     for (int v : wanted) values.emplace_back(v, view_u16(view, v));
-    ctx.print_numbers("variables", values);
+    ctx.print_numbers(key, values);
     return kExitDone;
 }
+
+namespace {
 
 int set_variable(Context& ctx, int variable, int value) {
     ControllerConnection* c = ctx.connection();
@@ -158,13 +163,7 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
                             kExitUsage);
         }
     } else {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-#ifdef _WIN32
-        localtime_s(&local, &now);
-#else
-        localtime_r(&now, &local);
-#endif
+        const std::tm local = cm::local_tm(std::time(nullptr));
         t = {true, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
              local.tm_hour, local.tm_min, local.tm_sec};
     }
@@ -334,7 +333,7 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
 
     auto var_specs = std::make_shared<std::vector<std::string>>();
     add("vars", "значения переменных (N или N-M от 0 до 1023; по умолчанию все)",
-        [&ctx, var_specs] { return variables(ctx, *var_specs); })
+        [&ctx, var_specs] { return variable_table(ctx, *var_specs, "variables", read_variables); })
         ->add_option("SPEC", *var_specs, "N или N-M");
 
     auto set_args = std::make_shared<std::pair<int, int>>();

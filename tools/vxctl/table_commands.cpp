@@ -53,22 +53,6 @@ int poll_frequencies(Context& ctx) {
     return kExitDone;
 }
 
-int start_values(Context& ctx, const Args& args) {
-    std::vector<int> wanted;
-    std::string error;
-    if (!parse_ranges(args.specs, cm::kVariableCount - 1, wanted, error)) {
-        return ctx.fail(error, kExitUsage);
-    }
-    ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
-    const uint8_t* view = read_start_values(*c);
-    if (view == nullptr) return ctx.controller_failed(kNoReply, "");
-    std::vector<std::pair<int, long>> values;
-    for (int v : wanted) values.emplace_back(v, view_u16(view, v));
-    ctx.print_numbers("start_values", values);
-    return kExitDone;
-}
-
 int modbus_read(Context& ctx, const Args& args) {
     ControllerConnection* c = ctx.connection();
     if (c == nullptr) return kExitController;
@@ -133,7 +117,10 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
     sub->add_option("VALUE", a->b, "значение 0–255")->required()->check(byte);
 
     a = std::make_shared<Args>();
-    sub = add(app, "start-values", "начальные значения переменных: N ЗНАЧЕНИЕ", start_values, a);
+    sub = add(app, "start-values", "начальные значения переменных: N ЗНАЧЕНИЕ",
+              [](Context& ctx, const Args& args) {
+                  return variable_table(ctx, args.specs, "start_values", read_start_values);
+              }, a);
     sub->add_option("SPEC", a->specs, "N или N-M от 0 до 1023; по умолчанию все");
 
     a = std::make_shared<Args>();

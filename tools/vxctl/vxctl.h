@@ -62,6 +62,10 @@ void add_configuration_commands(CLI::App& app, Context& context, Commands& comma
 bool parse_ranges(const std::vector<std::string>& specs, int max, std::vector<int>& out,
                   std::string& error);
 
+// A table of 1024 variable values (current or start-up) for the ranges in specs.
+int variable_table(Context& ctx, const std::vector<std::string>& specs, const char* key,
+                   const uint8_t* (*read)(ControllerConnection&));
+
 // Opens the serial device of --serial; null with the error printed.
 std::unique_ptr<SerialPort> open_serial(const Context& context, const std::string& device);
 
