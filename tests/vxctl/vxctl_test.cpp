@@ -97,6 +97,9 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         {{"delay", "6"}, 2, ""},
         {{"services", "bus"}, 2, ""},
         {{"restore", "x.json", "--only", "nothing"}, 2, ""},
+        {{"clock", "set", "2030-02-30T00:00:00"}, 2, ""},
+        {{"watch", "1", "--names", "no-such-notes.prg.tag"}, 2, ""},
+        {{"backup", "x.json", "--modules", "0"}, 2, ""},
         {{"frobnicate"}, 2, ""},
     };
     for (const Row& row : rows) {
@@ -294,6 +297,13 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
          "start_values: ожидался массив из 1024 чисел"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1,
              "modules": [{"address": 200, "name": "x"}]})", "modules[0].address"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1,
+             "modules": [{"address": 2, "name": "x"}, {"address": 2, "name": "y"}]})",
+         "адрес 2 встречается дважды"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1,
+             "services": {"bus": 1, "mysql": false, "program": true}})", "services.bus"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "x10": {"all_units_off": ["Q1"],
+             "all_lights_on": [], "all_lights_off": []}})", "адрес X10"},
     };
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(content);
@@ -325,16 +335,36 @@ TEST_F(SilentController, FailsWithTheConfiguratorsTextAndKeepsTheOldBackup) {
     EXPECT_EQ("the backup of yesterday", read_text(file));
 }
 
-sim::Options closing_after_one_request() {
+sim::Options closing_after(int requests) {
     sim::Options options = sim::SimulatorThread::test_options();
-    options.faults.close_after = 1;
+    options.faults.close_after = requests;
     return options;
 }
 
 class ClosingController : public Vxctl {
 protected:
-    ClosingController() : Vxctl(closing_after_one_request()) {}
+    ClosingController() : Vxctl(closing_after(1)) {}
 };
+
+// The controller goes away after the version, the start-up values and the first write.
+class ClosingDuringRestore : public Vxctl {
+protected:
+    ClosingDuringRestore() : Vxctl(closing_after(3)) {}
+};
+
+TEST_F(ClosingDuringRestore, StopsAtTheFirstWriteWithoutReplyAndSaysWhatWasWritten) {
+    std::string values = "1,22,0,7,7,7";
+    for (int i = 6; i < 1024; ++i) values += i == 10 ? ",100" : i == 512 ? ",3600" : ",0";
+    const auto file = dir_.write("values.json", R"({"format": "vesta-vx-configuration", )"
+                                                R"("format_version": 1, "start_values": [)" + values + "]}");
+    const Result r = run({"restore", file.string()});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ("start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
+              "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
+              "ошибок: 1, не записано: 1.\n", r.out);
+    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
+    EXPECT_EQ(7, state([](ControllerState& s) { return s.start_value(3); }));
+}
 
 TEST_F(ClosingController, AWatchGoesOnPastFailedSamples) {
     const Result r = run({"watch", "1", "--count", "3", "--interval", "0.05"});

@@ -155,10 +155,15 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
                  row.difference.file + (with_outcome ? std::string(" ") + outcome_name(row.outcome) : ""));
     }
     const cm::RestoreSummary s = cm::summarize(plan);
-    ctx.line(with_outcome ? "Записано и проверено: " + std::to_string(s.verified) +
-                                ", ошибок: " + std::to_string(s.failed) +
-                                ", не записано: " + std::to_string(s.planned) + "."
-                          : "Будет записано: " + std::to_string(s.planned) + ".");
+    if (!with_outcome) {
+        ctx.line("Будет записано: " + std::to_string(s.planned) + ".");
+        return;
+    }
+    // Written but not verified: the read-back did not come.
+    const std::string unverified =
+        s.written > 0 ? ", записано без проверки: " + std::to_string(s.written) : "";
+    ctx.line("Записано и проверено: " + std::to_string(s.verified) + unverified + ", ошибок: " +
+             std::to_string(s.failed) + ", не записано: " + std::to_string(s.planned) + ".");
 }
 
 int restore(Context& ctx, const Options& o) {
@@ -178,7 +183,8 @@ int restore(Context& ctx, const Options& o) {
         print_plan(ctx, plan, false);
         return kExitDone;
     }
-    ControllerConnection& c = *ctx.connection();
+    ControllerConnection* c = ctx.connection();
+    if (c == nullptr) return kExitController;
     int run;
     {
         ProgressBar bar;
@@ -186,7 +192,7 @@ int restore(Context& ctx, const Options& o) {
         observer.progress = [&bar](const std::string& step, int done, int total) {
             bar.show(step, done, total);
         };
-        run = cm::run_restore(c, port.get(), plan, observer);
+        run = cm::run_restore(*c, port.get(), plan, observer);
     }
     // Read back what was written, whatever the run's end, so that the report is true.
     cm::Configuration reread;
@@ -195,8 +201,8 @@ int restore(Context& ctx, const Options& o) {
         cm::verify_restore(plan, reread);
     }
     print_plan(ctx, plan, true);
+    if (reread_code != kExitDone) return reread_code;  // its message is out already
     if (run != kDone) return ctx.controller_failed(run, cm::kOperationFailedText);
-    if (reread_code != kExitDone) return reread_code;
     return cm::summarize(plan).failed > 0 ? kExitController : kExitDone;
 }
 

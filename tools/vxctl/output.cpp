@@ -9,11 +9,14 @@ namespace vx::vxctl {
 ControllerConnection* Context::connection() {
     if (!tried_) {
         tried_ = true;
-        if (connect_to_service(connection_, port) != 0) {
-            fail(commissioning::kNoAnswerText, kExitController);
-        }
+        connect_to_service(connection_, port);
     }
-    return is_connected(connection_) ? &connection_ : nullptr;
+    // Not connected, or the connection was lost: there is no reconnection.
+    if (!is_connected(connection_)) {
+        fail(commissioning::kNoAnswerText, kExitController);
+        return nullptr;
+    }
+    return &connection_;
 }
 
 int Context::fail(const std::string& text, int code) const {

@@ -28,7 +28,7 @@ public:
     uint16_t port = kServicePort;
     bool json = false;
 
-    // The one connection, made on first use; null (with the error printed) when it fails.
+    // The one connection, made on first use; null (with the error printed) when there is none.
     ControllerConnection* connection();
     // Prints "vxctl: text" on standard error and returns code.
     int fail(const std::string& text, int code) const;
