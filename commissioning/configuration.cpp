@@ -45,7 +45,8 @@ std::string version_text(uint16_t version) {
 
 namespace {
 
-constexpr const char* kParameterReadFailedNote = "параметры модуля не прочитаны: модуль не отвечает.";
+constexpr const char* kParameterReadFailedNote =
+    "параметры модуля не прочитаны: модуль не отвечает.";
 
 // Counts the steps and asks the observer whether to go on.
 class Steps {
@@ -89,15 +90,14 @@ bool read_parameters(ControllerConnection& c, int address, std::vector<uint8_t>&
 
 bool wanted(const ReadPlan& plan, int address) {
     return plan.parameter_addresses.empty() ||
-           std::find(plan.parameter_addresses.begin(), plan.parameter_addresses.end(),
-                     address) != plan.parameter_addresses.end();
+           std::find(plan.parameter_addresses.begin(), plan.parameter_addresses.end(), address) !=
+               plan.parameter_addresses.end();
 }
 
 }  // namespace
 
-int read_configuration(ControllerConnection& c, const ReadPlan& plan,
-                       Configuration& configuration, std::vector<std::string>& notes,
-                       const StepObserver& observer) {
+int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configuration& configuration,
+                       std::vector<std::string>& notes, const StepObserver& observer) {
     configuration = Configuration{};
     configuration.taken = local_time_stamp();
     Steps steps(observer, 1 + (plan.services ? kServiceCount : 0) + (plan.cycle_delay ? 1 : 0) +

@@ -15,7 +15,7 @@
 
 namespace vx::commissioning {
 
-constexpr int kServiceCount = 3;  // 0 bus polling, 1 MySQL work, 2 user program
+constexpr int kServiceCount = 3;   // 0 bus polling, 1 MySQL work, 2 user program
 constexpr int kX10TableCount = 3;  // All Units Off, All Lights On, All Lights Off
 constexpr int kStopped = -100;     // the caller asked to stop between two requests
 
@@ -38,7 +38,7 @@ struct Configuration {
     std::string controller_version;  // "2.15"
     std::optional<std::array<bool, kServiceCount>> services;
     std::optional<int> cycle_delay;
-    std::optional<std::vector<uint16_t>> start_values;    // 1024, index = variable
+    std::optional<std::vector<uint16_t>> start_values;     // 1024, index = variable
     std::optional<std::vector<uint8_t>> poll_frequencies;  // 128, index 0 = address 1
     std::optional<std::vector<ModuleConfiguration>> modules;
     std::optional<std::array<X10Table, kX10TableCount>> x10;
@@ -53,7 +53,7 @@ struct ReadPlan {
     bool start_values = true;
     bool poll_frequencies = true;
     bool modules = true;
-    bool parameters = true;               // of the modules below
+    bool parameters = true;                // of the modules below
     std::vector<int> parameter_addresses;  // empty: of every registered module
     SerialPort* serial = nullptr;          // the X10 tables are read when a port is given
 
@@ -72,9 +72,8 @@ struct StepObserver {
 // controller stopped answering, kBadEcho when it answered a service query with a
 // state other than on or off, or kStopped. A module whose parameters can't be read
 // (one that is not active) is kept without them, with a line in notes saying so.
-int read_configuration(ControllerConnection& c, const ReadPlan& plan,
-                       Configuration& configuration, std::vector<std::string>& notes,
-                       const StepObserver& observer = {});
+int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configuration& configuration,
+                       std::vector<std::string>& notes, const StepObserver& observer = {});
 
 // "2.15" from the version word (major in the low byte).
 std::string version_text(uint16_t version);

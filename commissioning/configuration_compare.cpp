@@ -9,10 +9,9 @@ namespace {
 
 constexpr const char* kNoModule = "none";
 
-Difference number_difference(std::string section, int module, int index, int file,
-                             int controller) {
-    return {std::move(section), module, index, std::to_string(file), std::to_string(controller),
-            file, controller, true};
+Difference number_difference(std::string section, int module, int index, int file, int controller) {
+    return {std::move(section),         module, index,      std::to_string(file),
+            std::to_string(controller), file,   controller, true};
 }
 
 template <typename Table>
@@ -57,8 +56,8 @@ std::vector<Difference> compare_configurations(const Configuration& file,
         compare_tables("start_values", *file.start_values, *controller.start_values, 0, 0, out);
     }
     if (file.poll_frequencies && controller.poll_frequencies) {
-        compare_tables("poll_frequencies", *file.poll_frequencies, *controller.poll_frequencies,
-                       1, 0, out);
+        compare_tables("poll_frequencies", *file.poll_frequencies, *controller.poll_frequencies, 1,
+                       0, out);
     }
     if (file.modules && controller.modules) {
         for (const ModuleConfiguration& module : *file.modules) {
@@ -77,15 +76,16 @@ std::vector<Difference> compare_configurations(const Configuration& file,
                 const bool in_a = a[static_cast<std::size_t>(i)] != 0;
                 const bool in_b = b[static_cast<std::size_t>(i)] != 0;
                 if (in_a != in_b) {
-                    out.push_back({"x10", t, i, in_a ? "on" : "off", in_b ? "on" : "off", in_a,
-                                   in_b, false});
+                    out.push_back(
+                        {"x10", t, i, in_a ? "on" : "off", in_b ? "on" : "off", in_a, in_b, false});
                 }
             }
         }
     }
-    if (file.cycle_delay && controller.cycle_delay && *file.cycle_delay != *controller.cycle_delay) {
-        out.push_back(number_difference("cycle_delay", 0, -1, *file.cycle_delay,
-                                        *controller.cycle_delay));
+    if (file.cycle_delay && controller.cycle_delay &&
+        *file.cycle_delay != *controller.cycle_delay) {
+        out.push_back(
+            number_difference("cycle_delay", 0, -1, *file.cycle_delay, *controller.cycle_delay));
     }
     if (file.services && controller.services) {
         for (int s = 0; s < kServiceCount; ++s) {
@@ -101,20 +101,25 @@ std::vector<Difference> compare_configurations(const Configuration& file,
 
 std::optional<int> value_at(const Configuration& configuration, const Difference& place) {
     const auto at = [](const auto& table, int index) -> std::optional<int> {
-        if (!table || index < 0 || index >= static_cast<int>(table->size())) return std::nullopt;
+        if (!table || index < 0 || index >= static_cast<int>(table->size()))
+            return std::nullopt;
         return static_cast<int>((*table)[static_cast<std::size_t>(index)]);
     };
     const std::string& section = place.section;
-    if (section == "start_values") return at(configuration.start_values, place.index);
-    if (section == "poll_frequencies") return at(configuration.poll_frequencies, place.index - 1);
-    if (section == "services") return at(configuration.services, place.index);
-    if (section == "cycle_delay") return configuration.cycle_delay;
+    if (section == "start_values")
+        return at(configuration.start_values, place.index);
+    if (section == "poll_frequencies")
+        return at(configuration.poll_frequencies, place.index - 1);
+    if (section == "services")
+        return at(configuration.services, place.index);
+    if (section == "cycle_delay")
+        return configuration.cycle_delay;
     if (section == "parameters") {
         const ModuleConfiguration* module = configuration.module_at(place.module);
         return module ? at(module->parameters, place.index) : std::nullopt;
     }
-    if (section == "x10" && configuration.x10 && place.module >= 0 && place.module < kX10TableCount &&
-        place.index >= 0 && place.index < kX10TableSize) {
+    if (section == "x10" && configuration.x10 && place.module >= 0 &&
+        place.module < kX10TableCount && place.index >= 0 && place.index < kX10TableSize) {
         return (*configuration.x10)[static_cast<std::size_t>(place.module)]
                                    [static_cast<std::size_t>(place.index)] != 0;
     }

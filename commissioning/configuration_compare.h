@@ -18,11 +18,11 @@ struct Difference {
     std::string section;
     int module = 0;
     int index = -1;
-    std::string file;        // the value as shown: a number, "on"/"off", a module name, "none"
+    std::string file;  // the value as shown: a number, "on"/"off", a module name, "none"
     std::string controller;
-    int file_value = 0;      // the numbers behind the texts, where there are numbers
+    int file_value = 0;  // the numbers behind the texts, where there are numbers
     int controller_value = 0;
-    bool numeric = true;     // file_value and controller_value are what the texts say
+    bool numeric = true;  // file_value and controller_value are what the texts say
 };
 
 // Only the sections both configurations hold are compared; the parameters only of

@@ -60,8 +60,8 @@ std::vector<T> number_table(const json& value, std::size_t count, long high,
     }
     std::vector<T> values;
     for (std::size_t i = 0; i < count; ++i) {
-        values.push_back(static_cast<T>(
-            number(value[i], 0, high, where + "[" + std::to_string(i) + "]")));
+        values.push_back(
+            static_cast<T>(number(value[i], 0, high, where + "[" + std::to_string(i) + "]")));
     }
     return values;
 }
@@ -116,8 +116,8 @@ void read_document(const json& doc, Configuration& out) {
             number_table<uint16_t>(doc["start_values"], kVariableCount, 65535, "start_values");
     }
     if (doc.contains("poll_frequencies")) {
-        out.poll_frequencies = number_table<uint8_t>(doc["poll_frequencies"], kAddressCount, 255,
-                                                     "poll_frequencies");
+        out.poll_frequencies =
+            number_table<uint8_t>(doc["poll_frequencies"], kAddressCount, 255, "poll_frequencies");
     }
     if (doc.contains("modules")) {
         if (!doc["modules"].is_array()) {
@@ -143,7 +143,8 @@ void read_document(const json& doc, Configuration& out) {
             }
             module.name = name.get<std::string>();
             if (item.contains("version")) {
-                module.version = static_cast<int>(number(item["version"], 0, 255, where + ".version"));
+                module.version =
+                    static_cast<int>(number(item["version"], 0, 255, where + ".version"));
             }
             if (item.contains("parameters")) {
                 module.parameters = number_table<uint8_t>(item["parameters"], kParameterCount, 255,
@@ -161,8 +162,9 @@ void read_document(const json& doc, Configuration& out) {
                 throw Malformed{std::string("x10.") + name + ": ожидался массив адресов"};
             }
             for (const json& address : list) {
-                tables[static_cast<std::size_t>(t)][static_cast<std::size_t>(
-                    x10_index(address, std::string("x10.") + name))] = 1;
+                tables[static_cast<std::size_t>(t)]
+                      [static_cast<std::size_t>(x10_index(address, std::string("x10.") + name))] =
+                          1;
             }
         }
         out.x10 = tables;
@@ -206,9 +208,8 @@ std::string configuration_to_json(const Configuration& configuration) {
         text += "  \"modules\": [";
         bool first = true;
         for (const ModuleConfiguration& module : *configuration.modules) {
-            json item = {{"address", module.address},
-                         {"name", module.name},
-                         {"version", module.version}};
+            json item = {
+                {"address", module.address}, {"name", module.name}, {"version", module.version}};
             if (module.parameters) {
                 item["parameters"] = *module.parameters;
             }

@@ -37,8 +37,7 @@ int write_row(ControllerConnection& c, SerialPort* serial, const Difference& d) 
         return write_module_parameter(c, d.module, d.index, v);
     }
     if (d.section == "x10") {
-        return serial ? x10_set_entry(serial, d.module, d.index / 16, d.index % 16, v)
-                      : kNoReply;
+        return serial ? x10_set_entry(serial, d.module, d.index / 16, d.index % 16, v) : kNoReply;
     }
     if (d.section == "cycle_delay") {
         return set_cycle_delay(c, v);
@@ -74,9 +73,8 @@ RestorePlan plan_restore(const Configuration& file, const Configuration& control
             if (other == nullptr) {
                 plan.skipped.push_back(skip_line(module.address, "модуля нет на контроллере."));
             } else if (other->name != module.name) {
-                plan.skipped.push_back(
-                    skip_line(module.address, "на контроллере модуль другого типа (" +
-                                                  other->name + ")."));
+                plan.skipped.push_back(skip_line(
+                    module.address, "на контроллере модуль другого типа (" + other->name + ")."));
             } else if (!other->parameters) {
                 plan.skipped.push_back(skip_line(module.address, "модуль не отвечает."));
             }
@@ -87,10 +85,8 @@ RestorePlan plan_restore(const Configuration& file, const Configuration& control
 
 int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
                 const StepObserver& observer) {
-    const int total = static_cast<int>(
-        std::count_if(plan.rows.begin(), plan.rows.end(), [](const RestoreRow& r) {
-            return r.selected;
-        }));
+    const int total = static_cast<int>(std::count_if(
+        plan.rows.begin(), plan.rows.end(), [](const RestoreRow& r) { return r.selected; }));
     int done = 0;
     bool services_changed = false, x10_changed = false;
     int result = kDone;
@@ -134,8 +130,8 @@ void verify_restore(RestorePlan& plan, const Configuration& reread) {
         }
         // A value the read-back does not hold (a module gone silent) is not verified.
         const std::optional<int> now = value_at(reread, row.difference);
-        row.outcome = now == row.difference.file_value ? WriteOutcome::verified
-                                                       : WriteOutcome::failed;
+        row.outcome =
+            now == row.difference.file_value ? WriteOutcome::verified : WriteOutcome::failed;
     }
 }
 

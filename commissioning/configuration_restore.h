@@ -25,8 +25,8 @@ struct RestoreRow {
 };
 
 struct RestorePlan {
-    std::vector<RestoreRow> rows;       // in the order they are written
-    std::vector<std::string> skipped;   // what can't be restored, and why (one line each)
+    std::vector<RestoreRow> rows;      // in the order they are written
+    std::vector<std::string> skipped;  // what can't be restored, and why (one line each)
 };
 
 // The section names a restore may be limited to: as the file names them, with

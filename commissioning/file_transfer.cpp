@@ -53,8 +53,8 @@ std::string transfer_result_text(int kind, const TransferResult& result) {
             break;
     }
     std::string text = result.code < 0 ? kInternalErrorText : "";
-    std::string verdict = program ? program_verdict_text(result.code)
-                                  : firmware_verdict_text(result.code);
+    std::string verdict =
+        program ? program_verdict_text(result.code) : firmware_verdict_text(result.code);
     if (!program && result.code == 0) {
         verdict = kFirmwareLoadedText;
     }

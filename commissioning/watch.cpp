@@ -1,7 +1,6 @@
 // Variable samples and their CSV rows.
 #include "commissioning/watch.h"
 
-
 namespace vx::commissioning {
 
 namespace {
@@ -37,7 +36,8 @@ std::string watch_csv_header(const std::vector<int>& variables,
             std::string name = it->second;
             // A name must not split its column or start a new row.
             for (char& ch : name) {
-                if (ch == kSeparator || ch == '\n' || ch == '\r' || ch == '"') ch = ' ';
+                if (ch == kSeparator || ch == '\n' || ch == '\r' || ch == '"')
+                    ch = ' ';
             }
             header += " " + name;
         }

@@ -33,7 +33,8 @@ Configuration house() {
 
 std::vector<std::string> places(const std::vector<Difference>& differences) {
     std::vector<std::string> out;
-    for (const Difference& d : differences) out.push_back(difference_place(d) + " " + d.file + " " + d.controller);
+    for (const Difference& d : differences)
+        out.push_back(difference_place(d) + " " + d.file + " " + d.controller);
     return out;
 }
 
@@ -66,14 +67,10 @@ TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
     (*controller.modules)[2].address = 6;       // 5 gone, 6 added
     (*controller.x10)[1][16] = 0;
     const std::vector<std::string> expected = {
-        "modules[3] VX Duo88 VX In16",
-        "modules[5] VX In16 none",
-        "modules[6] none VX In16",
-        "start_values[1023] 65535 1",
-        "poll_frequencies[128] 10 5",
-        "modules[1].parameters[20] 7 44",
-        "x10[all_lights_on][B1] on off",
-        "services[program] on off",
+        "modules[3] VX Duo88 VX In16",   "modules[5] VX In16 none",
+        "modules[6] none VX In16",       "start_values[1023] 65535 1",
+        "poll_frequencies[128] 10 5",    "modules[1].parameters[20] 7 44",
+        "x10[all_lights_on][B1] on off", "services[program] on off",
     };
     EXPECT_EQ(expected, places(compare_configurations(file, controller)));
 
@@ -125,13 +122,17 @@ TEST(FileTransfer, TextsAreTheConfiguratorsOwn) {
     };
     const std::vector<Row> rows = {
         {kTransferProgram, {TransferStage::finished, 0}, "Программа успешно загружена."},
-        {kTransferProgram, {TransferStage::finished, -3},
+        {kTransferProgram,
+         {TransferStage::finished, -3},
          "Произошла внутренняя ошибка программы VX Configurator."},
-        {kTransferProgram, {TransferStage::begin_failed, 0},
+        {kTransferProgram,
+         {TransferStage::begin_failed, 0},
          "Контроллер не отвечает или произошла ошибка при задании размера файла"},
-        {kTransferFirmware, {TransferStage::packet_failed, 0},
+        {kTransferFirmware,
+         {TransferStage::packet_failed, 0},
          "Ошибка при передаче данных во время загрузки прошивки.\nЗагрузка прервана."},
-        {kTransferFirmware, {TransferStage::finished, 1},
+        {kTransferFirmware,
+         {TransferStage::finished, 1},
          "Прошивка не загружена из-за ошибок при передаче данных."},
         {kTransferFirmware, {TransferStage::file_not_read, 0}, "Ошибка при открытии файла."},
     };

@@ -74,13 +74,22 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         {{"version"}, 0, "2.15\n"},
         {{"--json", "version"}, 0, "{\n  \"version\": \"2.15\"\n}\n"},
         {{"vars", "0-2", "1023"}, 0, "0 1\n1 22\n2 5\n1023 65535\n"},
-        {{"--json", "vars", "10", "2"}, 0, "{\n  \"variables\": {\n    \"10\": 100,\n    \"2\": 5\n  }\n}\n"},
+        {{"--json", "vars", "10", "2"},
+         0,
+         "{\n  \"variables\": {\n    \"10\": 100,\n    \"2\": 5\n  }\n}\n"},
         {{"modules"}, 0, "1 VX Duo65 14 active 773\n3 VX Duo88 12 active 33024\n", Row::prefix},
         // the thermostat at 8 changes its word with time; the inactive module at 57 doesn't
         {{"modules"}, 0, "\n57 VX Guard 6 inactive 2\n64 VX Drape R 8 active 256\n", Row::contains},
-        {{"--json", "modules"}, 0, "{\n  \"modules\": [\n    {\n      \"address\": 1,\n      \"name\": \"VX Duo65\",\n      \"version\": 14,\n      \"active\": true,\n      \"data\": 773\n    },", Row::prefix},
+        {{"--json", "modules"},
+         0,
+         "{\n  \"modules\": [\n    {\n      \"address\": 1,\n      \"name\": \"VX Duo65\",\n      "
+         "\"version\": 14,\n      \"active\": true,\n      \"data\": 773\n    },",
+         Row::prefix},
         {{"services"}, 0, "bus on\nmysql off\nprogram on\n"},
-        {{"--json", "services"}, 0, "{\n  \"services\": {\n    \"bus\": true,\n    \"mysql\": false,\n    \"program\": true\n  }\n}\n"},
+        {{"--json", "services"},
+         0,
+         "{\n  \"services\": {\n    \"bus\": true,\n    \"mysql\": false,\n    \"program\": true\n "
+         " }\n}\n"},
         {{"delay"}, 0, "1\n"},
         {{"params", "1", "0-3"}, 0, "0 30\n1 0\n2 14\n3 1\n"},
         {{"poll-frequencies"}, 0, "1 10\n2 10\n3 10\n4 10\n5 10\n6 10\n7 10\n8 5\n", Row::prefix},
@@ -126,16 +135,26 @@ TEST_F(Vxctl, WritesReachTheController) {
     const std::vector<Row> rows = {
         {{"set", "5", "65535"}, [](ControllerState& s) { return s.variable(5); }, 65535},
         {{"start-value", "3", "99"}, [](ControllerState& s) { return s.start_value(3); }, 99},
-        {{"param", "1", "20", "9"}, [](ControllerState& s) { return s.module_at(1)->parameters[20]; }, 9},
-        {{"poll-frequency", "128", "7"}, [](ControllerState& s) { return s.poll_frequency(128); }, 7},
+        {{"param", "1", "20", "9"},
+         [](ControllerState& s) { return s.module_at(1)->parameters[20]; },
+         9},
+        {{"poll-frequency", "128", "7"},
+         [](ControllerState& s) { return s.poll_frequency(128); },
+         7},
         {{"delay", "4"}, [](ControllerState& s) { return s.cycle_delay(); }, 4},
         // switched, then committed, as the services window does
-        {{"services", "mysql", "on"}, [](ControllerState& s) { return int(s.committed().services[1]); }, 1},
+        {{"services", "mysql", "on"},
+         [](ControllerState& s) { return int(s.committed().services[1]); },
+         1},
         {{"modbus", "write", "17", "4", "123"},
-         [](ControllerState& s) { return s.modbus_device(17)->holding_registers[4]; }, 123},
+         [](ControllerState& s) { return s.modbus_device(17)->holding_registers[4]; },
+         123},
         {{"modbus", "write", "17", "1", "5", "--coil"},
-         [](ControllerState& s) { return s.modbus_device(17)->coils[1]; }, 1},
-        {{"clock", "set", "2030-01-02T03:04:05"}, [](ControllerState& s) { return s.clock().now().year; }, 2030},
+         [](ControllerState& s) { return s.modbus_device(17)->coils[1]; },
+         1},
+        {{"clock", "set", "2030-01-02T03:04:05"},
+         [](ControllerState& s) { return s.clock().now().year; },
+         2030},
         {{"rescan"}, [](ControllerState& s) { return s.rescan_count(); }, 1},
     };
     for (const Row& row : rows) {
@@ -156,8 +175,10 @@ TEST_F(Vxctl, TransfersCompileASourceAndReportTheVerdict) {
 
     r = run({"--json", "load", dir_.write("junk.prg.cpl", "not a program").string()});
     EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ("{\n  \"result\": 4,\n  \"text\": \"Ошибка при попытке загрузки программного файла "
-              "интерпретатором контроллера.\"\n}\n", r.out);
+    EXPECT_EQ(
+        "{\n  \"result\": 4,\n  \"text\": \"Ошибка при попытке загрузки программного файла "
+        "интерпретатором контроллера.\"\n}\n",
+        r.out);
 
     const auto broken = dir_.write("broken.prg", "var[0]=;\r\n");
     r = run({"load", broken.string()});
@@ -199,9 +220,12 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
 
     r = run({"--json", "restore", file, "--dry-run", "--only", "start_values"});
     EXPECT_EQ(0, r.exit_code) << r.err;
-    EXPECT_EQ("{\n  \"differences\": [\n    {\n      \"section\": \"start_values\",\n      \"index\": 3,"
-              "\n      \"file\": 0,\n      \"controller\": 1,\n      \"outcome\": \"planned\"\n    }\n  ],"
-              "\n  \"skipped\": []\n}\n", r.out);
+    EXPECT_EQ(
+        "{\n  \"differences\": [\n    {\n      \"section\": \"start_values\",\n      \"index\": 3,"
+        "\n      \"file\": 0,\n      \"controller\": 1,\n      \"outcome\": \"planned\"\n    }\n  "
+        "],"
+        "\n  \"skipped\": []\n}\n",
+        r.out);
     r = run({"restore", file, "--dry-run"});
     EXPECT_EQ(0, r.exit_code) << r.err;
     EXPECT_EQ(0u, r.out.find("start_values[3]: 1 -> 0\n")) << r.out;
@@ -209,8 +233,10 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
 
     r = run({"restore", file, "--only", "start_values,services"});
     EXPECT_EQ(0, r.exit_code) << r.err;
-    EXPECT_EQ("start_values[3]: 1 -> 0 verified\nservices[program]: off -> on verified\n"
-              "Записано и проверено: 2, ошибок: 0, не записано: 0.\n", r.out);
+    EXPECT_EQ(
+        "start_values[3]: 1 -> 0 verified\nservices[program]: off -> on verified\n"
+        "Записано и проверено: 2, ошибок: 0, не записано: 0.\n",
+        r.out);
     EXPECT_TRUE(state([](ControllerState& s) { return s.committed().services[2]; }));
     EXPECT_EQ(0, run({"restore", file}).exit_code);
     r = run({"--json", "compare", file});
@@ -225,15 +251,18 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     dir_.write("house.json", text);
     r = run({"restore", file});
     EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ("modules[1].parameters[2]: 14 -> 15 failed\n"
-              "Записано и проверено: 0, ошибок: 1, не записано: 0.\n", r.out);
+    EXPECT_EQ(
+        "modules[1].parameters[2]: 14 -> 15 failed\n"
+        "Записано и проверено: 0, ошибок: 1, не записано: 0.\n",
+        r.out);
 
     // A module of another type is reported, and its parameters are left alone.
     state([](ControllerState& s) { return s.module_at(1)->type = 12; });
     r = run({"restore", file});
     EXPECT_EQ(0, r.exit_code) << r.err;
     EXPECT_EQ(0u, r.out.find("modules[1]: параметры не записаны: на контроллере модуль другого "
-                             "типа (")) << r.out;
+                             "типа ("))
+        << r.out;
     EXPECT_EQ(0u, run({"compare", file}).out.find("modules[1]: file VX Duo65, controller "));
 }
 
@@ -246,7 +275,7 @@ TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
         SCOPED_TRACE(notes.string());
         const auto csv = dir_.file("watch.csv");
         const Result r = run({"watch", "0", "1", "--count", "2", "--interval", "0.1", "--csv",
-                           csv.string(), "--names", notes.string()});
+                              csv.string(), "--names", notes.string()});
         EXPECT_EQ(0, r.exit_code) << r.err;
         std::istringstream out(r.out);
         for (std::string line; std::getline(out, line);) {
@@ -267,13 +296,19 @@ TEST(VxctlSerial, X10TablesAndShutDownOverThePseudoTerminal) {
     sim::SimulatorThread sim(options);
     Result r = vxctl(sim.port(), dir, {"x10", "--serial", options.serial_path});
     EXPECT_EQ(0, r.exit_code) << r.err;
-    EXPECT_EQ("all_units_off A1 A2 A3 A4 A5 A6 A7 A8\nall_lights_on A1 A2 B1\n"
-              "all_lights_off A1 A2 B1\n", r.out);
+    EXPECT_EQ(
+        "all_units_off A1 A2 A3 A4 A5 A6 A7 A8\nall_lights_on A1 A2 B1\n"
+        "all_lights_off A1 A2 B1\n",
+        r.out);
 
     const std::string file = dir.file("x10.json").string();
-    ASSERT_EQ(0, vxctl(sim.port(), dir, {"backup", file, "--no-params", "--serial",
-                                         options.serial_path}).exit_code);
-    sim.with_state([](ControllerState& s) { s.set_x10_entry(1, 1, 0, false); return 0; });
+    ASSERT_EQ(
+        0, vxctl(sim.port(), dir, {"backup", file, "--no-params", "--serial", options.serial_path})
+               .exit_code);
+    sim.with_state([](ControllerState& s) {
+        s.set_x10_entry(1, 1, 0, false);
+        return 0;
+    });
     r = vxctl(sim.port(), dir, {"compare", file, "--serial", options.serial_path});
     EXPECT_EQ(1, r.exit_code) << r.err;
     EXPECT_EQ("x10[all_lights_on][B1]: file on, controller off\n", r.out);
@@ -302,14 +337,17 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "start_values": [1, 2]})",
          "start_values: ожидался массив из 1024 чисел"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1,
-             "modules": [{"address": 200, "name": "x"}]})", "modules[0].address"},
+             "modules": [{"address": 200, "name": "x"}]})",
+         "modules[0].address"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1,
              "modules": [{"address": 2, "name": "x"}, {"address": 2, "name": "y"}]})",
          "адрес 2 встречается дважды"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1,
-             "services": {"bus": 1, "mysql": false, "program": true}})", "services.bus"},
+             "services": {"bus": 1, "mysql": false, "program": true}})",
+         "services.bus"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "x10": {"all_units_off": ["Q1"],
-             "all_lights_on": [], "all_lights_off": []}})", "адрес X10"},
+             "all_lights_on": [], "all_lights_off": []}})",
+         "адрес X10"},
     };
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(content);
@@ -362,12 +400,15 @@ TEST_F(ClosingDuringRestore, StopsAtTheFirstWriteWithoutReplyAndSaysWhatWasWritt
     std::string values = "1,22,0,7,7,7";
     for (int i = 6; i < 1024; ++i) values += i == 10 ? ",100" : i == 512 ? ",3600" : ",0";
     const auto file = dir_.write("values.json", R"({"format": "vesta-vx-configuration", )"
-                                                R"("format_version": 1, "start_values": [)" + values + "]}");
+                                                R"("format_version": 1, "start_values": [)" +
+                                                    values + "]}");
     const Result r = run({"restore", file.string()});
     EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ("start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
-              "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
-              "ошибок: 1, не записано: 1.\n", r.out);
+    EXPECT_EQ(
+        "start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
+        "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
+        "ошибок: 1, не записано: 1.\n",
+        r.out);
     EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
     EXPECT_EQ(7, state([](ControllerState& s) { return s.start_value(3); }));
 }

@@ -26,9 +26,11 @@ constexpr int kMaxVariable = cm::kVariableCount - 1;
 
 int version(Context& ctx) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const uint16_t v = read_controller_version(*c);
-    if (v == 0) return ctx.controller_failed(kNoReply, "");
+    if (v == 0)
+        return ctx.controller_failed(kNoReply, "");
     const std::string text = cm::version_text(v);
     ctx.json ? ctx.print({{"version", text}}) : ctx.line(text);
     return kExitDone;
@@ -40,11 +42,14 @@ int variable_table(Context& ctx, const std::vector<std::string>& specs, const ch
                    const uint8_t* (*read)(ControllerConnection&)) {
     std::vector<int> wanted;
     std::string error;
-    if (!parse_ranges(specs, kMaxVariable, wanted, error)) return ctx.fail(error, kExitUsage);
+    if (!parse_ranges(specs, kMaxVariable, wanted, error))
+        return ctx.fail(error, kExitUsage);
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const uint8_t* view = read(*c);
-    if (view == nullptr) return ctx.controller_failed(kNoReply, "");
+    if (view == nullptr)
+        return ctx.controller_failed(kNoReply, "");
     std::vector<std::pair<int, long>> values;
     for (int v : wanted) values.emplace_back(v, view_u16(view, v));
     ctx.print_numbers(key, values);
@@ -55,16 +60,19 @@ namespace {
 
 int set_variable(Context& ctx, int variable, int value) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const int result = write_variable(*c, variable, value);
     return result == kDone ? kExitDone : ctx.controller_failed(result, cm::kOperationFailedText);
 }
 
 int modules(Context& ctx) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     std::vector<cm::ModuleEntry> table;
-    if (cm::read_module_table(*c, table) != kDone) return ctx.controller_failed(kNoReply, "");
+    if (cm::read_module_table(*c, table) != kDone)
+        return ctx.controller_failed(kNoReply, "");
     Json list = Json::array();
     for (const cm::ModuleEntry& m : table) {
         if (ctx.json) {
@@ -78,13 +86,15 @@ int modules(Context& ctx) {
                      (m.active ? " active " : " inactive ") + std::to_string(m.data));
         }
     }
-    if (ctx.json) ctx.print({{"modules", list}});
+    if (ctx.json)
+        ctx.print({{"modules", list}});
     return kExitDone;
 }
 
 int service_number(const std::string& name) {
     for (int s = 0; s < cm::kServiceCount; ++s) {
-        if (name == cm::kServiceNames[static_cast<std::size_t>(s)]) return s;
+        if (name == cm::kServiceNames[static_cast<std::size_t>(s)])
+            return s;
     }
     return -1;
 }
@@ -115,8 +125,10 @@ int services(Context& ctx, const std::vector<std::string>& args) {
         return ctx.fail("ожидалось: services [bus|mysql|program on|off]", kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
-    if (args.empty()) return print_services(ctx, *c, {0, 1, 2});
+    if (c == nullptr)
+        return kExitController;
+    if (args.empty())
+        return print_services(ctx, *c, {0, 1, 2});
     // As the services window: switch, then query, then commit.
     const int s = service_number(args[0]);
     const int on = args[1] == "on" ? 1 : 0;
@@ -142,14 +154,17 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
         return ctx.fail("ожидалось: clock [set [ГГГГ-ММ-ДДTЧЧ:ММ:СС]]", kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     if (args.empty()) {
         const ControllerClock t = read_controller_clock(*c);
-        if (!t.answered) return ctx.controller_failed(kNoReply, "");
+        if (!t.answered)
+            return ctx.controller_failed(kNoReply, "");
         char text[64];
         std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
                       t.hour, t.minute, t.second);
-        if (!valid_clock(t)) return ctx.fail(std::string("неверная дата контроллера ") + text, kExitController);
+        if (!valid_clock(t))
+            return ctx.fail(std::string("неверная дата контроллера ") + text, kExitController);
         ctx.json ? ctx.print({{"clock", text}}) : ctx.line(text);
         return kExitDone;
     }
@@ -164,25 +179,28 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
         }
     } else {
         const std::tm local = cm::local_tm(std::time(nullptr));
-        t = {true, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-             local.tm_hour, local.tm_min, local.tm_sec};
+        t = {true,          local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+             local.tm_hour, local.tm_min,         local.tm_sec};
     }
     // The date first, then the time, as the services window sets them.
     int result = write_controller_clock(*c, 0, t.year % 100, t.month, t.day);
-    if (result == kDone) result = write_controller_clock(*c, 1, t.hour, t.minute, t.second);
+    if (result == kDone)
+        result = write_controller_clock(*c, 1, t.hour, t.minute, t.second);
     return result == kDone ? kExitDone : ctx.controller_failed(result, cm::kOperationFailedText);
 }
 
 int delay(Context& ctx, const std::vector<int>& args) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     if (!args.empty()) {
         const int result = set_cycle_delay(*c, args[0]);
         return result == kDone ? kExitDone
                                : ctx.controller_failed(result, cm::kOperationFailedText);
     }
     const int value = read_cycle_delay(*c);
-    if (value < 0) return ctx.controller_failed(value, "");
+    if (value < 0)
+        return ctx.controller_failed(value, "");
     ctx.json ? ctx.print({{"delay", value}}) : ctx.line(std::to_string(value));
     return kExitDone;
 }
@@ -197,7 +215,8 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
         path = compiled.string();
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     cm::TransferResult result;
     {
         ProgressBar bar;
@@ -210,14 +229,16 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
     if (result.stage == cm::TransferStage::file_not_read) {
         return ctx.fail(path + ": " + text, kExitUsage);
     }
-    if (result.stage != cm::TransferStage::finished) return ctx.fail(text, kExitController);
+    if (result.stage != cm::TransferStage::finished)
+        return ctx.fail(text, kExitController);
     int exit_code = result.code == 0 ? kExitDone : kExitController;
     if (kind == kTransferProgram && result.code == 0 && reset &&
         reset_timers_and_variables(*c) != kDone) {
         exit_code = ctx.fail(cm::kNoAnswerText, kExitController);
     }
     if (kind == kTransferFirmware) {
-        reboot_controller_nocheck(*c);  // the new firmware starts with the reboot, whatever the verdict
+        reboot_controller_nocheck(
+            *c);  // the new firmware starts with the reboot, whatever the verdict
     }
     if (ctx.json) {
         ctx.print({{"result", result.code}, {"text", text}});
@@ -231,25 +252,29 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
 
 int simple_request(Context& ctx, bool reboot) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const bool done = reboot ? reboot_controller(*c) == kDone : rescan_bus(*c);
     return done ? kExitDone : ctx.fail(cm::kControllerSilentText, kExitController);
 }
 
 int shutdown(Context& ctx, const std::string& device) {
     std::unique_ptr<SerialPort> port = open_serial(ctx, device);
-    if (!port) return kExitController;
+    if (!port)
+        return kExitController;
     return serial_shutdown(port.get()) == 0 ? kExitDone
                                             : ctx.fail(cm::kControllerSilentText, kExitController);
 }
 
 int x10(Context& ctx, const std::string& device) {
     std::unique_ptr<SerialPort> port = open_serial(ctx, device);
-    if (!port) return kExitController;
+    if (!port)
+        return kExitController;
     Json tables = Json::object();
     for (int t = 0; t < cm::kX10TableCount; ++t) {
         const X10Table table = x10_read_table(port.get(), t);
-        if (table[0] == kX10TableIncomplete) return ctx.fail(cm::kNoAnswerText, kExitController);
+        if (table[0] == kX10TableIncomplete)
+            return ctx.fail(cm::kNoAnswerText, kExitController);
         Json names = Json::array();
         std::string line = cm::kX10TableNames[static_cast<std::size_t>(t)];
         for (int i = 0; i < kX10TableSize; ++i) {
@@ -259,9 +284,11 @@ int x10(Context& ctx, const std::string& device) {
             }
         }
         tables[cm::kX10TableNames[static_cast<std::size_t>(t)]] = names;
-        if (!ctx.json) ctx.line(line);
+        if (!ctx.json)
+            ctx.line(line);
     }
-    if (ctx.json) ctx.print({{"x10", tables}});
+    if (ctx.json)
+        ctx.print({{"x10", tables}});
     return kExitDone;
 }
 
@@ -292,7 +319,8 @@ int watch(Context& ctx, const WatchOptions& options) {
         }
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(options.interval));
     auto next = std::chrono::steady_clock::now();
@@ -315,7 +343,8 @@ int watch(Context& ctx, const WatchOptions& options) {
         ctx.line(line);
         std::fflush(stdout);
         if (!options.csv.empty()) {
-            if (error = csv.write(sample); !error.empty()) return ctx.fail(error, kExitUsage);
+            if (error = csv.write(sample); !error.empty())
+                return ctx.fail(error, kExitUsage);
         }
     }
     return exit_code;
@@ -337,21 +366,27 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
         ->add_option("SPEC", *var_specs, "N или N-M");
 
     auto set_args = std::make_shared<std::pair<int, int>>();
-    CLI::App* set = add("set", "записать значение переменной",
-                        [&ctx, set_args] { return set_variable(ctx, set_args->first, set_args->second); });
-    set->add_option("VAR", set_args->first, "переменная 0–1023")->required()->check(CLI::Range(0, kMaxVariable));
-    set->add_option("VALUE", set_args->second, "значение 0–65535")->required()->check(CLI::Range(0, 65535));
+    CLI::App* set = add("set", "записать значение переменной", [&ctx, set_args] {
+        return set_variable(ctx, set_args->first, set_args->second);
+    });
+    set->add_option("VAR", set_args->first, "переменная 0–1023")
+        ->required()
+        ->check(CLI::Range(0, kMaxVariable));
+    set->add_option("VALUE", set_args->second, "значение 0–65535")
+        ->required()
+        ->check(CLI::Range(0, 65535));
 
     add("modules", "таблица модулей: АДРЕС ИМЯ ВЕРСИЯ active|inactive DATA",
         [&ctx] { return modules(ctx); });
 
     auto service_args = std::make_shared<std::vector<std::string>>();
-    add("services", "состояние служб или включить/выключить одну",
-        [&ctx, service_args] { return services(ctx, *service_args); })
-        ->add_option("ARGS", *service_args, "bus|mysql|program on|off");
+    add("services", "состояние служб или включить/выключить одну", [&ctx, service_args] {
+        return services(ctx, *service_args);
+    })->add_option("ARGS", *service_args, "bus|mysql|program on|off");
 
     auto clock_args = std::make_shared<std::vector<std::string>>();
-    add("clock", "часы контроллера; clock set [ГГГГ-ММ-ДДTЧЧ:ММ:СС] ставит их (по умолчанию сейчас)",
+    add("clock",
+        "часы контроллера; clock set [ГГГГ-ММ-ДДTЧЧ:ММ:СС] ставит их (по умолчанию сейчас)",
         [&ctx, clock_args] { return clock(ctx, *clock_args); })
         ->add_option("ARGS", *clock_args, "set [ГГГГ-ММ-ДДTЧЧ:ММ:СС]");
 
@@ -363,11 +398,11 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
         ->check(CLI::Range(0, 5));
 
     auto load_args = std::make_shared<std::pair<std::string, bool>>();
-    CLI::App* load = add("load", "загрузка программы (.prg.cpl, или .prg — сначала компилируется)",
-                         [&ctx, load_args] {
-                             return transfer(ctx, load_args->first, kTransferProgram,
-                                             load_args->second);
-                         });
+    CLI::App* load =
+        add("load", "загрузка программы (.prg.cpl, или .prg — сначала компилируется)",
+            [&ctx, load_args] {
+                return transfer(ctx, load_args->first, kTransferProgram, load_args->second);
+            });
     load->add_option("FILE", load_args->first, "файл программы")->required();
     load->add_flag("--reset", load_args->second,
                    "после успешной загрузки сбросить таймеры и переменные");

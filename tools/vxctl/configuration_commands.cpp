@@ -29,7 +29,8 @@ std::vector<std::string> split(const std::string& list) {
     std::vector<std::string> items;
     std::stringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
-        if (!item.empty()) items.push_back(item);
+        if (!item.empty())
+            items.push_back(item);
     }
     return items;
 }
@@ -38,7 +39,8 @@ std::vector<std::string> split(const std::string& list) {
 // when it is not a terminal and step_lines is set); prints the notes.
 int read(Context& ctx, const cm::ReadPlan& plan, cm::Configuration& out, bool step_lines = false) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     std::vector<std::string> notes;
     int result;
     {
@@ -50,14 +52,17 @@ int read(Context& ctx, const cm::ReadPlan& plan, cm::Configuration& out, bool st
         result = cm::read_configuration(*c, plan, out, notes, observer);
     }
     for (const std::string& note : notes) ctx.fail(note, 0);
-    if (result == kBadEcho) return ctx.fail("services: Ошибка", kExitController);
+    if (result == kBadEcho)
+        return ctx.fail("services: Ошибка", kExitController);
     return result == kDone ? kExitDone : ctx.controller_failed(result, "");
 }
 
 Json difference_json(const cm::Difference& d) {
     Json row = {{"section", d.section}};
-    if (d.section == "parameters" || d.section == "x10") row["module"] = d.module;
-    if (d.index >= 0) row["index"] = d.index;
+    if (d.section == "parameters" || d.section == "x10")
+        row["module"] = d.module;
+    if (d.index >= 0)
+        row["index"] = d.index;
     if (d.numeric) {
         row["file"] = d.file_value;
         row["controller"] = d.controller_value;
@@ -82,10 +87,12 @@ int backup(Context& ctx, const Options& o) {
                                         addresses.end());
     }
     std::unique_ptr<SerialPort> port;
-    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial))) return kExitController;
+    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
+        return kExitController;
     plan.serial = port.get();
     cm::Configuration configuration;
-    if (const int code = read(ctx, plan, configuration, true); code != kExitDone) return code;
+    if (const int code = read(ctx, plan, configuration, true); code != kExitDone)
+        return code;
     if (const std::string error = cm::save_configuration(o.file, configuration); !error.empty()) {
         return ctx.fail(error, kExitUsage);
     }
@@ -98,7 +105,8 @@ int load_and_read(Context& ctx, const Options& o, std::unique_ptr<SerialPort>& p
     if (const std::string error = cm::load_configuration(o.file, file); !error.empty()) {
         return ctx.fail(error, kExitUsage);
     }
-    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial))) return kExitController;
+    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
+        return kExitController;
     if (file.x10 && !port) {
         ctx.fail("таблицы X10 не сравниваются без --serial", 0);
     }
@@ -152,7 +160,8 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
     for (const std::string& line : plan.skipped) ctx.line(line);
     for (const cm::RestoreRow& row : plan.rows) {
         ctx.line(cm::difference_place(row.difference) + ": " + row.difference.controller + " -> " +
-                 row.difference.file + (with_outcome ? std::string(" ") + outcome_name(row.outcome) : ""));
+                 row.difference.file +
+                 (with_outcome ? std::string(" ") + outcome_name(row.outcome) : ""));
     }
     const cm::RestoreSummary s = cm::summarize(plan);
     if (!with_outcome) {
@@ -184,7 +193,8 @@ int restore(Context& ctx, const Options& o) {
         return kExitDone;
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     int run;
     {
         ProgressBar bar;
@@ -201,8 +211,10 @@ int restore(Context& ctx, const Options& o) {
         cm::verify_restore(plan, reread);
     }
     print_plan(ctx, plan, true);
-    if (reread_code != kExitDone) return reread_code;  // its message is out already
-    if (run != kDone) return ctx.controller_failed(run, cm::kOperationFailedText);
+    if (reread_code != kExitDone)
+        return reread_code;  // its message is out already
+    if (run != kDone)
+        return ctx.controller_failed(run, cm::kOperationFailedText);
     return cm::summarize(plan).failed > 0 ? kExitController : kExitDone;
 }
 

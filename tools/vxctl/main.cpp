@@ -7,10 +7,11 @@
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     vx::vxctl::Context context;
-    CLI::App app{"vxctl — контроллер Vesta VX из командной строки.\n"
-                 "Коды возврата: 0 выполнено; 1 compare нашёл различия; 2 неверная командная "
-                 "строка или файл; 3 ошибка контроллера.",
-                 "vxctl"};
+    CLI::App app{
+        "vxctl — контроллер Vesta VX из командной строки.\n"
+        "Коды возврата: 0 выполнено; 1 compare нашёл различия; 2 неверная командная "
+        "строка или файл; 3 ошибка контроллера.",
+        "vxctl"};
     app.require_subcommand(1);
     app.add_option("--port", context.port, "порт службы контроллера (127.0.0.1)")
         ->capture_default_str();

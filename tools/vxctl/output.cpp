@@ -25,8 +25,7 @@ int Context::fail(const std::string& text, int code) const {
 }
 
 int Context::controller_failed(int result, const std::string& refused_text) const {
-    return fail(result == kNoReply ? commissioning::kNoAnswerText : refused_text,
-                kExitController);
+    return fail(result == kNoReply ? commissioning::kNoAnswerText : refused_text, kExitController);
 }
 
 void Context::print(const nlohmann::ordered_json& document) const {

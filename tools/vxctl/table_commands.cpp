@@ -23,7 +23,8 @@ int parameters(Context& ctx, const Args& args) {
         return ctx.fail(error, kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     std::vector<std::pair<int, long>> values;
     int exit_code = kExitDone;
     for (int p : wanted) {
@@ -44,9 +45,11 @@ int write_result(Context& ctx, int result, const char* refused_text) {
 
 int poll_frequencies(Context& ctx) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const uint8_t* view = read_poll_frequencies(*c);
-    if (view == nullptr) return ctx.controller_failed(kNoReply, "");
+    if (view == nullptr)
+        return ctx.controller_failed(kNoReply, "");
     std::vector<std::pair<int, long>> values;
     for (int a = 1; a <= cm::kAddressCount; ++a) values.emplace_back(a, view[a - 1]);
     ctx.print_numbers("poll_frequencies", values);
@@ -55,7 +58,8 @@ int poll_frequencies(Context& ctx) {
 
 int modbus_read(Context& ctx, const Args& args) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const int value = modbus_read_register(*c, args.flag ? 4 : 3, args.a, args.b);
     if (value < 0) {
         return ctx.fail(cm::kRegisterReadFailedText + std::to_string(value), kExitController);
@@ -66,7 +70,8 @@ int modbus_read(Context& ctx, const Args& args) {
 
 int modbus_write(Context& ctx, const Args& args) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr) return kExitController;
+    if (c == nullptr)
+        return kExitController;
     const int result = args.flag ? modbus_write_coil(*c, args.a, args.b, args.c)
                                  : modbus_write_register(*c, args.a, args.b, args.c);
     return result == kDone ? kExitDone : ctx.fail(cm::kRegisterWriteFailedText, kExitController);
@@ -91,53 +96,67 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
     sub->add_option("RANGE", a->specs, "P или P-Q от 0 до 255; по умолчанию все")->expected(0, 1);
 
     a = std::make_shared<Args>();
-    sub = add(app, "param", "записать параметр модуля", [](Context& ctx, const Args& args) {
-        ControllerConnection* c = ctx.connection();
-        if (c == nullptr) return kExitController;
-        // A refusal (status F8 included) is reported: the value was not written.
-        return write_result(ctx, write_module_parameter(*c, args.a, args.b, args.c),
-                            cm::kParameterWriteFailedText);
-    }, a);
+    sub = add(
+        app, "param", "записать параметр модуля",
+        [](Context& ctx, const Args& args) {
+            ControllerConnection* c = ctx.connection();
+            if (c == nullptr)
+                return kExitController;
+            // A refusal (status F8 included) is reported: the value was not written.
+            return write_result(ctx, write_module_parameter(*c, args.a, args.b, args.c),
+                                cm::kParameterWriteFailedText);
+        },
+        a);
     sub->add_option("MODULE", a->a, "адрес модуля 1–128")->required()->check(module);
     sub->add_option("P", a->b, "параметр 0–255")->required()->check(byte);
     sub->add_option("VALUE", a->c, "значение 0–255")->required()->check(byte);
 
-    add(app, "poll-frequencies", "частота опроса модулей: АДРЕС ЗНАЧЕНИЕ",
+    add(
+        app, "poll-frequencies", "частота опроса модулей: АДРЕС ЗНАЧЕНИЕ",
         [](Context& ctx, const Args&) { return poll_frequencies(ctx); }, std::make_shared<Args>());
 
     a = std::make_shared<Args>();
-    sub = add(app, "poll-frequency", "записать частоту опроса модуля",
-              [](Context& ctx, const Args& args) {
-                  ControllerConnection* c = ctx.connection();
-                  if (c == nullptr) return kExitController;
-                  return write_result(ctx, write_poll_frequency(*c, args.a, args.b),
-                                      cm::kOperationFailedText);
-              }, a);
+    sub = add(
+        app, "poll-frequency", "записать частоту опроса модуля",
+        [](Context& ctx, const Args& args) {
+            ControllerConnection* c = ctx.connection();
+            if (c == nullptr)
+                return kExitController;
+            return write_result(ctx, write_poll_frequency(*c, args.a, args.b),
+                                cm::kOperationFailedText);
+        },
+        a);
     sub->add_option("ADDRESS", a->a, "адрес модуля 1–128")->required()->check(module);
     sub->add_option("VALUE", a->b, "значение 0–255")->required()->check(byte);
 
     a = std::make_shared<Args>();
-    sub = add(app, "start-values", "начальные значения переменных: N ЗНАЧЕНИЕ",
-              [](Context& ctx, const Args& args) {
-                  return variable_table(ctx, args.specs, "start_values", read_start_values);
-              }, a);
+    sub = add(
+        app, "start-values", "начальные значения переменных: N ЗНАЧЕНИЕ",
+        [](Context& ctx, const Args& args) {
+            return variable_table(ctx, args.specs, "start_values", read_start_values);
+        },
+        a);
     sub->add_option("SPEC", a->specs, "N или N-M от 0 до 1023; по умолчанию все");
 
     a = std::make_shared<Args>();
-    sub = add(app, "start-value", "записать начальное значение переменной",
-              [](Context& ctx, const Args& args) {
-                  ControllerConnection* c = ctx.connection();
-                  if (c == nullptr) return kExitController;
-                  return write_result(ctx, write_start_value(*c, args.a, args.b),
-                                      cm::kOperationFailedText);
-              }, a);
+    sub = add(
+        app, "start-value", "записать начальное значение переменной",
+        [](Context& ctx, const Args& args) {
+            ControllerConnection* c = ctx.connection();
+            if (c == nullptr)
+                return kExitController;
+            return write_result(ctx, write_start_value(*c, args.a, args.b),
+                                cm::kOperationFailedText);
+        },
+        a);
     sub->add_option("VAR", a->a, "переменная 0–1023")->required()->check(CLI::Range(0, 1023));
     sub->add_option("VALUE", a->b, "значение 0–65535")->required()->check(word);
 
     CLI::App* modbus = app.add_subcommand("modbus", "регистр или катушка модуля ModBus");
     modbus->require_subcommand(1);
     a = std::make_shared<Args>();
-    sub = add(*modbus, "read", "прочитать регистр (по умолчанию Holding, функция 3)", modbus_read, a);
+    sub =
+        add(*modbus, "read", "прочитать регистр (по умолчанию Holding, функция 3)", modbus_read, a);
     sub->add_option("DEVICE", a->a, "номер модуля 1–255")->required()->check(CLI::Range(1, 255));
     sub->add_option("REGISTER", a->b, "регистр 0–65535")->required()->check(word);
     sub->add_flag("--input", a->flag, "Input-регистр (функция 4)");
