@@ -87,7 +87,7 @@ void read_document(const json& doc, Configuration& out) {
     }
     if (number(field(doc, "format_version", "файл"), 1, 1000000, "format_version") !=
         kConfigurationFormatVersion) {
-        throw Malformed{"format_version: эта версия vxctl читает только версию 1"};
+        throw Malformed{"format_version: поддерживается только версия 1"};
     }
     out = Configuration{};
     if (doc.contains("taken") && doc["taken"].is_string()) {
