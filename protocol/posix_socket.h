@@ -10,7 +10,7 @@
 namespace vx::net {
 
 #ifdef _WIN32
-using SocketHandle = std::uintptr_t;  // a Winsock SOCKET
+using SocketHandle = std::uintptr_t;                         // a Winsock SOCKET
 inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};  // INVALID_SOCKET
 #else
 using SocketHandle = int;  // a file descriptor

@@ -112,7 +112,8 @@ IoResult send_some(SocketHandle socket, const uint8_t* bytes, std::size_t count)
 }
 
 IoResult receive_some(SocketHandle socket, uint8_t* bytes, std::size_t capacity) {
-    return io_result(::recv(native(socket), reinterpret_cast<char*>(bytes), io_length(capacity), 0));
+    return io_result(
+        ::recv(native(socket), reinterpret_cast<char*>(bytes), io_length(capacity), 0));
 }
 
 bool wait_readable(SocketHandle socket, int timeout_ms) {

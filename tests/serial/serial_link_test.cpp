@@ -57,9 +57,15 @@ public:
         far_ = open_serial_port("\\\\.\\" + names.substr(comma + 1), &error);
         return far_ != nullptr;
     }
-    long write(const Bytes& data) { return far_->write(data.data(), data.size()); }
-    long read_some(uint8_t* buffer, std::size_t count) { return far_->read(buffer, count); }
-    void close() { far_.reset(); }
+    long write(const Bytes& data) {
+        return far_->write(data.data(), data.size());
+    }
+    long read_some(uint8_t* buffer, std::size_t count) {
+        return far_->read(buffer, count);
+    }
+    void close() {
+        far_.reset();
+    }
 
 private:
     std::unique_ptr<SerialPort> far_;
@@ -73,12 +79,16 @@ private:
         device = ::ptsname(master_);
         return true;
     }
-    long write(const Bytes& data) { return ::write(master_, data.data(), data.size()); }
+    long write(const Bytes& data) {
+        return ::write(master_, data.data(), data.size());
+    }
     long read_some(uint8_t* buffer, std::size_t count) {
         pollfd ready{master_, POLLIN, 0};
         return ::poll(&ready, 1, 50) > 0 ? ::read(master_, buffer, count) : 0;
     }
-    void close() { ::close(master_); }
+    void close() {
+        ::close(master_);
+    }
 
 private:
     int master_ = -1;

@@ -84,7 +84,8 @@ bool readable(Socket socket, int timeout_ms) {
 }
 
 Received receive(Socket socket, uint8_t* bytes, std::size_t capacity) {
-    const int n = ::recv(native(socket), reinterpret_cast<char*>(bytes), static_cast<int>(capacity), 0);
+    const int n =
+        ::recv(native(socket), reinterpret_cast<char*>(bytes), static_cast<int>(capacity), 0);
     const int error = n < 0 ? ::WSAGetLastError() : 0;
     return {n, error == WSAEWOULDBLOCK || error == WSAEINTR};
 }
