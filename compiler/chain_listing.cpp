@@ -1,6 +1,7 @@
 // The chain listing writer.
 #include "compiler/chain_listing.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "compiler/token_list.h"
@@ -8,51 +9,48 @@
 
 namespace vx {
 
-namespace {
-
-void append_text(std::string& out, const Token& token) {
-    if (token.type == kNumber) {
-        out += std::to_string(number_value(token));
-    } else {
-        out += token.text;
-    }
-}
-
-}  // namespace
-
 // No blanks are added: "var[0]=GetTime();" reads as written without them. Lines
 // break after `;` and after the colons and semicolons of generated chains
-// (type 8); a source label keeps its own `:` (type 1) and its line.
-std::string chain_listing(const Token* first) {
-    std::string out;
-    if (first == nullptr) {
-        return out;
-    }
-    append_text(out, *first);
-    for (const Token* token = first->next; token != nullptr; token = token->next) {
-        append_text(out, *token);
-        if (token->next == nullptr) {
-            break;  // the last token gets no line break
+// (type 8); a source label keeps its own `:` (type 1) and its line. The last
+// token gets no line break, and the first nothing at all after it (a program
+// that opens with a goto lists as "gotolabel[5];").
+void ChainListingWriter::add(const Token* token) {
+    for (; token != nullptr; token = token->next) {
+        const bool first = out_.empty() && pending_ == 0;
+        if (pending_ != 0) {
+            out_ += pending_;
+        }
+        if (token->type == kNumber) {
+            char digits[8];
+            const auto end = std::to_chars(digits, digits + sizeof digits, number_value(*token)).ptr;
+            out_.append(digits, end);
+        } else {
+            out_ += token->text;
         }
         switch (token->type) {
             case kPunctuation:
-                if (token->text == ";") {
-                    out += '\n';
-                }
+                pending_ = token->text == ";" ? '\n' : 0;
                 break;
             case kLabelKeyword:
-                if (token->text[0] == ':' || token->text[0] == ';') {
-                    out += '\n';
-                }
+                pending_ = token->text[0] == ':' || token->text[0] == ';' ? '\n' : 0;
                 break;
             case kGotoKeyword:
-                out += ' ';
+                pending_ = ' ';
                 break;
             default:
+                pending_ = 0;
                 break;
         }
+        if (first) {
+            pending_ = 0;
+        }
     }
-    return out;
+}
+
+std::string chain_listing(const Token* first) {
+    ChainListingWriter writer;
+    writer.add(first);
+    return std::move(writer.text());
 }
 
 bool write_chain_file(const Token* first, const std::string& path) {

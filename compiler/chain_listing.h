@@ -7,6 +7,18 @@ namespace vx {
 
 struct Token;
 
+// Builds the listing a piece of the list at a time, into one buffer.
+class ChainListingWriter {
+public:
+    // Appends the tokens from `first` to the end of its list.
+    void add(const Token* first);
+    std::string& text() { return out_; }
+
+private:
+    std::string out_;
+    char pending_ = 0;  // what goes between the last token added and the next one
+};
+
 // The listing of the list starting at `first`; empty for an empty list.
 std::string chain_listing(const Token* first);
 

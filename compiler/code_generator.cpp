@@ -6,6 +6,23 @@
 
 namespace vx {
 
+namespace {
+
+// The operation code of an operator token by its table entry, looked up once per entry.
+int operation_code_of(const Token& token) {
+    static const auto codes = [] {
+        std::array<int8_t, kTokenTableSize> code{};
+        for (const TokenDef& def : token_table()) {
+            code[def.id] = static_cast<int8_t>(operation_code(def.text));
+        }
+        return code;
+    }();
+    return token.def_id >= 0 && token.def_id < kTokenTableSize ? codes[token.def_id]
+                                                                : operation_code(token.text);
+}
+
+}  // namespace
+
 CodeGenerator::CodeGenerator(const TokenList& tokens, CompileError& error)
     : first_(tokens.first()), error_(error) {}
 
@@ -51,7 +68,7 @@ bool CodeGenerator::encode_operand(uint16_t& arg, uint8_t& type) {
 // From the operator: its code to op2, the operand after it to slot 2, and
 // onto the token that ends the statement (`;`) or the condition (`)`).
 bool CodeGenerator::encode_operator_and_operand(Instruction& in) {
-    const int code = current_->type == kOperator ? operation_code(current_->text) : -1;
+    const int code = current_->type == kOperator ? operation_code_of(*current_) : -1;
     if (code < 0) {
         return fail(fault::kInternal, *current_);
     }
@@ -212,7 +229,12 @@ int CodeGenerator::generate_code() {
     instructions_.clear();
     labels_.clear();
     jumps_.clear();
-    for (current_ = first_; current_ != nullptr; current_ = current_->next) {
+    const int result = generate_from(first_);
+    return result != 0 ? result : resolve_jumps();
+}
+
+int CodeGenerator::generate_from(const Token* first) {
+    for (current_ = first; current_ != nullptr; current_ = current_->next) {
         bool ok;
         switch (current_->type) {
             case kVarKeyword:
@@ -235,7 +257,7 @@ int CodeGenerator::generate_code() {
             return kCodeFault;
         }
     }
-    return resolve_jumps();
+    return 0;
 }
 
 int CodeGenerator::write_compiled_file(const std::string& path) const {

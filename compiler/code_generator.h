@@ -25,6 +25,11 @@ public:
 
     // Walks the whole list, fills the instruction array and resolves the jumps.
     int generate_code();
+
+    // The same a piece at a time: generate_from() each piece's first statement,
+    // then resolve_jumps() once the program has ended.
+    int generate_from(const Token* first);
+    int resolve_jumps();
     // Writes the compiled program file (see compiled_file.h for the results).
     int write_compiled_file(const std::string& path = "sample.cpl") const;
 
@@ -49,7 +54,6 @@ private:
     bool generate_condition();
     bool generate_label();
     bool generate_jump();
-    int resolve_jumps();
 
     const Token* first_;
     const Token* current_ = nullptr;

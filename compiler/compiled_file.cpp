@@ -6,32 +6,19 @@
 
 namespace vx {
 
-namespace {
-
-std::array<uint8_t, kCompiledHeaderSize> header_bytes(std::size_t count) {
-    std::array<uint8_t, kCompiledHeaderSize> header{};
-    std::memcpy(header.data(), kCompiledMagic, sizeof kCompiledMagic);
-    header[3] = kCompiledFormat;
-    put_u32_le(&header[4], static_cast<uint32_t>(count * kInstructionSize));
-    return header;
-}
-
-std::string instruction_block(std::span<const Instruction> instructions) {
-    std::string block;
-    block.reserve(instructions.size() * kInstructionSize);
+// Header and instructions in one buffer, each instruction encoded in place.
+std::string compiled_image(std::span<const Instruction> instructions) {
+    std::string image(kCompiledHeaderSize + instructions.size() * kInstructionSize, '\0');
+    auto* at = reinterpret_cast<uint8_t*>(image.data());
+    std::memcpy(at, kCompiledMagic, sizeof kCompiledMagic);
+    at[3] = kCompiledFormat;
+    put_u32_le(&at[4], static_cast<uint32_t>(instructions.size() * kInstructionSize));
+    at += kCompiledHeaderSize;
     for (const Instruction& in : instructions) {
         const auto bytes = encode_instruction(in);
-        block.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::memcpy(at, bytes.data(), bytes.size());
+        at += bytes.size();
     }
-    return block;
-}
-
-}  // namespace
-
-std::string compiled_image(std::span<const Instruction> instructions) {
-    const auto header = header_bytes(instructions.size());
-    std::string image(reinterpret_cast<const char*>(header.data()), header.size());
-    image += instruction_block(instructions);
     return image;
 }
 
@@ -45,17 +32,12 @@ int write_compiled_file(std::span<const Instruction> instructions, const std::st
         return kFileNoProgram;
     }
     int result = kFileWritten;
-    const auto header = header_bytes(instructions.size());
-    if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) {
+    // A short write or a failed flush would leave a program the controller
+    // rejects or, worse, runs cut off: report it, never success.
+    const std::string image = compiled_image(instructions);
+    if (std::fwrite(image.data(), 1, image.size(), file) != image.size() ||
+        std::fflush(file) != 0) {
         result = kFileWriteFailed;
-    } else {
-        // A short block or a failed flush would leave a program the controller
-        // rejects or, worse, runs cut off: report it, never success.
-        const std::string block = instruction_block(instructions);
-        if (std::fwrite(block.data(), 1, block.size(), file) != block.size() ||
-            std::fflush(file) != 0) {
-            result = kFileWriteFailed;
-        }
     }
     if (std::fclose(file) != 0 && result == kFileWritten) {
         result = kFileWriteFailed;

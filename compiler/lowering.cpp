@@ -57,7 +57,7 @@ Token* IfElseLowering::insert_label(Token* after, uint16_t label) {
     Token* token = insert_generated(after, "label", kLabelKeyword, token_id::kLabel);
     token = insert_generated(token, "[", kLabelKeyword, token_id::kOpenBracket);
     Token* number = tokens_.make_token();
-    number->text = number_text(label);
+    number->value = label;
     number->length = 2;
     number->type = kNumber;
     number->column = token->column;
@@ -152,11 +152,23 @@ bool IfElseLowering::close_block() {
     return true;
 }
 
-// An open if is an entry of open_ifs_ rather than a nested call, so that deep
-// nesting can't exhaust the stack.
 int IfElseLowering::lower_if_else() {
     open_ifs_.clear();
-    Token* token = tokens_.first();
+    const int result = lower_from(tokens_.first());
+    return result != 0 ? result : finish();
+}
+
+int IfElseLowering::finish() {
+    if (!open_ifs_.empty()) {
+        record_fault(error_, fault::kMissingBrace, 1, 1);
+        return kFailed;
+    }
+    return 0;
+}
+
+// An open if is an entry of open_ifs_ rather than a nested call, so that deep
+// nesting can't exhaust the stack.
+int IfElseLowering::lower_from(Token* token) {
     while (token != nullptr) {
         current_ = token;
         if (token_is(token, kPunctuation, '}')) {
@@ -172,10 +184,6 @@ int IfElseLowering::lower_if_else() {
             }
         }
         token = current_->next;
-    }
-    if (!open_ifs_.empty()) {
-        record_fault(error_, fault::kMissingBrace, 1, 1);
-        return kFailed;
     }
     return 0;
 }

@@ -21,6 +21,11 @@ public:
     // The list must have passed the parser; the checks here only guard its shape.
     int lower_if_else();
 
+    // The same a piece at a time: lower_from() each piece's first token, then
+    // finish() once the program has ended.
+    int lower_from(Token* first);
+    int finish();
+
 private:
     struct OpenIf {
         uint16_t label;  // L; the statement uses L, L + 1 and L + 2

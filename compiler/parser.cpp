@@ -238,23 +238,28 @@ int Parser::check_goto_references() {
 }
 
 // program: statement*   statement: assignment | if | label-declaration | goto
-// An open block is an entry of blocks_ rather than a nested call, so that
-// deep nesting can't exhaust the stack.
 int Parser::check_program() {
     blocks_.clear();
-    const Token* next_statement = first_;
-    while (true) {
-        if (next_statement == nullptr) {
-            const int result = check_goto_references();
-            if (result != kProgramChecked) {
-                return result;
-            }
-            if (!blocks_.empty()) {
-                record_fault(error_, fault::kMissingBrace, 1, 1);
-                return kFailed;
-            }
-            return kProgramChecked;
-        }
+    const int result = check_statements(first_);
+    return result != kProgramChecked ? result : finish();
+}
+
+int Parser::finish() {
+    const int result = check_goto_references();
+    if (result != kProgramChecked) {
+        return result;
+    }
+    if (!blocks_.empty()) {
+        record_fault(error_, fault::kMissingBrace, 1, 1);
+        return kFailed;
+    }
+    return kProgramChecked;
+}
+
+// An open block is an entry of blocks_ rather than a nested call, so that
+// deep nesting can't exhaust the stack.
+int Parser::check_statements(const Token* next_statement) {
+    while (next_statement != nullptr) {
         current_ = next_statement;
         bool ok;
         switch (current_->type) {
@@ -291,6 +296,7 @@ int Parser::check_program() {
         }
         next_statement = current_->next;
     }
+    return kProgramChecked;
 }
 
 }  // namespace vx

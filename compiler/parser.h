@@ -24,6 +24,12 @@ public:
     // Checks the whole list; blocks nest without a limit (no recursion).
     int check_program();
 
+    // The same a piece at a time: check_statements() from each piece's first
+    // statement (kProgramChecked when the piece ends with every check passed),
+    // then finish() once the program has ended.
+    int check_statements(const Token* first);
+    int finish();
+
 private:
     struct Position {
         int32_t column = 0;
