@@ -1,6 +1,7 @@
 // The chain listing writer.
 #include "compiler/chain_listing.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -15,18 +16,19 @@ namespace vx {
 // token gets no line break, and the first nothing at all after it (a program
 // that opens with a goto lists as "gotolabel[5];").
 void ChainListingWriter::add(const Token* token) {
+    constexpr std::size_t kNumberRoom = 5;  // 65535
     for (; token != nullptr; token = token->next) {
-        const bool first = out_.empty() && pending_ == 0;
+        const bool first = used_ == 0;
+        char* at = room(1 + std::max(token->text.size(), kNumberRoom));
         if (pending_ != 0) {
-            out_ += pending_;
+            *at++ = pending_;
         }
         if (token->type == kNumber) {
-            char digits[8];
-            const auto end = std::to_chars(digits, digits + sizeof digits, number_value(*token)).ptr;
-            out_.append(digits, end);
+            at = std::to_chars(at, at + kNumberRoom, number_value(*token)).ptr;
         } else {
-            out_ += token->text;
+            at = std::copy(token->text.begin(), token->text.end(), at);
         }
+        used_ = static_cast<std::size_t>(at - out_.data());
         switch (token->type) {
             case kPunctuation:
                 pending_ = token->text == ";" ? '\n' : 0;
@@ -45,6 +47,18 @@ void ChainListingWriter::add(const Token* token) {
             pending_ = 0;
         }
     }
+}
+
+// Room for `bytes` more at the end of what is written. The buffer grows a
+// step at a time within what is reserved, so that only memory the listing
+// fills is touched, and by doubling beyond it.
+char* ChainListingWriter::room(std::size_t bytes) {
+    if (out_.size() - used_ < bytes) {
+        constexpr std::size_t kStep = 65536;
+        const std::size_t wanted = used_ + bytes + kStep;
+        out_.resize(wanted <= out_.capacity() ? wanted : std::max(out_.size() * 2, wanted));
+    }
+    return out_.data() + used_;
 }
 
 std::string chain_listing(const Token* first) {

@@ -12,10 +12,19 @@ class ChainListingWriter {
 public:
     // Appends the tokens from `first` to the end of its list.
     void add(const Token* first);
-    std::string& text() { return out_; }
+    // Room for about this many bytes, so that the buffer need not grow by copies.
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
+    // The listing so far; nothing may be added after.
+    std::string& text() {
+        out_.resize(used_);
+        return out_;
+    }
 
 private:
-    std::string out_;
+    char* room(std::size_t bytes);
+
+    std::string out_;  // a buffer of which the first used_ bytes are written
+    std::size_t used_ = 0;
     char pending_ = 0;  // what goes between the last token added and the next one
 };
 

@@ -1,6 +1,8 @@
 // The code generator: one handler per statement kind, then jump resolution.
 #include "compiler/code_generator.h"
 
+#include <algorithm>
+
 #include "compiler/compiled_file.h"
 #include "compiler/token_table.h"
 
@@ -198,7 +200,14 @@ int CodeGenerator::resolve_jumps() {
         return 0;
     }
     constexpr int32_t kNone = -1;
-    std::vector<int32_t> first_site(0x10000, kNone);
+    uint16_t highest = 0;
+    for (const LabelSite& label : labels_) {
+        highest = std::max(highest, label.number);
+    }
+    for (std::size_t jump : jumps_) {
+        highest = std::max(highest, instructions_[jump].arg2);
+    }
+    std::vector<int32_t> first_site(std::size_t{highest} + 1, kNone);
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         if (first_site[labels_[i].number] == kNone) {
             first_site[labels_[i].number] = static_cast<int32_t>(i);

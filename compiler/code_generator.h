@@ -33,6 +33,9 @@ public:
     // Writes the compiled program file (see compiled_file.h for the results).
     int write_compiled_file(const std::string& path = "sample.cpl") const;
 
+    // Room for about this many instructions, so that the array need not grow by copies.
+    void reserve(std::size_t instructions) { instructions_.reserve(instructions); }
+
     const std::vector<Instruction>& instructions() const { return instructions_; }
     std::vector<Instruction> take_instructions() { return std::move(instructions_); }
 

@@ -27,6 +27,11 @@ public:
           generator_(tokens_, generator_error_) {}
 
     int run(Lexer& lexer, std::size_t piece_tokens, CompiledProgram& program) {
+        // A listing is about as long as its source and a 12-byte instruction
+        // stands for some dozen source bytes: room reserved for more is only
+        // address space until it is written.
+        listing_.reserve(lexer.source_size() * 2);
+        generator_.reserve(lexer.source_size() / 6);
         lexer.start();
         Token* carried = nullptr;  // the previous piece's last token, already through the passes
         while (lexer.next_chunk(tokens_, piece_tokens)) {

@@ -44,7 +44,7 @@ int compile_source(std::string_view source, CompileError& error, CompiledProgram
 
 // A compile holds the tokens of a piece of the program at a time: about this
 // many, up to the next statement's end.
-constexpr std::size_t kPieceTokens = 4096;
+constexpr std::size_t kPieceTokens = 1024;
 
 // compile_source in pieces of about `piece_tokens` tokens; the result is the
 // same for every piece size.

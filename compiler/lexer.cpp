@@ -84,6 +84,20 @@ bool is_digit(char ch) {
     return ch >= '0' && ch <= '9';
 }
 
+// The entries of the one-byte tokens by their byte, found once: most tokens are one byte.
+const std::array<const TokenDef*, 256> kOneByteDefs = [] {
+    std::array<const TokenDef*, 256> defs{};
+    for (int b = 0; b < 256; ++b) {
+        const char ch = static_cast<char>(b);
+        defs[b] = find_token_def(token_table(), std::string_view(&ch, 1));
+    }
+    return defs;
+}();
+
+const TokenDef* one_byte_def(uint8_t byte) {
+    return kOneByteDefs[byte];
+}
+
 // A leading digit makes a number: the value of the digit run at the start,
 // modulo 65536 ("12ab" is 12, "65537" is 1).
 void classify_token(Token& token) {
@@ -99,7 +113,9 @@ void classify_token(Token& token) {
         token.value = static_cast<uint16_t>(value);
         return;
     }
-    const TokenDef* def = find_token_def(token_table(), token.text);
+    const TokenDef* def = token.text.size() == 1
+                              ? one_byte_def(static_cast<uint8_t>(token.text[0]))
+                              : find_token_def(token_table(), token.text);
     if (def != nullptr) {
         token.type = def->type;
         token.def_id = def->id;
@@ -169,13 +185,12 @@ bool Lexer::next_chunk(TokenList& into, std::size_t min_tokens) {
     const std::size_t before = into.size();
     min_tokens = std::max<std::size_t>(min_tokens, 1);
     for (; pos_ < size; ++pos_) {
-        if (into.size() - before >= min_tokens && token_is(into.last(), kPunctuation, ';') &&
-            start_ == pos_) {
-            return true;
-        }
         const uint8_t byte_class = kClasses[static_cast<uint8_t>(bytes[pos_])];
         switch (byte_class) {
             case kTokenByte:
+                while (pos_ + 1 < size && kClasses[static_cast<uint8_t>(bytes[pos_ + 1])] == kTokenByte) {
+                    ++pos_;
+                }
                 break;
             case kSpace:
             case kTabOrCr:
@@ -231,6 +246,10 @@ bool Lexer::next_chunk(TokenList& into, std::size_t min_tokens) {
                 } else {
                     emit(pos_, 1);
                     start_ = pos_ + 1;
+                    if (bytes[pos_] == ';' && into.size() - before >= min_tokens) {
+                        ++pos_;  // a statement's end: the piece ends here
+                        return true;
+                    }
                 }
                 break;
         }

@@ -35,6 +35,7 @@ public:
     bool next_chunk(TokenList& into, std::size_t min_tokens);
 
     int load_errno() const { return load_errno_; }
+    std::size_t source_size() const { return buffer_->size(); }
 
 private:
     void emit(std::size_t start, std::size_t count);

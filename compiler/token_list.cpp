@@ -24,7 +24,7 @@ TokenList& TokenList::operator=(TokenList&& other) noexcept {
     return *this;
 }
 
-Token* TokenList::make_token() {
+Token* TokenList::make_token_elsewhere() {
     Token* token;
     if (free_ != nullptr) {
         token = free_;

@@ -53,7 +53,14 @@ public:
     std::size_t size() const { return size_; }
 
     // A blank token owned by this list, not yet linked.
-    Token* make_token();
+    Token* make_token() {
+        if (free_ == nullptr && used_ < kBlockSize && !blocks_.empty()) {
+            Token* token = &blocks_[block_][used_++];
+            *token = Token{};
+            return token;
+        }
+        return make_token_elsewhere();
+    }
     // Links a token of make_token() at the end.
     Token* append(Token* token);
     // Links a token of make_token() right after `anchor` (a token of this list).
@@ -70,6 +77,9 @@ public:
 
 private:
     static constexpr std::size_t kBlockSize = 512;
+
+    // make_token() from the free chain or a next block.
+    Token* make_token_elsewhere();
 
     Token* first_ = nullptr;
     Token* last_ = nullptr;
