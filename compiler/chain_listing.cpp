@@ -26,7 +26,9 @@ void ChainListingWriter::add(const Token* token) {
         if (token->type == kNumber) {
             at = std::to_chars(at, at + kNumberRoom, number_value(*token)).ptr;
         } else {
-            at = std::copy(token->text.begin(), token->text.end(), at);
+            for (char ch : token->text) {  // texts of a few bytes: no call to memcpy
+                *at++ = ch;
+            }
         }
         used_ = static_cast<std::size_t>(at - out_.data());
         switch (token->type) {
@@ -49,16 +51,12 @@ void ChainListingWriter::add(const Token* token) {
     }
 }
 
-// Room for `bytes` more at the end of what is written. The buffer grows a
-// step at a time within what is reserved, so that only memory the listing
-// fills is touched, and by doubling beyond it.
-char* ChainListingWriter::room(std::size_t bytes) {
-    if (out_.size() - used_ < bytes) {
-        constexpr std::size_t kStep = 65536;
-        const std::size_t wanted = used_ + bytes + kStep;
-        out_.resize(wanted <= out_.capacity() ? wanted : std::max(out_.size() * 2, wanted));
-    }
-    return out_.data() + used_;
+// The buffer grows a step at a time within what is reserved, so that only
+// memory the listing fills is touched, and by doubling beyond it.
+void ChainListingWriter::grow(std::size_t bytes) {
+    constexpr std::size_t kStep = 65536;
+    const std::size_t wanted = used_ + bytes + kStep;
+    out_.resize(wanted <= out_.capacity() ? wanted : std::max(out_.size() * 2, wanted));
 }
 
 std::string chain_listing(const Token* first) {

@@ -21,7 +21,14 @@ public:
     }
 
 private:
-    char* room(std::size_t bytes);
+    // Room for `bytes` more at the end of what is written.
+    char* room(std::size_t bytes) {
+        if (out_.size() - used_ < bytes) {
+            grow(bytes);
+        }
+        return out_.data() + used_;
+    }
+    void grow(std::size_t bytes);
 
     std::string out_;  // a buffer of which the first used_ bytes are written
     std::size_t used_ = 0;
