@@ -44,11 +44,11 @@ public:
             if (checked != kProgramChecked) {
                 return kCompileFault;
             }
-            if (lowered_ && (lowered_ = lowering_.lower_from(fresh) == 0)) {
+            if (lowered_ && (lowered_ = lowering_.lower_from(fresh) == kPassed)) {
                 // The lowering may have put tokens right after the carried one.
                 fresh = carried != nullptr ? carried->next : tokens_.first();
                 listing_.add(fresh);
-                generated_ = generated_ && generator_.generate_from(fresh) == 0;
+                generated_ = generated_ && generator_.generate_from(fresh) == kPassed;
             }
             tokens_.keep_last();
             carried = tokens_.first();
@@ -56,14 +56,14 @@ public:
         if (parser_.finish() != kProgramChecked) {
             return kCompileFault;
         }
-        if (!lowered_ || lowering_.finish() != 0) {
+        if (!lowered_ || lowering_.finish() != kPassed) {
             adopt(lowering_error_);
             return kCompileFault;
         }
         program.lowered = true;
         program.listing = std::move(listing_.text());
         const int generated = generated_ ? generator_.resolve_jumps() : kCodeFault;
-        if (generated != 0) {
+        if (generated != kPassed) {
             adopt(generator_error_);
             return generated;
         }

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "compiler/compile_error.h"
+#include "compiler/token_cursor.h"
 #include "compiler/token_list.h"
 
 namespace vx {
 
-// Results of check_program besides a negative value for a recorded fault.
-constexpr int kProgramChecked = 0;   // the list ended with every check passed
-constexpr int kStrayCloseBrace = 1;  // a `}` where a top-level statement could start
+// Results of check_program: kPassFailed after recording a fault, and
+constexpr int kProgramChecked = kPassed;  // the list ended with every check passed
+constexpr int kStrayCloseBrace = 1;       // a `}` where a top-level statement could start (nothing recorded)
 
 constexpr uint16_t kMaxVariableIndex = 1023;
 constexpr uint16_t kMaxSourceLabel = 511;
@@ -27,7 +28,7 @@ public:
     // The same a piece at a time: check_statements() from each piece's first
     // statement (kProgramChecked when the piece ends with every check passed),
     // then finish() once the program has ended.
-    int check_statements(const Token* first);
+    int check_statements(Token* first);
     int finish();
 
 private:
@@ -37,9 +38,6 @@ private:
     };
     enum class Block : uint8_t { kThen, kElse };
 
-    bool fail(int32_t code, const Token& at);
-    bool step();
-    bool require(uint8_t type, char ch);
     bool check_variable();
     bool check_operand();
     bool check_assignment();
@@ -49,9 +47,8 @@ private:
     bool close_block();
     int check_goto_references();
 
-    const Token* first_;
-    const Token* current_ = nullptr;
-    CompileError& error_;
+    Token* first_;
+    TokenCursor cursor_;
     std::vector<Block> blocks_;
     std::array<bool, kMaxSourceLabel + 1> declared_{};
     std::array<Position, kMaxSourceLabel + 1> declared_at_{};
