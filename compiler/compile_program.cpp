@@ -34,7 +34,7 @@ public:
         generator_.reserve(lexer.source_size() / 6);
         lexer.start();
         Token* carried = nullptr;  // the previous piece's last token, already through the passes
-        while (lexer.next_chunk(tokens_, piece_tokens)) {
+        while (lexer.next_piece(tokens_, piece_tokens)) {
             Token* fresh = carried != nullptr ? carried->next : tokens_.first();
             const int checked = parser_.check_statements(fresh);
             if (checked == kStrayCloseBrace) {

@@ -85,17 +85,16 @@ bool is_digit(char ch) {
 }
 
 // The entries of the one-byte tokens by their byte, found once: most tokens are one byte.
-const std::array<const TokenDef*, 256> kOneByteDefs = [] {
-    std::array<const TokenDef*, 256> defs{};
-    for (int b = 0; b < 256; ++b) {
-        const char ch = static_cast<char>(b);
-        defs[b] = find_token_def(token_table(), std::string_view(&ch, 1));
-    }
-    return defs;
-}();
-
 const TokenDef* one_byte_def(uint8_t byte) {
-    return kOneByteDefs[byte];
+    static const auto defs = [] {
+        std::array<const TokenDef*, 256> def{};
+        for (int b = 0; b < 256; ++b) {
+            const char ch = static_cast<char>(b);
+            def[b] = find_token_def(token_table(), std::string_view(&ch, 1));
+        }
+        return def;
+    }();
+    return defs[byte];
 }
 
 // A leading digit makes a number: the value of the digit run at the start,
@@ -149,7 +148,7 @@ TokenList Lexer::take_tokens() {
 
 void Lexer::emit(std::size_t start, std::size_t count) {
     Token* token = into_->make_token();
-    token->text = std::string_view(*buffer_).substr(start, count);
+    token->text = std::string_view(buffer_->data() + start, count);
     token->length = static_cast<int32_t>(count);
     token->column = static_cast<int32_t>(start - line_start_ + 1);
     token->line = line_ + 1;
@@ -166,7 +165,7 @@ void Lexer::emit_pending() {
 void Lexer::tokenize() {
     tokens_.clear();
     start();
-    next_chunk(tokens_, SIZE_MAX);
+    next_piece(tokens_, SIZE_MAX);
 }
 
 void Lexer::start() {
@@ -175,7 +174,7 @@ void Lexer::start() {
     line_start_ = 0;
 }
 
-bool Lexer::next_chunk(TokenList& into, std::size_t min_tokens) {
+bool Lexer::next_piece(TokenList& into, std::size_t min_tokens) {
     into_ = &into;
     const std::string& bytes = *buffer_;
     const std::size_t size = bytes.size();
@@ -188,7 +187,8 @@ bool Lexer::next_chunk(TokenList& into, std::size_t min_tokens) {
         const uint8_t byte_class = kClasses[static_cast<uint8_t>(bytes[pos_])];
         switch (byte_class) {
             case kTokenByte:
-                while (pos_ + 1 < size && kClasses[static_cast<uint8_t>(bytes[pos_ + 1])] == kTokenByte) {
+                while (pos_ + 1 < size &&
+                       kClasses[static_cast<uint8_t>(bytes[pos_ + 1])] == kTokenByte) {
                     ++pos_;
                 }
                 break;

@@ -28,11 +28,11 @@ public:
     TokenList take_tokens();
 
     // Tokenizes a program a piece at a time, so a large one never has all its
-    // tokens at once: start() from the first byte, then each next_chunk()
+    // tokens at once: start() from the first byte, then each next_piece()
     // appends tokens to `into` up to the first `;` after `min_tokens` new ones
     // (a statement's end) or the end of the buffer; false once nothing is left.
     void start();
-    bool next_chunk(TokenList& into, std::size_t min_tokens);
+    bool next_piece(TokenList& into, std::size_t min_tokens);
 
     int load_errno() const { return load_errno_; }
     std::size_t source_size() const { return buffer_->size(); }

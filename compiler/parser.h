@@ -11,9 +11,10 @@
 
 namespace vx {
 
-// Results of check_program: kPassFailed after recording a fault, and
+// Results of check_program, besides kPassFailed after recording a fault.
 constexpr int kProgramChecked = kPassed;  // the list ended with every check passed
-constexpr int kStrayCloseBrace = 1;       // a `}` where a top-level statement could start (nothing recorded)
+// A `}` where a top-level statement could start; nothing is recorded.
+constexpr int kStrayCloseBrace = 1;
 
 constexpr uint16_t kMaxVariableIndex = 1023;
 constexpr uint16_t kMaxSourceLabel = 511;

@@ -10,21 +10,6 @@ bool TokenCursor::fail(int32_t code, const Token& at) {
     return false;
 }
 
-bool TokenCursor::step() {
-    if (current_->next == nullptr) {
-        return fail(fault::kUnexpectedEnd);
-    }
-    current_ = current_->next;
-    return true;
-}
-
-bool TokenCursor::expect(uint8_t type, char ch, int32_t code) {
-    if (!step()) {
-        return false;
-    }
-    return is(type, ch) || fail(code);
-}
-
 bool TokenCursor::open_index(const Token& keyword, const IndexChecks& checks, uint16_t& value) {
     if (!step()) {
         return false;

@@ -33,10 +33,18 @@ public:
     bool fail(int32_t code, const Token& at);
     bool fail(int32_t code) { return fail(code, *current_); }
     // Moves to the next token; the list ending here is fault 2 at the last token.
-    bool step();
+    bool step() {
+        if (current_->next == nullptr) {
+            return fail(fault::kUnexpectedEnd);
+        }
+        current_ = current_->next;
+        return true;
+    }
     // Steps onto the next token, which must be of `type` and start with `ch`;
     // any other is fault `code` there.
-    bool expect(uint8_t type, char ch, int32_t code = fault::kMisplacedToken);
+    bool expect(uint8_t type, char ch, int32_t code = fault::kMisplacedToken) {
+        return step() && (is(type, ch) || fail(code));
+    }
     // True when the current token is of `type` and starts with `ch`.
     bool is(uint8_t type, char ch) const { return token_is(current_, type, ch); }
 

@@ -45,19 +45,6 @@ Token* TokenList::make_token_elsewhere() {
     return token;
 }
 
-Token* TokenList::append(Token* token) {
-    token->prev = last_;
-    token->next = nullptr;
-    if (last_ != nullptr) {
-        last_->next = token;
-    } else {
-        first_ = token;
-    }
-    last_ = token;
-    ++size_;
-    return token;
-}
-
 Token* TokenList::insert_after(Token* anchor, Token* token) {
     token->prev = anchor;
     token->next = anchor->next;

@@ -62,7 +62,14 @@ public:
         return make_token_elsewhere();
     }
     // Links a token of make_token() at the end.
-    Token* append(Token* token);
+    Token* append(Token* token) {
+        token->prev = last_;
+        token->next = nullptr;
+        (last_ != nullptr ? last_->next : first_) = token;
+        last_ = token;
+        ++size_;
+        return token;
+    }
     // Links a token of make_token() right after `anchor` (a token of this list).
     Token* insert_after(Token* anchor, Token* token);
     // Unlinks and frees `token`; returns its predecessor (nullptr at the front).

@@ -1,4 +1,4 @@
-// Every known program compiles to exactly the files and diagnostic recorded in recorded_outputs.txt.
+// Every known program compiles to exactly the files and diagnostic in recorded_outputs.txt.
 //
 // One line a program, tab-separated: the source (`file:PATH` in the tree,
 // `mixed:LINES` or `straight:LINES` from the bench's generator, or the bytes
