@@ -125,12 +125,12 @@ private:
 
 void print_row(const Program& program, const Row& row) {
     if (row.vxc.failed || row.luac.failed) {
-        std::printf("%-10s %7d   %s failed to compile the program\n", program.name,
-                    program.lines, row.vxc.failed ? "vxc" : "luac5.4");
+        std::printf("%-10s %7d   %s failed to compile the program\n", program.name, program.lines,
+                    row.vxc.failed ? "vxc" : "luac5.4");
         return;
     }
-    std::printf("%-10s %7d   %8.1f %8.1f %6.2f   %8.1f %8.1f %6.2f\n", program.name,
-                program.lines, row.vxc.cpu_ms, row.luac.cpu_ms, row.vxc.cpu_ms / row.luac.cpu_ms,
+    std::printf("%-10s %7d   %8.1f %8.1f %6.2f   %8.1f %8.1f %6.2f\n", program.name, program.lines,
+                row.vxc.cpu_ms, row.luac.cpu_ms, row.vxc.cpu_ms / row.luac.cpu_ms,
                 row.vxc.peak_kb / 1024.0, row.luac.peak_kb / 1024.0,
                 static_cast<double>(row.vxc.peak_kb) / static_cast<double>(row.luac.peak_kb));
 }

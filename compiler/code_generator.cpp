@@ -20,7 +20,7 @@ int operation_code_of(const Token& token) {
         return code;
     }();
     return token.def_id >= 0 && token.def_id < kTokenTableSize ? codes[token.def_id]
-                                                                : operation_code(token.text);
+                                                               : operation_code(token.text);
 }
 
 }  // namespace

@@ -112,9 +112,8 @@ void classify_token(Token& token) {
         token.value = static_cast<uint16_t>(value);
         return;
     }
-    const TokenDef* def = token.text.size() == 1
-                              ? one_byte_def(static_cast<uint8_t>(token.text[0]))
-                              : find_token_def(token_table(), token.text);
+    const TokenDef* def = token.text.size() == 1 ? one_byte_def(static_cast<uint8_t>(token.text[0]))
+                                                 : find_token_def(token_table(), token.text);
     if (def != nullptr) {
         token.type = def->type;
         token.def_id = def->id;

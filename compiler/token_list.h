@@ -30,8 +30,7 @@ inline uint16_t number_value(const Token& token) {
 
 // True when the token exists, is of `type` and its first byte is `ch`.
 inline bool token_is(const Token* token, uint8_t type, char ch) {
-    return token != nullptr && token->type == type && !token->text.empty() &&
-           token->text[0] == ch;
+    return token != nullptr && token->type == type && !token->text.empty() && token->text[0] == ch;
 }
 
 // Owns every token of one list; passes make, insert and delete tokens through it.
