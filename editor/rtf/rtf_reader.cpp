@@ -64,14 +64,6 @@ bool flag_value(const RtfToken& t) {
     return !t.has_param || t.param != 0;
 }
 
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 class Reader {
 public:
     explicit Reader(std::string_view rtf) : lexer_(rtf) {}
@@ -524,8 +516,14 @@ void Reader::finish(ReadResult& result) {
     const int font = content_seen_ ? content_font_ : default_font_;
     for (const int number : {font, default_font_}) {
         const auto it = fonts_.find(number);
-        if (it != fonts_.end() && !trimmed(it->second.name).empty()) {
-            document_.font_name = trimmed(it->second.name);
+        if (it == fonts_.end()) {
+            continue;
+        }
+        // A ';' or a control character may still come as \uN or as a stray
+        // byte; what the writer could not store is left out here already.
+        std::string name = storable_font_name(it->second.name);
+        if (!name.empty()) {
+            document_.font_name = std::move(name);
             break;
         }
     }
