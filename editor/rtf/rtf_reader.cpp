@@ -175,6 +175,9 @@ void Reader::open_group() {
 void Reader::close_group() {
     flush_bytes();
     fallback_to_skip_ = 0;
+    // Half a surrogate pair ends with its group: left waiting, it would turn up
+    // in whatever comes next, such as the body after a font table.
+    settle_surrogate();
     if (stack_.back().destination == Destination::font_table &&
         (stack_.size() == 1 || stack_[stack_.size() - 2].destination != Destination::font_table)) {
         font_table_entry_ = -1;
