@@ -116,7 +116,7 @@ for program in fuzz/corpus/compile_fuzzer/*.prg tests/sim/programs/*.prg; do
    [ -f "$name.cpl" ] && "$wine" "$windows_dir/tools/vxc/vxc.exe" --disasm "$name.cpl" >disasm 2>&1)
   unix_line_ends "$work/vxc/windows"
   if ! diff -r "$work/vxc/linux" "$work/vxc/windows" >"$work/vxc.diff"; then
-    fail "vxc.exe differs from vxc on $program:"; head -20 "$work/vxc.diff" >&2
+    fail "vxc.exe differs from vxc on $program:"; head -60 "$work/vxc.diff" >&2
     vxc_differences=$((vxc_differences + 1))
   fi
   rm -rf "$work/vxc"
