@@ -151,7 +151,7 @@ X10Table x10_read_table(SerialPort* port, int table) {
 
 int x10_set_entry(SerialPort* port, int table, int house, int key, int state) {
     if (port == nullptr) {
-        return 0;
+        return kSerialNoReply;  // nothing was sent, so nothing was changed
     }
     // The packet's order is table, state, house, 0, key.
     const Packet request = make_packet(11, static_cast<uint8_t>(table), static_cast<uint8_t>(state),
@@ -163,7 +163,7 @@ int x10_set_entry(SerialPort* port, int table, int house, int key, int state) {
 
 int serial_commit_settings(SerialPort* port) {
     if (port == nullptr) {
-        return 0;
+        return kSerialNoReply;
     }
     SerialCommand command(*port, "serial_commit_settings");
     Packet reply{};
