@@ -40,9 +40,6 @@ TEST_F(Connected, ObserverRecordsEachRequestWithItsNameAndModule) {
         {[](CC& c) { write_poll_frequency(c, 9, 4); }, bytes("1D 08 09 04 00 00 00 32"),
          bytes("1D 08 09 04 00 00 00 32"), "write_poll_frequency", "9 4", Target::bus_module(9),
          kDone},
-        {[](CC& c) { thermostat_command(c, 4, 1, 52); }, bytes("0A 04 04 00 34 01 00 47"),
-         bytes("0A 04 04 00 B4 02 C8 00"), "thermostat_command", "4 1 52", Target::bus_module(4),
-         kBadEcho},
         // The function calls a wrong echo "no reply"; the record tells them apart.
         {[](CC& c) { modbus_write_register(c, 5, 0x0102, 0xFFFF); },
          bytes("0B 10 05 02 01 FF FF 21"), bytes("0B 10 05 02 01 FF FF 20"),
