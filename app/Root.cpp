@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
@@ -74,17 +75,30 @@ private:
 // that would interleave their packets with it are disabled until it ends.
 class Tmain_form::Transfer final : public TransferView {
 public:
-    explicit Transfer(Tmain_form& form) : form_(form) {
-        form_.transfer_running_ = true;
+    // close_question: what closing the window asks while this transfer runs.
+    Transfer(Tmain_form& form, const QString& close_question) : form_(form) {
+        form_.transfer_close_question_ = close_question;
         for (QAction* item : guarded()) {
             item->setEnabled(false);
+        }
+        // A modal window's event loop would run above the transfer's and
+        // stall it until the window closed; the controller may drop a
+        // transfer paused that long.
+        for (QAction* item : form_.modal_items_) {
+            if (item->isEnabled()) {
+                item->setEnabled(false);
+                disabled_modal_items_.push_back(item);
+            }
         }
     }
     ~Transfer() override {
         for (QAction* item : guarded()) {
             item->setEnabled(true);
         }
-        form_.transfer_running_ = false;
+        for (QAction* item : disabled_modal_items_) {
+            item->setEnabled(true);
+        }
+        form_.transfer_close_question_.clear();
     }
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
@@ -108,6 +122,7 @@ public:
 private:
     std::array<QAction*, 4> guarded() const { return {form_.N6, form_.N10, form_.N16, form_.N17}; }
     Tmain_form& form_;
+    std::vector<QAction*> disabled_modal_items_;
 };
 
 Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWidget* parent)
@@ -213,6 +228,10 @@ void Tmain_form::FormShow() {
 }
 
 void Tmain_form::closeEvent(QCloseEvent* event) {
+    if (!transfer_close_question_.isEmpty() && !prompts_.ask(transfer_close_question_)) {
+        event->ignore();  // the transfer goes on
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -238,6 +257,9 @@ void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
         form->raise();
         form->activateWindow();
     });
+    if (mode == ShowMode::modal) {
+        modal_items_.push_back(item);
+    }
     if (item != N9 && item != N18 && item != ModBus2) {
         item->setEnabled(true);
     }
@@ -337,7 +359,8 @@ void Tmain_form::N6Click() {
             "Configurator не сможет реагировать на действия пользователя.\nНачать загрузку?"))) {
         return;
     }
-    Transfer transfer(*this);
+    Transfer transfer(*this, QStringLiteral("Идёт загрузка программы. Прервать загрузку и "
+                                            "закрыть программу?"));
     send_program_file(connection_, prompts_, transfer, *path, reset);
 }
 
@@ -357,7 +380,8 @@ void Tmain_form::N10Click() {
             "загрузку?"))) {
         return;
     }
-    Transfer transfer(*this);
+    Transfer transfer(*this, QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и "
+                                            "закрыть программу?"));
     send_firmware_file(connection_, prompts_, transfer, *path);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <QHash>
 #include <QMainWindow>
@@ -68,7 +69,7 @@ public:
     void set_com_port_number(int number) { com_port_number_ = number; }
     // "2.15" once the controller told its version at the first showing; else empty.
     QString controller_version_text() const { return controller_version_text_; }
-    bool transfer_running() const { return transfer_running_; }
+    bool transfer_running() const { return !transfer_close_question_.isEmpty(); }
 
     // A window created after this one, under its form variable name; the first
     // showing fills its controls by their names (AboutBox: Label2 and Label6,
@@ -137,7 +138,8 @@ private:
     QHash<QString, QPointer<QWidget>> forms_;
     bool shown_once_ = false;
     bool closing_ = false;
-    bool transfer_running_ = false;
+    QString transfer_close_question_;  // empty unless a transfer runs
+    std::vector<QAction*> modal_items_;  // items that show a window modally
 };
 
 }  // namespace vx::ui

@@ -15,6 +15,7 @@
 
 #include "app/Root.h"
 #include "app/string_grid.h"
+#include "app/user_prompts.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/wait_cursor.h"
 
@@ -26,6 +27,10 @@ constexpr int kWizardWidth = 560;
 constexpr int kResultGridWidth = 420;
 const QString kFinishText = QStringLiteral("Завершить мастер регистрации новых модулей");
 const QString kExitText = QStringLiteral("Выход");
+const QString kServicesNotRestoredText =
+    QStringLiteral("Не удалось снова включить службы контроллера.\n"
+                   "Включите их в меню Операции, пункт "
+                   "\"Настройка параметров контроллера...\".");
 
 QLabel* make_text(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -380,8 +385,16 @@ void Taaddr::FormClose() {
     // A failed Start that had already switched the services off also puts them
     // back: the controller must not be left with bus polling and the program stopped.
     if (pc->currentIndex() != kStartPage || saved_.switched_off) {
-        WaitCursor busy;
-        restore_services(main_form_.connection(), saved_);
+        bool restored = false;
+        {
+            WaitCursor busy;
+            restored = restore_services(main_form_.connection(), saved_);
+        }
+        // Left off, the house has no bus polling and no program running.
+        if (!restored) {
+            main_form_.prompts().message(PromptIcon::warning, kCaptionWarning,
+                                         kServicesNotRestoredText);
+        }
     }
 }
 

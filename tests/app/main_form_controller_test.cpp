@@ -244,41 +244,63 @@ TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
     const auto file = QString::fromStdString(dir.write("big.upd", Bytes(3000, 1)).string());
     script_transfer(fake_, 0x0A, 3000, 0);
     fake_.expect(packet("51 0F 00 00 00 00 00")).echo();
+    QDialog modal(form_.get()), modeless(form_.get());
+    form_->attach_form(form_->N2, &modal, ui::ShowMode::modal);
+    form_->attach_form(form_->N11, &modeless, ui::ShowMode::modeless);
     std::map<QString, bool> during;
     QTimer::singleShot(0, form_.get(), [&] {
-        for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17, form_->N20}) {
+        for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17, form_->N20,
+                              form_->N2, form_->N11}) {
             during[item->objectName()] = item->isEnabled();
         }
         during["Button1"] = form_->Button1->isEnabled();
         during["Button2"] = form_->Button2->isEnabled();
         during["progress"] = form_->transfer_progress->isVisibleTo(form_.get());
+        form_->close();  // answered Нет: the window stays and the transfer goes on
     });
-    prompts_.answer_file(file).answer_yes();
+    prompts_.answer_file(file).answer_yes().answer_no();
     form_->N10Click();
     fake_.verify();
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и закрыть программу?"),
+              prompts_.texts().value(2));
     const std::map<QString, bool> expected = {
         {"N6", false}, {"N10", false},    {"N16", false},    {"N17", false},
-        {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true}};
+        {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true},
+        {"N2", false}, {"N11", true}};  // a modal window would stall the transfer
     EXPECT_EQ(expected, during);
-    for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17}) {
+    for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17, form_->N2}) {
         EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
     }
     EXPECT_FALSE(form_->transfer_progress->isVisibleTo(form_.get()));
 }
 
-TEST_F(ConnectedFormTest, ClosingTheWindowEndsAProgramLoad) {
+TEST_F(ConnectedFormTest, ClosingTheWindowAsksThenEndsAProgramLoad) {
     start();
     TempDir dir;
     const auto file = QString::fromStdString(dir.write("p.prg.cpl", Bytes(4096, 2)).string());
     fake_.expect(packet("51 08 00 00 10 00 00")).echo();
     fake_.expect_any(1028).echo(8);
-    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
-    prompts_.answer_file(file).answer_no().answer_yes();
+    fake_.expect_any(1028).echo(8);
+    // Closing after the first packet is answered Нет, after the second Да.
+    QObject::connect(form_->transfer_progress, &QProgressBar::valueChanged, form_.get(),
+                     [this](int position) {
+                         if (position == 1024 || position == 2048) {
+                             form_->close();
+                         }
+                     });
+    prompts_.answer_file(file).answer_no().answer_yes().answer_no().answer_yes();
     form_->N6Click();
-    fake_.verify();  // one data packet, then nothing: no further packet, no closing packet
-    EXPECT_EQ(3u, fake_.requests().size());  // version, size, one data packet
+    fake_.verify();  // two data packets, then nothing: no further packet, no closing packet
+    EXPECT_EQ(4u, fake_.requests().size());  // version, size, two data packets
     EXPECT_TRUE(prompts_.messages().isEmpty());
+    const QString question =
+        QStringLiteral("Идёт загрузка программы. Прервать загрузку и закрыть программу?");
+    EXPECT_EQ((QStringList{question, question}), prompts_.texts().mid(3));
     EXPECT_FALSE(vx::is_connected(form_->connection()));
+
+    form_->close();  // no transfer: nothing is asked
+    EXPECT_EQ(5, prompts_.texts().size());
 }
 
 TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {

@@ -225,6 +225,23 @@ TEST_F(WizardTest, ClosingFromTheSearchPageRestoresTheSavedStatesWithoutRescan) 
     wizard_->close();  // the window's close box
     fake_.verify();
     EXPECT_FALSE(wizard_->isVisible());
+    EXPECT_EQ(QStringList(), prompts_.messages());
+
+    // A switch the controller refuses still lets the others and the commit
+    // go out, and then the user is told to switch them on by hand.
+    wizard_->show();
+    settle_events();
+    start({1, 1, 1});
+    script_switch(fake_, 0, 1, 1);
+    script_switch(fake_, 1, 1, 0);
+    script_switch(fake_, 2, 1, 1);
+    script_commit(fake_);
+    wizard_->close();
+    fake_.verify();
+    ASSERT_EQ(1u, prompts_.records().size());
+    EXPECT_EQ(ui::kCaptionWarning, prompts_.records()[0].caption);
+    EXPECT_TRUE(prompts_.records()[0].text.contains(
+        QStringLiteral("\"Настройка параметров контроллера...\"")));
 }
 
 TEST_F(WizardTest, AutoSearchFindingNothingEndsOnTheFinalPageWithZero) {

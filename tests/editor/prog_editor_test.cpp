@@ -44,6 +44,8 @@ TEST_F(ProgEditorTest, TabAndBackspaceStepByTwoSpaces) {
         {"", 0, 0, Qt::Key_Tab, "  ", 2},
         {"ab", 1, 1, Qt::Key_Tab, "a  b", 3},
         {"x\n", 2, 2, Qt::Key_Tab, "x\n  ", 4},
+        {"abc", 0, 3, Qt::Key_Tab, "abc  ", 5},  // a selection: the spaces at its end only
+        {"abcd", 3, 1, Qt::Key_Tab, "abc  d", 5},
         {"x  ", 3, 3, Qt::Key_Backspace, "x", 1},
         {"x ", 2, 2, Qt::Key_Backspace, "x", 1},
         {"  ", 2, 2, Qt::Key_Backspace, "", 0},
