@@ -11,25 +11,20 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTime>
-#include <QUrl>
 
 #include "app/application.h"
-#include "app/main_grids.h"
+#include "ui/main_grids.h"
 #include "app/maintenance.h"
-#include "app/panel_status_bar.h"
-#include "app/program_version.h"
-#include "app/settings.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
+#include "ui/panel_status_bar.h"
+#include "ui/program_version.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
 #include "serial/Cportfunc.h"
 
 namespace vx::ui {
@@ -125,8 +120,11 @@ private:
     std::vector<QAction*> disabled_modal_items_;
 };
 
-Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), options_(options) {
+Tmain_form::Tmain_form(WindowContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      connection_(context.connection()),
+      prompts_(context.prompts()) {
     setObjectName(QStringLiteral("main_form"));
     setWindowTitle(kApplicationTitle);
     setFont(program_font());
@@ -140,25 +138,12 @@ Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWi
     FormCreate();
 }
 
-Tmain_form::~Tmain_form() {
-    // FormDestroy: the windows created after this one are gone by now, so
-    // whatever they wrote into the settings reaches the file here.
-    vx::set_serial_error_handler(nullptr);
-    if (settings_) {
-        settings_->sync();
-    }
-    settings_.reset();
-}
+Tmain_form::~Tmain_form() = default;
 
 void Tmain_form::FormCreate() {
-    settings_path_ = options_.settings_path.isEmpty()
-                         ? settings_file_path(options_.program_dir, user_config_dir())
-                         : options_.settings_path;
-    settings_ = open_settings(settings_path_);
-    com_port_number_ = read_int_setting(*settings_, kComPortNumberKey, kComPortNumberDefault);
     setWindowTitle(kApplicationTitle + QStringLiteral(" v.") + program_version_text());
 
-    vx::connect_to_service(connection_, options_.port);
+    vx::connect_to_service(connection_, context_.port());
     if (!vx::is_connected(connection_)) {
         prompts_.message(PromptIcon::warning, kCaptionWarning,
                          QStringLiteral("Порт закрыт или уже открыт другой программой.\n"
@@ -167,28 +152,7 @@ void Tmain_form::FormCreate() {
     }
     show_connection_state();
     program_dialog_dir_ = QDir::currentPath() + QStringLiteral("/program/");
-
-    vx::set_serial_error_handler([this](const std::string& text) {
-        prompts_.message(PromptIcon::none, QStringLiteral("Error"), QString::fromLocal8Bit(text));
-    });
-    open_serial_port_from_settings();
-}
-
-void Tmain_form::open_serial_port_from_settings() {
-    serial_port_.reset();
-    QString device = settings_->value(kComPortDeviceKey).toString().trimmed();
-    if (device.isEmpty()) {
-        device = QString::fromStdString(vx::serial_device_name(com_port_number_));
-    }
-    // A port that does not open leaves no handle; the serial commands then
-    // report that the controller does not answer.
-    serial_port_ = vx::open_serial_port(QFile::encodeName(device).toStdString());
-}
-
-bool Tmain_form::reopen_serial_port(int port_number) {
-    com_port_number_ = port_number;
-    open_serial_port_from_settings();
-    return serial_port_ != nullptr;
+    context_.open_serial_port();
 }
 
 void Tmain_form::showEvent(QShowEvent* event) {
@@ -223,7 +187,7 @@ void Tmain_form::FormShow() {
         }
     }
     if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
-        ud->setValue(com_port_number_);
+        ud->setValue(context_.com_port_number());
     }
 }
 
@@ -239,10 +203,6 @@ void Tmain_form::closeEvent(QCloseEvent* event) {
 void Tmain_form::FormClose() {
     closing_ = true;  // a transfer in progress ends at its next packet
     vx::close_connection(connection_);
-}
-
-void Tmain_form::register_form(const QString& name, QWidget* form) {
-    forms_.insert(name, form);
 }
 
 void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
@@ -267,7 +227,7 @@ void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
 
 template <class T>
 T* Tmain_form::form_control(const QString& form, const QString& control) const {
-    const QWidget* window = forms_.value(form);
+    const QWidget* window = context_.window(form);
     return window != nullptr ? window->findChild<T*>(control) : nullptr;
 }
 
@@ -408,7 +368,7 @@ void Tmain_form::N17Click() {
             "отключение?"))) {
         return;
     }
-    if (vx::serial_shutdown(serial_port_.get()) == 0) {
+    if (vx::serial_shutdown(context_.serial_port()) == 0) {
         prompts_.information(QStringLiteral("Процедура отключения контроллера начата."));
     } else {
         prompts_.error(kNoAnswer);
@@ -420,13 +380,7 @@ void Tmain_form::N20Click() {
 }
 
 void Tmain_form::N22Click() {
-    const QString path =
-        QDir(options_.program_dir)
-            .filePath(QStringLiteral("Docs/") + QStringLiteral(VX_MANUAL_FILE_NAME));
-    const QString error_text = QStringLiteral("Файл не найден.\n") + path;
-    if (!QFileInfo::exists(path) || !prompts_.open_with_desktop(QUrl::fromLocalFile(path))) {
-        prompts_.error(error_text);
-    }
+    context_.open_manual();
 }
 
 }  // namespace vx::ui

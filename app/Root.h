@@ -1,29 +1,23 @@
 // The main window: the variables and modules grids, the status bar, the menu
-// and the controller maintenance operations. It owns what every window shares:
-// the controller connection, the settings, the serial port and the prompts.
+// and the controller maintenance operations. What every window shares (the
+// connection, the settings, the serial port, the prompts) is in the context.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
-#include "protocol/Socket_func.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QSettings;
-
-namespace vx {
-class SerialPort;
-}
 
 namespace vx::ui {
 
@@ -31,19 +25,10 @@ class PanelStatusBar;
 class StringGrid;
 class UserPrompts;
 
-inline const QString kApplicationTitle = QStringLiteral("Конфигуратор контроллера Vesta VX");
-constexpr uint16_t kServicePort = 2100;
-
 // Status bar panels the program writes.
 constexpr int kConnectionPanel = 1;
 constexpr int kVersionPanel = 3;
 constexpr int kOperationPanel = 5;
-
-struct MainFormOptions {
-    uint16_t port = kServicePort;  // of the controller service on 127.0.0.1
-    QString program_dir;           // the program's directory: Docs/ and properties.ini
-    QString settings_path;         // empty: properties.ini as settings_file_path() finds it
-};
 
 // How a menu item shows its window.
 enum class ShowMode { modal, modeless };
@@ -51,22 +36,10 @@ enum class ShowMode { modal, modeless };
 class Tmain_form : public QMainWindow {
     Q_OBJECT
 public:
-    Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWidget* parent = nullptr);
+    explicit Tmain_form(WindowContext& context, QWidget* parent = nullptr);
     ~Tmain_form() override;  // FormDestroy
 
-    // --- what the other windows use ------------------------------------------
-    vx::ControllerConnection& connection() { return connection_; }
-    UserPrompts& prompts() { return prompts_; }
-    QSettings& settings() { return *settings_; }
-    QString settings_path() const { return settings_path_; }
-    QString program_dir() const { return options_.program_dir; }
-    // The serial port for the serial link's commands: null when none is open.
-    vx::SerialPort* serial_port() { return serial_port_.get(); }
-    // Closes the serial port and opens the one port_number names (or the
-    // ComPortDevice key, when set); true when it opened. For the settings dialog.
-    bool reopen_serial_port(int port_number);
-    int com_port_number() const { return com_port_number_; }
-    void set_com_port_number(int number) { com_port_number_ = number; }
+    WindowContext& context() { return context_; }
     // "2.15" once the controller told its version at the first showing; else empty.
     QString controller_version_text() const { return controller_version_text_; }
     bool transfer_running() const { return !transfer_close_question_.isEmpty(); }
@@ -74,8 +47,9 @@ public:
     // A window created after this one, under its form variable name; the first
     // showing fills its controls by their names (AboutBox: Label2 and Label6,
     // properties: ud).
-    void register_form(const QString& name, QWidget* form);
-    QWidget* registered_form(const QString& name) const { return forms_.value(name); }
+    void register_form(const QString& name, QWidget* form) {
+        context_.register_window(name, form);
+    }
     // Makes item show form (a QDialog: modal runs it, modeless shows it beside
     // this window) and enables the item unless its state is fixed as disabled.
     void attach_form(QAction* item, QWidget* form, ShowMode mode);
@@ -120,22 +94,16 @@ private:
     void build_menu();
     void FormCreate();
     void FormClose();
-    void open_serial_port_from_settings();
     void set_operation_status(const QString& text);  // panel 5, painted at once
     void show_connection_state();                    // panel 1
     template <class T>
     T* form_control(const QString& form, const QString& control) const;
 
+    WindowContext& context_;
+    vx::ControllerConnection& connection_;
     UserPrompts& prompts_;
-    MainFormOptions options_;
-    vx::ControllerConnection connection_;
-    std::unique_ptr<QSettings> settings_;
-    QString settings_path_;
-    std::unique_ptr<vx::SerialPort> serial_port_;
-    int com_port_number_ = 1;
     QString controller_version_text_;
     QString program_dialog_dir_;  // OpenDialog1's initial directory
-    QHash<QString, QPointer<QWidget>> forms_;
     bool shown_once_ = false;
     bool closing_ = false;
     QString transfer_close_question_;  // empty unless a transfer runs

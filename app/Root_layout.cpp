@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 #include "app/Root.h"
-#include "app/main_grids.h"
-#include "app/panel_status_bar.h"
-#include "app/string_grid.h"
+#include "ui/main_grids.h"
+#include "ui/panel_status_bar.h"
+#include "ui/string_grid.h"
 
 namespace vx::ui {
 

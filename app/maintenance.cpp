@@ -5,7 +5,7 @@
 
 #include <QFile>
 
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
 

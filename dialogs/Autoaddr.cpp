@@ -13,11 +13,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
-#include "dialogs/wait_cursor.h"
+#include "ui/window_context.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
+#include "ui/wait_cursor.h"
 
 namespace vx::ui {
 
@@ -52,7 +52,7 @@ QLabel* make_error_text(const QString& name, const QString& text, QWidget* paren
 
 }  // namespace
 
-Taaddr::Taaddr(Tmain_form& main_form) : QDialog(&main_form), main_form_(main_form) {
+Taaddr::Taaddr(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("aaddr"));
     setWindowTitle(QStringLiteral("Мастер адресации модулей"));
     pc = new QStackedWidget(this);
@@ -247,7 +247,7 @@ void Taaddr::Button1Click() {
     StartOutcome outcome;
     {
         WaitCursor busy;
-        outcome = begin_addressing(main_form_.connection(), saved_);
+        outcome = begin_addressing(context_.connection(), saved_);
     }
     // Neither failure hides the other's text: both may stay on show.
     switch (outcome) {
@@ -277,7 +277,7 @@ void Taaddr::Button3Click() {
         // addresses below it are taken by this run's modules.
         ud1->setValue(ud1->minimum());
         sweep_addresses(
-            main_form_.connection(), ud1->value(),
+            context_.connection(), ud1->value(),
             [this](const FoundModule& module) { list_module(*sg1, module); },
             [this](int next_address) {
                 ud1->setValue(next_address);
@@ -319,7 +319,7 @@ void Taaddr::register_at_spinner() {
     std::optional<FoundModule> module;
     {
         WaitCursor busy;
-        module = register_module(main_form_.connection(), address);
+        module = register_module(context_.connection(), address);
     }
     if (!module) {
         not_found_text->show();
@@ -340,7 +340,7 @@ void Taaddr::finish() {
         QStringLiteral("Мастер регистрации модулей завершен. Найдено модулей: ") +
         QString::number(listed_module_count(*sg1)));
     show_page(kFinalPage);
-    vx::rescan_bus(main_form_.connection());
+    vx::rescan_bus(context_.connection());
 }
 
 void Taaddr::set_address(int value) {
@@ -388,11 +388,11 @@ void Taaddr::FormClose() {
         bool restored = false;
         {
             WaitCursor busy;
-            restored = restore_services(main_form_.connection(), saved_);
+            restored = restore_services(context_.connection(), saved_);
         }
         // Left off, the house has no bus polling and no program running.
         if (!restored) {
-            main_form_.prompts().message(PromptIcon::warning, kCaptionWarning,
+            context_.prompts().message(PromptIcon::warning, kCaptionWarning,
                                          kServicesNotRestoredText);
         }
     }

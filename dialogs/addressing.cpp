@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 
 namespace vx::ui {

@@ -8,7 +8,7 @@
 #include <QStackedWidget>
 #include <QTest>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "dialogs/Autoaddr.h"
 #include "wizard_fixture.h"
@@ -33,7 +33,7 @@ class WizardTest : public ControllerDialogTest {
 protected:
     void SetUp() override {
         ControllerDialogTest::SetUp();
-        wizard_ = std::make_unique<Taaddr>(*main_);
+        wizard_ = std::make_unique<Taaddr>(*context_);
         wizard_->show();
         settle_events();
     }

@@ -16,8 +16,8 @@
 
 #include "app/Root.h"
 #include "app/application.h"
-#include "app/settings.h"
-#include "app/user_prompts.h"
+#include "ui/settings.h"
+#include "ui/user_prompts.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/program_pane.h"
 
@@ -85,12 +85,13 @@ int main(int argc, char** argv) {
         settings.setValue(vx::ui::kEditorFontSizeKey, 10);
     }
     ToolPrompts prompts(program);
-    vx::ui::MainFormOptions options;
+    vx::ui::ContextOptions options;
     options.port = 1;  // nothing listens there: the editor needs no controller
     options.program_dir = dir.path();
     options.settings_path = dir.filePath(QStringLiteral("properties.ini"));
-    auto* main = new vx::ui::Tmain_form(prompts, options);
-    auto* editor = new vx::ui::Tprog_editor(*main);
+    auto* context = new vx::ui::WindowContext(prompts, options);
+    auto* main = new vx::ui::Tmain_form(*context);
+    auto* editor = new vx::ui::Tprog_editor(*context, main);
 
     editor->editor->setPlainText(QString::fromUtf8(kProgram));
     editor->editor2->setPlainText(QString::fromUtf8(kNotes));
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
     const bool saved = editor->grab().save(QString::fromLocal8Bit(argv[1]));
     delete editor;
     delete main;
+    delete context;
     if (!saved) {
         std::fprintf(stderr, "vx_editor_screenshot: can't write %s\n", argv[1]);
         return 1;
