@@ -19,11 +19,14 @@
 #include <QTime>
 
 #include "app/application.h"
+#include "app/module_refresh.h"
 #include "ui/main_grids.h"
 #include "app/maintenance.h"
 #include "ui/panel_status_bar.h"
 #include "ui/program_version.h"
 #include "ui/string_grid.h"
+#include "ui/time_of_day.h"
+#include "ui/wait_cursor.h"
 #include "ui/user_prompts.h"
 #include "serial/Cportfunc.h"
 
@@ -32,37 +35,9 @@ namespace vx::ui {
 namespace {
 
 const QString kRequestingData = QStringLiteral("Идет запрос данных...");
-const QString kOperationDone = QStringLiteral(" Операция выполнена. ");
-const QString kOperationFailed = QStringLiteral(" Операция не выполнена. Возникла ошибка.");
 const QString kConnectionOpen = QStringLiteral("Открыто");
 const QString kConnectionAbsent = QStringLiteral("Отсутствует");
 const QString kNoAnswer = QStringLiteral("Контроллер не отвечает.");
-
-// The time of day in the system's format, without a time-zone part.
-QString time_stamp() {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return QTime::currentTime().toString(format.trimmed());
-}
-
-// The hourglass for as long as a blocking request runs, and the button that
-// started it disabled against a second click.
-class BusyScope {
-public:
-    explicit BusyScope(QPushButton* button) : button_(button) {
-        button_->setEnabled(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyScope() {
-        QApplication::restoreOverrideCursor();
-        button_->setEnabled(true);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    QPushButton* button_;
-};
 
 }  // namespace
 
@@ -242,61 +217,34 @@ void Tmain_form::show_connection_state() {
 }
 
 void Tmain_form::Button2Click() {
-    BusyScope busy(Button2);
+    BusyButton busy(Button2);
     set_operation_status(kRequestingData);
     const uint8_t* values = vx::read_variables(connection_);
     if (values == nullptr) {
-        set_operation_status(time_stamp() + kOperationFailed);
+        set_operation_status(time_of_day_text() + kOperationFailed);
         show_connection_state();
         return;
     }
     show_variables(*sg1, values);
-    set_operation_status(time_stamp() + kOperationDone);
+    set_operation_status(time_of_day_text() + kOperationDone);
 }
 
 void Tmain_form::Button1Click() {
-    BusyScope busy(Button1);
+    BusyButton busy(Button1);
     set_operation_status(kRequestingData);
-    const int count = vx::read_module_count(connection_);
-    if (count < 0) {
-        set_operation_status(time_stamp() + kOperationFailed);
+    const ModuleRefresh refresh =
+        read_module_table(connection_, [this](const QString& text) { set_operation_status(text); });
+    if (refresh.module_count >= 0) {
+        sg2->set_row_count(module_grid_row_count(refresh.module_count));
+    }
+    if (refresh.outcome == ModuleRefreshOutcome::no_modules ||
+        refresh.outcome == ModuleRefreshOutcome::done) {
+        show_module_rows(*sg2, refresh.rows);
+    }
+    set_operation_status(time_of_day_text() + module_refresh_result(refresh.outcome));
+    if (refresh.outcome == ModuleRefreshOutcome::count_failed) {
         show_connection_state();
-        return;
     }
-    sg2->set_row_count(module_grid_row_count(count));
-    if (count == 0) {
-        show_module_rows(*sg2, {});
-        set_operation_status(time_stamp() + QStringLiteral(" В системе нет модулей"));
-        return;
-    }
-    // Each table is copied at once: the next request overwrites the reply buffer.
-    ModuleTables tables;
-    auto read_table = [this](const QString& status,
-                             const uint8_t* (*request)(vx::ControllerConnection&), uint8_t* copy,
-                             std::size_t size) {
-        set_operation_status(status);
-        const uint8_t* view = request(connection_);
-        if (view != nullptr) {
-            std::copy_n(view, size, copy);
-        }
-        return view != nullptr;
-    };
-    if (!read_table(QStringLiteral("Идет запрос типов модулей..."), vx::read_module_types,
-                    tables.types.data(), tables.types.size()) ||
-        !read_table(QStringLiteral("Идет запрос состояния входов-выходов модулей..."),
-                    vx::read_module_io, tables.io.data(), tables.io.size()) ||
-        !read_table(QStringLiteral("Идет запрос информации о работоспособности модулей..."),
-                    vx::read_module_health, tables.health.data(), tables.health.size())) {
-        set_operation_status(time_stamp() + kOperationFailed);
-        return;
-    }
-    const std::vector<ModuleRow> rows = module_rows(tables, count, [this](int address) {
-        set_operation_status(
-            QStringLiteral("Идет запрос информации о версии модуля №%1...").arg(address));
-        return vx::read_module_info(connection_, address);
-    });
-    show_module_rows(*sg2, rows);
-    set_operation_status(time_stamp() + kOperationDone);
 }
 
 void Tmain_form::sg1SelectCell(int col, int row) {

@@ -250,6 +250,8 @@ void Taaddr::Button1Click() {
         outcome = begin_addressing(context_.connection(), saved_);
     }
     // Neither failure hides the other's text: both may stay on show.
+    // Crosswise on purpose: no reply shows the blocked-port text, a controller
+    // that is not ready the no-reply text, as installers have always seen them.
     switch (outcome) {
         case StartOutcome::no_reply:
             blocked_port_text->show();

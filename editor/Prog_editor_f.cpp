@@ -23,6 +23,7 @@
 #include "ui/window_context.h"
 #include "ui/panel_status_bar.h"
 #include "ui/settings.h"
+#include "ui/time_of_day.h"
 #include "ui/user_prompts.h"
 #include "compiler/compile_program.h"
 #include "editor/editing_aids.h"
@@ -43,13 +44,6 @@ const QString kNoProgramFile = QStringLiteral("Программный файл �
 const QString kStaleFileNote = QStringLiteral(
     "Скомпилирован файл в том виде, в каком он сохранён: изменения на экране в него не "
     "вошли. Сохраните программу и скомпилируйте её снова.");
-
-// The time of day in the system's long format, without a time-zone part.
-QString long_time_text() {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return QTime::currentTime().toString(format.trimmed());
-}
 
 std::string local_path(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -286,7 +280,7 @@ bool Tprog_editor::Save1Click() {
     }
     set_unmodified();
     message_memo->clear();
-    add_message(long_time_text() + QStringLiteral(" Файл сохранён."));
+    add_message(time_of_day_text() + QStringLiteral(" Файл сохранён."));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include "app/module_refresh.h"
 #include "ui/string_grid.h"
 #include "controller_script.h"
 #include "main_form_fixture.h"
@@ -132,6 +133,21 @@ TEST_F(ConnectedFormTest, ModuleRefreshListsTheModulesWithTheirState) {
     EXPECT_EQ("0", modules().cell(5, 2));
     EXPECT_TRUE(stamped(panel(5), kDone));
     EXPECT_TRUE(main_->Button1->isEnabled());
+
+    // The same refresh without the window: each step's text before its request.
+    script_module_refresh(fake_, script);
+    QStringList statuses;
+    const ui::ModuleRefresh refresh = ui::read_module_table(
+        context_->connection(), [&](const QString& text) { statuses << text; });
+    fake_.verify();
+    EXPECT_EQ(ui::ModuleRefreshOutcome::done, refresh.outcome);
+    EXPECT_EQ(2u, refresh.rows.size());
+    EXPECT_EQ((QStringList{"Идет запрос типов модулей...",
+                           "Идет запрос состояния входов-выходов модулей...",
+                           "Идет запрос информации о работоспособности модулей...",
+                           "Идет запрос информации о версии модуля №5...",
+                           "Идет запрос информации о версии модуля №9..."}),
+              statuses);
 }
 
 TEST_F(ConnectedFormTest, RowsThisRefreshDidNotFillAreEmptied) {

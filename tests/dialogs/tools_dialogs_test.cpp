@@ -108,8 +108,8 @@ protected:
         ASSERT_GE(master_, 0);
         ASSERT_EQ(0, ::grantpt(master_));
         ASSERT_EQ(0, ::unlockpt(master_));
-        dir_.write("properties.ini", std::string("[AutoLoad]\nComPortNumber=7\nComPortDevice=") +
-                                        ::ptsname(master_) + "\n\n[Editor]\nFontSize=10\n");
+        write_settings(QByteArray("[AutoLoad]\nComPortNumber=7\nComPortDevice=") +
+                       ::ptsname(master_) + "\n\n[Editor]\nFontSize=10\n");
         ConfiguratorWindows::SetUp();
     }
     void TearDown() override {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -61,6 +62,14 @@ inline void script_switch(FakeController& fake, int s, int on, int answered_stat
 }
 inline void script_commit(FakeController& fake) {
     fake.expect(commit_request()).reply(answer(0x51, 0x0D, 0x00));
+}
+// Closing the wizard: the three services switched back to the states given
+// (1 on, 0 off), each echoed, then the commit.
+inline void script_restore(FakeController& fake, std::array<int, 3> states) {
+    for (int s = 0; s < 3; ++s) {
+        script_switch(fake, s, states[s], states[s]);
+    }
+    script_commit(fake);
 }
 
 // A module takes address a and describes itself; count is the controller's
