@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include "commissioning/controller_texts.h"
 #include "ui/user_prompts.h"
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
@@ -13,9 +14,14 @@ namespace vx::ui {
 
 namespace {
 
-const QString kFileNotRead = QStringLiteral("Ошибка при открытии файла.");
-const QString kInternalError =
-    QStringLiteral("Произошла внутренняя ошибка программы VX Configurator.");
+namespace texts = vx::commissioning;
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+const QString kFileNotRead = text(texts::kFileNotReadText);
+const QString kInternalError = text(texts::kInternalErrorText);
 
 struct ImageDeleter {
     void operator()(vx::FileImage* image) const { vx::free_file_image(image); }
@@ -27,34 +33,11 @@ Image load(const QString& path) {
 }
 
 QString program_verdict(int rc) {
-    switch (rc) {
-        case 0:
-            return QStringLiteral("Программа успешно загружена.");
-        case 1:
-            return QStringLiteral("Программа не загружена из-за ошибок при передаче данных.");
-        case 2:
-            return QStringLiteral("Ошибка при попытке открытия программного файла для записи.");
-        case 3:
-            return QStringLiteral("Ошибка при попытке записи в файл.");
-        case 4:
-            return QStringLiteral(
-                "Ошибка при попытке загрузки программного файла интерпретатором контроллера.");
-        default:
-            return {};
-    }
+    return text(texts::program_verdict_text(rc));
 }
 
 QString firmware_verdict(int rc) {
-    switch (rc) {
-        case 1:
-            return QStringLiteral("Прошивка не загружена из-за ошибок при передаче данных.");
-        case 2:
-            return QStringLiteral("Ошибка при попытке открытия файла прошивки для записи.");
-        case 3:
-            return QStringLiteral("Ошибка при попытке записи в файл.");
-        default:
-            return {};  // 0 and other codes: the reboot notice follows anyway
-    }
+    return text(texts::firmware_verdict_text(rc));  // 0: the reboot notice follows anyway
 }
 
 }  // namespace
@@ -67,15 +50,14 @@ TransferOutcome send_program_file(vx::ControllerConnection& connection, UserProm
         return TransferOutcome::file_not_read;
     }
     if (vx::transfer_begin(connection, *image, vx::kTransferProgram) != 0) {
-        prompts.information(QStringLiteral(
-            "Контроллер не отвечает или произошла ошибка при задании размера файла"));
+        prompts.information(text(texts::kProgramBeginFailedText));
         return TransferOutcome::begin_failed;
     }
     view.show_transfer_progress(0, image->size);
     while (image->position < image->size) {
         if (vx::transfer_chunk(connection, *image, vx::kTransferProgram) != 0) {
             view.show_transfer_progress(0, -1);
-            prompts.information(QStringLiteral("Ошибка при передаче данных"));
+            prompts.information(text(texts::kProgramPacketFailedText));
             return TransferOutcome::packet_failed;
         }
         view.show_transfer_status(QStringLiteral("%1 / %2").arg(image->position).arg(image->size));
@@ -109,7 +91,7 @@ TransferOutcome send_firmware_file(vx::ControllerConnection& connection, UserPro
         return TransferOutcome::file_not_read;
     }
     if (vx::transfer_begin(connection, *image, vx::kTransferFirmware) != 0) {
-        prompts.information(QStringLiteral("Ошибка при задании размера файла"));
+        prompts.information(text(texts::kFirmwareBeginFailedText));
         return TransferOutcome::begin_failed;
     }
     const int size_kb = image->size / 1024;
@@ -118,8 +100,7 @@ TransferOutcome send_firmware_file(vx::ControllerConnection& connection, UserPro
     while (image->position < image->size) {
         if (vx::transfer_chunk(connection, *image, vx::kTransferFirmware) != 0) {
             view.show_transfer_progress(0, -1);
-            prompts.information(QStringLiteral(
-                "Ошибка при передаче данных во время загрузки прошивки.\nЗагрузка прервана."));
+            prompts.information(text(texts::kFirmwarePacketFailedText));
             return TransferOutcome::packet_failed;
         }
         // Once per whole kilobyte; the last part of a file whose size is not a
@@ -144,11 +125,7 @@ TransferOutcome send_firmware_file(vx::ControllerConnection& connection, UserPro
     if (const QString verdict = firmware_verdict(rc); !verdict.isEmpty()) {
         prompts.information(verdict);
     }
-    prompts.message(PromptIcon::none, kCaptionInformation,
-                    QStringLiteral("Для завершения процесса обновления прошивки необходимо "
-                                   "перезагрузить контроллер.\nЭта процедура может занять около 5 "
-                                   "минут. Пожалуйста, закройте программу, и \nпопытайтесь "
-                                   "подключиться после перезагрузки контроллера."));
+    prompts.message(PromptIcon::none, kCaptionInformation, text(texts::kFirmwareRebootText));
     vx::reboot_controller_nocheck(connection);  // its result is not shown
     return TransferOutcome::finished;
 }

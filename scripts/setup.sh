@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   # toolchain and build
-  g++ cmake ninja-build pkg-config git
+  g++ cmake ninja-build pkg-config git ccache
   # clang and its sanitizer/libFuzzer runtime, for the fuzz targets
   clang libclang-rt-14-dev llvm
   # GUI: Qt 6 widgets, print support, tests, and Russian standard dialogs

@@ -17,7 +17,7 @@
 
 #include "app/application.h"
 #include "app/forms.h"
-#include "ui/user_prompts.h"
+#include "tool_prompts.h"
 
 namespace {
 
@@ -37,23 +37,6 @@ double process_age_ms() {
     std::ifstream("/proc/uptime") >> uptime_s;
     return (uptime_s - static_cast<double>(start_ticks) / ::sysconf(_SC_CLK_TCK)) * 1000.0;
 }
-
-// Prints each box on standard error and answers No / cancel.
-class PrintingPrompts final : public vx::ui::UserPrompts {
-public:
-    void message(vx::ui::PromptIcon, const QString& caption, const QString& text) override {
-        std::fprintf(stderr, "box: %s: %s\n", qPrintable(caption), qPrintable(text));
-    }
-    bool ask_yes_no(vx::ui::PromptIcon icon, const QString& caption, const QString& text) override {
-        message(icon, caption, text);
-        return false;
-    }
-    std::optional<QString> open_file(const vx::ui::FileDialogRequest&) override { return {}; }
-    std::optional<QString> save_file(const vx::ui::FileDialogRequest&) override { return {}; }
-    std::optional<QFont> choose_font(const QFont&) override { return {}; }
-    bool choose_printer(QPrinter&) override { return false; }
-    bool open_with_desktop(const QUrl&) override { return false; }
-};
 
 class ExposeWatch : public QObject {
 public:
@@ -78,7 +61,7 @@ protected:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     vx::ui::ConfiguratorApplication app(argc, argv);
-    PrintingPrompts prompts;
+    vx::tools::PrintingPrompts prompts;
     app.set_prompts(&prompts);
     vx::ui::ContextOptions options;
     options.program_dir = QCoreApplication::applicationDirPath();

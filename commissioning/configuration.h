@@ -1,0 +1,81 @@
+// A controller's configuration as one record (services, cycle delay, start-up values,
+// poll frequencies, modules with their parameters, X10 tables), and reading it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commissioning/module_table.h"
+#include "protocol/Socket_func.h"
+#include "serial/Cportfunc.h"
+
+namespace vx::commissioning {
+
+constexpr int kServiceCount = 3;   // 0 bus polling, 1 MySQL work, 2 user program
+constexpr int kX10TableCount = 3;  // All Units Off, All Lights On, All Lights Off
+constexpr int kStopped = -100;     // the caller asked to stop between two requests
+
+// The names the command line and the configuration file give the services, by number.
+inline constexpr std::array<const char*, kServiceCount> kServiceNames{"bus", "mysql", "program"};
+// The names the configuration file gives the X10 tables, by number.
+inline constexpr std::array<const char*, kX10TableCount> kX10TableNames{
+    "all_units_off", "all_lights_on", "all_lights_off"};
+
+struct ModuleConfiguration {
+    int address = 0;
+    std::string name;  // the display name of the module's type
+    int version = 0;
+    std::optional<std::vector<uint8_t>> parameters;  // all 256, when they were read
+};
+
+// Every section is optional: a file may hold some of them, a read may ask for some.
+struct Configuration {
+    std::string taken;               // local time of the read, "YYYY-MM-DDTHH:MM:SS"
+    std::string controller_version;  // "2.15"
+    std::optional<std::array<bool, kServiceCount>> services;
+    std::optional<int> cycle_delay;
+    std::optional<std::vector<uint16_t>> start_values;     // 1024, index = variable
+    std::optional<std::vector<uint8_t>> poll_frequencies;  // 128, index 0 = address 1
+    std::optional<std::vector<ModuleConfiguration>> modules;
+    std::optional<std::array<X10Table, kX10TableCount>> x10;
+
+    const ModuleConfiguration* module_at(int address) const;
+};
+
+// What to read.
+struct ReadPlan {
+    bool services = true;
+    bool cycle_delay = true;
+    bool start_values = true;
+    bool poll_frequencies = true;
+    bool modules = true;
+    bool parameters = true;                // of the modules below
+    std::vector<int> parameter_addresses;  // empty: of every registered module
+    SerialPort* serial = nullptr;          // the X10 tables are read when a port is given
+
+    // The sections a configuration holds, so that a compare reads only those.
+    static ReadPlan matching(const Configuration& configuration, SerialPort* serial);
+};
+
+// Between requests: what is being read, and whether to go on.
+struct StepObserver {
+    // steps done of the steps known so far (the total grows once the module table is read)
+    std::function<void(const std::string& step, int done, int total)> progress;
+    std::function<bool()> stop_requested;
+};
+
+// Reads what the plan asks for into configuration. Returns kDone, kNoReply when the
+// controller stopped answering, kBadEcho when it answered a service query with a
+// state other than on or off, or kStopped. A module whose parameters can't be read
+// (one that is not active) is kept without them, with a line in notes saying so.
+int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configuration& configuration,
+                       std::vector<std::string>& notes, const StepObserver& observer = {});
+
+// "2.15" from the version word (major in the low byte).
+std::string version_text(uint16_t version);
+
+}  // namespace vx::commissioning

@@ -1,0 +1,147 @@
+// Comparing two configurations section by section.
+#include "commissioning/configuration_compare.h"
+
+#include "commissioning/configuration_file.h"
+
+namespace vx::commissioning {
+
+namespace {
+
+constexpr const char* kNoModule = "none";
+
+Difference number_difference(std::string section, int module, int index, int file, int controller) {
+    return {std::move(section),         module, index,      std::to_string(file),
+            std::to_string(controller), file,   controller, true};
+}
+
+template <typename Table>
+void compare_tables(const char* section, const Table& file, const Table& controller,
+                    int first_index, int module, std::vector<Difference>& out) {
+    for (std::size_t i = 0; i < file.size() && i < controller.size(); ++i) {
+        if (file[i] != controller[i]) {
+            out.push_back(number_difference(section, module, static_cast<int>(i) + first_index,
+                                            file[i], controller[i]));
+        }
+    }
+}
+
+void compare_modules(const std::vector<ModuleConfiguration>& file,
+                     const std::vector<ModuleConfiguration>& controller,
+                     std::vector<Difference>& out) {
+    for (int address = 1; address <= kAddressCount; ++address) {
+        const ModuleConfiguration* in_file = nullptr;
+        const ModuleConfiguration* in_controller = nullptr;
+        for (const auto& m : file) in_file = m.address == address ? &m : in_file;
+        for (const auto& m : controller) in_controller = m.address == address ? &m : in_controller;
+        if (in_file == nullptr && in_controller == nullptr) {
+            continue;
+        }
+        const std::string file_name = in_file ? in_file->name : kNoModule;
+        const std::string controller_name = in_controller ? in_controller->name : kNoModule;
+        if (file_name != controller_name) {
+            out.push_back({"modules", 0, address, file_name, controller_name, 0, 0, false});
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Difference> compare_configurations(const Configuration& file,
+                                               const Configuration& controller) {
+    std::vector<Difference> out;
+    if (file.modules && controller.modules) {
+        compare_modules(*file.modules, *controller.modules, out);
+    }
+    if (file.start_values && controller.start_values) {
+        compare_tables("start_values", *file.start_values, *controller.start_values, 0, 0, out);
+    }
+    if (file.poll_frequencies && controller.poll_frequencies) {
+        compare_tables("poll_frequencies", *file.poll_frequencies, *controller.poll_frequencies, 1,
+                       0, out);
+    }
+    if (file.modules && controller.modules) {
+        for (const ModuleConfiguration& module : *file.modules) {
+            const ModuleConfiguration* other = controller.module_at(module.address);
+            if (module.parameters && other && other->parameters && other->name == module.name) {
+                compare_tables("parameters", *module.parameters, *other->parameters, 0,
+                               module.address, out);
+            }
+        }
+    }
+    if (file.x10 && controller.x10) {
+        for (int t = 0; t < kX10TableCount; ++t) {
+            const X10Table& a = (*file.x10)[static_cast<std::size_t>(t)];
+            const X10Table& b = (*controller.x10)[static_cast<std::size_t>(t)];
+            for (int i = 0; i < kX10TableSize; ++i) {
+                const bool in_a = a[static_cast<std::size_t>(i)] != 0;
+                const bool in_b = b[static_cast<std::size_t>(i)] != 0;
+                if (in_a != in_b) {
+                    out.push_back(
+                        {"x10", t, i, in_a ? "on" : "off", in_b ? "on" : "off", in_a, in_b, false});
+                }
+            }
+        }
+    }
+    if (file.cycle_delay && controller.cycle_delay &&
+        *file.cycle_delay != *controller.cycle_delay) {
+        out.push_back(
+            number_difference("cycle_delay", 0, -1, *file.cycle_delay, *controller.cycle_delay));
+    }
+    if (file.services && controller.services) {
+        for (int s = 0; s < kServiceCount; ++s) {
+            const bool a = (*file.services)[static_cast<std::size_t>(s)];
+            const bool b = (*controller.services)[static_cast<std::size_t>(s)];
+            if (a != b) {
+                out.push_back({"services", 0, s, a ? "on" : "off", b ? "on" : "off", a, b, false});
+            }
+        }
+    }
+    return out;
+}
+
+std::optional<int> value_at(const Configuration& configuration, const Difference& place) {
+    const auto at = [](const auto& table, int index) -> std::optional<int> {
+        if (!table || index < 0 || index >= static_cast<int>(table->size()))
+            return std::nullopt;
+        return static_cast<int>((*table)[static_cast<std::size_t>(index)]);
+    };
+    const std::string& section = place.section;
+    if (section == "start_values")
+        return at(configuration.start_values, place.index);
+    if (section == "poll_frequencies")
+        return at(configuration.poll_frequencies, place.index - 1);
+    if (section == "services")
+        return at(configuration.services, place.index);
+    if (section == "cycle_delay")
+        return configuration.cycle_delay;
+    if (section == "parameters") {
+        const ModuleConfiguration* module = configuration.module_at(place.module);
+        return module ? at(module->parameters, place.index) : std::nullopt;
+    }
+    if (section == "x10" && configuration.x10 && place.module >= 0 &&
+        place.module < kX10TableCount && place.index >= 0 && place.index < kX10TableSize) {
+        return (*configuration.x10)[static_cast<std::size_t>(place.module)]
+                                   [static_cast<std::size_t>(place.index)] != 0;
+    }
+    return std::nullopt;
+}
+
+std::string difference_place(const Difference& d) {
+    if (d.section == "cycle_delay") {
+        return d.section;
+    }
+    if (d.section == "services") {
+        return "services[" + std::string(kServiceNames[static_cast<std::size_t>(d.index)]) + "]";
+    }
+    if (d.section == "parameters") {
+        return "modules[" + std::to_string(d.module) + "].parameters[" + std::to_string(d.index) +
+               "]";
+    }
+    if (d.section == "x10") {
+        return "x10[" + std::string(kX10TableNames[static_cast<std::size_t>(d.module)]) + "][" +
+               x10_address_name(d.index) + "]";
+    }
+    return d.section + "[" + std::to_string(d.index) + "]";
+}
+
+}  // namespace vx::commissioning

@@ -1,0 +1,42 @@
+// What differs between a configuration file and the controller: one row per value.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commissioning/configuration.h"
+
+namespace vx::commissioning {
+
+// One value that differs. Sections: "modules" (a module missing, added or of
+// another type; index = address), "start_values" (index = variable),
+// "poll_frequencies" (index = address), "parameters" (module = address, index =
+// parameter), "x10" (module = table, index = house * 16 + key), "cycle_delay"
+// (index -1), "services" (index = service number).
+struct Difference {
+    std::string section;
+    int module = 0;
+    int index = -1;
+    std::string file;  // the value as shown: a number, "on"/"off", a module name, "none"
+    std::string controller;
+    int file_value = 0;  // the numbers behind the texts, where there are numbers
+    int controller_value = 0;
+    bool numeric = true;  // file_value and controller_value are what the texts say
+};
+
+// Only the sections both configurations hold are compared; the parameters only of
+// modules that both hold with parameters and that are of the same type. Rows come in
+// the order a restore writes them: modules, tables, parameters, X10, delay, services.
+std::vector<Difference> compare_configurations(const Configuration& file,
+                                               const Configuration& controller);
+
+// The value configuration holds at the place of a difference (its number, 0 or 1 for
+// on/off), or nothing when it does not hold that section or module.
+std::optional<int> value_at(const Configuration& configuration, const Difference& place);
+
+// "start_values[12]", "modules[1].parameters[16]", "x10[all_lights_on][B1]",
+// "cycle_delay", "services[program]".
+std::string difference_place(const Difference& difference);
+
+}  // namespace vx::commissioning

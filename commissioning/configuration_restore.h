@@ -1,0 +1,59 @@
+// Restoring a configuration: a plan of the writes that make the controller match a
+// file (rows can be deselected), the writes, and the read-back that verifies them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "commissioning/configuration.h"
+#include "commissioning/configuration_compare.h"
+
+namespace vx::commissioning {
+
+enum class WriteOutcome {
+    planned,   // not written (a dry run, deselected, or the run ended before it)
+    written,   // the controller accepted the write
+    verified,  // written, and the read-back holds the file's value
+    failed,    // refused or unanswered, or the read-back still differs
+};
+
+struct RestoreRow {
+    Difference difference;  // file is the value to write, controller the value it replaces
+    bool selected = true;
+    WriteOutcome outcome = WriteOutcome::planned;
+    int code = 0;  // the write's result when it failed
+};
+
+struct RestorePlan {
+    std::vector<RestoreRow> rows;      // in the order they are written
+    std::vector<std::string> skipped;  // what can't be restored, and why (one line each)
+};
+
+// The section names a restore may be limited to: as the file names them, with
+// "parameters" also accepted for the modules' parameters. False for another name.
+bool is_restore_section(const std::string& name);
+
+// Rows for every value that differs, limited to the sections in only (all when empty).
+// The registered modules themselves are not restored: the parameters of a module that
+// is missing, of another type or unreadable on the controller are skipped with a line.
+RestorePlan plan_restore(const Configuration& file, const Configuration& controller,
+                         const std::vector<std::string>& only = {});
+
+// Writes the selected rows in order: tables, parameters, X10, delay, and services last,
+// so that a program switched off comes back on once its tables are right; settings
+// are committed after services or X10 entries changed. A write without reply ends the
+// run (kNoReply); kStopped when the observer asked to stop; kDone otherwise, refused
+// writes included (their rows are failed).
+int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
+                const StepObserver& observer = {});
+
+// Marks each written row verified when the read-back holds the file's value, else failed.
+void verify_restore(RestorePlan& plan, const Configuration& reread);
+
+// Counts of the rows with each outcome.
+struct RestoreSummary {
+    int planned = 0, written = 0, verified = 0, failed = 0;
+};
+RestoreSummary summarize(const RestorePlan& plan);
+
+}  // namespace vx::commissioning

@@ -1,0 +1,175 @@
+// The commissioning library without a process: the configuration file, compare and
+// restore plans, variable names, the watch CSV and transfer texts.
+#include <gtest/gtest.h>
+
+#include "commissioning/configuration_compare.h"
+#include "commissioning/configuration_file.h"
+#include "commissioning/configuration_restore.h"
+#include "commissioning/file_transfer.h"
+#include "commissioning/variable_names.h"
+#include "commissioning/watch.h"
+#include "sim/simulator_thread.h"
+
+namespace vx::commissioning {
+namespace {
+
+Configuration house() {
+    Configuration c;
+    c.taken = "2026-12-09T14:03:27";
+    c.controller_version = "2.15";
+    c.services = {true, false, true};
+    c.cycle_delay = 1;
+    c.start_values = std::vector<uint16_t>(kVariableCount, 0);
+    (*c.start_values)[1023] = 65535;
+    c.poll_frequencies = std::vector<uint8_t>(kAddressCount, 10);
+    c.modules = std::vector<ModuleConfiguration>{
+        {1, "VX Duo65", 14, std::vector<uint8_t>(kParameterCount, 7)},
+        {3, "VX Duo88", 12, std::vector<uint8_t>(kParameterCount, 0)},
+        {5, "VX In16", 7, std::nullopt}};
+    c.x10.emplace();
+    (*c.x10)[1][16] = 1;  // B1 obeys All Lights On
+    return c;
+}
+
+std::vector<std::string> places(const std::vector<Difference>& differences) {
+    std::vector<std::string> out;
+    for (const Difference& d : differences)
+        out.push_back(difference_place(d) + " " + d.file + " " + d.controller);
+    return out;
+}
+
+TEST(ConfigurationFile, ReadsBackWhatItWrites) {
+    const Configuration written = house();
+    Configuration read;
+    ASSERT_EQ("", configuration_from_json(configuration_to_json(written), read));
+    EXPECT_TRUE(compare_configurations(written, read).empty());
+    EXPECT_EQ(written.taken, read.taken);
+    EXPECT_FALSE(read.module_at(5)->parameters.has_value());
+    EXPECT_EQ(1, (*read.x10)[1][16]);
+    EXPECT_NE(std::string::npos, configuration_to_json(written).find("\"all_lights_on\":[\"B1\"]"));
+
+    Configuration partial;
+    partial.cycle_delay = 2;
+    ASSERT_EQ("", configuration_from_json(configuration_to_json(partial), read));
+    const ReadPlan plan = ReadPlan::matching(read, nullptr);
+    EXPECT_TRUE(plan.cycle_delay);
+    EXPECT_FALSE(plan.services || plan.start_values || plan.poll_frequencies || plan.modules);
+}
+
+TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
+    const Configuration file = house();
+    Configuration controller = house();
+    (*controller.services)[2] = false;
+    (*controller.start_values)[1023] = 1;
+    (*controller.poll_frequencies)[127] = 5;
+    (*controller.modules)[0].parameters->at(20) = 44;
+    (*controller.modules)[1].name = "VX In16";  // another type at address 3
+    (*controller.modules)[2].address = 6;       // 5 gone, 6 added
+    (*controller.x10)[1][16] = 0;
+    const std::vector<std::string> expected = {
+        "modules[3] VX Duo88 VX In16",   "modules[5] VX In16 none",
+        "modules[6] none VX In16",       "start_values[1023] 65535 1",
+        "poll_frequencies[128] 10 5",    "modules[1].parameters[20] 7 44",
+        "x10[all_lights_on][B1] on off", "services[program] on off",
+    };
+    EXPECT_EQ(expected, places(compare_configurations(file, controller)));
+
+    RestorePlan plan = plan_restore(file, controller);
+    EXPECT_EQ(5u, plan.rows.size());  // everything but the modules themselves, services last
+    EXPECT_EQ("services", plan.rows.back().difference.section);
+    EXPECT_EQ(std::vector<std::string>{"modules[3]: параметры не записаны: на контроллере модуль "
+                                       "другого типа (VX In16)."},
+              plan.skipped);
+    plan = plan_restore(file, controller, {"parameters", "cycle_delay"});
+    ASSERT_EQ(1u, plan.rows.size());
+    EXPECT_EQ(20, plan.rows[0].difference.index);
+
+    // A written value that the read-back does not hold, or holds otherwise, fails.
+    plan = plan_restore(file, controller, {"modules", "start_values"});
+    for (RestoreRow& row : plan.rows) row.outcome = WriteOutcome::written;
+    Configuration reread = file;
+    reread.modules->erase(reread.modules->begin());
+    verify_restore(plan, reread);
+    EXPECT_EQ(WriteOutcome::verified, plan.rows[0].outcome);  // start_values[1023]
+    EXPECT_EQ(WriteOutcome::failed, plan.rows[1].outcome);    // module 1 no longer read
+}
+
+TEST(VariableNames, TakesHashVarLinesOnly) {
+    const auto names = parse_variable_names(
+        "Заметки\r\n#var[0] Текущее время\r\n  #var[7]\tНасос  \u2028#var[1023] Последняя\n"
+        "#var[1024] слишком большой\n#var[x] нет номера\n#var[5]\n#var[2] старое\n#var[2] новое");
+    const std::map<int, std::string> expected = {
+        {0, "Текущее время"}, {2, "новое"}, {7, "Насос"}, {1023, "Последняя"}};
+    EXPECT_EQ(expected, names);
+}
+
+TEST(WatchCsv, HeaderKeepsColumnsAndRowsCarryMilliseconds) {
+    EXPECT_EQ("Время;var[7] Насос  подача;var[8]",
+              watch_csv_header({7, 8}, {{7, "Насос; подача"}, {9, "не в списке"}}));
+    WatchSample sample;
+    sample.time = std::chrono::system_clock::now();
+    sample.values = {1, 65535};
+    const std::string row = watch_csv_row(sample);
+    EXPECT_EQ(local_time_text(sample.time) + ";1;65535", row);
+    EXPECT_EQ(23u, local_time_text(sample.time).size());  // YYYY-MM-DD HH:MM:SS.mmm
+}
+
+TEST(FileTransfer, TextsAreTheConfiguratorsOwn) {
+    struct Row {
+        int kind;
+        TransferResult result;
+        std::string text;
+    };
+    const std::vector<Row> rows = {
+        {kTransferProgram, {TransferStage::finished, 0}, "Программа успешно загружена."},
+        {kTransferProgram,
+         {TransferStage::finished, -3},
+         "Произошла внутренняя ошибка программы VX Configurator."},
+        {kTransferProgram,
+         {TransferStage::begin_failed, 0},
+         "Контроллер не отвечает или произошла ошибка при задании размера файла"},
+        {kTransferFirmware,
+         {TransferStage::packet_failed, 0},
+         "Ошибка при передаче данных во время загрузки прошивки.\nЗагрузка прервана."},
+        {kTransferFirmware,
+         {TransferStage::finished, 1},
+         "Прошивка не загружена из-за ошибок при передаче данных."},
+        {kTransferFirmware, {TransferStage::file_not_read, 0}, "Ошибка при открытии файла."},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.text, transfer_result_text(row.kind, row.result));
+    }
+}
+
+// What the coming backup window relies on: stop between requests, and a restore that
+// goes on past a refused write but commits the services it switched.
+TEST(Restore, GoesOnPastARefusalAndStopsWhenAsked) {
+    sim::SimulatorThread sim;
+    ControllerConnection c;
+    ASSERT_EQ(0, connect_to_service(c, sim.port()));
+    Configuration controller, file;
+    std::vector<std::string> notes;
+    ReadPlan plan;
+    plan.parameter_addresses = {1};
+    int steps = 0;
+    StepObserver stop_early{[&](const std::string&, int done, int) { steps = done; },
+                            [&] { return steps >= 3; }};
+    EXPECT_EQ(kStopped, read_configuration(c, plan, controller, notes, stop_early));
+    EXPECT_EQ(3, steps);
+    ASSERT_EQ(kDone, read_configuration(c, plan, controller, notes));
+
+    file = controller;
+    (*file.modules)[0].parameters->at(2) = 99;  // the module's version: refused
+    (*file.modules)[0].parameters->at(30) = 99;
+    (*file.services)[1] = true;
+    RestorePlan restore = plan_restore(file, controller);
+    ASSERT_EQ(3u, restore.rows.size());
+    EXPECT_EQ(kDone, run_restore(c, nullptr, restore));
+    EXPECT_EQ(WriteOutcome::failed, restore.rows[0].outcome);
+    EXPECT_EQ(WriteOutcome::written, restore.rows[1].outcome);
+    EXPECT_EQ(WriteOutcome::written, restore.rows[2].outcome);
+    EXPECT_TRUE(sim.with_state([](sim::ControllerState& s) { return s.committed().services[1]; }));
+}
+
+}  // namespace
+}  // namespace vx::commissioning

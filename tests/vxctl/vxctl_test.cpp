@@ -1,0 +1,426 @@
+// vxctl end to end: the program run as a process against the simulator, checked
+// against the simulator's own state.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commissioning/variable_names.h"
+#include "editor/rtf/notes_file.h"
+#include "sim/simulator_thread.h"
+#include "tests/support/reserved_port.h"
+#include "tests/support/temp_dir.h"
+
+namespace vx {
+namespace {
+
+using sim::ControllerState;
+
+struct Result {
+    int exit_code;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+    std::string q = "'";
+    for (char ch : arg) q += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    return q + "'";
+}
+
+std::string read_text(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Result vxctl(uint16_t port, const test::TempDir& dir, const std::vector<std::string>& args) {
+    std::string command = quoted(VXCTL_PATH) + " --port " + std::to_string(port);
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    const auto out = dir.file("vxctl.out"), err = dir.file("vxctl.err");
+    command += " >" + quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(out), read_text(err)};
+}
+
+class Vxctl : public ::testing::Test {
+protected:
+    explicit Vxctl(sim::Options options = sim::SimulatorThread::test_options())
+        : sim_(std::move(options)) {}
+    Result run(const std::vector<std::string>& args) { return vxctl(sim_.port(), dir_, args); }
+    template <typename F>
+    auto state(F&& fn) {
+        return sim_.with_state(std::forward<F>(fn));
+    }
+
+    test::TempDir dir_;
+    sim::SimulatorThread sim_;
+};
+
+TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
+    struct Row {
+        std::vector<std::string> args;
+        int exit_code;
+        std::string out;  // the whole of standard output, its beginning, or a part of it
+        enum { whole, prefix, contains } match = whole;
+    };
+    const std::vector<Row> rows = {
+        {{"version"}, 0, "2.15\n"},
+        {{"--json", "version"}, 0, "{\n  \"version\": \"2.15\"\n}\n"},
+        {{"vars", "0-2", "1023"}, 0, "0 1\n1 22\n2 5\n1023 65535\n"},
+        {{"--json", "vars", "10", "2"},
+         0,
+         "{\n  \"variables\": {\n    \"10\": 100,\n    \"2\": 5\n  }\n}\n"},
+        {{"modules"}, 0, "1 VX Duo65 14 active 773\n3 VX Duo88 12 active 33024\n", Row::prefix},
+        // the thermostat at 8 changes its word with time; the inactive module at 57 doesn't
+        {{"modules"}, 0, "\n57 VX Guard 6 inactive 2\n64 VX Drape R 8 active 256\n", Row::contains},
+        {{"--json", "modules"},
+         0,
+         "{\n  \"modules\": [\n    {\n      \"address\": 1,\n      \"name\": \"VX Duo65\",\n      "
+         "\"version\": 14,\n      \"active\": true,\n      \"data\": 773\n    },",
+         Row::prefix},
+        {{"services"}, 0, "bus on\nmysql off\nprogram on\n"},
+        {{"--json", "services"},
+         0,
+         "{\n  \"services\": {\n    \"bus\": true,\n    \"mysql\": false,\n    \"program\": true\n "
+         " }\n}\n"},
+        {{"delay"}, 0, "1\n"},
+        {{"params", "1", "0-3"}, 0, "0 30\n1 0\n2 14\n3 1\n"},
+        {{"poll-frequencies"}, 0, "1 10\n2 10\n3 10\n4 10\n5 10\n6 10\n7 10\n8 5\n", Row::prefix},
+        {{"start-values", "0-1", "512"}, 0, "0 1\n1 22\n512 3600\n"},
+        {{"modbus", "read", "1", "20", "--input"}, 0, "40000\n"},
+        {{"--json", "modbus", "read", "17", "4"}, 0, "{\n  \"value\": 300\n}\n"},
+        {{"clock"}, 0, "20", Row::prefix},
+        // refusals: an inactive module, a read-only parameter, a ModBus device that isn't there
+        {{"params", "57", "0"}, 3, ""},
+        {{"param", "1", "2", "5"}, 3, ""},
+        {{"modbus", "read", "99", "1"}, 3, ""},
+        // a wrong command line: nothing is asked of the controller
+        {{"vars", "1024"}, 2, ""},
+        {{"vars", "5-2"}, 2, ""},
+        {{"set", "1", "70000"}, 2, ""},
+        {{"delay", "6"}, 2, ""},
+        {{"services", "bus"}, 2, ""},
+        {{"restore", "x.json", "--only", "nothing"}, 2, ""},
+        {{"clock", "set", "2030-02-30T00:00:00"}, 2, ""},
+        {{"watch", "1", "--names", "no-such-notes.prg.tag"}, 2, ""},
+        {{"backup", "x.json", "--modules", "0"}, 2, ""},
+        {{"frobnicate"}, 2, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.back());
+        const Result r = run(row.args);
+        EXPECT_EQ(row.exit_code, r.exit_code) << r.err;
+        if (row.match == Row::contains) {
+            EXPECT_NE(std::string::npos, r.out.find(row.out)) << r.out;
+        } else {
+            EXPECT_EQ(row.out, row.match == Row::prefix ? r.out.substr(0, row.out.size()) : r.out);
+        }
+        EXPECT_EQ(row.exit_code != 0, r.err.rfind("vxctl: ", 0) == 0) << r.err;
+    }
+}
+
+TEST_F(Vxctl, WritesReachTheController) {
+    struct Row {
+        std::vector<std::string> args;
+        std::function<int(ControllerState&)> read_back;
+        int expected;
+    };
+    const std::vector<Row> rows = {
+        {{"set", "5", "65535"}, [](ControllerState& s) { return s.variable(5); }, 65535},
+        {{"start-value", "3", "99"}, [](ControllerState& s) { return s.start_value(3); }, 99},
+        {{"param", "1", "20", "9"},
+         [](ControllerState& s) { return s.module_at(1)->parameters[20]; },
+         9},
+        {{"poll-frequency", "128", "7"},
+         [](ControllerState& s) { return s.poll_frequency(128); },
+         7},
+        {{"delay", "4"}, [](ControllerState& s) { return s.cycle_delay(); }, 4},
+        // switched, then committed, as the services window does
+        {{"services", "mysql", "on"},
+         [](ControllerState& s) { return int(s.committed().services[1]); },
+         1},
+        {{"modbus", "write", "17", "4", "123"},
+         [](ControllerState& s) { return s.modbus_device(17)->holding_registers[4]; },
+         123},
+        {{"modbus", "write", "17", "1", "5", "--coil"},
+         [](ControllerState& s) { return s.modbus_device(17)->coils[1]; },
+         1},
+        {{"clock", "set", "2030-01-02T03:04:05"},
+         [](ControllerState& s) { return s.clock().now().year; },
+         2030},
+        {{"rescan"}, [](ControllerState& s) { return s.rescan_count(); }, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.front());
+        const Result r = run(row.args);
+        EXPECT_EQ(0, r.exit_code) << r.err;
+        EXPECT_EQ(row.expected, state(row.read_back));
+    }
+}
+
+TEST_F(Vxctl, TransfersCompileASourceAndReportTheVerdict) {
+    const auto source = dir_.write("heat.prg", "var[0]=GetTime();\r\n");
+    Result r = run({"load", source.string(), "--reset"});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ("Программа успешно загружена.\n", r.out);
+    EXPECT_EQ("", r.err);  // no progress bar when standard error is not a terminal
+    EXPECT_FALSE(state([](ControllerState& s) { return s.program().empty(); }));
+
+    r = run({"--json", "load", dir_.write("junk.prg.cpl", "not a program").string()});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(
+        "{\n  \"result\": 4,\n  \"text\": \"Ошибка при попытке загрузки программного файла "
+        "интерпретатором контроллера.\"\n}\n",
+        r.out);
+
+    const auto broken = dir_.write("broken.prg", "var[0]=;\r\n");
+    r = run({"load", broken.string()});
+    EXPECT_EQ(2, r.exit_code);
+    EXPECT_EQ(0u, r.err.find(broken.string() + ":1:")) << r.err;  // as vxc prints it
+
+    r = run({"load", dir_.file("missing.prg.cpl").string()});
+    EXPECT_EQ(2, r.exit_code);
+    EXPECT_NE(std::string::npos, r.err.find("Ошибка при открытии файла.")) << r.err;
+
+    r = run({"firmware", dir_.write("new.upd", std::string(2500, 'x')).string()});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ("Прошивка успешно загружена.\n", r.out);
+    EXPECT_EQ(2500u, state([](ControllerState& s) { return s.firmware().size(); }));
+}
+
+// Back up, change the controller, compare, restore, compare clean; a dry run writes nothing
+// and a write the controller refuses fails the restore.
+TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
+    const std::string file = dir_.file("house.json").string();
+    Result r = run({"backup", file, "--modules", "1"});
+    ASSERT_EQ(0, r.exit_code) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("modules[1].parameters\n")) << r.err;  // progress
+    EXPECT_EQ(0, run({"compare", file}).exit_code);
+
+    state([](ControllerState& s) {
+        s.set_start_value(3, 1);
+        s.module_at(1)->parameters[20] = 44;
+        s.set_service(2, false);
+        return 0;
+    });
+    const std::string differences =
+        "start_values[3]: file 0, controller 1\n"
+        "modules[1].parameters[20]: file 0, controller 44\n"
+        "services[program]: file on, controller off\n";
+    r = run({"compare", file});
+    EXPECT_EQ(1, r.exit_code);
+    EXPECT_EQ(differences, r.out);
+
+    r = run({"--json", "restore", file, "--dry-run", "--only", "start_values"});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(
+        "{\n  \"differences\": [\n    {\n      \"section\": \"start_values\",\n      \"index\": 3,"
+        "\n      \"file\": 0,\n      \"controller\": 1,\n      \"outcome\": \"planned\"\n    }\n  "
+        "],"
+        "\n  \"skipped\": []\n}\n",
+        r.out);
+    r = run({"restore", file, "--dry-run"});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("start_values[3]: 1 -> 0\n")) << r.out;
+    EXPECT_EQ(differences, run({"compare", file}).out);  // nothing was written
+
+    r = run({"restore", file, "--only", "start_values,services"});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(
+        "start_values[3]: 1 -> 0 verified\nservices[program]: off -> on verified\n"
+        "Записано и проверено: 2, ошибок: 0, не записано: 0.\n",
+        r.out);
+    EXPECT_TRUE(state([](ControllerState& s) { return s.committed().services[2]; }));
+    EXPECT_EQ(0, run({"restore", file}).exit_code);
+    r = run({"--json", "compare", file});
+    EXPECT_EQ(0, r.exit_code);
+    EXPECT_EQ("{\n  \"differences\": []\n}\n", r.out);
+
+    // Parameter 2 is the module's version: read-only, so the controller refuses it.
+    std::string text = read_text(file);
+    const std::string parameters = "\"parameters\":[30,0,14,";
+    ASSERT_NE(std::string::npos, text.find(parameters));
+    text.replace(text.find(parameters), parameters.size(), "\"parameters\":[30,0,15,");
+    dir_.write("house.json", text);
+    r = run({"restore", file});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(
+        "modules[1].parameters[2]: 14 -> 15 failed\n"
+        "Записано и проверено: 0, ошибок: 1, не записано: 0.\n",
+        r.out);
+
+    // A module of another type is reported, and its parameters are left alone.
+    state([](ControllerState& s) { return s.module_at(1)->type = 12; });
+    r = run({"restore", file});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("modules[1]: параметры не записаны: на контроллере модуль другого "
+                             "типа ("))
+        << r.out;
+    EXPECT_EQ(0u, run({"compare", file}).out.find("modules[1]: file VX Duo65, controller "));
+}
+
+TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
+    const std::string notes_text = "Заметки\n#var[0] Текущее время\n#var[1] 1 Ночь; 2 День\n";
+    const auto plain = dir_.write("plain.txt", notes_text);
+    const auto rtf = dir_.file("heat.prg.tag");
+    ASSERT_EQ("", rtf::save_notes_file(rtf, rtf::document_from_text(notes_text)));
+    for (const auto& notes : {plain, rtf}) {
+        SCOPED_TRACE(notes.string());
+        const auto csv = dir_.file("watch.csv");
+        const Result r = run({"watch", "0", "1", "--count", "2", "--interval", "0.1", "--csv",
+                              csv.string(), "--names", notes.string()});
+        EXPECT_EQ(0, r.exit_code) << r.err;
+        std::istringstream out(r.out);
+        for (std::string line; std::getline(out, line);) {
+            EXPECT_EQ(line.size(), line.find(" 0=1 1=22") + 9) << line;
+        }
+        const std::string text = read_text(csv);
+        EXPECT_EQ(0u, text.find("\xEF\xBB\xBFВремя;var[0] Текущее время;var[1] 1 Ночь  2 День\r\n"))
+            << text;
+        EXPECT_EQ(3, std::count(text.begin(), text.end(), '\n'));
+        EXPECT_NE(std::string::npos, text.find(";1;22\r\n"));
+    }
+}
+
+TEST(VxctlSerial, X10TablesAndShutDownOverThePseudoTerminal) {
+    test::TempDir dir;
+    sim::Options options = sim::SimulatorThread::test_options();
+    options.serial_path = dir.file("ttyVX").string();
+    sim::SimulatorThread sim(options);
+    Result r = vxctl(sim.port(), dir, {"x10", "--serial", options.serial_path});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(
+        "all_units_off A1 A2 A3 A4 A5 A6 A7 A8\nall_lights_on A1 A2 B1\n"
+        "all_lights_off A1 A2 B1\n",
+        r.out);
+
+    const std::string file = dir.file("x10.json").string();
+    ASSERT_EQ(
+        0, vxctl(sim.port(), dir, {"backup", file, "--no-params", "--serial", options.serial_path})
+               .exit_code);
+    sim.with_state([](ControllerState& s) {
+        s.set_x10_entry(1, 1, 0, false);
+        return 0;
+    });
+    r = vxctl(sim.port(), dir, {"compare", file, "--serial", options.serial_path});
+    EXPECT_EQ(1, r.exit_code) << r.err;
+    EXPECT_EQ("x10[all_lights_on][B1]: file on, controller off\n", r.out);
+    r = vxctl(sim.port(), dir, {"restore", file, "--only", "x10", "--serial", options.serial_path});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("x10[all_lights_on][B1]: off -> on verified\n")) << r.out;
+    EXPECT_NE(0, sim.with_state([](ControllerState& s) { return s.committed().x10[1][16]; }));
+
+    r = vxctl(sim.port(), dir, {"shutdown", "--serial", options.serial_path});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    sim.stop();
+    EXPECT_TRUE(sim.simulator().shut_down());
+}
+
+TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
+    test::TempDir dir;
+    test::ReservedPort nobody;
+    Result r = vxctl(nobody.port(), dir, {"version"});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
+
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"{ not json", "не разобрать JSON"},
+        {R"({"format": "something else", "format_version": 1})", "это не файл конфигурации"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 2})", "format_version"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "start_values": [1, 2]})",
+         "start_values: ожидался массив из 1024 чисел"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1,
+             "modules": [{"address": 200, "name": "x"}]})",
+         "modules[0].address"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1,
+             "modules": [{"address": 2, "name": "x"}, {"address": 2, "name": "y"}]})",
+         "адрес 2 встречается дважды"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1,
+             "services": {"bus": 1, "mysql": false, "program": true}})",
+         "services.bus"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "x10": {"all_units_off": ["Q1"],
+             "all_lights_on": [], "all_lights_off": []}})",
+         "адрес X10"},
+    };
+    for (const auto& [content, message] : files) {
+        SCOPED_TRACE(content);
+        const auto file = dir.write("bad.json", content);
+        for (const char* command : {"compare", "restore"}) {
+            r = vxctl(nobody.port(), dir, {command, file.string()});
+            EXPECT_EQ(2, r.exit_code);
+            EXPECT_NE(std::string::npos, r.err.find(message)) << r.err;
+        }
+    }
+}
+
+sim::Options silent() {
+    sim::Options options = sim::SimulatorThread::test_options();
+    options.faults.drop_every = 1;
+    return options;
+}
+
+class SilentController : public Vxctl {
+protected:
+    SilentController() : Vxctl(silent()) {}
+};
+
+TEST_F(SilentController, FailsWithTheConfiguratorsTextAndKeepsTheOldBackup) {
+    const auto file = dir_.write("house.json", "the backup of yesterday");
+    const Result r = run({"backup", file.string()});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
+    EXPECT_EQ("the backup of yesterday", read_text(file));
+}
+
+sim::Options closing_after(int requests) {
+    sim::Options options = sim::SimulatorThread::test_options();
+    options.faults.close_after = requests;
+    return options;
+}
+
+class ClosingController : public Vxctl {
+protected:
+    ClosingController() : Vxctl(closing_after(1)) {}
+};
+
+// The controller goes away after the version, the start-up values and the first write.
+class ClosingDuringRestore : public Vxctl {
+protected:
+    ClosingDuringRestore() : Vxctl(closing_after(3)) {}
+};
+
+TEST_F(ClosingDuringRestore, StopsAtTheFirstWriteWithoutReplyAndSaysWhatWasWritten) {
+    std::string values = "1,22,0,7,7,7";
+    for (int i = 6; i < 1024; ++i) values += i == 10 ? ",100" : i == 512 ? ",3600" : ",0";
+    const auto file = dir_.write("values.json", R"({"format": "vesta-vx-configuration", )"
+                                                R"("format_version": 1, "start_values": [)" +
+                                                    values + "]}");
+    const Result r = run({"restore", file.string()});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(
+        "start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
+        "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
+        "ошибок: 1, не записано: 1.\n",
+        r.out);
+    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
+    EXPECT_EQ(7, state([](ControllerState& s) { return s.start_value(3); }));
+}
+
+TEST_F(ClosingController, AWatchGoesOnPastFailedSamples) {
+    const Result r = run({"watch", "1", "--count", "3", "--interval", "0.05"});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(" 1=22\n"));
+    EXPECT_EQ(2, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("Нет ответа от контроллера.")) << r.err;
+}
+
+}  // namespace
+}  // namespace vx
