@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <QMainWindow>
@@ -42,7 +41,6 @@ public:
     WindowContext& context() { return context_; }
     // "2.15" once the controller told its version at the first showing; else empty.
     QString controller_version_text() const { return controller_version_text_; }
-    bool transfer_running() const { return !transfer_close_question_.isEmpty(); }
 
     // A window created after this one, under its form variable name; the first
     // showing fills its controls by their names (AboutBox: Label2 and Label6,

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include "ui/string_grid.h"
 #include "dialogs/Default_unit_req_freq_f.h"

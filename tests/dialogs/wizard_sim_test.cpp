@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "ui/string_grid.h"

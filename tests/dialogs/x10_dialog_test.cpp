@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include "ui/string_grid.h"
 #include "serial/Controller_x10_properties_f.h"
