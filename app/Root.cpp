@@ -38,6 +38,10 @@ const QString kRequestingData = QStringLiteral("Идет запрос данны
 const QString kConnectionOpen = QStringLiteral("Открыто");
 const QString kConnectionAbsent = QStringLiteral("Отсутствует");
 const QString kNoAnswer = QStringLiteral("Контроллер не отвечает.");
+// After a restart or a shut-down the controller has closed the connection.
+const QString kReconnectHint = QStringLiteral(
+    " Когда контроллер снова запустится, подключитесь к нему: меню Утилиты, пункт "
+    "\"Подключиться к контроллеру\".");
 
 }  // namespace
 
@@ -90,7 +94,9 @@ public:
     }
 
 private:
-    std::array<QAction*, 4> guarded() const { return {form_.N6, form_.N10, form_.N16, form_.N17}; }
+    std::array<QAction*, 5> guarded() const {
+        return {form_.N6, form_.N10, form_.N16, form_.N17, form_.Reconnect1};
+    }
     Tmain_form& form_;
     std::vector<QAction*> disabled_modal_items_;
 };
@@ -140,6 +146,20 @@ void Tmain_form::showEvent(QShowEvent* event) {
 }
 
 void Tmain_form::FormShow() {
+    show_controller_version();
+    const uint16_t library = vx::library_version();
+    if ((library & 0xFF) != 0) {
+        if (auto* label =
+                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label6"))) {
+            label->setText(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
+        }
+    }
+    if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
+        ud->setValue(context_.com_port_number());
+    }
+}
+
+void Tmain_form::show_controller_version() {
     const uint16_t version = vx::read_controller_version(connection_);
     const int major = version & 0xFF;
     const int minor = version >> 8;
@@ -154,16 +174,15 @@ void Tmain_form::FormShow() {
         prompts_.message(PromptIcon::warning, kCaptionWarning,
                          QStringLiteral("Нет ответа от контроллера."));
     }
-    const uint16_t library = vx::library_version();
-    if ((library & 0xFF) != 0) {
-        if (auto* label =
-                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label6"))) {
-            label->setText(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
-        }
-    }
-    if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
-        ud->setValue(context_.com_port_number());
-    }
+}
+
+void Tmain_form::Reconnect1Click() {
+    // The connection is made once at start; after a controller restart this
+    // makes it again, closing what is left of the old one first.
+    vx::close_connection(connection_);
+    vx::connect_to_service(connection_, context_.port());
+    show_connection_state();
+    show_controller_version();
 }
 
 void Tmain_form::closeEvent(QCloseEvent* event) {
@@ -290,7 +309,9 @@ void Tmain_form::N10Click() {
     }
     Transfer transfer(*this, QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и "
                                             "закрыть программу?"));
-    send_firmware_file(connection_, prompts_, transfer, *path);
+    if (send_firmware_file(connection_, prompts_, transfer, *path) == TransferOutcome::finished) {
+        set_operation_status(time_of_day_text() + kReconnectHint);
+    }
 }
 
 void Tmain_form::N16Click() {
@@ -304,6 +325,7 @@ void Tmain_form::N16Click() {
         prompts_.information(QStringLiteral(
             "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
             "попробуйте загрузить ее через несколько минут(3-5)."));
+        set_operation_status(time_of_day_text() + kReconnectHint);
     } else {
         prompts_.error(kNoAnswer);
     }
@@ -318,6 +340,7 @@ void Tmain_form::N17Click() {
     }
     if (vx::serial_shutdown(context_.serial_port()) == 0) {
         prompts_.information(QStringLiteral("Процедура отключения контроллера начата."));
+        set_operation_status(time_of_day_text() + kReconnectHint);
     } else {
         prompts_.error(kNoAnswer);
     }

@@ -63,6 +63,7 @@ public:
     void N17Click();
     void N20Click();
     void N22Click();
+    void Reconnect1Click();
 
     // --- controls, by the names of the window's design ------------------------------
     StringGrid* sg1 = nullptr;
@@ -71,7 +72,7 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QProgressBar* transfer_progress = nullptr;  // beside panel 5 during transfers
-    QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr;
+    QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr, *N25 = nullptr, *Reconnect1 = nullptr;
     QAction *N4 = nullptr, *N3 = nullptr, *N12 = nullptr, *N21 = nullptr, *N13 = nullptr,
             *X101 = nullptr, *N11 = nullptr, *N15 = nullptr, *N6 = nullptr, *N10 = nullptr,
             *N14 = nullptr, *N16 = nullptr, *N17 = nullptr, *N20 = nullptr;
@@ -94,6 +95,7 @@ private:
     void FormClose();
     void set_operation_status(const QString& text);  // panel 5, painted at once
     void show_connection_state();                    // panel 1
+    void show_controller_version();                  // panel 3 and the about box, or a box
     template <class T>
     T* form_control(const QString& form, const QString& control) const;
 

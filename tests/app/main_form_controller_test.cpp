@@ -29,6 +29,9 @@ namespace {
 }
 
 const QString kDone = QStringLiteral(" Операция выполнена. ");
+const QString kReconnectHint = QStringLiteral(
+    " Когда контроллер снова запустится, подключитесь к нему: меню Утилиты, пункт "
+    "\"Подключиться к контроллеру\".");
 const QString kFailed = QStringLiteral(" Операция не выполнена. Возникла ошибка.");
 
 class ConnectedFormTest : public MainFormTest {
@@ -150,6 +153,17 @@ TEST_F(ConnectedFormTest, ModuleRefreshListsTheModulesWithTheirState) {
               statuses);
 }
 
+TEST_F(ConnectedFormTest, ReconnectAfterTheControllerClosedAsksTheVersionAgain) {
+    start();
+    fake_.close_connection();  // the controller restarts
+    fake_.expect(version_request()).reply(version_reply(2, 16));
+    main_->Reconnect1->trigger();
+    fake_.verify();
+    EXPECT_EQ("Открыто", panel(1));
+    EXPECT_EQ("2.16", panel(3));
+    EXPECT_TRUE(prompts_.messages().isEmpty());
+}
+
 TEST_F(ConnectedFormTest, RowsThisRefreshDidNotFillAreEmptied) {
     start();
     ModuleScript full;
@@ -266,7 +280,7 @@ TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
     std::map<QString, bool> during;
     QTimer::singleShot(0, main_.get(), [&] {
         for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N20,
-                              main_->N2, main_->N11}) {
+                              main_->N2, main_->N11, main_->Reconnect1}) {
             during[item->objectName()] = item->isEnabled();
         }
         during["Button1"] = main_->Button1->isEnabled();
@@ -280,10 +294,12 @@ TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
     EXPECT_TRUE(main_->isVisible());
     EXPECT_EQ(QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и закрыть программу?"),
               prompts_.texts().value(2));
+    EXPECT_TRUE(stamped(panel(5), kReconnectHint));  // the controller restarts now
     const std::map<QString, bool> expected = {
         {"N6", false}, {"N10", false},    {"N16", false},    {"N17", false},
         {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true},
-        {"N2", false}, {"N11", true}};  // a modal window would stall the transfer
+        {"N2", false}, {"N11", true},  // a modal window would stall the transfer
+        {"Reconnect1", false}};
     EXPECT_EQ(expected, during);
     for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N2}) {
         EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
@@ -328,6 +344,7 @@ TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {
     fake_.expect(packet("51 0F 00 00 00 00 00")).echo();
     prompts_.answer_yes();
     main_->N16Click();
+    EXPECT_TRUE(stamped(panel(5), kReconnectHint));
     fake_.expect(packet("51 0F 00 00 00 00 00")).reply(packet("51 0F 01 00 00 00 00"));
     prompts_.answer_yes();
     main_->N16Click();

@@ -40,6 +40,12 @@ TEST_F(MainFormTest, StartsWithoutControllerShowingTwoBoxesInOrder) {
     EXPECT_EQ("Версия контроллера", panel(2));
     EXPECT_EQ("Загрузка данных", panel(4));
     EXPECT_EQ("Конфигуратор контроллера Vesta VX v.5.3.3.158", main_->windowTitle());
+
+    // Connecting again with still nobody listening says so the same way.
+    main_->Reconnect1->trigger();
+    ASSERT_EQ(3u, prompts_.records().size());
+    EXPECT_EQ("Нет ответа от контроллера.", prompts_.records()[2].text);
+    EXPECT_EQ("Отсутствует", panel(1));
 }
 
 TEST_F(MainFormTest, FirstShowingHappensOnce) {
@@ -61,6 +67,7 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
         {"N1", "Утилиты", true, true},
         {"N2", "Мастер адресации модулей...", true, false},
         {"N5", "Редактор программ", true, false},
+        {"Reconnect1", "Подключиться к контроллеру", true, true},
         {"N4", "Операции", true, true},
         {"N3", "Настройка параметров контроллера...", true, false},
         {"N12", "Начальные значения переменных при загрузке контроллера...", true, false},

@@ -1,11 +1,14 @@
 // The configurator against the simulator, end to end: the simulated house in
 // both grids after the two refresh buttons, a compiled program loaded, and
-// the shut-down over the simulator's serial link.
+// the shut-down over the simulator's serial link, a reconnection after a reboot.
 //
 // With VX_SCREENSHOT=<file.png> in the environment, the window after both
 // refreshes is also saved there (run under Xvfb for the real platform look):
 //   VX_SCREENSHOT=docs/screenshots/main_window.png xvfb-run -a -s "-screen 0 1280x900x24"
 //       build/tests/app/main_window_sim_test --gtest_filter='*BothGrids*'
+#include <chrono>
+#include <thread>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
@@ -128,6 +131,32 @@ TEST_F(SimulatedHouseTest, ShutdownTravelsOverTheSerialLink) {
     ASSERT_EQ(2u, prompts_.records().size());
     EXPECT_EQ("Процедура отключения контроллера начата.", prompts_.records()[1].text);
     EXPECT_EQ(0, sim_->stop());  // the shut-down has ended the simulator
+}
+
+TEST_F(SimulatedHouseTest, ReconnectAfterARebootMakesTheRefreshesWorkAgain) {
+    start();
+    prompts_.clear_records();
+    prompts_.answer_yes();
+    main_->N16Click();  // the simulator closes every connection and comes back
+    ASSERT_EQ(2u, prompts_.records().size());
+    // Waits (up to 5 s) for the controller service to listen again.
+    bool back = false;
+    for (int attempt = 0; attempt < 100 && !back; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        vx::ControllerConnection probe;
+        vx::connect_to_service(probe, sim_->port());
+        back = vx::is_connected(probe);
+        vx::close_connection(probe);
+    }
+    ASSERT_TRUE(back);
+    main_->Reconnect1->trigger();
+    EXPECT_EQ("Открыто", panel(1));
+    EXPECT_EQ("2.15", panel(3));
+    main_->Button2->click();
+    EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
+    main_->Button1->click();
+    EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
+    EXPECT_EQ(2u, prompts_.records().size());  // no box about the connection
 }
 
 }  // namespace
