@@ -6,82 +6,14 @@
 #include <map>
 #include <string>
 
+#include "bench/generated_programs.h"
 #include "compiler/compile_program.h"
 #include "compiler/lexer.h"
 
 namespace {
 
-// A small deterministic generator, so every run compiles the same programs.
-class Numbers {
-public:
-    int next(int limit) {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<int>((state_ >> 33) % static_cast<uint64_t>(limit));
-    }
-
-private:
-    uint64_t state_ = 0x5EEDULL;
-};
-
-std::string var(Numbers& n) {
-    return "var[" + std::to_string(n.next(1024)) + "]";
-}
-
-// A realistic mix in units of ten lines: assignments, calls, an if/else with an
-// if nested in its then-block (two ifs per unit: a fifth of the lines), and
-// every fifth unit a goto to a label two units further down.
-std::string mixed_program(int lines) {
-    Numbers n;
-    std::string source;
-    const int units = lines / 10;
-    for (int u = 0; u < units; ++u) {
-        source += var(n) + "=" + var(n) + "+" + std::to_string(n.next(100)) + ";\r\n";
-        source += var(n) + "=GetUnitData(" + std::to_string(1 + n.next(128)) + ");\r\n";
-        source += "if (" + var(n) + ">=" + std::to_string(n.next(50)) + ") {\r\n";
-        source += "    " + var(n) + "=" + var(n) + "*2;  # doubled\r\n";
-        source += "    if (" + var(n) + "$<" + var(n) + ") { " + var(n) + "=Set_Relay_State(" +
-                  std::to_string(1 + n.next(128)) + ",2," + var(n) + "); };\r\n";
-        source += "} else {\r\n";
-        source += "    " + var(n) + "=!" + var(n) + ";\r\n";
-        source += "};\r\n";
-        const bool jumps = u % 5 == 0 && u / 5 <= 511 && u + 2 < units;
-        if (jumps) {
-            source += "goto label[" + std::to_string(u / 5) + "];\r\n";
-        } else {
-            source += var(n) + "=StartTimer(1," + var(n) + ");\r\n";
-        }
-        const bool lands = u >= 2 && (u - 2) % 5 == 0 && (u - 2) / 5 <= 511;
-        if (lands) {
-            source += "label[" + std::to_string((u - 2) / 5) + "]:\r\n";
-        } else {
-            source += var(n) + "=" + var(n) + "%7;\r\n";
-        }
-    }
-    return source;
-}
-
-// Statements without a single jump: assignments of each form and calls.
-std::string straight_program(int lines) {
-    Numbers n;
-    std::string source;
-    for (int i = 0; i < lines; ++i) {
-        switch (i % 4) {
-            case 0:
-                source += var(n) + "=" + var(n) + "-" + std::to_string(n.next(65536)) + ";\r\n";
-                break;
-            case 1:
-                source += var(n) + "=!" + var(n) + ";\r\n";
-                break;
-            case 2:
-                source += var(n) + "=ReadInt16Register(1,2," + var(n) + ",4,5);\r\n";
-                break;
-            default:
-                source += var(n) + "=" + var(n) + ";\r\n";
-                break;
-        }
-    }
-    return source;
-}
+using vx::bench::mixed_program;
+using vx::bench::straight_program;
 
 std::size_t token_count(const std::string& source) {
     vx::Lexer lexer;

@@ -1,6 +1,8 @@
 // Module type names and number/bit/text conversions shared by the windows.
 #include "compiler/Utils.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -146,6 +148,11 @@ int read_whole_file(const std::string& path, std::string& data) {
     }
     // Read to the end rather than trusting a size taken in advance: a file
     // that can't be read in full (a folder, an I/O error) yields nothing.
+    // The size taken in advance only spares the buffer growing (and copying) as it fills.
+    struct stat status {};
+    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+        data.reserve(static_cast<std::size_t>(status.st_size));
+    }
     char chunk[65536];
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {

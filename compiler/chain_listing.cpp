@@ -1,6 +1,8 @@
 // The chain listing writer.
 #include "compiler/chain_listing.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "compiler/token_list.h"
@@ -8,51 +10,59 @@
 
 namespace vx {
 
-namespace {
-
-void append_text(std::string& out, const Token& token) {
-    if (token.type == kNumber) {
-        out += std::to_string(number_value(token));
-    } else {
-        out += token.text;
+// No blanks are added: "var[0]=GetTime();" reads as written without them. Lines
+// break after `;` and after the colons and semicolons of generated chains
+// (type 8); a source label keeps its own `:` (type 1) and its line. The last
+// token gets no line break, and the first nothing at all after it (a program
+// that opens with a goto lists as "gotolabel[5];").
+void ChainListingWriter::add(const Token* token) {
+    constexpr std::size_t kNumberRoom = 5;  // 65535
+    for (; token != nullptr; token = token->next) {
+        const bool first = used_ == 0;
+        char* at = room(1 + std::max(token->text.size(), kNumberRoom));
+        if (pending_ != 0) {
+            *at++ = pending_;
+        }
+        if (token->type == kNumber) {
+            at = std::to_chars(at, at + kNumberRoom, number_value(*token)).ptr;
+        } else {
+            for (char ch : token->text) {  // texts of a few bytes: no call to memcpy
+                *at++ = ch;
+            }
+        }
+        used_ = static_cast<std::size_t>(at - out_.data());
+        switch (token->type) {
+            case kPunctuation:
+                pending_ = token->text == ";" ? '\n' : 0;
+                break;
+            case kLabelKeyword:
+                pending_ = token->text[0] == ':' || token->text[0] == ';' ? '\n' : 0;
+                break;
+            case kGotoKeyword:
+                pending_ = ' ';
+                break;
+            default:
+                pending_ = 0;
+                break;
+        }
+        if (first) {
+            pending_ = 0;
+        }
     }
 }
 
-}  // namespace
+// The buffer grows a step at a time within what is reserved, so that only
+// memory the listing fills is touched, and by doubling beyond it.
+void ChainListingWriter::grow(std::size_t bytes) {
+    constexpr std::size_t kStep = 65536;
+    const std::size_t wanted = used_ + bytes + kStep;
+    out_.resize(wanted <= out_.capacity() ? wanted : std::max(out_.size() * 2, wanted));
+}
 
-// No blanks are added: "var[0]=GetTime();" reads as written without them. Lines
-// break after `;` and after the colons and semicolons of generated chains
-// (type 8); a source label keeps its own `:` (type 1) and its line.
 std::string chain_listing(const Token* first) {
-    std::string out;
-    if (first == nullptr) {
-        return out;
-    }
-    append_text(out, *first);
-    for (const Token* token = first->next; token != nullptr; token = token->next) {
-        append_text(out, *token);
-        if (token->next == nullptr) {
-            break;  // the last token gets no line break
-        }
-        switch (token->type) {
-            case kPunctuation:
-                if (token->text == ";") {
-                    out += '\n';
-                }
-                break;
-            case kLabelKeyword:
-                if (token->text[0] == ':' || token->text[0] == ';') {
-                    out += '\n';
-                }
-                break;
-            case kGotoKeyword:
-                out += ' ';
-                break;
-            default:
-                break;
-        }
-    }
-    return out;
+    ChainListingWriter writer;
+    writer.add(first);
+    return std::move(writer.text());
 }
 
 bool write_chain_file(const Token* first, const std::string& path) {

@@ -8,13 +8,14 @@
 
 #include "compiler/compile_error.h"
 #include "compiler/instruction.h"
+#include "compiler/token_cursor.h"
 #include "compiler/token_list.h"
 
 namespace vx {
 
-// Results of generate_code besides 0.
-constexpr int kCodeFault = -1;         // a fault is recorded
-constexpr int kJumpWithoutLabel = -5;  // a jump names no label instruction (nothing recorded)
+// Results of generate_code besides kPassed.
+constexpr int kCodeFault = kPassFailed;  // a fault is recorded
+constexpr int kJumpWithoutLabel = -5;    // a jump names no label instruction (nothing recorded)
 
 // Jump targets are 16-bit instruction indices.
 constexpr std::size_t kMaxJumpTarget = 0xFFFF;
@@ -25,8 +26,16 @@ public:
 
     // Walks the whole list, fills the instruction array and resolves the jumps.
     int generate_code();
+
+    // The same a piece at a time: generate_from() each piece's first statement,
+    // then resolve_jumps() once the program has ended.
+    int generate_from(Token* first);
+    int resolve_jumps();
     // Writes the compiled program file (see compiled_file.h for the results).
     int write_compiled_file(const std::string& path = "sample.cpl") const;
+
+    // Room for about this many instructions, so that the array need not grow by copies.
+    void reserve(std::size_t instructions) { instructions_.reserve(instructions); }
 
     const std::vector<Instruction>& instructions() const { return instructions_; }
     std::vector<Instruction> take_instructions() { return std::move(instructions_); }
@@ -39,9 +48,7 @@ private:
         int32_t line;
     };
 
-    bool fail(int32_t code, const Token& at);
-    bool step();
-    bool read_number(uint16_t& value);
+    bool read_index(uint16_t& value);
     bool encode_operand(uint16_t& arg, uint8_t& type);
     bool encode_operator_and_operand(Instruction& in);
     bool generate_assignment();
@@ -49,11 +56,9 @@ private:
     bool generate_condition();
     bool generate_label();
     bool generate_jump();
-    int resolve_jumps();
 
-    const Token* first_;
-    const Token* current_ = nullptr;
-    CompileError& error_;
+    Token* first_;
+    TokenCursor cursor_;
     std::vector<Instruction> instructions_;
     std::vector<LabelSite> labels_;
     std::vector<std::size_t> jumps_;

@@ -13,31 +13,82 @@ namespace vx {
 
 namespace {
 
-int run_passes(TokenList& tokens, CompileError& error, CompiledProgram& program) {
-    Parser parser(tokens, error);
-    const int checked = parser.check_program();
-    if (checked == kStrayCloseBrace) {
-        record_own_fault(error, kExtraBraceText, 0, 0);
-        return kCompileFault;
-    }
-    if (checked != kProgramChecked) {
-        return kCompileFault;
-    }
-    IfElseLowering lowering(tokens, error, kFirstGeneratedLabel);
-    if (lowering.lower_if_else() != 0) {
-        return kCompileFault;
-    }
-    program.lowered = true;
-    program.listing = chain_listing(tokens.first());
+// The passes over one piece of tokens after another. The first fault in the
+// order of the passes wins, as if each had gone over the whole program before
+// the next: a parser fault anywhere beats a lowering fault in an earlier
+// piece, which beats a code generator fault. Once a later pass has failed it
+// stops, and the earlier ones go on to the end to look for their own faults.
+class PieceByPiece {
+public:
+    explicit PieceByPiece(CompileError& error)
+        : error_(error),
+          parser_(tokens_, error),
+          lowering_(tokens_, lowering_error_, kFirstGeneratedLabel),
+          generator_(tokens_, generator_error_) {}
 
-    CodeGenerator generator(tokens, error);
-    const int generated = generator.generate_code();
-    if (generated != 0) {
-        return generated;
+    int run(Lexer& lexer, std::size_t piece_tokens, CompiledProgram& program) {
+        // A listing is about as long as its source and a 12-byte instruction
+        // stands for some dozen source bytes: room reserved for more is only
+        // address space until it is written.
+        listing_.reserve(lexer.source_size() * 2);
+        generator_.reserve(lexer.source_size() / 6);
+        lexer.start();
+        Token* carried = nullptr;  // the previous piece's last token, already through the passes
+        while (lexer.next_piece(tokens_, piece_tokens)) {
+            Token* fresh = carried != nullptr ? carried->next : tokens_.first();
+            const int checked = parser_.check_statements(fresh);
+            if (checked == kStrayCloseBrace) {
+                record_own_fault(error_, kExtraBraceText, 0, 0);
+                return kCompileFault;
+            }
+            if (checked != kProgramChecked) {
+                return kCompileFault;
+            }
+            if (lowered_ && (lowered_ = lowering_.lower_from(fresh) == kPassed)) {
+                // The lowering may have put tokens right after the carried one.
+                fresh = carried != nullptr ? carried->next : tokens_.first();
+                listing_.add(fresh);
+                generated_ = generated_ && generator_.generate_from(fresh) == kPassed;
+            }
+            tokens_.keep_last();
+            carried = tokens_.first();
+        }
+        if (parser_.finish() != kProgramChecked) {
+            return kCompileFault;
+        }
+        if (!lowered_ || lowering_.finish() != kPassed) {
+            adopt(lowering_error_);
+            return kCompileFault;
+        }
+        program.lowered = true;
+        program.listing = std::move(listing_.text());
+        const int generated = generated_ ? generator_.resolve_jumps() : kCodeFault;
+        if (generated != kPassed) {
+            adopt(generator_error_);
+            return generated;
+        }
+        program.instructions = generator_.take_instructions();
+        return program.instructions.empty() ? kEmptyProgram : kCompiled;
     }
-    program.instructions = generator.take_instructions();
-    return program.instructions.empty() ? kEmptyProgram : kCompiled;
-}
+
+private:
+    void adopt(const CompileError& fault) {
+        if (fault.code != fault::kNoFault) {
+            error_ = fault;
+        }
+    }
+
+    CompileError& error_;
+    CompileError lowering_error_;
+    CompileError generator_error_;
+    TokenList tokens_;
+    Parser parser_;
+    IfElseLowering lowering_;
+    CodeGenerator generator_;
+    ChainListingWriter listing_;
+    bool lowered_ = true;    // the lowering has not failed
+    bool generated_ = true;  // nor the code generator
+};
 
 std::string system_error_text(int saved_errno) {
     errno = saved_errno;
@@ -50,34 +101,31 @@ std::string system_error_text(int saved_errno) {
 
 }  // namespace
 
-int compile_source(std::string_view source, CompileError& error, CompiledProgram& program) {
+int compile_source(std::string_view source, CompileError& error, CompiledProgram& program,
+                   std::size_t piece_tokens) {
     program = CompiledProgram{};
     Lexer lexer;
     lexer.set_source(source);
-    lexer.tokenize();
-    TokenList tokens = lexer.take_tokens();
-    return run_passes(tokens, error, program);
+    return PieceByPiece(error).run(lexer, piece_tokens, program);
+}
+
+int compile_source(std::string_view source, CompileError& error, CompiledProgram& program) {
+    return compile_source(source, error, program, kPieceTokens);
 }
 
 int compile_program(const std::string& source_path, CompileError& error) {
     error = CompileError{};
-    TokenList tokens;
-    {
-        Lexer lexer;
-        if (lexer.load_source(source_path) != kSourceLoaded) {
-            // Going on with an empty program would empty the .cpl of an earlier compile.
-            record_own_fault(error,
-                             "Не удалось прочитать файл программы " + source_path + ": " +
-                                 system_error_text(lexer.load_errno()),
-                             0, 0);
-            return kCompileFault;
-        }
-        lexer.tokenize();
-        tokens = lexer.take_tokens();
+    Lexer lexer;
+    if (lexer.load_source(source_path) != kSourceLoaded) {
+        // Going on with an empty program would empty the .cpl of an earlier compile.
+        record_own_fault(error,
+                         "Не удалось прочитать файл программы " + source_path + ": " +
+                             system_error_text(lexer.load_errno()),
+                         0, 0);
+        return kCompileFault;
     }
     CompiledProgram program;
-    const int result = run_passes(tokens, error, program);
-    tokens.clear();
+    const int result = PieceByPiece(error).run(lexer, kPieceTokens, program);
     if (program.lowered) {
         // The listing is a by-product: failing to write it does not fail the compile.
         write_chain_file_text(program.listing, chain_file_path(source_path));

@@ -42,6 +42,15 @@ struct CompiledProgram {
 // kJumpWithoutLabel, or kEmptyProgram when the source holds no statement.
 int compile_source(std::string_view source, CompileError& error, CompiledProgram& program);
 
+// A compile holds the tokens of a piece of the program at a time: about this
+// many, up to the next statement's end.
+constexpr std::size_t kPieceTokens = 1024;
+
+// compile_source in pieces of about `piece_tokens` tokens; the result is the
+// same for every piece size.
+int compile_source(std::string_view source, CompileError& error, CompiledProgram& program,
+                   std::size_t piece_tokens);
+
 // Compiles the saved file at `source_path`: writes `source_path`.chain once the
 // lowering is through and `source_path`.cpl when code generation succeeds.
 // `error` is reset first. A file that can't be read records a code -1 fault

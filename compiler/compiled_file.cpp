@@ -1,6 +1,7 @@
 // Writing and reading back the compiled program file.
 #include "compiler/compiled_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -8,30 +9,25 @@ namespace vx {
 
 namespace {
 
-std::array<uint8_t, kCompiledHeaderSize> header_bytes(std::size_t count) {
-    std::array<uint8_t, kCompiledHeaderSize> header{};
-    std::memcpy(header.data(), kCompiledMagic, sizeof kCompiledMagic);
-    header[3] = kCompiledFormat;
-    put_u32_le(&header[4], static_cast<uint32_t>(count * kInstructionSize));
-    return header;
-}
-
-std::string instruction_block(std::span<const Instruction> instructions) {
-    std::string block;
-    block.reserve(instructions.size() * kInstructionSize);
+// Header and instructions into `out`, each instruction encoded in place;
+// `out` holds kCompiledHeaderSize + 12 bytes an instruction.
+void encode_image(std::span<const Instruction> instructions, uint8_t* out) {
+    std::memcpy(out, kCompiledMagic, sizeof kCompiledMagic);
+    out[3] = kCompiledFormat;
+    put_u32_le(&out[4], static_cast<uint32_t>(instructions.size() * kInstructionSize));
+    out += kCompiledHeaderSize;
     for (const Instruction& in : instructions) {
         const auto bytes = encode_instruction(in);
-        block.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::memcpy(out, bytes.data(), bytes.size());
+        out += bytes.size();
     }
-    return block;
 }
 
 }  // namespace
 
 std::string compiled_image(std::span<const Instruction> instructions) {
-    const auto header = header_bytes(instructions.size());
-    std::string image(reinterpret_cast<const char*>(header.data()), header.size());
-    image += instruction_block(instructions);
+    std::string image(kCompiledHeaderSize + instructions.size() * kInstructionSize, '\0');
+    encode_image(instructions, reinterpret_cast<uint8_t*>(image.data()));
     return image;
 }
 
@@ -44,19 +40,33 @@ int write_compiled_file(std::span<const Instruction> instructions, const std::st
         std::fclose(file);
         return kFileNoProgram;
     }
-    int result = kFileWritten;
-    const auto header = header_bytes(instructions.size());
-    if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) {
-        result = kFileWriteFailed;
-    } else {
-        // A short block or a failed flush would leave a program the controller
-        // rejects or, worse, runs cut off: report it, never success.
-        const std::string block = instruction_block(instructions);
-        if (std::fwrite(block.data(), 1, block.size(), file) != block.size() ||
-            std::fflush(file) != 0) {
-            result = kFileWriteFailed;
+    // The file goes out through one buffer of whole instructions, the header
+    // with the first of them, rather than as an image of the whole program.
+    constexpr std::size_t kPerWrite = 4096;
+    static_assert(kCompiledHeaderSize < kInstructionSize);
+    uint8_t buffer[kInstructionSize * (kPerWrite + 1)];
+    bool written = true;
+    std::size_t at = 0;
+    while (written && at < instructions.size()) {
+        const auto part = instructions.subspan(at, std::min(kPerWrite, instructions.size() - at));
+        std::size_t bytes = part.size() * kInstructionSize;
+        if (at == 0) {
+            encode_image(part, buffer);
+            bytes += kCompiledHeaderSize;
+            put_u32_le(&buffer[4], static_cast<uint32_t>(instructions.size() * kInstructionSize));
+        } else {
+            uint8_t* out = buffer;
+            for (const Instruction& in : part) {
+                const auto encoded = encode_instruction(in);
+                out = std::copy(encoded.begin(), encoded.end(), out);
+            }
         }
+        written = std::fwrite(buffer, 1, bytes, file) == bytes;
+        at += part.size();
     }
+    // A short write or a failed flush would leave a program the controller
+    // rejects or, worse, runs cut off: report it, never success.
+    int result = written && std::fflush(file) == 0 ? kFileWritten : kFileWriteFailed;
     if (std::fclose(file) != 0 && result == kFileWritten) {
         result = kFileWriteFailed;
     }

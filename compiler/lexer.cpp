@@ -1,8 +1,10 @@
 // The lexer: byte classes, two- and three-byte operators, comments, numbers.
 #include "compiler/lexer.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 
 #include "compiler/Utils.h"
 #include "compiler/token_table.h"
@@ -82,6 +84,19 @@ bool is_digit(char ch) {
     return ch >= '0' && ch <= '9';
 }
 
+// The entries of the one-byte tokens by their byte, found once: most tokens are one byte.
+const TokenDef* one_byte_def(uint8_t byte) {
+    static const auto defs = [] {
+        std::array<const TokenDef*, 256> def{};
+        for (int b = 0; b < 256; ++b) {
+            const char ch = static_cast<char>(b);
+            def[b] = find_token_def(token_table(), std::string_view(&ch, 1));
+        }
+        return def;
+    }();
+    return defs[byte];
+}
+
 // A leading digit makes a number: the value of the digit run at the start,
 // modulo 65536 ("12ab" is 12, "65537" is 1).
 void classify_token(Token& token) {
@@ -94,10 +109,11 @@ void classify_token(Token& token) {
             value = (value * 10 + static_cast<uint32_t>(ch - '0')) & 0xFFFF;
         }
         token.type = kNumber;
-        token.text = number_text(static_cast<uint16_t>(value));
+        token.value = static_cast<uint16_t>(value);
         return;
     }
-    const TokenDef* def = find_token_def(token_table(), token.text);
+    const TokenDef* def = token.text.size() == 1 ? one_byte_def(static_cast<uint8_t>(token.text[0]))
+                                                 : find_token_def(token_table(), token.text);
     if (def != nullptr) {
         token.type = def->type;
         token.def_id = def->id;
@@ -109,7 +125,8 @@ void classify_token(Token& token) {
 }  // namespace
 
 int Lexer::load_source(const std::string& path) {
-    const int result = read_whole_file(path, buffer_);
+    buffer_ = std::make_shared<std::string>();
+    const int result = read_whole_file(path, *buffer_);
     load_errno_ = result == 0 ? 0 : errno;
     if (result == -2) {
         return kSourceCantOpen;
@@ -118,18 +135,24 @@ int Lexer::load_source(const std::string& path) {
 }
 
 void Lexer::set_source(std::string_view bytes) {
-    buffer_.assign(bytes);
+    buffer_ = std::make_shared<std::string>(bytes);
     load_errno_ = 0;
 }
 
+TokenList Lexer::take_tokens() {
+    tokens_.hold_source(std::move(buffer_));
+    buffer_ = std::make_shared<std::string>();
+    return std::move(tokens_);
+}
+
 void Lexer::emit(std::size_t start, std::size_t count) {
-    Token* token = tokens_.make_token();
-    token->text.assign(buffer_, start, count);
+    Token* token = into_->make_token();
+    token->text = std::string_view(buffer_->data() + start, count);
     token->length = static_cast<int32_t>(count);
     token->column = static_cast<int32_t>(start - line_start_ + 1);
     token->line = line_ + 1;
     classify_token(*token);
-    tokens_.append(token);
+    into_->append(token);
 }
 
 void Lexer::emit_pending() {
@@ -140,14 +163,33 @@ void Lexer::emit_pending() {
 
 void Lexer::tokenize() {
     tokens_.clear();
+    start();
+    next_piece(tokens_, SIZE_MAX);
+}
+
+void Lexer::start() {
     start_ = pos_ = 0;
     line_ = 0;
     line_start_ = 0;
-    const std::size_t size = buffer_.size();
+}
+
+bool Lexer::next_piece(TokenList& into, std::size_t min_tokens) {
+    into_ = &into;
+    const std::string& bytes = *buffer_;
+    const std::size_t size = bytes.size();
+    if (pos_ >= size) {
+        return false;
+    }
+    const std::size_t before = into.size();
+    min_tokens = std::max<std::size_t>(min_tokens, 1);
     for (; pos_ < size; ++pos_) {
-        const uint8_t byte_class = kClasses[static_cast<uint8_t>(buffer_[pos_])];
+        const uint8_t byte_class = kClasses[static_cast<uint8_t>(bytes[pos_])];
         switch (byte_class) {
             case kTokenByte:
+                while (pos_ + 1 < size &&
+                       kClasses[static_cast<uint8_t>(bytes[pos_ + 1])] == kTokenByte) {
+                    ++pos_;
+                }
                 break;
             case kSpace:
             case kTabOrCr:
@@ -163,7 +205,7 @@ void Lexer::tokenize() {
             case kComment:
                 // The comment swallows its line end, which still counts one line.
                 emit_pending();
-                while (buffer_[pos_] != '\n' && pos_ < size - 1) {
+                while (bytes[pos_] != '\n' && pos_ < size - 1) {
                     ++pos_;
                 }
                 ++line_;
@@ -177,12 +219,12 @@ void Lexer::tokenize() {
                     start_ = pos_ + 1;
                     break;
                 }
-                const char next = buffer_[pos_ + 1];
+                const char next = bytes[pos_ + 1];
                 if (next != '!' && next != '=' && next != '<' && next != '>') {
                     break;  // an ordinary byte of the pending token
                 }
                 emit_pending();
-                if (pos_ + 2 < size && buffer_[pos_ + 2] == '=') {
+                if (pos_ + 2 < size && bytes[pos_ + 2] == '=') {
                     emit(pos_, 3);
                     start_ = pos_ + 3;
                     pos_ += 2;
@@ -196,18 +238,23 @@ void Lexer::tokenize() {
             default:
                 emit_pending();
                 if (byte_class >= kOperatorFirst && byte_class <= kOperatorLast &&
-                    pos_ + 1 < size && is_two_byte_operator(buffer_[pos_], buffer_[pos_ + 1])) {
+                    pos_ + 1 < size && is_two_byte_operator(bytes[pos_], bytes[pos_ + 1])) {
                     emit(pos_, 2);
                     start_ = pos_ + 2;
                     ++pos_;
                 } else {
                     emit(pos_, 1);
                     start_ = pos_ + 1;
+                    if (bytes[pos_] == ';' && into.size() - before >= min_tokens) {
+                        ++pos_;  // a statement's end: the piece ends here
+                        return true;
+                    }
                 }
                 break;
         }
     }
     // Bytes pending at the end of the buffer form no token.
+    return true;
 }
 
 }  // namespace vx

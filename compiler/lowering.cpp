@@ -7,36 +7,20 @@ namespace vx {
 
 namespace {
 
-constexpr int kFailed = -1;
 constexpr uint32_t kLastLabel = 0xFFFF;
 
 }  // namespace
 
 IfElseLowering::IfElseLowering(TokenList& tokens, CompileError& error, uint16_t first_label)
-    : tokens_(tokens), error_(error), next_label_(first_label) {}
-
-bool IfElseLowering::fail(int32_t code, const Token& at) {
-    record_fault(error_, code, at);
-    return false;
-}
-
-bool IfElseLowering::step() {
-    if (current_->next == nullptr) {
-        return fail(fault::kUnexpectedEnd, *current_);
-    }
-    current_ = current_->next;
-    return true;
-}
+    : tokens_(tokens), cursor_(error), next_label_(first_label) {}
 
 // Steps onto an operand and past all four tokens of a var[N].
 bool IfElseLowering::step_over_operand() {
-    if (!step()) {
+    if (!cursor_.step()) {
         return false;
     }
-    if (current_->type == kVarKeyword) {
-        return step() && step() && step();
-    }
-    return true;
+    uint16_t index = 0;
+    return cursor_.at()->type != kVarKeyword || cursor_.index(*cursor_.at(), IndexChecks{}, index);
 }
 
 // Generated tokens take the position of the token they follow.
@@ -57,7 +41,7 @@ Token* IfElseLowering::insert_label(Token* after, uint16_t label) {
     Token* token = insert_generated(after, "label", kLabelKeyword, token_id::kLabel);
     token = insert_generated(token, "[", kLabelKeyword, token_id::kOpenBracket);
     Token* number = tokens_.make_token();
-    number->text = number_text(label);
+    number->value = label;
     number->length = 2;
     number->type = kNumber;
     number->column = token->column;
@@ -78,24 +62,23 @@ Token* IfElseLowering::insert_goto(Token* after, uint16_t label) {
 
 // if ( A op B ) {            if ( A op B ) goto label[L]; goto label[L+1]; label[L]:
 bool IfElseLowering::open_if() {
-    const Token& if_token = *current_;
-    if (!step() || !step_over_operand() || !step() || !step_over_operand() || !step() || !step()) {
+    const Token& if_token = *cursor_.at();
+    // ( A op B ) {
+    if (!cursor_.step() || !step_over_operand() || !cursor_.step() || !step_over_operand() ||
+        !cursor_.step() || !cursor_.expect(kPunctuation, '{')) {
         return false;
-    }
-    if (!token_is(current_, kPunctuation, '{')) {
-        return fail(fault::kMisplacedToken, *current_);
     }
     // Past 65535 the numbers would wrap onto other labels and jumps would go astray.
     if (next_label_ + 2 > kLastLabel) {
-        record_own_fault(error_, kTooManyIfText, if_token.column, if_token.line);
+        record_own_fault(cursor_.error(), kTooManyIfText, if_token.column, if_token.line);
         return false;
     }
     const auto label = static_cast<uint16_t>(next_label_);
     next_label_ += 3;
-    current_ = tokens_.erase(current_);
-    current_ = insert_goto(current_, label);
-    current_ = insert_goto(current_, label + 1);
-    current_ = insert_label(current_, label);
+    Token* at = tokens_.erase(cursor_.at());
+    at = insert_goto(at, label);
+    at = insert_goto(at, label + 1);
+    cursor_.move_to(insert_label(at, label));
     open_ifs_.push_back({label, false});
     return true;
 }
@@ -116,68 +99,70 @@ bool IfElseLowering::open_if() {
 // goto enters the then-part and the second jumps past it.
 bool IfElseLowering::close_block() {
     OpenIf& open = open_ifs_.back();
-    current_ = tokens_.erase(current_);  // the block's `}`
+    cursor_.move_to(tokens_.erase(cursor_.at()));  // the block's `}`
     if (open.in_else) {
-        if (!step()) {
+        if (!cursor_.expect(kPunctuation, ';')) {
             return false;
         }
-        if (!token_is(current_, kPunctuation, ';')) {
-            return fail(fault::kMisplacedToken, *current_);
-        }
-        current_ = tokens_.erase(current_);
-        current_ = insert_label(current_, open.label + 2);
+        Token* at = tokens_.erase(cursor_.at());
+        cursor_.move_to(insert_label(at, open.label + 2));
         open_ifs_.pop_back();
         return true;
     }
-    if (token_is(current_->next, kPunctuation, ';')) {
-        current_ = insert_label(current_, open.label + 1);
-        tokens_.erase(current_->next);  // the `;` after the `}`
+    if (token_is(cursor_.at()->next, kPunctuation, ';')) {
+        cursor_.move_to(insert_label(cursor_.at(), open.label + 1));
+        tokens_.erase(cursor_.at()->next);  // the `;` after the `}`
         open_ifs_.pop_back();
         return true;
     }
-    if (!step()) {  // onto `else`
+    if (!cursor_.step()) {  // onto `else`
         return false;
     }
-    current_ = tokens_.erase(current_);
-    if (!step()) {
+    cursor_.move_to(tokens_.erase(cursor_.at()));
+    if (!cursor_.expect(kPunctuation, '{')) {
         return false;
     }
-    if (!token_is(current_, kPunctuation, '{')) {
-        return fail(fault::kMisplacedToken, *current_);
-    }
-    current_ = tokens_.erase(current_);
-    current_ = insert_goto(current_, open.label + 2);
-    current_ = insert_label(current_, open.label + 1);
+    Token* at = tokens_.erase(cursor_.at());
+    at = insert_goto(at, open.label + 2);
+    cursor_.move_to(insert_label(at, open.label + 1));
     open.in_else = true;
     return true;
 }
 
-// An open if is an entry of open_ifs_ rather than a nested call, so that deep
-// nesting can't exhaust the stack.
 int IfElseLowering::lower_if_else() {
     open_ifs_.clear();
-    Token* token = tokens_.first();
+    const int result = lower_from(tokens_.first());
+    return result != kPassed ? result : finish();
+}
+
+int IfElseLowering::finish() {
+    if (!open_ifs_.empty()) {
+        record_fault(cursor_.error(), fault::kMissingBrace, 1, 1);
+        return kPassFailed;
+    }
+    return kPassed;
+}
+
+// An open if is an entry of open_ifs_ rather than a nested call, so that deep
+// nesting can't exhaust the stack.
+int IfElseLowering::lower_from(Token* token) {
     while (token != nullptr) {
-        current_ = token;
+        cursor_.move_to(token);
         if (token_is(token, kPunctuation, '}')) {
             if (open_ifs_.empty()) {
-                return 0;  // the parser lets no `}` stand outside a block
+                return kPassed;  // the parser lets no `}` stand outside a block
             }
             if (!close_block()) {
-                return kFailed;
+                return kPassFailed;
             }
         } else if (token->type == kIfKeyword) {
             if (!open_if()) {
-                return kFailed;
+                return kPassFailed;
             }
         }
-        token = current_->next;
+        token = cursor_.at()->next;
     }
-    if (!open_ifs_.empty()) {
-        record_fault(error_, fault::kMissingBrace, 1, 1);
-        return kFailed;
-    }
-    return 0;
+    return kPassed;
 }
 
 }  // namespace vx

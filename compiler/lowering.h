@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "compiler/compile_error.h"
+#include "compiler/token_cursor.h"
 #include "compiler/token_list.h"
 
 namespace vx {
@@ -17,9 +18,14 @@ public:
     IfElseLowering(TokenList& tokens, CompileError& error,
                    uint16_t first_label = kFirstGeneratedLabel);
 
-    // Rewrites the whole list in place; 0, or nonzero after recording a fault.
+    // Rewrites the whole list in place; kPassed, or kPassFailed after recording a fault.
     // The list must have passed the parser; the checks here only guard its shape.
     int lower_if_else();
+
+    // The same a piece at a time: lower_from() each piece's first token, then
+    // finish() once the program has ended.
+    int lower_from(Token* first);
+    int finish();
 
 private:
     struct OpenIf {
@@ -27,8 +33,6 @@ private:
         bool in_else;
     };
 
-    bool fail(int32_t code, const Token& at);
-    bool step();
     bool step_over_operand();
     bool open_if();
     bool close_block();
@@ -37,9 +41,8 @@ private:
     Token* insert_generated(Token* after, const char* text, uint8_t type, int16_t def_id);
 
     TokenList& tokens_;
-    CompileError& error_;
+    TokenCursor cursor_;
     uint32_t next_label_;  // wider than a label, so running out is seen, not wrapped
-    Token* current_ = nullptr;
     std::vector<OpenIf> open_ifs_;
 };
 

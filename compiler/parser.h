@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "compiler/compile_error.h"
+#include "compiler/token_cursor.h"
 #include "compiler/token_list.h"
 
 namespace vx {
 
-// Results of check_program besides a negative value for a recorded fault.
-constexpr int kProgramChecked = 0;   // the list ended with every check passed
-constexpr int kStrayCloseBrace = 1;  // a `}` where a top-level statement could start
+// Results of check_program, besides kPassFailed after recording a fault.
+constexpr int kProgramChecked = kPassed;  // the list ended with every check passed
+// A `}` where a top-level statement could start; nothing is recorded.
+constexpr int kStrayCloseBrace = 1;
 
 constexpr uint16_t kMaxVariableIndex = 1023;
 constexpr uint16_t kMaxSourceLabel = 511;
@@ -24,6 +26,12 @@ public:
     // Checks the whole list; blocks nest without a limit (no recursion).
     int check_program();
 
+    // The same a piece at a time: check_statements() from each piece's first
+    // statement (kProgramChecked when the piece ends with every check passed),
+    // then finish() once the program has ended.
+    int check_statements(Token* first);
+    int finish();
+
 private:
     struct Position {
         int32_t column = 0;
@@ -31,9 +39,6 @@ private:
     };
     enum class Block : uint8_t { kThen, kElse };
 
-    bool fail(int32_t code, const Token& at);
-    bool step();
-    bool require(uint8_t type, char ch);
     bool check_variable();
     bool check_operand();
     bool check_assignment();
@@ -43,9 +48,8 @@ private:
     bool close_block();
     int check_goto_references();
 
-    const Token* first_;
-    const Token* current_ = nullptr;
-    CompileError& error_;
+    Token* first_;
+    TokenCursor cursor_;
     std::vector<Block> blocks_;
     std::array<bool, kMaxSourceLabel + 1> declared_{};
     std::array<Position, kMaxSourceLabel + 1> declared_at_{};

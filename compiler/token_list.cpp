@@ -1,29 +1,9 @@
 // Ownership and linking of the token list.
 #include "compiler/token_list.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace vx {
-
-uint16_t number_value(const Token& token) {
-    if (token.text.size() < 2) {
-        return 0;
-    }
-    return static_cast<uint16_t>(static_cast<uint8_t>(token.text[0]) |
-                                 (static_cast<uint8_t>(token.text[1]) << 8));
-}
-
-std::string number_text(uint16_t value) {
-    std::string text(2, '\0');
-    text[0] = static_cast<char>(value & 0xFF);
-    text[1] = static_cast<char>(value >> 8);
-    return text;
-}
-
-bool token_is(const Token* token, uint8_t type, char ch) {
-    return token != nullptr && token->type == type && !token->text.empty() && token->text[0] == ch;
-}
 
 TokenList::TokenList(TokenList&& other) noexcept {
     *this = std::move(other);
@@ -36,40 +16,32 @@ TokenList& TokenList::operator=(TokenList&& other) noexcept {
         size_ = std::exchange(other.size_, 0);
         blocks_ = std::move(other.blocks_);
         other.blocks_.clear();
-        last_block_size_ = std::exchange(other.last_block_size_, 0);
-        used_in_last_block_ = std::exchange(other.used_in_last_block_, 0);
+        block_ = std::exchange(other.block_, 0);
+        used_ = std::exchange(other.used_, 0);
         free_ = std::exchange(other.free_, nullptr);
+        source_ = std::move(other.source_);
     }
     return *this;
 }
 
-Token* TokenList::make_token() {
+Token* TokenList::make_token_elsewhere() {
+    Token* token;
     if (free_ != nullptr) {
-        Token* token = free_;
+        token = free_;
         free_ = token->next;
-        *token = Token{};
-        return token;
-    }
-    if (used_in_last_block_ == last_block_size_) {
-        last_block_size_ = last_block_size_ == 0
-                               ? kFirstBlockSize
-                               : std::min(last_block_size_ * 2, kLargestBlockSize);
-        blocks_.push_back(std::make_unique<Token[]>(last_block_size_));
-        used_in_last_block_ = 0;
-    }
-    return &blocks_.back()[used_in_last_block_++];
-}
-
-Token* TokenList::append(Token* token) {
-    token->prev = last_;
-    token->next = nullptr;
-    if (last_ != nullptr) {
-        last_->next = token;
     } else {
-        first_ = token;
+        if (used_ == kBlockSize || blocks_.empty()) {
+            if (!blocks_.empty()) {
+                ++block_;
+            }
+            if (block_ == blocks_.size()) {
+                blocks_.push_back(std::make_unique<Token[]>(kBlockSize));
+            }
+            used_ = 0;
+        }
+        token = &blocks_[block_][used_++];
     }
-    last_ = token;
-    ++size_;
+    *token = Token{};
     return token;
 }
 
@@ -98,7 +70,6 @@ Token* TokenList::erase(Token* token) {
     } else {
         last_ = prev;
     }
-    token->text.clear();
     token->next = free_;
     token->prev = nullptr;
     free_ = token;
@@ -109,10 +80,20 @@ Token* TokenList::erase(Token* token) {
 void TokenList::clear() {
     first_ = last_ = nullptr;
     size_ = 0;
-    blocks_.clear();
-    last_block_size_ = 0;
-    used_in_last_block_ = 0;
+    block_ = 0;
+    used_ = 0;
     free_ = nullptr;
+}
+
+void TokenList::keep_last() {
+    if (last_ == nullptr) {
+        return;
+    }
+    const Token kept = *last_;
+    clear();
+    append(make_token());
+    *first_ = kept;
+    first_->prev = first_->next = nullptr;
 }
 
 }  // namespace vx

@@ -10,12 +10,13 @@
 namespace vx {
 
 struct Token {
-    // A copy of the token's source bytes. A number's text is replaced by its
-    // value as two little-endian bytes once the token is classified.
-    std::string text;
-    int32_t length = 0;   // source bytes of the token (a number: its digit count, not 2)
+    // The token's bytes: a view into the source, which the list keeps alive; a
+    // generated token views its entry of the token table.
+    std::string_view text;
+    uint16_t value = 0;   // a number's value (its leading digits modulo 65536)
     uint8_t type = 0;     // TokenType
     int16_t def_id = -1;  // token table entry the text matched; -1 for none
+    int32_t length = 0;   // source bytes of the token (a number: its digit count)
     int32_t column = 0;   // 1-based byte column of the first byte; a tab counts as one
     int32_t line = 0;     // 1-based
     Token* next = nullptr;
@@ -23,17 +24,19 @@ struct Token {
 };
 
 // Value of a number token (type 4).
-uint16_t number_value(const Token& token);
-
-// The two little-endian bytes that stand for a number's value in its text.
-std::string number_text(uint16_t value);
+inline uint16_t number_value(const Token& token) {
+    return token.value;
+}
 
 // True when the token exists, is of `type` and its first byte is `ch`.
-bool token_is(const Token* token, uint8_t type, char ch);
+inline bool token_is(const Token* token, uint8_t type, char ch) {
+    return token != nullptr && token->type == type && !token->text.empty() && token->text[0] == ch;
+}
 
 // Owns every token of one list; passes make, insert and delete tokens through it.
-// Tokens come from blocks of the list's own, so a walk over the list reads
-// memory in order and a compile does not pay one allocation per token.
+// Tokens come from blocks of the list's own, kept for reuse when the list is
+// cleared, so a walk reads memory in order and a compile makes no allocation
+// per token.
 class TokenList {
 public:
     TokenList() = default;
@@ -49,27 +52,49 @@ public:
     std::size_t size() const { return size_; }
 
     // A blank token owned by this list, not yet linked.
-    Token* make_token();
+    Token* make_token() {
+        if (free_ == nullptr && used_ < kBlockSize && !blocks_.empty()) {
+            Token* token = &blocks_[block_][used_++];
+            *token = Token{};
+            return token;
+        }
+        return make_token_elsewhere();
+    }
     // Links a token of make_token() at the end.
-    Token* append(Token* token);
+    Token* append(Token* token) {
+        token->prev = last_;
+        token->next = nullptr;
+        (last_ != nullptr ? last_->next : first_) = token;
+        last_ = token;
+        ++size_;
+        return token;
+    }
     // Links a token of make_token() right after `anchor` (a token of this list).
     Token* insert_after(Token* anchor, Token* token);
     // Unlinks and frees `token`; returns its predecessor (nullptr at the front).
     Token* erase(Token* token);
+    // Empties the list; its blocks stay for the next tokens.
     void clear();
+    // Empties the list but for its last token, which becomes the first.
+    void keep_last();
+
+    // Keeps alive the source buffer the tokens' texts view.
+    void hold_source(std::shared_ptr<const std::string> source) { source_ = std::move(source); }
 
 private:
-    // Blocks double from the first to the largest, so a short program stays cheap.
-    static constexpr std::size_t kFirstBlockSize = 64;
-    static constexpr std::size_t kLargestBlockSize = 4096;
+    static constexpr std::size_t kBlockSize = 512;
+
+    // make_token() from the free chain or a next block.
+    Token* make_token_elsewhere();
 
     Token* first_ = nullptr;
     Token* last_ = nullptr;
     std::size_t size_ = 0;
     std::vector<std::unique_ptr<Token[]>> blocks_;
-    std::size_t last_block_size_ = 0;
-    std::size_t used_in_last_block_ = 0;
+    std::size_t block_ = 0;  // the block tokens are taken from
+    std::size_t used_ = 0;   // tokens taken from it
     Token* free_ = nullptr;  // erased tokens, chained through `next`
+    std::shared_ptr<const std::string> source_;
 };
 
 }  // namespace vx

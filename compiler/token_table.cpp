@@ -123,14 +123,47 @@ const TokenTable& token_table() {
     return table;
 }
 
-const TokenDef* find_token_def(const TokenTable& table, std::string_view text) {
-    for (const TokenDef& def : table) {
-        if (static_cast<std::size_t>(def.length) == text.size() &&
-            std::memcmp(def.text, text.data(), text.size()) == 0) {
-            return &def;
+namespace {
+
+// Where a text can only be: a hash of its length, first, middle and last
+// bytes, with factors chosen so that the 76 entries land in 76 different
+// slots. A lookup is one hash and one comparison with the entry found.
+std::size_t text_slot(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[i]); };
+    return (text.size() * 12 + byte(0) * 28 + byte(text.size() - 1) * 42 + byte(text.size() / 2)) &
+           0xFF;
+}
+
+constexpr uint8_t kNoEntry = 0xFF;
+
+const std::array<uint8_t, 256>& slots() {
+    static const auto table = [] {
+        std::array<uint8_t, 256> slot{};
+        slot.fill(kNoEntry);
+        for (const TokenDef& def : token_table()) {
+            slot[text_slot(def.text)] = def.id;
         }
+        return slot;
+    }();
+    return table;
+}
+
+}  // namespace
+
+const TokenDef* find_token_def(const TokenTable& table, std::string_view text) {
+    if (text.empty()) {
+        return nullptr;
     }
-    return nullptr;
+    const uint8_t id = slots()[text_slot(text)];
+    if (id == kNoEntry) {
+        return nullptr;
+    }
+    const TokenDef& def = table[id];
+    if (static_cast<std::size_t>(def.length) != text.size() ||
+        std::memcmp(def.text, text.data(), text.size()) != 0) {
+        return nullptr;
+    }
+    return &def;
 }
 
 std::span<const BuiltinFunction> builtin_functions() {

@@ -29,9 +29,18 @@ void drop_socket(ControllerConnection& c) {
 // Sends every byte of the request. A non-blocking send may take only part of
 // it; the rest follows as the socket drains, so the service never sees a cut
 // packet. Gives up when the request can't all go out within the reply limit.
+// A request that went out in part leaves the service waiting for the rest, and
+// whatever is sent next would complete it: the connection is then closed, as
+// after a receive error, so later requests fail at once instead of out of step.
 bool send_whole(ControllerConnection& c, const uint8_t* request, std::size_t length) {
     const auto start = Clock::now();
     std::size_t sent = 0;
+    const auto give_up = [&] {
+        if (sent > 0 && is_connected(c)) {
+            drop_socket(c);
+        }
+        return false;
+    };
     while (sent < length) {
         const net::IoResult r = net::send_some(c.socket, request + sent, length - sent);
         c.last_result = r.state == net::IoState::transferred ? static_cast<int>(r.count) : r.error;
@@ -42,7 +51,7 @@ bool send_whole(ControllerConnection& c, const uint8_t* request, std::size_t len
             case net::IoState::would_block: {
                 const int left = ms_left(start, kReplyTimeoutMs);
                 if (left == 0) {
-                    return false;  // the socket stays open, as after any other send error
+                    return give_up();  // with nothing sent the socket stays in step and open
                 }
                 net::wait_writable(c.socket, left);
                 break;
@@ -52,7 +61,7 @@ bool send_whole(ControllerConnection& c, const uint8_t* request, std::size_t len
                 return false;
             case net::IoState::closed:
             case net::IoState::failed:
-                return false;
+                return give_up();
         }
     }
     return true;

@@ -12,6 +12,8 @@ packages=(
   qt6-translations-l10n qt6-qpa-plugins libgl-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the compiler benchmark's peer: Lua 5.4's compiler, luac5.4
+  lua5.4
   # simulator
   libasio-dev nlohmann-json3-dev libcli11-dev
   # headless runs, screenshots and fonts that render Cyrillic text

@@ -98,7 +98,7 @@ X10Table x10_read_table(SerialPort* port, int table) {
 
 int x10_set_entry(SerialPort* port, int table, int house, int key, int state) {
     if (port == nullptr) {
-        return 0;
+        return kSerialNoReply;  // nothing was sent, so nothing was changed
     }
     // The packet's order is table, state, house, 0, key.
     const Packet request = make_packet(11, static_cast<uint8_t>(table), static_cast<uint8_t>(state),
@@ -109,7 +109,7 @@ int x10_set_entry(SerialPort* port, int table, int house, int key, int state) {
 
 int serial_commit_settings(SerialPort* port) {
     if (port == nullptr) {
-        return 0;
+        return kSerialNoReply;
     }
     Packet reply{};
     if (send_and_collect(*port, make_packet(13), reply) < kSerialPacketSize) {

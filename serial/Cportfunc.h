@@ -56,9 +56,9 @@ using X10Table = std::array<uint8_t, kX10TableSize>;
 
 // Command 12: the X10 table (0 to 2); byte 0 is 15 when it did not arrive in full.
 X10Table x10_read_table(SerialPort* port, int table);
-// Command 11: 0 (also with no port, nothing sent) or -15.
+// Command 11: 0, or -15 for no reply (and with no port, nothing sent).
 int x10_set_entry(SerialPort* port, int table, int house, int key, int state);
-// Command 13: reply byte 2 (0 to 255), 0 with no port, or -15.
+// Command 13: reply byte 2 (0 to 255), or -15 for no reply (and with no port).
 int serial_commit_settings(SerialPort* port);
 // Command 16: 0 when the controller echoes the request, -16 for another
 // reply, -15 for none (and with no port).

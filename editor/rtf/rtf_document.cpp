@@ -28,6 +28,10 @@ std::string Paragraph::text() const {
 
 namespace {
 
+bool is_control(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
 // Plain text may hold stray control characters (a file that is not text at
 // all); only the tab means something in a paragraph. Broken UTF-8 becomes U+FFFD.
 void append_visible(Paragraph& paragraph, std::string_view line) {
@@ -36,7 +40,7 @@ void append_visible(Paragraph& paragraph, std::string_view line) {
     std::size_t pos = 0;
     while (pos < line.size()) {
         const char32_t cp = next_utf8(line, pos);
-        if (cp == '\t' || (cp >= 0x20 && !(cp >= 0x7F && cp <= 0x9F))) {
+        if (cp == '\t' || !is_control(cp)) {
             append_utf8(visible, cp);
         }
     }
@@ -85,6 +89,22 @@ std::string document_text(const Document& document) {
         }
     }
     return out;
+}
+
+std::string storable_font_name(std::string_view name) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const char32_t cp = next_utf8(name, pos);
+        if (cp != ';' && cp != 0x2028 && !is_control(cp)) {
+            append_utf8(out, cp);
+        }
+    }
+    const auto first = out.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
 }  // namespace vx::rtf

@@ -51,6 +51,12 @@ struct Document {
 Document document_from_text(std::string_view utf8_text, std::string font_name = default_font_name,
                             double font_size_pt = default_font_size_pt);
 
+// A font name as the font table can hold it: without ';' (it ends a name there
+// and has no escape), line breaks and control characters, and without blanks at
+// either end. The reader keeps names in this form, so that a name survives
+// being written and read back.
+std::string storable_font_name(std::string_view name);
+
 // The text of all paragraphs, joined by '\n'; line breaks inside a paragraph become '\n' too.
 std::string document_text(const Document& document);
 

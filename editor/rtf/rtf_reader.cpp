@@ -64,14 +64,6 @@ bool flag_value(const RtfToken& t) {
     return !t.has_param || t.param != 0;
 }
 
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 class Reader {
 public:
     explicit Reader(std::string_view rtf) : lexer_(rtf) {}
@@ -183,6 +175,9 @@ void Reader::open_group() {
 void Reader::close_group() {
     flush_bytes();
     fallback_to_skip_ = 0;
+    // Half a surrogate pair ends with its group: left waiting, it would turn up
+    // in whatever comes next, such as the body after a font table.
+    settle_surrogate();
     if (stack_.back().destination == Destination::font_table &&
         (stack_.size() == 1 || stack_[stack_.size() - 2].destination != Destination::font_table)) {
         font_table_entry_ = -1;
@@ -524,8 +519,14 @@ void Reader::finish(ReadResult& result) {
     const int font = content_seen_ ? content_font_ : default_font_;
     for (const int number : {font, default_font_}) {
         const auto it = fonts_.find(number);
-        if (it != fonts_.end() && !trimmed(it->second.name).empty()) {
-            document_.font_name = trimmed(it->second.name);
+        if (it == fonts_.end()) {
+            continue;
+        }
+        // A ';' or a control character may still come as \uN or as a stray
+        // byte; what the writer could not store is left out here already.
+        std::string name = storable_font_name(it->second.name);
+        if (!name.empty()) {
+            document_.font_name = std::move(name);
             break;
         }
     }

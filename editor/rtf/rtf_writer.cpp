@@ -108,24 +108,6 @@ private:
     bool pending_delimiter_ = false;
 };
 
-// ';' ends a name in the font table and cannot be escaped there, so it is left
-// out; blanks at either end would not survive a reader's trimming.
-std::string font_table_name(std::string_view name) {
-    std::string out;
-    std::size_t pos = 0;
-    while (pos < name.size()) {
-        const char32_t cp = next_utf8(name, pos);
-        if (cp != ';' && !is_control(cp)) {
-            append_utf8(out, cp);
-        }
-    }
-    const auto first = out.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return out.substr(first, out.find_last_not_of(' ') - first + 1);
-}
-
 void switch_format(Emitter& e, const CharFormat& from, const CharFormat& to) {
     if (from.bold != to.bold) {
         e.word(to.bold ? "b" : "b0");
@@ -144,7 +126,7 @@ std::string write_rtf(const Document& document) {
     Emitter e;
     e.raw("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204");
     e.literal(' ');
-    e.text(font_table_name(document.font_name));
+    e.text(storable_font_name(document.font_name));
     e.raw(";}}");
     e.line_end();
     e.word("viewkind4");

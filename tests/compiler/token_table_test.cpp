@@ -19,6 +19,7 @@ TEST(TokenTable, IndexesEveryEntryByItsOwnId) {
         EXPECT_EQ(static_cast<int32_t>(std::string(table[i].text).size()), table[i].length);
         EXPECT_TRUE(texts.insert(table[i].text).second) << "twice: " << table[i].text;
         EXPECT_EQ(table[i].type == kFunctionName, builtin_function_by_token(i) != nullptr);
+        EXPECT_EQ(&table[i], find_token_def(table, table[i].text));
         if (table[i].type != kFunctionName) {
             EXPECT_EQ(0, table[i].param_count);
         }

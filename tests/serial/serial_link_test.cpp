@@ -171,8 +171,8 @@ TEST_F(SerialLinkTest, ShortTableIsMarkedIncomplete) {
 
 TEST(SerialLink, WithoutAPortNothingIsSent) {
     EXPECT_EQ(kSerialNoReply, serial_shutdown(nullptr));
-    EXPECT_EQ(0, x10_set_entry(nullptr, 0, 0, 0, 1));
-    EXPECT_EQ(0, serial_commit_settings(nullptr));
+    EXPECT_EQ(kSerialNoReply, x10_set_entry(nullptr, 0, 0, 0, 1));
+    EXPECT_EQ(kSerialNoReply, serial_commit_settings(nullptr));
     EXPECT_EQ(kX10TableIncomplete, x10_read_table(nullptr, 1)[0]);
     EXPECT_EQ(kSerialPurgeFailed, serial_purge(nullptr));
 }

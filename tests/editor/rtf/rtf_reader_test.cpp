@@ -68,6 +68,7 @@ TEST(RtfReader, ReadsUnicodeEscapesAndSkipsTheirFallbacks) {
         {"a surrogate pair", R"({\rtf1\u-10179?\u-8704?})", "\U0001F600"},
         {"a lone high surrogate", R"({\rtf1\u-10179?x})", "\uFFFDx"},
         {"a lone low surrogate", R"({\rtf1\u-8704?x})", "\uFFFDx"},
+        {"half a pair stays in its group", R"({\rtf1{\fonttbl{\f0 A\u-10179?;}}x})", "x"},
         {"\\u0 and control characters carry no text", R"({\rtf1 a\u0?\u7?b})", "ab"},
         {"in the font table", R"({\rtf1{\fonttbl{\f0 \u1040?rial;}}x})", "x"},
     });

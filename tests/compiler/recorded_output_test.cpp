@@ -1,0 +1,128 @@
+// Every known program compiles to exactly the files and diagnostic in recorded_outputs.txt.
+//
+// One line a program, tab-separated: the source (`file:PATH` in the tree,
+// `mixed:LINES` or `straight:LINES` from the bench's generator, or the bytes
+// themselves in quotes), the compile's result, the diagnostic as vxc prints
+// it after the file name (`-` when none), and the size and FNV-1a hash of the
+// .prg.chain and .prg.cpl left beside the source (`-` when not written).
+// Each program also compiles the same when cut into pieces of one statement.
+// After a change meant to alter the output, VX_RECORD_OUTPUTS=FILE writes the
+// lines as they come out now, to be reviewed and copied over the record.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "bench/generated_programs.h"
+#include "compiler_test_support.h"
+
+namespace vx {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The bytes of a quoted source: \xHH for a byte, anything else as it is.
+std::string unescape(const std::string& quoted) {
+    std::string out;
+    for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
+        if (quoted[i] == '\\' && i + 3 < quoted.size()) {
+            out += static_cast<char>(std::stoi(quoted.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else {
+            out += quoted[i];
+        }
+    }
+    return out;
+}
+
+std::string source_of(const std::string& spec) {
+    if (spec.rfind("file:", 0) == 0) {
+        return test::read_file(fs::path(VX_SOURCE_DIR) / spec.substr(5));
+    }
+    if (spec.rfind("mixed:", 0) == 0) {
+        return bench::mixed_program(std::stoi(spec.substr(6)));
+    }
+    if (spec.rfind("straight:", 0) == 0) {
+        return bench::straight_program(std::stoi(spec.substr(9)));
+    }
+    return unescape(spec);
+}
+
+std::string file_record(const fs::path& path) {
+    if (!fs::exists(path)) {
+        return "-";
+    }
+    uint64_t hash = 14695981039346656037ULL;
+    const std::string data = test::read_file(path);
+    for (unsigned char b : data) {
+        hash = (hash ^ b) * 1099511628211ULL;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%zu:%016llx", data.size(),
+                  static_cast<unsigned long long>(hash));
+    return text;
+}
+
+// The record line of one program, compiled in a folder of its own.
+std::string compile_record(const std::string& spec) {
+    test::TempDir dir;
+    const std::string path = (dir / "p.prg").string();
+    test::write_file(path, source_of(spec));
+    CompileError error;
+    const int result = compile_program(path, error);
+    std::string diagnostic = "-";
+    if (result != kCompiled) {
+        diagnostic = std::to_string(error.line) + ":" + std::to_string(error.column) + ": " +
+                     compile_failure_message(result, error, "p.prg");
+    }
+    return spec + "\t" + std::to_string(result) + "\t" + diagnostic + "\t" +
+           file_record(path + ".chain") + "\t" + file_record(path + ".cpl");
+}
+
+// A compile in pieces of one statement each comes out as a compile in one piece.
+void expect_same_in_small_pieces(const std::string& spec) {
+    const std::string source = source_of(spec);
+    test::Compiled whole;
+    test::Compiled pieces;
+    whole.result = compile_source(source, whole.error, whole.program, SIZE_MAX);
+    pieces.result = compile_source(source, pieces.error, pieces.program, 1);
+    EXPECT_EQ(whole.result, pieces.result) << spec;
+    EXPECT_EQ(diagnostic_line(whole.error), diagnostic_line(pieces.error)) << spec;
+    EXPECT_EQ(whole.program.listing, pieces.program.listing) << spec;
+    EXPECT_TRUE(whole.program.instructions == pieces.program.instructions) << spec;
+}
+
+TEST(RecordedOutputs, EveryProgramCompilesToItsRecordedFilesAndDiagnostic) {
+    std::ifstream record(fs::path(VX_SOURCE_DIR) / "tests/compiler/recorded_outputs.txt");
+    ASSERT_TRUE(record.good());
+    const char* rewrite = std::getenv("VX_RECORD_OUTPUTS");
+    std::ostringstream rewritten;
+    int programs = 0;
+    std::string line;
+    while (std::getline(record, line)) {
+        if (line.empty() || line[0] == '#') {
+            rewritten << line << "\n";
+            continue;
+        }
+        const std::string spec = line.substr(0, line.find('\t'));
+        const std::string now = compile_record(spec);
+        if (rewrite != nullptr) {
+            rewritten << now << "\n";
+        } else {
+            EXPECT_EQ(line, now);
+            expect_same_in_small_pieces(spec);
+        }
+        ++programs;
+    }
+    EXPECT_GT(programs, 200);
+    if (rewrite != nullptr) {
+        std::ofstream(rewrite) << rewritten.str();
+    }
+}
+
+}  // namespace
+}  // namespace vx
