@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 namespace vx {
 
@@ -171,10 +172,8 @@ int read_whole_file(const std::string& path, std::string& data) {
 }
 
 std::string last_system_error_text() {
-    char buffer[256];
-    // The GNU strerror_r returns the text, which may or may not be in buffer.
-    const char* text = strerror_r(errno, buffer, sizeof buffer);
-    return std::string(text) + "\n";
+    // The C library's text for errno (strerror's), on every platform and thread-safe.
+    return std::generic_category().message(errno) + "\n";
 }
 
 }  // namespace vx

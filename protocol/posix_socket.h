@@ -1,6 +1,7 @@
 // The operating system's TCP sockets, behind the few calls the connection needs.
-// Nothing above this layer sees errno or a file descriptor's system calls; a
-// second platform is a second implementation of these functions.
+// Nothing above this layer sees errno or a file descriptor's system calls; each
+// platform is one implementation of these functions (posix_socket.cpp,
+// windows_socket.cpp), chosen by the build.
 #pragma once
 
 #include <cstddef>
@@ -8,8 +9,13 @@
 
 namespace vx::net {
 
-using SocketHandle = int;
+#ifdef _WIN32
+using SocketHandle = std::uintptr_t;                         // a Winsock SOCKET
+inline constexpr SocketHandle kNoSocket = ~SocketHandle{0};  // INVALID_SOCKET
+#else
+using SocketHandle = int;  // a file descriptor
 inline constexpr SocketHandle kNoSocket = -1;
+#endif
 
 // What one send or receive call came to.
 enum class IoState {

@@ -3,6 +3,11 @@
 #include <cstdio>
 #include <thread>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "protocol/Socket_func.h"
 
 namespace {
@@ -21,6 +26,10 @@ vx::ConnectionWithBuffers<kSendBufferSize, kReceiveBufferSize> connection;
 
 // Command-line arguments are ignored; the result of the request is not shown.
 int main() {
+#ifdef _WIN32
+    // The lines end in CR LF as written; a text-mode stream would make that CR CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (vx::connect_to_service(connection, kRestartPort) == 0) {
         std::fputs("Send commands...\r\n", stdout);
         std::fflush(stdout);

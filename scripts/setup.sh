@@ -21,6 +21,8 @@ packages=(
   # the serial link tests use pseudo-terminals; socat is the tool an installer
   # would use to reach the simulator's serial link by hand
   socat
+  # the Windows build of the console tools, its GoogleTest sources, and Wine to test it
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64 zip
 )
 
 if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then

@@ -12,4 +12,9 @@ status=0
 if [ -x scripts/fuzz.sh ]; then
   bash scripts/fuzz.sh || status=1
 fi
+# The Windows build, cross-compiled and run under Wine against the Linux
+# programs; after the suites, when no other test holds port 2110.
+if [ -x scripts/wine-check.sh ]; then
+  { bash scripts/build-windows.sh && bash scripts/wine-check.sh; } || status=1
+fi
 exit $status

@@ -54,10 +54,6 @@ int send_and_collect(SerialPort& port, const Packet& request, Packet& reply) {
 
 }  // namespace
 
-std::string serial_device_name(int port_number) {
-    return "/dev/ttyS" + std::to_string(port_number - 1);
-}
-
 void set_serial_error_handler(SerialErrorHandler handler) {
     error_handler() = std::move(handler);
 }

@@ -36,12 +36,12 @@ public:
     virtual std::string last_error_text() const = 0;
 };
 
-// Opens a terminal device at 9600 baud, 8 data bits, no parity, 1 stop bit,
+// Opens a serial device at 9600 baud, 8 data bits, no parity, 1 stop bit,
 // raw. Null when it can't be opened; *error then says why.
 std::unique_ptr<SerialPort> open_serial_port(const std::string& device,
                                              std::string* error = nullptr);
 
-// The device of COM port n (1-based): /dev/ttyS(n-1).
+// The device of COM port n (1-based): \\.\COMn on Windows, /dev/ttyS(n-1) elsewhere.
 std::string serial_device_name(int port_number);
 
 // Where a failed purge's error text goes (the application shows it in a box

@@ -130,4 +130,8 @@ std::unique_ptr<SerialPort> open_serial_port(const std::string& device, std::str
     return std::make_unique<TermiosPort>(fd);
 }
 
+std::string serial_device_name(int port_number) {
+    return "/dev/ttyS" + std::to_string(port_number - 1);
+}
+
 }  // namespace vx

@@ -10,6 +10,7 @@
 
 #include "compiler/compile_program.h"
 #include "compiler/lexer.h"
+#include "tests/support/temp_folder.h"
 
 namespace vx::test {
 
@@ -50,10 +51,7 @@ inline void write_file(const std::filesystem::path& path, const std::string& dat
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vx-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
+    TempDir() : path_(create_temp_folder()) {}
     ~TempDir() {
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,

@@ -1,7 +1,5 @@
 // The connection: connect, orderly close, discard, the exchange's length and
 // send rules, split and long replies, and the packet checksum.
-#include <sys/socket.h>
-
 #include <chrono>
 #include <functional>
 #include <string>
@@ -12,6 +10,7 @@
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
+#include "tests/support/socket_calls.h"
 #include "tests/support/reserved_port.h"
 
 namespace vx::test {

@@ -1,13 +1,12 @@
 // The reply time limit, once per rule: no reply, a short reply, a late reply,
 // and a request the service won't take in. Each costs about three seconds.
-#include <sys/socket.h>
-
 #include <chrono>
 
 #include <gtest/gtest.h>
 
 #include "protocol/Socket_func.h"
 #include "tests/protocol/connected_fixture.h"
+#include "tests/support/socket_calls.h"
 
 namespace vx::test {
 namespace {

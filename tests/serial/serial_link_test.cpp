@@ -1,8 +1,12 @@
-// The serial link's commands against a pseudo-terminal pair: the test plays
-// the controller on the master side, the link opens the slave as its port.
+// The serial link's commands against a real port: the test plays the
+// controller on the far end of a pseudo-terminal pair. On POSIX the test holds
+// the master side and the link opens the slave; under Wine the pair is two COM
+// ports (VX_TEST_SERIAL_PAIR="COM5,COM6") that the Wine check joins with socat.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -36,67 +40,115 @@ struct Reply {
     int pause_ms = 0;
 };
 
+// The controller's end of the line.
+class Peer {
+public:
+#ifdef _WIN32
+    // Both ends are ports of the system; the far one is opened as the link opens its own.
+    bool open(std::string& device, std::string& error) {
+        const char* pair = std::getenv("VX_TEST_SERIAL_PAIR");
+        const std::string names = pair != nullptr ? pair : "";
+        const std::size_t comma = names.find(',');
+        if (comma == std::string::npos) {
+            error = "VX_TEST_SERIAL_PAIR (\"COM5,COM6\") names no pair of joined ports";
+            return false;
+        }
+        device = "\\\\.\\" + names.substr(0, comma);
+        far_ = open_serial_port("\\\\.\\" + names.substr(comma + 1), &error);
+        return far_ != nullptr;
+    }
+    long write(const Bytes& data) {
+        return far_->write(data.data(), data.size());
+    }
+    long read_some(uint8_t* buffer, std::size_t count) {
+        return far_->read(buffer, count);
+    }
+    void close() {
+        far_.reset();
+    }
+
+private:
+    std::unique_ptr<SerialPort> far_;
+#else
+    bool open(std::string& device, std::string& error) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+            error = "no pseudo-terminal";
+            return false;
+        }
+        device = ::ptsname(master_);
+        return true;
+    }
+    long write(const Bytes& data) {
+        return ::write(master_, data.data(), data.size());
+    }
+    long read_some(uint8_t* buffer, std::size_t count) {
+        pollfd ready{master_, POLLIN, 0};
+        return ::poll(&ready, 1, 50) > 0 ? ::read(master_, buffer, count) : 0;
+    }
+    void close() {
+        ::close(master_);
+    }
+
+private:
+    int master_ = -1;
+#endif
+};
+
 class SerialLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(master_, 0);
-        ASSERT_EQ(0, ::grantpt(master_));
-        ASSERT_EQ(0, ::unlockpt(master_));
+        std::string device;
         std::string error;
-        port_ = open_serial_port(::ptsname(master_), &error);
+        ASSERT_TRUE(peer_.open(device, error)) << error;
+        port_ = open_serial_port(device, &error);
         ASSERT_NE(nullptr, port_) << error;
     }
     void TearDown() override {
-        if (peer_.joinable()) {
-            peer_.join();
+        if (peer_thread_.joinable()) {
+            peer_thread_.join();
         }
         port_.reset();
-        ::close(master_);
+        peer_.close();
         set_serial_error_handler(nullptr);
     }
 
     // The controller: reads one 8-byte request, then writes the reply.
     void answer(Reply reply) {
-        peer_ = std::thread([this, reply] {
-            request_ = read_master(8, 4000);
+        peer_thread_ = std::thread([this, reply] {
+            request_ = read_peer(8, 4000);
             for (const Bytes& piece : reply.pieces) {
                 if (reply.pause_ms > 0) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(reply.pause_ms));
                 }
-                ASSERT_EQ(static_cast<ssize_t>(piece.size()),
-                          ::write(master_, piece.data(), piece.size()));
+                ASSERT_EQ(static_cast<long>(piece.size()), peer_.write(piece));
             }
         });
     }
 
-    Bytes read_master(std::size_t count, int limit_ms) {
+    Bytes read_peer(std::size_t count, int limit_ms) {
         Bytes got;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
         while (got.size() < count && std::chrono::steady_clock::now() < end) {
-            pollfd ready{master_, POLLIN, 0};
-            if (::poll(&ready, 1, 50) > 0) {
-                uint8_t buffer[64];
-                const ssize_t n =
-                    ::read(master_, buffer, std::min(sizeof buffer, count - got.size()));
-                if (n > 0) {
-                    got.insert(got.end(), buffer, buffer + n);
-                }
+            uint8_t buffer[64];
+            const long n = peer_.read_some(buffer, std::min(sizeof buffer, count - got.size()));
+            if (n > 0) {
+                got.insert(got.end(), buffer, buffer + n);
             }
         }
         return got;
     }
 
     Bytes sent() {
-        if (peer_.joinable()) {
-            peer_.join();
+        if (peer_thread_.joinable()) {
+            peer_thread_.join();
         }
         return request_;
     }
 
-    int master_ = -1;
+    Peer peer_;
     std::unique_ptr<SerialPort> port_;
-    std::thread peer_;
+    std::thread peer_thread_;
     Bytes request_;
 };
 
@@ -129,7 +181,7 @@ TEST_F(SerialLinkTest, ReplyTricklingInCountsAsComplete) {
 
 TEST_F(SerialLinkTest, PurgeDiscardsWhatCameBeforeTheRequest) {
     const Bytes stale = bytes("01 02 03 04 05 06 07 08");
-    ASSERT_EQ(8, ::write(master_, stale.data(), stale.size()));
+    ASSERT_EQ(8, peer_.write(stale));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     answer({{bytes("51 10 00 00 00 00 00 61")}});
     EXPECT_EQ(0, serial_shutdown(port_.get()));
@@ -220,6 +272,12 @@ TEST(SerialLink, FailedPurgeReportsTheErrorAndTheRequestStillGoes) {
 
 TEST(SerialLink, OpeningNeedsATerminal) {
     std::string error;
+#ifdef _WIN32
+    EXPECT_EQ(nullptr, open_serial_port("\\\\.\\COM199", &error));
+    EXPECT_NE(std::string::npos, error.find("COM199"));
+    EXPECT_EQ("\\\\.\\COM1", serial_device_name(1));
+    EXPECT_EQ("\\\\.\\COM7", serial_device_name(7));
+#else
     EXPECT_EQ(nullptr, open_serial_port("/nonexistent/ttyS9", &error));
     EXPECT_NE(std::string::npos, error.find("/nonexistent/ttyS9"));
     char path[] = "/tmp/serial-not-a-tty-XXXXXX";
@@ -230,6 +288,7 @@ TEST(SerialLink, OpeningNeedsATerminal) {
     ::unlink(path);
     EXPECT_EQ("/dev/ttyS0", serial_device_name(1));
     EXPECT_EQ("/dev/ttyS6", serial_device_name(7));
+#endif
 }
 
 }  // namespace

@@ -1,16 +1,7 @@
 // The scripted fake controller service: a loopback listener and its script thread.
 #include "tests/support/fake_controller.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace vx::test {
 
@@ -18,10 +9,7 @@ namespace {
 
 constexpr int kPollSliceMs = 10;  // how often the script thread looks at stop requests
 
-bool readable(int socket, int timeout_ms) {
-    pollfd entry{socket, POLLIN, 0};
-    return ::poll(&entry, 1, timeout_ms) > 0;
-}
+using loopback::readable;
 
 std::string step_name(std::size_t number, const std::string& what) {
     return "step " + std::to_string(number) + " (" + what + ")";
@@ -70,32 +58,12 @@ FakeController::Step& FakeController::Step::then_close() {
 // --- set-up and the test thread's side ---------------------------------------------
 
 FakeController::FakeController(uint16_t port, int receive_buffer_size) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (receive_buffer_size > 0) {
-        // Set on the listener so the window is small from the handshake on.
-        ::setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &receive_buffer_size,
-                     sizeof receive_buffer_size);
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    socklen_t size = sizeof address;
-    if (listener_ < 0 ||
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 8) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        ADD_FAILURE() << "fake controller: cannot listen on 127.0.0.1:" << port << ": "
-                      << std::strerror(errno);
-        if (listener_ >= 0) {
-            ::close(listener_);
-        }
-        listener_ = -1;
+    std::string error;
+    listener_ = loopback::listen_on(port, receive_buffer_size, port_, error);
+    if (listener_ == loopback::kNone) {
+        ADD_FAILURE() << "fake controller: cannot listen on 127.0.0.1:" << port << ": " << error;
         return;
     }
-    port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { run(); });
 }
 
@@ -109,9 +77,7 @@ FakeController::~FakeController() {
         thread_.join();
     }
     drop_client();
-    if (listener_ >= 0) {
-        ::close(listener_);
-    }
+    loopback::close(listener_);
     for (const ScriptStep& step : queue_) {
         problem(step.name + " never ran");
     }
@@ -209,7 +175,7 @@ void FakeController::run() {
                 return;
             }
         }
-        if (client_ < 0) {
+        if (client_ == loopback::kNone) {
             accept_client(kPollSliceMs);
             continue;
         }
@@ -256,8 +222,8 @@ bool FakeController::accept_client(int timeout_ms) {
     if (!readable(listener_, timeout_ms)) {
         return false;
     }
-    client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client_ < 0) {
+    client_ = loopback::accept_from(listener_);
+    if (client_ == loopback::kNone) {
         return false;
     }
     {
@@ -277,11 +243,11 @@ void FakeController::watch_idle_connection() {
         return;
     }
     uint8_t buffer[4096];
-    const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
-    if (n > 0) {
+    const loopback::Received got = loopback::receive(client_, buffer, sizeof buffer);
+    if (got.count > 0) {
         problem("unexpected bytes with no step waiting: " +
-                hex(buffer, static_cast<std::size_t>(n)));
-    } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                hex(buffer, static_cast<std::size_t>(got.count)));
+    } else if (!got.try_again) {
         drop_client();  // the client went away; a new one may connect
     }
 }
@@ -344,10 +310,10 @@ void FakeController::run_drain(const ScriptStep& step) {
             }
             continue;
         }
-        const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
-        if (n > 0) {
-            got.insert(got.end(), buffer, buffer + n);
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        const loopback::Received piece = loopback::receive(client_, buffer, sizeof buffer);
+        if (piece.count > 0) {
+            got.insert(got.end(), buffer, buffer + piece.count);
+        } else if (!piece.try_again) {
             drop_client();
             break;
         }
@@ -360,7 +326,7 @@ bool FakeController::read_exactly(std::size_t length, Bytes& out) {
     out.clear();
     uint8_t buffer[4096];
     while (out.size() < length) {
-        if (client_ < 0) {
+        if (client_ == loopback::kNone) {
             return false;
         }
         if (!readable(client_, kPollSliceMs)) {
@@ -371,10 +337,10 @@ bool FakeController::read_exactly(std::size_t length, Bytes& out) {
             continue;
         }
         const std::size_t want = std::min(sizeof buffer, length - out.size());
-        const ssize_t n = ::recv(client_, buffer, want, 0);
-        if (n > 0) {
-            out.insert(out.end(), buffer, buffer + n);
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        const loopback::Received piece = loopback::receive(client_, buffer, want);
+        if (piece.count > 0) {
+            out.insert(out.end(), buffer, buffer + piece.count);
+        } else if (!piece.try_again) {
             drop_client();
             return false;
         }
@@ -385,15 +351,14 @@ bool FakeController::read_exactly(std::size_t length, Bytes& out) {
 bool FakeController::send_all(const Bytes& data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
-        if (client_ < 0) {
+        if (client_ == loopback::kNone) {
             return false;
         }
-        const ssize_t n = ::send(client_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-        } else if (errno != EINTR) {
+        const long n = loopback::send(client_, data.data() + sent, data.size() - sent);
+        if (n <= 0) {
             return false;
         }
+        sent += static_cast<std::size_t>(n);
     }
     return true;
 }
@@ -404,9 +369,9 @@ bool FakeController::pause(std::chrono::milliseconds duration) {
 }
 
 void FakeController::drop_client() {
-    if (client_ >= 0) {
-        ::close(client_);
-        client_ = -1;
+    if (client_ != loopback::kNone) {
+        loopback::close(client_);
+        client_ = loopback::kNone;
     }
 }
 

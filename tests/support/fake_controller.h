@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "tests/support/bytes.h"
+#include "tests/support/loopback.h"
 
 namespace vx::test {
 
@@ -77,7 +78,7 @@ public:
     FakeController& operator=(const FakeController&) = delete;
 
     uint16_t port() const { return port_; }
-    bool listening() const { return listener_ >= 0; }
+    bool listening() const { return listener_ != loopback::kNone; }
 
     // Expects exactly these request bytes next. No reply unless the step says.
     Step expect(Bytes request);
@@ -116,8 +117,8 @@ private:
     void problem(std::string text);
     void report_problems();
 
-    int listener_ = -1;
-    int client_ = -1;  // used by the fake's thread only
+    loopback::Socket listener_ = loopback::kNone;
+    loopback::Socket client_ = loopback::kNone;  // used by the fake's thread only
     uint16_t port_ = 0;
 
     mutable std::mutex mutex_;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "tests/support/loopback.h"
+
 namespace vx::test {
 
 class ReservedPort {
@@ -14,10 +16,10 @@ public:
     ReservedPort& operator=(const ReservedPort&) = delete;
 
     uint16_t port() const { return port_; }
-    bool held() const { return socket_ >= 0; }
+    bool held() const { return socket_ != loopback::kNone; }
 
 private:
-    int socket_ = -1;
+    loopback::Socket socket_ = loopback::kNone;
     uint16_t port_ = 0;
 };
 

@@ -1,8 +1,6 @@
 // Temporary folders for tests.
 #include "tests/support/temp_dir.h"
 
-#include <stdlib.h>
-
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -10,13 +8,7 @@
 
 namespace vx::test {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vx-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder from " + pattern);
-    }
-    path_ = pattern;
-}
+TempDir::TempDir() : path_(create_temp_folder()) {}
 
 TempDir::~TempDir() {
     std::error_code ignored;  // a destructor must not throw; leftovers are harmless

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "tests/support/bytes.h"
+#include "tests/support/temp_folder.h"
 
 namespace vx::test {
 

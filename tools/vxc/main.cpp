@@ -2,9 +2,14 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "compiler/Utils.h"
 #include "compiler/compile_program.h"
@@ -137,7 +142,17 @@ int usage_error(const std::string& what) {
 
 int main(int argc, char** argv) {
     // The system's own texts (file not found ...) in the user's language.
+#ifdef LC_MESSAGES  // Windows' C library has no such category: its texts stay English
     std::setlocale(LC_MESSAGES, "");
+#endif
+#ifdef _WIN32
+    // The messages are UTF-8; a Windows console shows its own code page (866)
+    // unless told otherwise, and gets it back when vxc ends. Redirected output
+    // is the same bytes either way.
+    static const UINT console_code_page = GetConsoleOutputCP();
+    SetConsoleOutputCP(CP_UTF8);
+    std::atexit([] { SetConsoleOutputCP(console_code_page); });
+#endif
 
     bool disasm = false;
     bool options_done = false;
