@@ -4,31 +4,30 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTime>
-#include <QUrl>
 
 #include "app/application.h"
-#include "app/main_grids.h"
+#include "app/module_refresh.h"
+#include "ui/main_grids.h"
 #include "app/maintenance.h"
-#include "app/panel_status_bar.h"
-#include "app/program_version.h"
-#include "app/settings.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
+#include "ui/panel_status_bar.h"
+#include "ui/program_version.h"
+#include "ui/string_grid.h"
+#include "ui/time_of_day.h"
+#include "ui/wait_cursor.h"
+#include "ui/user_prompts.h"
 #include "serial/Cportfunc.h"
 
 namespace vx::ui {
@@ -36,37 +35,13 @@ namespace vx::ui {
 namespace {
 
 const QString kRequestingData = QStringLiteral("Идет запрос данных...");
-const QString kOperationDone = QStringLiteral(" Операция выполнена. ");
-const QString kOperationFailed = QStringLiteral(" Операция не выполнена. Возникла ошибка.");
 const QString kConnectionOpen = QStringLiteral("Открыто");
 const QString kConnectionAbsent = QStringLiteral("Отсутствует");
 const QString kNoAnswer = QStringLiteral("Контроллер не отвечает.");
-
-// The time of day in the system's format, without a time-zone part.
-QString time_stamp() {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return QTime::currentTime().toString(format.trimmed());
-}
-
-// The hourglass for as long as a blocking request runs, and the button that
-// started it disabled against a second click.
-class BusyScope {
-public:
-    explicit BusyScope(QPushButton* button) : button_(button) {
-        button_->setEnabled(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyScope() {
-        QApplication::restoreOverrideCursor();
-        button_->setEnabled(true);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    QPushButton* button_;
-};
+// After a restart or a shut-down the controller has closed the connection.
+const QString kReconnectHint = QStringLiteral(
+    " Когда контроллер снова запустится, подключитесь к нему: меню Утилиты, пункт "
+    "\"Подключиться к контроллеру\".");
 
 }  // namespace
 
@@ -74,17 +49,30 @@ private:
 // that would interleave their packets with it are disabled until it ends.
 class Tmain_form::Transfer final : public TransferView {
 public:
-    explicit Transfer(Tmain_form& form) : form_(form) {
-        form_.transfer_running_ = true;
+    // close_question: what closing the window asks while this transfer runs.
+    Transfer(Tmain_form& form, const QString& close_question) : form_(form) {
+        form_.transfer_close_question_ = close_question;
         for (QAction* item : guarded()) {
             item->setEnabled(false);
+        }
+        // A modal window's event loop would run above the transfer's and
+        // stall it until the window closed; the controller may drop a
+        // transfer paused that long.
+        for (QAction* item : form_.modal_items_) {
+            if (item->isEnabled()) {
+                item->setEnabled(false);
+                disabled_modal_items_.push_back(item);
+            }
         }
     }
     ~Transfer() override {
         for (QAction* item : guarded()) {
             item->setEnabled(true);
         }
-        form_.transfer_running_ = false;
+        for (QAction* item : disabled_modal_items_) {
+            item->setEnabled(true);
+        }
+        form_.transfer_close_question_.clear();
     }
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
@@ -106,12 +94,18 @@ public:
     }
 
 private:
-    std::array<QAction*, 4> guarded() const { return {form_.N6, form_.N10, form_.N16, form_.N17}; }
+    std::array<QAction*, 5> guarded() const {
+        return {form_.N6, form_.N10, form_.N16, form_.N17, form_.Reconnect1};
+    }
     Tmain_form& form_;
+    std::vector<QAction*> disabled_modal_items_;
 };
 
-Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), options_(options) {
+Tmain_form::Tmain_form(WindowContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      connection_(context.connection()),
+      prompts_(context.prompts()) {
     setObjectName(QStringLiteral("main_form"));
     setWindowTitle(kApplicationTitle);
     setFont(program_font());
@@ -125,25 +119,12 @@ Tmain_form::Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWi
     FormCreate();
 }
 
-Tmain_form::~Tmain_form() {
-    // FormDestroy: the windows created after this one are gone by now, so
-    // whatever they wrote into the settings reaches the file here.
-    vx::set_serial_error_handler(nullptr);
-    if (settings_) {
-        settings_->sync();
-    }
-    settings_.reset();
-}
+Tmain_form::~Tmain_form() = default;
 
 void Tmain_form::FormCreate() {
-    settings_path_ = options_.settings_path.isEmpty()
-                         ? settings_file_path(options_.program_dir, user_config_dir())
-                         : options_.settings_path;
-    settings_ = open_settings(settings_path_);
-    com_port_number_ = read_int_setting(*settings_, kComPortNumberKey, kComPortNumberDefault);
     setWindowTitle(kApplicationTitle + QStringLiteral(" v.") + program_version_text());
 
-    vx::connect_to_service(connection_, options_.port);
+    vx::connect_to_service(connection_, context_.port());
     if (!vx::is_connected(connection_)) {
         prompts_.message(PromptIcon::warning, kCaptionWarning,
                          QStringLiteral("Порт закрыт или уже открыт другой программой.\n"
@@ -152,28 +133,7 @@ void Tmain_form::FormCreate() {
     }
     show_connection_state();
     program_dialog_dir_ = QDir::currentPath() + QStringLiteral("/program/");
-
-    vx::set_serial_error_handler([this](const std::string& text) {
-        prompts_.message(PromptIcon::none, QStringLiteral("Error"), QString::fromLocal8Bit(text));
-    });
-    open_serial_port_from_settings();
-}
-
-void Tmain_form::open_serial_port_from_settings() {
-    serial_port_.reset();
-    QString device = settings_->value(kComPortDeviceKey).toString().trimmed();
-    if (device.isEmpty()) {
-        device = QString::fromStdString(vx::serial_device_name(com_port_number_));
-    }
-    // A port that does not open leaves no handle; the serial commands then
-    // report that the controller does not answer.
-    serial_port_ = vx::open_serial_port(QFile::encodeName(device).toStdString());
-}
-
-bool Tmain_form::reopen_serial_port(int port_number) {
-    com_port_number_ = port_number;
-    open_serial_port_from_settings();
-    return serial_port_ != nullptr;
+    context_.open_serial_port();
 }
 
 void Tmain_form::showEvent(QShowEvent* event) {
@@ -186,6 +146,20 @@ void Tmain_form::showEvent(QShowEvent* event) {
 }
 
 void Tmain_form::FormShow() {
+    show_controller_version();
+    const uint16_t library = vx::library_version();
+    if ((library & 0xFF) != 0) {
+        if (auto* label =
+                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label6"))) {
+            label->setText(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
+        }
+    }
+    if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
+        ud->setValue(context_.com_port_number());
+    }
+}
+
+void Tmain_form::show_controller_version() {
     const uint16_t version = vx::read_controller_version(connection_);
     const int major = version & 0xFF;
     const int minor = version >> 8;
@@ -200,19 +174,22 @@ void Tmain_form::FormShow() {
         prompts_.message(PromptIcon::warning, kCaptionWarning,
                          QStringLiteral("Нет ответа от контроллера."));
     }
-    const uint16_t library = vx::library_version();
-    if ((library & 0xFF) != 0) {
-        if (auto* label =
-                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label6"))) {
-            label->setText(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
-        }
-    }
-    if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
-        ud->setValue(com_port_number_);
-    }
+}
+
+void Tmain_form::Reconnect1Click() {
+    // The connection is made once at start; after a controller restart this
+    // makes it again, closing what is left of the old one first.
+    vx::close_connection(connection_);
+    vx::connect_to_service(connection_, context_.port());
+    show_connection_state();
+    show_controller_version();
 }
 
 void Tmain_form::closeEvent(QCloseEvent* event) {
+    if (!transfer_close_question_.isEmpty() && !prompts_.ask(transfer_close_question_)) {
+        event->ignore();  // the transfer goes on
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -220,10 +197,6 @@ void Tmain_form::closeEvent(QCloseEvent* event) {
 void Tmain_form::FormClose() {
     closing_ = true;  // a transfer in progress ends at its next packet
     vx::close_connection(connection_);
-}
-
-void Tmain_form::register_form(const QString& name, QWidget* form) {
-    forms_.insert(name, form);
 }
 
 void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
@@ -238,6 +211,9 @@ void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
         form->raise();
         form->activateWindow();
     });
+    if (mode == ShowMode::modal) {
+        modal_items_.push_back(item);
+    }
     if (item != N9 && item != N18 && item != ModBus2) {
         item->setEnabled(true);
     }
@@ -245,7 +221,7 @@ void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
 
 template <class T>
 T* Tmain_form::form_control(const QString& form, const QString& control) const {
-    const QWidget* window = forms_.value(form);
+    const QWidget* window = context_.window(form);
     return window != nullptr ? window->findChild<T*>(control) : nullptr;
 }
 
@@ -260,61 +236,34 @@ void Tmain_form::show_connection_state() {
 }
 
 void Tmain_form::Button2Click() {
-    BusyScope busy(Button2);
+    BusyButton busy(Button2);
     set_operation_status(kRequestingData);
     const uint8_t* values = vx::read_variables(connection_);
     if (values == nullptr) {
-        set_operation_status(time_stamp() + kOperationFailed);
+        set_operation_status(time_of_day_text() + kOperationFailed);
         show_connection_state();
         return;
     }
     show_variables(*sg1, values);
-    set_operation_status(time_stamp() + kOperationDone);
+    set_operation_status(time_of_day_text() + kOperationDone);
 }
 
 void Tmain_form::Button1Click() {
-    BusyScope busy(Button1);
+    BusyButton busy(Button1);
     set_operation_status(kRequestingData);
-    const int count = vx::read_module_count(connection_);
-    if (count < 0) {
-        set_operation_status(time_stamp() + kOperationFailed);
+    const ModuleRefresh refresh =
+        read_module_table(connection_, [this](const QString& text) { set_operation_status(text); });
+    if (refresh.module_count >= 0) {
+        sg2->set_row_count(module_grid_row_count(refresh.module_count));
+    }
+    if (refresh.outcome == ModuleRefreshOutcome::no_modules ||
+        refresh.outcome == ModuleRefreshOutcome::done) {
+        show_module_rows(*sg2, refresh.rows);
+    }
+    set_operation_status(time_of_day_text() + module_refresh_result(refresh.outcome));
+    if (refresh.outcome == ModuleRefreshOutcome::count_failed) {
         show_connection_state();
-        return;
     }
-    sg2->set_row_count(module_grid_row_count(count));
-    if (count == 0) {
-        show_module_rows(*sg2, {});
-        set_operation_status(time_stamp() + QStringLiteral(" В системе нет модулей"));
-        return;
-    }
-    // Each table is copied at once: the next request overwrites the reply buffer.
-    ModuleTables tables;
-    auto read_table = [this](const QString& status,
-                             const uint8_t* (*request)(vx::ControllerConnection&), uint8_t* copy,
-                             std::size_t size) {
-        set_operation_status(status);
-        const uint8_t* view = request(connection_);
-        if (view != nullptr) {
-            std::copy_n(view, size, copy);
-        }
-        return view != nullptr;
-    };
-    if (!read_table(QStringLiteral("Идет запрос типов модулей..."), vx::read_module_types,
-                    tables.types.data(), tables.types.size()) ||
-        !read_table(QStringLiteral("Идет запрос состояния входов-выходов модулей..."),
-                    vx::read_module_io, tables.io.data(), tables.io.size()) ||
-        !read_table(QStringLiteral("Идет запрос информации о работоспособности модулей..."),
-                    vx::read_module_health, tables.health.data(), tables.health.size())) {
-        set_operation_status(time_stamp() + kOperationFailed);
-        return;
-    }
-    const std::vector<ModuleRow> rows = module_rows(tables, count, [this](int address) {
-        set_operation_status(
-            QStringLiteral("Идет запрос информации о версии модуля №%1...").arg(address));
-        return vx::read_module_info(connection_, address);
-    });
-    show_module_rows(*sg2, rows);
-    set_operation_status(time_stamp() + kOperationDone);
 }
 
 void Tmain_form::sg1SelectCell(int col, int row) {
@@ -337,7 +286,8 @@ void Tmain_form::N6Click() {
             "Configurator не сможет реагировать на действия пользователя.\nНачать загрузку?"))) {
         return;
     }
-    Transfer transfer(*this);
+    Transfer transfer(*this, QStringLiteral("Идёт загрузка программы. Прервать загрузку и "
+                                            "закрыть программу?"));
     send_program_file(connection_, prompts_, transfer, *path, reset);
 }
 
@@ -357,8 +307,11 @@ void Tmain_form::N10Click() {
             "загрузку?"))) {
         return;
     }
-    Transfer transfer(*this);
-    send_firmware_file(connection_, prompts_, transfer, *path);
+    Transfer transfer(*this, QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и "
+                                            "закрыть программу?"));
+    if (send_firmware_file(connection_, prompts_, transfer, *path) == TransferOutcome::finished) {
+        set_operation_status(time_of_day_text() + kReconnectHint);
+    }
 }
 
 void Tmain_form::N16Click() {
@@ -372,6 +325,7 @@ void Tmain_form::N16Click() {
         prompts_.information(QStringLiteral(
             "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
             "попробуйте загрузить ее через несколько минут(3-5)."));
+        set_operation_status(time_of_day_text() + kReconnectHint);
     } else {
         prompts_.error(kNoAnswer);
     }
@@ -384,8 +338,9 @@ void Tmain_form::N17Click() {
             "отключение?"))) {
         return;
     }
-    if (vx::serial_shutdown(serial_port_.get()) == 0) {
+    if (vx::serial_shutdown(context_.serial_port()) == 0) {
         prompts_.information(QStringLiteral("Процедура отключения контроллера начата."));
+        set_operation_status(time_of_day_text() + kReconnectHint);
     } else {
         prompts_.error(kNoAnswer);
     }
@@ -396,13 +351,7 @@ void Tmain_form::N20Click() {
 }
 
 void Tmain_form::N22Click() {
-    const QString path =
-        QDir(options_.program_dir)
-            .filePath(QStringLiteral("Docs/") + QStringLiteral(VX_MANUAL_FILE_NAME));
-    const QString error_text = QStringLiteral("Файл не найден.\n") + path;
-    if (!QFileInfo::exists(path) || !prompts_.open_with_desktop(QUrl::fromLocalFile(path))) {
-        prompts_.error(error_text);
-    }
+    context_.open_manual();
 }
 
 }  // namespace vx::ui

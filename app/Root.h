@@ -1,28 +1,22 @@
 // The main window: the variables and modules grids, the status bar, the menu
-// and the controller maintenance operations. It owns what every window shares:
-// the controller connection, the settings, the serial port and the prompts.
+// and the controller maintenance operations. What every window shares (the
+// connection, the settings, the serial port, the prompts) is in the context.
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
-#include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
-#include "protocol/Socket_func.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QSettings;
-
-namespace vx {
-class SerialPort;
-}
 
 namespace vx::ui {
 
@@ -30,19 +24,10 @@ class PanelStatusBar;
 class StringGrid;
 class UserPrompts;
 
-inline const QString kApplicationTitle = QStringLiteral("Конфигуратор контроллера Vesta VX");
-constexpr uint16_t kServicePort = 2100;
-
 // Status bar panels the program writes.
 constexpr int kConnectionPanel = 1;
 constexpr int kVersionPanel = 3;
 constexpr int kOperationPanel = 5;
-
-struct MainFormOptions {
-    uint16_t port = kServicePort;  // of the controller service on 127.0.0.1
-    QString program_dir;           // the program's directory: Docs/ and properties.ini
-    QString settings_path;         // empty: properties.ini as settings_file_path() finds it
-};
 
 // How a menu item shows its window.
 enum class ShowMode { modal, modeless };
@@ -50,31 +35,19 @@ enum class ShowMode { modal, modeless };
 class Tmain_form : public QMainWindow {
     Q_OBJECT
 public:
-    Tmain_form(UserPrompts& prompts, const MainFormOptions& options, QWidget* parent = nullptr);
+    explicit Tmain_form(WindowContext& context, QWidget* parent = nullptr);
     ~Tmain_form() override;  // FormDestroy
 
-    // --- what the other windows use ------------------------------------------
-    vx::ControllerConnection& connection() { return connection_; }
-    UserPrompts& prompts() { return prompts_; }
-    QSettings& settings() { return *settings_; }
-    QString settings_path() const { return settings_path_; }
-    QString program_dir() const { return options_.program_dir; }
-    // The serial port for the serial link's commands: null when none is open.
-    vx::SerialPort* serial_port() { return serial_port_.get(); }
-    // Closes the serial port and opens the one port_number names (or the
-    // ComPortDevice key, when set); true when it opened. For the settings dialog.
-    bool reopen_serial_port(int port_number);
-    int com_port_number() const { return com_port_number_; }
-    void set_com_port_number(int number) { com_port_number_ = number; }
+    WindowContext& context() { return context_; }
     // "2.15" once the controller told its version at the first showing; else empty.
     QString controller_version_text() const { return controller_version_text_; }
-    bool transfer_running() const { return transfer_running_; }
 
     // A window created after this one, under its form variable name; the first
     // showing fills its controls by their names (AboutBox: Label2 and Label6,
     // properties: ud).
-    void register_form(const QString& name, QWidget* form);
-    QWidget* registered_form(const QString& name) const { return forms_.value(name); }
+    void register_form(const QString& name, QWidget* form) {
+        context_.register_window(name, form);
+    }
     // Makes item show form (a QDialog: modal runs it, modeless shows it beside
     // this window) and enables the item unless its state is fixed as disabled.
     void attach_form(QAction* item, QWidget* form, ShowMode mode);
@@ -90,6 +63,7 @@ public:
     void N17Click();
     void N20Click();
     void N22Click();
+    void Reconnect1Click();
 
     // --- controls, by the names of the window's design ------------------------------
     StringGrid* sg1 = nullptr;
@@ -98,7 +72,7 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QProgressBar* transfer_progress = nullptr;  // beside panel 5 during transfers
-    QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr;
+    QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr, *N25 = nullptr, *Reconnect1 = nullptr;
     QAction *N4 = nullptr, *N3 = nullptr, *N12 = nullptr, *N21 = nullptr, *N13 = nullptr,
             *X101 = nullptr, *N11 = nullptr, *N15 = nullptr, *N6 = nullptr, *N10 = nullptr,
             *N14 = nullptr, *N16 = nullptr, *N17 = nullptr, *N20 = nullptr;
@@ -119,25 +93,21 @@ private:
     void build_menu();
     void FormCreate();
     void FormClose();
-    void open_serial_port_from_settings();
     void set_operation_status(const QString& text);  // panel 5, painted at once
     void show_connection_state();                    // panel 1
+    void show_controller_version();                  // panel 3 and the about box, or a box
     template <class T>
     T* form_control(const QString& form, const QString& control) const;
 
+    WindowContext& context_;
+    vx::ControllerConnection& connection_;
     UserPrompts& prompts_;
-    MainFormOptions options_;
-    vx::ControllerConnection connection_;
-    std::unique_ptr<QSettings> settings_;
-    QString settings_path_;
-    std::unique_ptr<vx::SerialPort> serial_port_;
-    int com_port_number_ = 1;
     QString controller_version_text_;
     QString program_dialog_dir_;  // OpenDialog1's initial directory
-    QHash<QString, QPointer<QWidget>> forms_;
     bool shown_once_ = false;
     bool closing_ = false;
-    bool transfer_running_ = false;
+    QString transfer_close_question_;  // empty unless a transfer runs
+    std::vector<QAction*> modal_items_;  // items that show a window modally
 };
 
 }  // namespace vx::ui

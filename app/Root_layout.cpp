@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 #include "app/Root.h"
-#include "app/main_grids.h"
-#include "app/panel_status_bar.h"
-#include "app/string_grid.h"
+#include "ui/main_grids.h"
+#include "ui/panel_status_bar.h"
+#include "ui/string_grid.h"
 
 namespace vx::ui {
 
@@ -133,6 +133,9 @@ void Tmain_form::build_menu() {
     N1 = utilities->menuAction();
     N2 = item(utilities, "N2", QStringLiteral("Мастер адресации модулей..."));
     N5 = item(utilities, "N5", QStringLiteral("Редактор программ"));
+    // Added items: after a divider, so that the original ones keep their places.
+    N25 = divider(utilities, "N25");
+    Reconnect1 = item(utilities, "Reconnect1", QStringLiteral("Подключиться к контроллеру"));
 
     QMenu* operations = submenu("N4", QStringLiteral("Операции"));
     N4 = operations->menuAction();
@@ -191,6 +194,7 @@ void Tmain_form::build_menu() {
     connect(N17, &QAction::triggered, this, &Tmain_form::N17Click);
     connect(N20, &QAction::triggered, this, &Tmain_form::N20Click);
     connect(N22, &QAction::triggered, this, &Tmain_form::N22Click);
+    connect(Reconnect1, &QAction::triggered, this, &Tmain_form::Reconnect1Click);
 }
 
 }  // namespace vx::ui

@@ -2,10 +2,11 @@
 //
 // A window joins the program with one line at its place in create_forms():
 //
-//     add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
+//     add_form(aaddr, new Taaddr(context, main_form), "aaddr", main_form->N2, ShowMode::modal);
 //
-// (its header included above). The constructor takes the main window for the
-// connection, the settings, the prompts and the serial port. add_form keeps
+// (its header included above). The constructor takes the context for the
+// connection, the settings, the prompts and the serial port, and its parent
+// (the main window, or null for a window of its own). add_form keeps
 // the variable, registers the window under its variable name (the main
 // window's first showing fills controls of AboutBox and properties by their
 // object names), enables the menu item and makes it show the window; windows
@@ -97,34 +98,34 @@ template <class T>
 
 }  // namespace
 
-void create_forms(UserPrompts& prompts, const MainFormOptions& options) {
-    main_form = new Tmain_form(prompts, options);
+void create_forms(WindowContext& context) {
+    main_form = new Tmain_form(context);
     // The other windows join here, in the order of the table above.
-    add_form(aaddr, new Taaddr(*main_form), "aaddr", main_form->N2, ShowMode::modal);
-    add_form(c_prop, new Tc_prop(*main_form), "c_prop", main_form->N3, ShowMode::modeless);
-    add_form(prog_editor, new Tprog_editor(*main_form), "prog_editor", main_form->N5,
+    add_form(aaddr, new Taaddr(context, main_form), "aaddr", main_form->N2, ShowMode::modal);
+    add_form(c_prop, new Tc_prop(context, main_form), "c_prop", main_form->N3, ShowMode::modeless);
+    add_form(prog_editor, new Tprog_editor(context, main_form), "prog_editor", main_form->N5,
              ShowMode::modal);
-    add_form(AboutBox, new TAboutBox(*main_form), "AboutBox", main_form->N23, ShowMode::modal);
-    add_form(VXVC, new TVXVC(*main_form), "VXVC", main_form->Parlo1, ShowMode::modeless);
-    add_form(properties, new Tproperties(*main_form), "properties", main_form->N9, ShowMode::modal);
-    add_form(controller_x10_properties, new Tcontroller_x10_properties(*main_form),
+    add_form(AboutBox, new TAboutBox(context, main_form), "AboutBox", main_form->N23, ShowMode::modal);
+    add_form(VXVC, new TVXVC(context, main_form), "VXVC", main_form->Parlo1, ShowMode::modeless);
+    add_form(properties, new Tproperties(context, main_form), "properties", main_form->N9, ShowMode::modal);
+    add_form(controller_x10_properties, new Tcontroller_x10_properties(context),
              "controller_x10_properties", main_form->X101, ShowMode::modeless);
-    add_form(var_change, new Tvar_change(*main_form), "var_change", main_form->N11,
+    add_form(var_change, new Tvar_change(context), "var_change", main_form->N11,
              ShowMode::modeless);
-    add_form(default_var_value, new Tdefault_var_value(*main_form), "default_var_value",
+    add_form(default_var_value, new Tdefault_var_value(context), "default_var_value",
              main_form->N12, ShowMode::modeless);
-    add_form(bit_to_char_convertor, new Tbit_to_char_convertor(*main_form), "bit_to_char_convertor",
+    add_form(bit_to_char_convertor, new Tbit_to_char_convertor(main_form), "bit_to_char_convertor",
              nullptr, ShowMode::modeless);
-    add_form(vxr80Light, new Tvxr80Light(*main_form), "vxr80Light", main_form->S1,
+    add_form(vxr80Light, new Tvxr80Light(context, main_form), "vxr80Light", main_form->S1,
              ShowMode::modeless);
-    add_form(unit_params, new Tunit_params(*main_form), "unit_params", main_form->N19,
+    add_form(unit_params, new Tunit_params(context), "unit_params", main_form->N19,
              ShowMode::modal);
-    add_form(vx2o, new Tvx2o(*main_form), "vx2o", main_form->VX2o1, ShowMode::modal);
-    add_form(default_unit_req_freq, new Tdefault_unit_req_freq(*main_form), "default_unit_req_freq",
+    add_form(vx2o, new Tvx2o(context, main_form), "vx2o", main_form->VX2o1, ShowMode::modal);
+    add_form(default_unit_req_freq, new Tdefault_unit_req_freq(context), "default_unit_req_freq",
              main_form->N21, ShowMode::modeless);
-    add_form(mb_unit_params, new Tmb_unit_params(*main_form), "mb_unit_params", main_form->ModBus1,
+    add_form(mb_unit_params, new Tmb_unit_params(context), "mb_unit_params", main_form->ModBus1,
              ShowMode::modal);
-    add_form(vx_thermo, new Tvx_thermo(*main_form), "vx_thermo", main_form->N24, ShowMode::modal);
+    add_form(vx_thermo, new Tvx_thermo(context, main_form), "vx_thermo", main_form->N24, ShowMode::modal);
 }
 
 void destroy_forms() {

@@ -6,8 +6,6 @@
 
 namespace vx::ui {
 
-class UserPrompts;
-
 class Taaddr;
 class Tc_prop;
 class Tprog_editor;
@@ -45,9 +43,9 @@ extern Tdefault_unit_req_freq* default_unit_req_freq;
 extern Tmb_unit_params* mb_unit_params;
 extern Tvx_thermo* vx_thermo;
 
-// Creates every window in order; the main window's creation opens the
-// settings and connects to the controller service.
-void create_forms(UserPrompts& prompts, const MainFormOptions& options);
+// Creates every window in order over the context; the main window's creation
+// connects to the controller service and opens the serial port.
+void create_forms(WindowContext& context);
 // Destroys them in the reverse order and sets the variables to null.
 void destroy_forms();
 

@@ -3,17 +3,19 @@
 
 #include "app/application.h"
 #include "app/forms.h"
-#include "app/qt_user_prompts.h"
+#include "ui/qt_user_prompts.h"
 
 int main(int argc, char** argv) {
     vx::ui::ConfiguratorApplication app(argc, argv);
     vx::ui::QtUserPrompts prompts;
     app.set_prompts(&prompts);
     int rc = 0;
+    vx::ui::ContextOptions options;
+    options.program_dir = QCoreApplication::applicationDirPath();
+    // Before the first window and after the last: the connection outlives them all.
+    vx::ui::WindowContext context(prompts, options);
     try {
-        vx::ui::MainFormOptions options;
-        options.program_dir = QCoreApplication::applicationDirPath();
-        vx::ui::create_forms(prompts, options);
+        vx::ui::create_forms(context);
         prompts.set_parent(vx::ui::main_form);
         vx::ui::main_form->show();
         rc = app.exec();

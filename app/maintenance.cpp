@@ -5,8 +5,8 @@
 
 #include <QFile>
 
-#include "app/user_prompts.h"
 #include "commissioning/controller_texts.h"
+#include "ui/user_prompts.h"
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
 

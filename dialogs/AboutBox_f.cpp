@@ -9,10 +9,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/program_version.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/window_context.h"
+#include "ui/program_version.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::ui {
 
@@ -46,7 +46,7 @@ QLabel* add_pair(QGridLayout& grid, const QString& caption, const QString& capti
 
 }  // namespace
 
-TAboutBox::TAboutBox(Tmain_form& main) : QDialog(&main), main_(main) {
+TAboutBox::TAboutBox(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("О программе"));
 
@@ -95,11 +95,11 @@ TAboutBox::TAboutBox(Tmain_form& main) : QDialog(&main), main_(main) {
 
 void TAboutBox::Label8Click() {
     // Nothing to report when no browser takes it: the address stands on the label.
-    main_.prompts().open_with_desktop(QUrl(kHomePageAddress));
+    context_.prompts().open_with_desktop(QUrl(kHomePageAddress));
 }
 
 void TAboutBox::Label10Click() {
-    main_.prompts().open_with_desktop(QUrl(QStringLiteral("mailto:") + kEmailAddress));
+    context_.prompts().open_with_desktop(QUrl(QStringLiteral("mailto:") + kEmailAddress));
 }
 
 }  // namespace vx::ui

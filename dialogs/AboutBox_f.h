@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 // Where the two links lead, and what they show.
 inline const QString kHomePageAddress = QStringLiteral("https://www.vesta-vx.ru/");
@@ -36,7 +36,7 @@ protected:
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(Tmain_form& main);
+    explicit TAboutBox(WindowContext& context, QWidget* parent = nullptr);
 
     // The home page in the web browser.
     void Label8Click();
@@ -52,7 +52,7 @@ public:
     QPushButton* OKButton = nullptr;
 
 private:
-    Tmain_form& main_;
+    WindowContext& context_;
 };
 
 }  // namespace vx::ui

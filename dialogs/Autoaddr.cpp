@@ -13,10 +13,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
-#include "dialogs/dialog_controls.h"
-#include "dialogs/wait_cursor.h"
+#include "ui/window_context.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
+#include "ui/wait_cursor.h"
 
 namespace vx::ui {
 
@@ -26,6 +27,10 @@ constexpr int kWizardWidth = 560;
 constexpr int kResultGridWidth = 420;
 const QString kFinishText = QStringLiteral("Завершить мастер регистрации новых модулей");
 const QString kExitText = QStringLiteral("Выход");
+const QString kServicesNotRestoredText =
+    QStringLiteral("Не удалось снова включить службы контроллера.\n"
+                   "Включите их в меню Операции, пункт "
+                   "\"Настройка параметров контроллера...\".");
 
 QLabel* make_text(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -47,7 +52,7 @@ QLabel* make_error_text(const QString& name, const QString& text, QWidget* paren
 
 }  // namespace
 
-Taaddr::Taaddr(Tmain_form& main_form) : QDialog(&main_form), main_form_(main_form) {
+Taaddr::Taaddr(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("aaddr"));
     setWindowTitle(QStringLiteral("Мастер адресации модулей"));
     pc = new QStackedWidget(this);
@@ -242,9 +247,11 @@ void Taaddr::Button1Click() {
     StartOutcome outcome;
     {
         WaitCursor busy;
-        outcome = begin_addressing(main_form_.connection(), saved_);
+        outcome = begin_addressing(context_.connection(), saved_);
     }
     // Neither failure hides the other's text: both may stay on show.
+    // Crosswise on purpose: no reply shows the blocked-port text, a controller
+    // that is not ready the no-reply text, as installers have always seen them.
     switch (outcome) {
         case StartOutcome::no_reply:
             blocked_port_text->show();
@@ -272,7 +279,7 @@ void Taaddr::Button3Click() {
         // addresses below it are taken by this run's modules.
         ud1->setValue(ud1->minimum());
         sweep_addresses(
-            main_form_.connection(), ud1->value(),
+            context_.connection(), ud1->value(),
             [this](const FoundModule& module) { list_module(*sg1, module); },
             [this](int next_address) {
                 ud1->setValue(next_address);
@@ -314,7 +321,7 @@ void Taaddr::register_at_spinner() {
     std::optional<FoundModule> module;
     {
         WaitCursor busy;
-        module = register_module(main_form_.connection(), address);
+        module = register_module(context_.connection(), address);
     }
     if (!module) {
         not_found_text->show();
@@ -335,7 +342,7 @@ void Taaddr::finish() {
         QStringLiteral("Мастер регистрации модулей завершен. Найдено модулей: ") +
         QString::number(listed_module_count(*sg1)));
     show_page(kFinalPage);
-    vx::rescan_bus(main_form_.connection());
+    vx::rescan_bus(context_.connection());
 }
 
 void Taaddr::set_address(int value) {
@@ -380,8 +387,16 @@ void Taaddr::FormClose() {
     // A failed Start that had already switched the services off also puts them
     // back: the controller must not be left with bus polling and the program stopped.
     if (pc->currentIndex() != kStartPage || saved_.switched_off) {
-        WaitCursor busy;
-        restore_services(main_form_.connection(), saved_);
+        bool restored = false;
+        {
+            WaitCursor busy;
+            restored = restore_services(context_.connection(), saved_);
+        }
+        // Left off, the house has no bus polling and no program running.
+        if (!restored) {
+            context_.prompts().message(PromptIcon::warning, kCaptionWarning,
+                                         kServicesNotRestoredText);
+        }
     }
 }
 

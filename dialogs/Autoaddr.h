@@ -13,7 +13,7 @@ class QStackedWidget;
 namespace vx::ui {
 
 class StringGrid;
-class Tmain_form;
+class WindowContext;
 
 // The wizard's pages, in the order of pc.
 enum WizardPage { kStartPage = 0, kSearchPage = 1, kRegisteredPage = 2, kFinalPage = 3 };
@@ -21,7 +21,7 @@ enum WizardPage { kStartPage = 0, kSearchPage = 1, kRegisteredPage = 2, kFinalPa
 class Taaddr : public QDialog {
     Q_OBJECT
 public:
-    explicit Taaddr(Tmain_form& main_form);
+    explicit Taaddr(WindowContext& context, QWidget* parent = nullptr);
 
     // --- events --------------------------------------------------------------------
     void FormShow();      // every opening
@@ -71,7 +71,7 @@ private:
     void finish();               // page 4 with the count, then the bus rescan
     void set_address(int value);
 
-    Tmain_form& main_form_;
+    WindowContext& context_;
     SavedServices saved_;
     bool searching_ = false;
 };

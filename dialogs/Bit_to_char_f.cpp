@@ -9,14 +9,12 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/Root.h"
-#include "app/forms.h"
 #include "compiler/Utils.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::ui {
 
-Tbit_to_char_convertor::Tbit_to_char_convertor(Tmain_form& main) : QDialog(&main) {
+Tbit_to_char_convertor::Tbit_to_char_convertor(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("bit_to_char_convertor"));
     setWindowTitle(QStringLiteral("Конвертер состояний выходов и чисел"));
 
@@ -65,8 +63,7 @@ void Tbit_to_char_convertor::Button2Click() {
     MaskEdit1->setText(QString::fromStdString(byte_to_bits(static_cast<uint8_t>(ud1->value()))));
 }
 
-void open_bit_to_char_convertor(QWidget* owner) {
-    QDialog* converter = bit_to_char_convertor;
+void open_bit_to_char_convertor(QDialog* converter, QWidget* owner) {
     if (converter == nullptr) {
         return;
     }

@@ -10,12 +10,10 @@ class QWidget;
 
 namespace vx::ui {
 
-class Tmain_form;
-
 class Tbit_to_char_convertor : public QDialog {
     Q_OBJECT
 public:
-    explicit Tbit_to_char_convertor(Tmain_form& main);
+    explicit Tbit_to_char_convertor(QWidget* parent = nullptr);
 
     // ">>": the mask, normalised and written back, to the number.
     void Button1Click();
@@ -28,10 +26,10 @@ public:
     QPushButton* Button2 = nullptr;  // "<<"
 };
 
-// Shows the converter (the form variable bit_to_char_convertor) beside owner
-// without blocking it. owner is the window whose menu opened it (the program
-// editor, or null): the converter is kept on top of it, and stays usable
-// while that window runs modally. Does nothing before the converter exists.
-void open_bit_to_char_convertor(QWidget* owner);
+// Shows the converter beside owner without blocking it. owner is the window
+// whose menu opened it (the program editor, or null): the converter is kept on
+// top of it, and stays usable while that window runs modally. Does nothing
+// when there is no converter (null).
+void open_bit_to_char_convertor(QDialog* converter, QWidget* owner);
 
 }  // namespace vx::ui

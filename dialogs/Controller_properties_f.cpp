@@ -13,11 +13,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/user_prompts.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/user_prompts.h"
 #include "dialogs/controller_services.h"
-#include "dialogs/dialog_controls.h"
-#include "dialogs/wait_cursor.h"
+#include "ui/dialog_controls.h"
+#include "ui/wait_cursor.h"
 
 namespace vx::ui {
 
@@ -29,9 +30,9 @@ constexpr int kBottomStripHeight = 41;
 
 }  // namespace
 
-Tc_prop::Tc_prop(Tmain_form& main_form)
-    : QDialog(&main_form),
-      main_form_(main_form),
+Tc_prop::Tc_prop(WindowContext& context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
       clock_([] { return QDateTime::currentDateTime(); }) {
     setObjectName(QStringLiteral("c_prop"));
     setWindowTitle(QStringLiteral("Управление службами контроллера"));
@@ -217,7 +218,7 @@ void Tc_prop::QueryClick(int service) {
     int result;
     {
         WaitCursor busy;
-        result = vx::query_service_state(main_form_.connection(), service);
+        result = vx::query_service_state(context_.connection(), service);
     }
     const QString text = service_state_text(result);
     services[service].state->setText(text);
@@ -228,12 +229,12 @@ void Tc_prop::QueryClick(int service) {
 void Tc_prop::SwitchClick(int service, bool on) {
     const int wanted = on ? 1 : 0;
     WaitCursor busy;
-    if (vx::set_service_state(main_form_.connection(), service, wanted) != wanted) {
+    if (vx::set_service_state(context_.connection(), service, wanted) != wanted) {
         services[service].state->setText(kStateError);
         return;
     }
     QueryClick(service);
-    vx::commit_settings(main_form_.connection());
+    vx::commit_settings(context_.connection());
 }
 
 void Tc_prop::TabSheet2Show() {
@@ -241,7 +242,7 @@ void Tc_prop::TabSheet2Show() {
     vx::ControllerClock clock;
     {
         WaitCursor busy;
-        clock = vx::read_controller_clock(main_form_.connection());
+        clock = vx::read_controller_clock(context_.connection());
     }
     if (const std::optional<QDateTime> value = controller_date_time(clock)) {
         controller_time->setText(date_time_text(*value));
@@ -249,21 +250,21 @@ void Tc_prop::TabSheet2Show() {
     }
     // The previous text stays; the reply is reported as the program reports an
     // error that reaches it from below.
-    main_form_.prompts().message(
+    context_.prompts().message(
         PromptIcon::error, kApplicationTitle,
         QStringLiteral("Контроллер сообщил недопустимые дату и время: ") + raw_clock_text(clock));
 }
 
 void Tc_prop::SetTimeClick() {
     WaitCursor busy;
-    write_clock(main_form_.connection(), clock_());
+    write_clock(context_.connection(), clock_());
 }
 
 void Tc_prop::DelayQueryClick() {
     int delay;
     {
         WaitCursor busy;
-        delay = vx::read_cycle_delay(main_form_.connection());
+        delay = vx::read_cycle_delay(context_.connection());
     }
     if (delay >= 0) {  // without a reply the spinner keeps what it showed
         ud1->setValue(delay);
@@ -272,7 +273,7 @@ void Tc_prop::DelayQueryClick() {
 
 void Tc_prop::DelayApplyClick() {
     WaitCursor busy;
-    vx::set_cycle_delay(main_form_.connection(), ud1->value());
+    vx::set_cycle_delay(context_.connection(), ud1->value());
 }
 
 }  // namespace vx::ui

@@ -16,7 +16,7 @@ class QTabWidget;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 class Tc_prop : public QDialog {
     Q_OBJECT
@@ -24,7 +24,7 @@ public:
     // The computer's local clock; tests give their own.
     using Clock = std::function<QDateTime()>;
 
-    explicit Tc_prop(Tmain_form& main_form);
+    explicit Tc_prop(WindowContext& context, QWidget* parent = nullptr);
     void set_clock(Clock clock) { clock_ = std::move(clock); }
     // Set by every state query: whether it showed "Ошибка".
     bool error_flag() const { return error_flag_; }
@@ -71,7 +71,7 @@ private:
     ServiceGroup make_service_group(int service, const QString& caption, QWidget* parent);
     void reset_state_texts();
 
-    Tmain_form& main_form_;
+    WindowContext& context_;
     Clock clock_;
     bool error_flag_ = false;
 };

@@ -10,9 +10,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/string_grid.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -38,10 +39,10 @@ void show_poll_frequencies(StringGrid& grid, const uint8_t* values) {
     }
 }
 
-Tdefault_unit_req_freq::Tdefault_unit_req_freq(Tmain_form& main, QWidget* parent)
-    : QDialog(parent), connection_(main.connection()) {
+Tdefault_unit_req_freq::Tdefault_unit_req_freq(WindowContext& context, QWidget* parent)
+    : QDialog(parent), connection_(context.connection()) {
     setObjectName(QStringLiteral("default_unit_req_freq"));
-    setFont(main.font());  // the main window's, so that the grids' widths fit
+    setFont(program_font());  // the main window's, so that the grids' widths fit
     setWindowTitle(QStringLiteral("Частота опроса модулей"));
     build_layout();
     FormCreate();

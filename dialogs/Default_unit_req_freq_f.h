@@ -17,7 +17,7 @@ struct ControllerConnection;
 namespace vx::ui {
 
 class StringGrid;
-class Tmain_form;
+class WindowContext;
 
 // "Unit[7]".
 QString poll_row_header(int address);
@@ -30,7 +30,7 @@ void show_poll_frequencies(StringGrid& grid, const uint8_t* values);
 class Tdefault_unit_req_freq : public QDialog {
     Q_OBJECT
 public:
-    explicit Tdefault_unit_req_freq(Tmain_form& main, QWidget* parent = nullptr);
+    explicit Tdefault_unit_req_freq(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();  // "Изменить"
     void Button2Click();  // "Запросить"

@@ -11,11 +11,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/main_grids.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/main_grids.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -64,10 +65,10 @@ StartValueInput parse_start_value_input(const QString& variable_text, const QStr
     return input;
 }
 
-Tdefault_var_value::Tdefault_var_value(Tmain_form& main, QWidget* parent)
-    : QDialog(parent), connection_(main.connection()), prompts_(main.prompts()) {
+Tdefault_var_value::Tdefault_var_value(WindowContext& context, QWidget* parent)
+    : QDialog(parent), connection_(context.connection()), prompts_(context.prompts()) {
     setObjectName(QStringLiteral("default_var_value"));
-    setFont(main.font());  // the main window's, so that the grids' widths fit
+    setFont(program_font());  // the main window's, so that the grids' widths fit
     setWindowTitle(QStringLiteral("Начальные значения переменных при загрузке контроллера"));
     build_layout();
     resize(880, 480);

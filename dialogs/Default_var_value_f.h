@@ -15,7 +15,7 @@ struct ControllerConnection;
 namespace vx::ui {
 
 class StringGrid;
-class Tmain_form;
+class WindowContext;
 class UserPrompts;
 
 // The two fields of a change, checked: a variable 0-1023 and a value 0-65535.
@@ -33,7 +33,7 @@ StartValueInput parse_start_value_input(const QString& variable_text, const QStr
 class Tdefault_var_value : public QDialog {
     Q_OBJECT
 public:
-    explicit Tdefault_var_value(Tmain_form& main, QWidget* parent = nullptr);
+    explicit Tdefault_var_value(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();  // "Изменить"
     void Button2Click();  // "Запросить"

@@ -12,8 +12,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -52,10 +53,10 @@ bool modbus_value_writable(int value) {
     return value >= 0 && value <= kModbusHighestWriteValue;
 }
 
-Tmb_unit_params::Tmb_unit_params(Tmain_form& main, QWidget* parent)
-    : QDialog(parent), connection_(main.connection()) {
+Tmb_unit_params::Tmb_unit_params(WindowContext& context, QWidget* parent)
+    : QDialog(parent), connection_(context.connection()) {
     setObjectName(QStringLiteral("mb_unit_params"));
-    setFont(main.font());
+    setFont(program_font());
     setWindowTitle(QStringLiteral("Регистры модуля ModBus"));
     build_layout();
 }

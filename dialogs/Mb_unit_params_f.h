@@ -16,7 +16,7 @@ struct ControllerConnection;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 // The read commands, in the order of their choice: function code = position + 3.
 int modbus_read_function(int choice);
@@ -30,7 +30,7 @@ bool modbus_value_writable(int value);
 class Tmb_unit_params : public QDialog {
     Q_OBJECT
 public:
-    explicit Tmb_unit_params(Tmain_form& main, QWidget* parent = nullptr);
+    explicit Tmb_unit_params(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();  // "Получить"
     void Button2Click();  // "Установить"

@@ -10,10 +10,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -71,10 +72,10 @@ SetParameterOutcome set_parameter_outcome(int result) {
     return result == kStatusF8 ? SetParameterOutcome::nothing : SetParameterOutcome::report_error;
 }
 
-Tunit_params::Tunit_params(Tmain_form& main, QWidget* parent)
-    : QDialog(parent), connection_(main.connection()), prompts_(main.prompts()) {
+Tunit_params::Tunit_params(WindowContext& context, QWidget* parent)
+    : QDialog(parent), connection_(context.connection()), prompts_(context.prompts()) {
     setObjectName(QStringLiteral("unit_params"));
-    setFont(main.font());  // the main window's, so that the grids' widths fit
+    setFont(program_font());  // the main window's, so that the grids' widths fit
     setWindowTitle(QStringLiteral("Параметры модуля VX и Kordel"));
     build_layout();
     FormCreate();

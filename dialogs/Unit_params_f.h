@@ -18,7 +18,7 @@ struct ControllerConnection;
 namespace vx::ui {
 
 class StringGrid;
-class Tmain_form;
+class WindowContext;
 class UserPrompts;
 
 constexpr int kModuleParameterCount = 256;
@@ -51,7 +51,7 @@ SetParameterOutcome set_parameter_outcome(int result);
 class Tunit_params : public QDialog {
     Q_OBJECT
 public:
-    explicit Tunit_params(Tmain_form& main, QWidget* parent = nullptr);
+    explicit Tunit_params(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();  // "Запросить": read all
     void Button2Click();  // "Стоп"

@@ -5,17 +5,18 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "app/Root.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
 
-Tvar_change::Tvar_change(Tmain_form& main, QWidget* parent)
-    : QDialog(parent), connection_(main.connection()), prompts_(main.prompts()) {
+Tvar_change::Tvar_change(WindowContext& context, QWidget* parent)
+    : QDialog(parent), connection_(context.connection()), prompts_(context.prompts()) {
     setObjectName(QStringLiteral("var_change"));
-    setFont(main.font());
+    setFont(program_font());
     setWindowTitle(QStringLiteral("Изменение значения переменной"));
     auto* layout = new QGridLayout(this);
     ud1 = add_spinner_row(*layout, QStringLiteral("Номер переменной"), QStringLiteral("ud1"), 0,

@@ -12,13 +12,13 @@ struct ControllerConnection;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 class UserPrompts;
 
 class Tvar_change : public QDialog {
     Q_OBJECT
 public:
-    explicit Tvar_change(Tmain_form& main, QWidget* parent = nullptr);
+    explicit Tvar_change(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();  // "Установить"
 

@@ -7,8 +7,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/window_context.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -18,7 +18,7 @@ QString analog_output_status_text(int result) {
                        : QStringLiteral("При выполнении операции возникла ошибка.");
 }
 
-Tvx2o::Tvx2o(Tmain_form& main) : QDialog(&main), main_(main) {
+Tvx2o::Tvx2o(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("vx2o"));
     setWindowTitle(QStringLiteral("Управление аналоговыми выходами"));
 
@@ -48,7 +48,7 @@ void Tvx2o::Button1Click() {
     sb->setText(QStringLiteral("Идет передача данных..."));
     sb->repaint();
     const int result =
-        vx::write_analog_output(main_.connection(), ud1->value(), ud2->value(), ud3->value());
+        vx::write_analog_output(context_.connection(), ud1->value(), ud2->value(), ud3->value());
     sb->setText(analog_output_status_text(result));
 }
 

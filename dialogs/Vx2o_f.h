@@ -11,7 +11,7 @@ class QSpinBox;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 // The status line's text for a result of write_analog_output.
 QString analog_output_status_text(int result);
@@ -19,7 +19,7 @@ QString analog_output_status_text(int result);
 class Tvx2o : public QDialog {
     Q_OBJECT
 public:
-    explicit Tvx2o(Tmain_form& main);
+    explicit Tvx2o(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();
 
@@ -30,7 +30,7 @@ public:
     QLabel* sb = nullptr;  // status line
 
 private:
-    Tmain_form& main_;
+    WindowContext& context_;
 };
 
 }  // namespace vx::ui

@@ -12,10 +12,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/user_prompts.h"
+#include "ui/window_context.h"
+#include "ui/user_prompts.h"
 #include "compiler/Utils.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -31,7 +31,7 @@ QString discrete_outputs_error_text(int result) {
     return QStringLiteral("Ошибка выполнения команды");
 }
 
-Tvxr80Light::Tvxr80Light(Tmain_form& main) : QDialog(&main), main_(main) {
+Tvxr80Light::Tvxr80Light(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("vxr80Light"));
     setWindowTitle(QStringLiteral("Управление дискретными выходами"));
 
@@ -115,12 +115,12 @@ void Tvxr80Light::Button2Click() {
     int result = 0;
     {
         WaitCursor wait;
-        result = vx::write_discrete_outputs(main_.connection(), ud1->value(), cb1->currentIndex(),
+        result = vx::write_discrete_outputs(context_.connection(), ud1->value(), cb1->currentIndex(),
                                             bits_to_byte(mask));
     }
     const QString error = discrete_outputs_error_text(result);
     if (!error.isEmpty()) {
-        main_.prompts().error(error);
+        context_.prompts().error(error);
     }
 }
 

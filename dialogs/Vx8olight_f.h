@@ -12,7 +12,7 @@ class QSpinBox;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 // Operation codes of the mask command, in the order of the operation list.
 enum class OutputOperation { switch_on = 0, switch_off = 1, set = 2 };
@@ -25,7 +25,7 @@ QString discrete_outputs_error_text(int result);
 class Tvxr80Light : public QDialog {
     Q_OBJECT
 public:
-    explicit Tvxr80Light(Tmain_form& main);
+    explicit Tvxr80Light(WindowContext& context, QWidget* parent = nullptr);
 
     // Single output "Установить": mirror the point into the mask, then send it.
     void Button1Click();
@@ -43,7 +43,7 @@ public:
     QPushButton* Button2 = nullptr;
 
 private:
-    Tmain_form& main_;
+    WindowContext& context_;
 };
 
 }  // namespace vx::ui

@@ -12,9 +12,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
+#include "ui/window_context.h"
 #include "compiler/Utils.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
@@ -72,7 +72,7 @@ QStringList thermostat_result_lines(int result) {
     return lines;
 }
 
-Tvx_thermo::Tvx_thermo(Tmain_form& main) : QDialog(&main), main_(main) {
+Tvx_thermo::Tvx_thermo(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("vx_thermo"));
     setWindowTitle(QStringLiteral("Управление терморегулятором..."));
 
@@ -150,7 +150,7 @@ void Tvx_thermo::send(int code) {
     int result = 0;
     {
         WaitCursor wait;
-        result = vx::thermostat_command(main_.connection(), ud1->value(), ud2->value(), code);
+        result = vx::thermostat_command(context_.connection(), ud1->value(), ud2->value(), code);
     }
     show_lines(thermostat_result_lines(result));
 }

@@ -16,7 +16,7 @@ class QSpinBox;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 // The "Прочие команды" list: caption and command byte, in list order.
 struct ThermostatCommand {
@@ -41,7 +41,7 @@ inline const QString kNoThermostatCommandText =
 class Tvx_thermo : public QDialog {
     Q_OBJECT
 public:
-    explicit Tvx_thermo(Tmain_form& main);
+    explicit Tvx_thermo(WindowContext& context, QWidget* parent = nullptr);
 
     // Sets the required temperature.
     void Button1Click();
@@ -60,7 +60,7 @@ private:
     void send(int code);
     void show_lines(const QStringList& lines);
 
-    Tmain_form& main_;
+    WindowContext& context_;
 };
 
 }  // namespace vx::ui

@@ -8,13 +8,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/window_context.h"
+#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
 
 namespace vx::ui {
 
-TVXVC::TVXVC(Tmain_form& main) : QDialog(&main), main_(main) {
+TVXVC::TVXVC(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("VXVC"));
     setWindowTitle(QStringLiteral("Управление модулем Kordel.Parlo"));
 
@@ -54,7 +54,7 @@ void TVXVC::Button1Click() {
     WaitCursor wait;
     // The module confirms nothing that the installer could act on: the
     // message is heard (or recorded) at the module, or not.
-    vx::voice_module_command(main_.connection(), ud1->value(), ud2->value(), command());
+    vx::voice_module_command(context_.connection(), ud1->value(), ud2->value(), command());
 }
 
 }  // namespace vx::ui

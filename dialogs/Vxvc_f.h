@@ -9,12 +9,12 @@ class QSpinBox;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 class TVXVC : public QDialog {
     Q_OBJECT
 public:
-    explicit TVXVC(Tmain_form& main);
+    explicit TVXVC(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();
     // 0 "Воспроизвести", 1 "Записать".
@@ -27,7 +27,7 @@ public:
     QPushButton* Button1 = nullptr;
 
 private:
-    Tmain_form& main_;
+    WindowContext& context_;
 };
 
 }  // namespace vx::ui

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 
 namespace vx::ui {
@@ -57,15 +57,19 @@ StartOutcome begin_addressing(vx::ControllerConnection& c, SavedServices& saved)
     return status == kReadyForAddressing ? StartOutcome::ready : StartOutcome::not_ready;
 }
 
-void restore_services(vx::ControllerConnection& c, SavedServices& saved) {
+bool restore_services(vx::ControllerConnection& c, SavedServices& saved) {
+    bool restored = true;
     for (int service = 0; service < kServiceCount; ++service) {
         const int state = saved.states[service];
         if (state != kStateNotRead) {
-            vx::set_service_state(c, service, state != kServiceOff ? kServiceOn : kServiceOff);
+            const int wanted = state != kServiceOff ? kServiceOn : kServiceOff;
+            restored = vx::set_service_state(c, service, wanted) == wanted && restored;
         }
     }
-    vx::commit_settings(c);
+    // The commit's reply byte has no known meaning; only its absence is a failure.
+    restored = vx::commit_settings(c) >= 0 && restored;
     saved.switched_off = false;
+    return restored;
 }
 
 std::optional<FoundModule> register_module(vx::ControllerConnection& c, int address) {

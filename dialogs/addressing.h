@@ -40,8 +40,9 @@ enum class StartOutcome {
 StartOutcome begin_addressing(vx::ControllerConnection& c, SavedServices& saved);
 
 // Close: every service that was read goes back to on (any state but 0) or off,
-// then the controller is told to keep its settings. Results are not examined.
-void restore_services(vx::ControllerConnection& c, SavedServices& saved);
+// then the controller is told to keep its settings. Every request is sent even
+// after one fails; false when any switch or the commit failed.
+bool restore_services(vx::ControllerConnection& c, SavedServices& saved);
 
 // A module that took its address, as the controller then describes it.
 struct FoundModule {

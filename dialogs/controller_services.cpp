@@ -3,6 +3,8 @@
 
 #include <QLocale>
 
+#include "ui/time_of_day.h"
+
 namespace vx::ui {
 
 QString service_state_text(int query_result) {
@@ -41,12 +43,8 @@ QString raw_clock_text(const vx::ControllerClock& clock) {
 }
 
 QString date_time_text(const QDateTime& value) {
-    const QLocale locale = QLocale::system();
-    // The long time format may name the time zone; the controller's clock has none.
-    QString time_format = locale.timeFormat(QLocale::LongFormat);
-    time_format.remove(QLatin1Char('t'));
-    return value.toString(locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
-                          time_format.trimmed());
+    return value.toString(QLocale::system().dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
+                          long_time_format());
 }
 
 void write_clock(vx::ControllerConnection& c, const QDateTime& local) {

@@ -9,10 +9,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/settings.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/window_context.h"
+#include "ui/settings.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::ui {
 
@@ -20,7 +20,7 @@ namespace {
 constexpr int kHighestPortNumber = 20;
 }  // namespace
 
-Tproperties::Tproperties(Tmain_form& main) : QDialog(&main), main_(main) {
+Tproperties::Tproperties(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("properties"));
     setWindowTitle(QStringLiteral("Настройки программы"));
 
@@ -54,17 +54,17 @@ void Tproperties::showEvent(QShowEvent* event) {
 
 void Tproperties::Button1Click() {
     const int number = ud->value();
-    QSettings& settings = main_.settings();
+    QSettings& settings = context_.settings();
     settings.setValue(kComPortNumberKey, number);
     settings.sync();  // at once: the file is read back at the next start
     if (settings.status() != QSettings::NoError) {
-        main_.prompts().error(QStringLiteral("Не удалось записать настройки в файл ") +
-                              main_.settings_path() + QStringLiteral("."));
+        context_.prompts().error(QStringLiteral("Не удалось записать настройки в файл ") +
+                              context_.settings_path() + QStringLiteral("."));
         return;
     }
     shown_value_ = number;
-    if (!main_.reopen_serial_port(number)) {
-        main_.prompts().message(
+    if (!context_.reopen_serial_port(number)) {
+        context_.prompts().message(
             PromptIcon::warning, kCaptionWarning,
             QStringLiteral("Номер порта сохранен, но последовательный порт открыть не удалось.\n"
                            "Команды, передаваемые по последовательному порту, "

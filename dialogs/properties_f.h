@@ -8,12 +8,12 @@ class QSpinBox;
 
 namespace vx::ui {
 
-class Tmain_form;
+class WindowContext;
 
 class Tproperties : public QDialog {
     Q_OBJECT
 public:
-    explicit Tproperties(Tmain_form& main);
+    explicit Tproperties(WindowContext& context, QWidget* parent = nullptr);
 
     // OK: write the port number to the settings file at once, open that
     // port for the serial commands, close.
@@ -30,7 +30,7 @@ protected:
     void reject() override;  // Esc and the window's close button are Cancel too
 
 private:
-    Tmain_form& main_;
+    WindowContext& context_;
     int shown_value_ = 1;  // what Cancel puts back
 };
 

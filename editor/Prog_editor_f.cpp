@@ -20,10 +20,11 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/Root.h"
-#include "app/panel_status_bar.h"
-#include "app/settings.h"
-#include "app/user_prompts.h"
+#include "ui/window_context.h"
+#include "ui/panel_status_bar.h"
+#include "ui/settings.h"
+#include "ui/time_of_day.h"
+#include "ui/user_prompts.h"
 #include "compiler/compile_program.h"
 #include "editor/editing_aids.h"
 #include "editor/find_dialog.h"
@@ -43,13 +44,6 @@ const QString kNoProgramFile = QStringLiteral("Программный файл �
 const QString kStaleFileNote = QStringLiteral(
     "Скомпилирован файл в том виде, в каком он сохранён: изменения на экране в него не "
     "вошли. Сохраните программу и скомпилируйте её снова.");
-
-// The time of day in the system's long format, without a time-zone part.
-QString long_time_text() {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return QTime::currentTime().toString(format.trimmed());
-}
 
 std::string local_path(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -76,8 +70,8 @@ EditorFont editor_font_setting(const QFont& font) {
     return {font.family(), sane_font_size(size), font.bold(), font.italic()};
 }
 
-Tprog_editor::Tprog_editor(Tmain_form& main)
-    : QDialog(&main), main_(main), prompts_(main.prompts()) {
+Tprog_editor::Tprog_editor(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), prompts_(context.prompts()) {
     setObjectName(QStringLiteral("prog_editor"));
     setWindowTitle(kEditorCaption);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -93,7 +87,7 @@ Tprog_editor::Tprog_editor(Tmain_form& main)
 
     // FormCreate: the open dialog's folder and the font setting.
     open_dialog_dir_ = QDir::currentPath() + QStringLiteral("/program/");
-    QSettings& settings = main_.settings();
+    QSettings& settings = context_.settings();
     font_.size =
         sane_font_size(read_int_setting(settings, kEditorFontSizeKey, kEditorFontSizeDefault));
     font_.name = settings.value(kEditorFontNameKey, kEditorFontNameDefault).toString();
@@ -101,12 +95,14 @@ Tprog_editor::Tprog_editor(Tmain_form& main)
     editorSelectionChange();
 
     // The end of the run passes here first: unsaved work is asked about.
-    main_.installEventFilter(this);
+    if (parent != nullptr) {
+        parent->installEventFilter(this);  // the main window
+    }
 }
 
 Tprog_editor::~Tprog_editor() {
     // FormDestroy: name and size outlive the run, the style does not.
-    QSettings& settings = main_.settings();
+    QSettings& settings = context_.settings();
     settings.setValue(kEditorFontSizeKey, font_.size);
     settings.setValue(kEditorFontNameKey, font_.name);
 }
@@ -117,7 +113,7 @@ bool Tprog_editor::eventFilter(QObject* watched, QEvent* event) {
         const bool handled = editorKeyDown(key);
         return editorKeyPress(key) || handled;
     }
-    if (watched == &main_ && event->type() == QEvent::Close && !maybe_save()) {
+    if (watched == parent() && event->type() == QEvent::Close && !maybe_save()) {
         event->ignore();
         return true;
     }
@@ -284,7 +280,7 @@ bool Tprog_editor::Save1Click() {
     }
     set_unmodified();
     message_memo->clear();
-    add_message(long_time_text() + QStringLiteral(" Файл сохранён."));
+    add_message(time_of_day_text() + QStringLiteral(" Файл сохранён."));
     return true;
 }
 
@@ -404,16 +400,16 @@ void Tprog_editor::show_compile_result(int result, const vx::CompileError& error
 }
 
 void Tprog_editor::Manual1Click() {
-    main_.N22Click();
+    context_.open_manual();
 }
 
 void Tprog_editor::update_converter_item() {
-    Converter1->setEnabled(main_.registered_form(QStringLiteral("bit_to_char_convertor")) !=
+    Converter1->setEnabled(context_.window(QStringLiteral("bit_to_char_convertor")) !=
                            nullptr);
 }
 
 void Tprog_editor::Converter1Click() {
-    QWidget* converter = main_.registered_form(QStringLiteral("bit_to_char_convertor"));
+    QWidget* converter = context_.window(QStringLiteral("bit_to_char_convertor"));
     if (converter == nullptr) {
         return;
     }

@@ -23,7 +23,7 @@ namespace vx::ui {
 class FindDialog;
 class PanelStatusBar;
 class ProgramPane;
-class Tmain_form;
+class WindowContext;
 class UserPrompts;
 
 inline const QString kEditorCaption = QStringLiteral("Редактор программ");
@@ -52,7 +52,7 @@ EditorFont editor_font_setting(const QFont& font);
 class Tprog_editor final : public QDialog {
     Q_OBJECT
 public:
-    explicit Tprog_editor(Tmain_form& main);  // FormCreate
+    explicit Tprog_editor(WindowContext& context, QWidget* parent = nullptr);  // FormCreate
     ~Tprog_editor() override;                 // FormDestroy
 
     QString current_file() const { return current_file_; }
@@ -121,7 +121,7 @@ private:
     void update_converter_item();
     QString dialog_directory() const;
 
-    Tmain_form& main_;
+    WindowContext& context_;
     UserPrompts& prompts_;
     QString current_file_;
     QString open_dialog_dir_;

@@ -26,16 +26,10 @@ QString position_text(CaretPosition position) {
 }
 
 void tab_step(QTextCursor& cursor) {
-    const int caret = cursor.selectionEnd();
-    const int selection_start = cursor.selectionStart();
-    cursor.beginEditBlock();
-    cursor.setPosition(caret);
-    cursor.insertText(QString(kSpace));
-    // The selection start lies at or before the caret, so the space just
-    // inserted does not move it.
-    cursor.setPosition(selection_start + 1);
-    cursor.insertText(QString(kSpace));
-    cursor.endEditBlock();
+    // Both spaces go at the caret, the selection's end; the selected text
+    // itself stays as it was.
+    cursor.setPosition(cursor.selectionEnd());
+    cursor.insertText(QString(2, kSpace));
 }
 
 bool backspace_step(QTextCursor& cursor) {

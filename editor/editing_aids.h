@@ -21,9 +21,8 @@ CaretPosition caret_position(const QTextCursor& cursor);
 // "Поз. " column + 1 " : " line + 1: the column first, as in compile messages.
 QString position_text(CaretPosition position);
 
-// Tab: one space goes into the caret's line at the caret column, the selection
-// collapses to its start + 1, and the typed Tab becomes a second space there.
-// With nothing selected this puts two spaces at the caret. One undo step.
+// Tab: two spaces at the caret (a selection's end); a selected text stays as
+// it was and the caret ends after the spaces. One undo step.
 void tab_step(QTextCursor& cursor);
 
 // Backspace after two spaces: removes both and returns true. Returns false,

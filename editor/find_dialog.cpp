@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::ui {
 

@@ -6,7 +6,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "app/panel_status_bar.h"
+#include "ui/panel_status_bar.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/find_dialog.h"
 #include "editor/program_pane.h"

@@ -9,10 +9,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/window_context.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::ui {
 
@@ -59,10 +60,10 @@ void show_x10_table(StringGrid& grid, const X10Table& table) {
     }
 }
 
-Tcontroller_x10_properties::Tcontroller_x10_properties(Tmain_form& main, QWidget* parent)
-    : QDialog(parent), main_(main), prompts_(main.prompts()) {
+Tcontroller_x10_properties::Tcontroller_x10_properties(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), prompts_(context.prompts()) {
     setObjectName(QStringLiteral("controller_x10_properties"));
-    setFont(main.font());  // the main window's, so that the grids' widths fit
+    setFont(program_font());  // the main window's, so that the grids' widths fit
     setWindowTitle(QStringLiteral("Информация контроллера о модулях X10"));
     build_layout();
     FormCreate();
@@ -145,7 +146,7 @@ void Tcontroller_x10_properties::Button2Click() {
     X10Table entries{};
     {
         WaitCursor wait;
-        entries = vx::x10_read_table(main_.serial_port(), table);
+        entries = vx::x10_read_table(context_.serial_port(), table);
     }
     if (!x10_table_answered(entries)) {
         prompts_.error(kNoAnswer);
@@ -158,7 +159,7 @@ void Tcontroller_x10_properties::Button1Click() {
     int result = 0;
     {
         WaitCursor wait;
-        vx::SerialPort* port = main_.serial_port();
+        vx::SerialPort* port = context_.serial_port();
         result = vx::x10_set_entry(port, pc->currentIndex(), house_cb->currentIndex(),
                                    key_cb->currentIndex(), state_cb->currentIndex());
         if (result == 0) {

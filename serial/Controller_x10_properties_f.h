@@ -17,7 +17,7 @@ class QTabWidget;
 namespace vx::ui {
 
 class StringGrid;
-class Tmain_form;
+class WindowContext;
 class UserPrompts;
 
 constexpr int kX10TableCount = 3;  // the page index is the table number
@@ -36,7 +36,7 @@ void show_x10_table(StringGrid& grid, const X10Table& table);
 class Tcontroller_x10_properties : public QDialog {
     Q_OBJECT
 public:
-    explicit Tcontroller_x10_properties(Tmain_form& main, QWidget* parent = nullptr);
+    explicit Tcontroller_x10_properties(WindowContext& context, QWidget* parent = nullptr);
 
     void Button1Click();  // "Изменить"
     void Button2Click();  // "Обновить информацию"
@@ -59,7 +59,7 @@ private:
     void build_layout();
     void FormCreate();
 
-    Tmain_form& main_;
+    WindowContext& context_;
     UserPrompts& prompts_;
 };
 

@@ -11,19 +11,6 @@
 
 namespace vx::test {
 
-// Bytes 0 to 6 given, byte 7 the checksum (low 8 bits of their sum).
-inline Bytes with_checksum(Bytes seven) {
-    unsigned sum = 0;
-    for (uint8_t b : seven) {
-        sum += b;
-    }
-    seven.push_back(static_cast<uint8_t>(sum));
-    return seven;
-}
-inline Bytes packet(std::string_view seven) {
-    return with_checksum(bytes(seven));
-}
-
 inline Bytes version_request() {
     return packet("51 09 00 00 00 00 00");
 }

@@ -8,7 +8,8 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "app/string_grid.h"
+#include "app/module_refresh.h"
+#include "ui/string_grid.h"
 #include "controller_script.h"
 #include "main_form_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -28,6 +29,9 @@ namespace {
 }
 
 const QString kDone = QStringLiteral(" Операция выполнена. ");
+const QString kReconnectHint = QStringLiteral(
+    " Когда контроллер снова запустится, подключитесь к нему: меню Утилиты, пункт "
+    "\"Подключиться к контроллеру\".");
 const QString kFailed = QStringLiteral(" Операция не выполнена. Возникла ошибка.");
 
 class ConnectedFormTest : public MainFormTest {
@@ -40,8 +44,8 @@ protected:
         fake_.verify();
         prompts_.clear_records();
     }
-    ui::StringGrid& variables() { return *form_->sg1; }
-    ui::StringGrid& modules() { return *form_->sg2; }
+    ui::StringGrid& variables() { return *main_->sg1; }
+    ui::StringGrid& modules() { return *main_->sg2; }
 
     FakeController fake_;
 };
@@ -52,21 +56,21 @@ TEST_F(ConnectedFormTest, VersionIsShownInThePanelAndTheAboutBox) {
     QDialog about;
     auto* label2 = new QLabel("Нет данных", &about);
     label2->setObjectName("Label2");
-    form_->register_form("AboutBox", &about);
+    main_->register_form("AboutBox", &about);
     show();
     fake_.verify();
     EXPECT_TRUE(prompts_.records().empty());
     EXPECT_EQ("Открыто", panel(1));
     EXPECT_EQ("2.15", panel(3));
     EXPECT_EQ("2.15", label2->text());
-    EXPECT_EQ("2.15", form_->controller_version_text());
+    EXPECT_EQ("2.15", main_->controller_version_text());
 }
 
 TEST_F(ConnectedFormTest, MajorVersionZeroCountsAsNoAnswer) {
     start(0, 7);
     EXPECT_EQ("", panel(3));
     fake_.expect(version_request()).reply(version_reply(0, 7));
-    form_->FormShow();
+    main_->FormShow();
     fake_.verify();
     EXPECT_EQ(QStringList{"Нет ответа от контроллера."}, prompts_.messages());
     EXPECT_EQ("", panel(3));
@@ -76,32 +80,32 @@ TEST_F(ConnectedFormTest, VariablesRefreshShowsUnsignedValues) {
     start();
     fake_.expect(packet("1D 04 00 00 00 00 00"))
         .reply(variables_reply({{0, 0x1234}, {17, 7}, {1023, 65535}}));
-    form_->Button2->click();
+    main_->Button2->click();
     fake_.verify();
     EXPECT_EQ("4660", variables().cell(1, 1));
     EXPECT_EQ("7", variables().cell(2, 2));
     EXPECT_EQ("65535", variables().cell(16, 64));
     EXPECT_EQ("0", variables().cell(5, 30));
     EXPECT_TRUE(stamped(panel(5), kDone));
-    EXPECT_TRUE(form_->Button2->isEnabled());
+    EXPECT_TRUE(main_->Button2->isEnabled());
     EXPECT_EQ("Открыто", panel(1));
 }
 
 TEST_F(ConnectedFormTest, LostConnectionShowsTheErrorAndAbsentConnection) {
     start();
     fake_.expect(packet("1D 04 00 00 00 00 00")).reply(variables_reply({{3, 33}}));
-    form_->Button2Click();
+    main_->Button2Click();
     fake_.close_connection();
     fake_.verify();
-    form_->Button2Click();
+    main_->Button2Click();
     EXPECT_TRUE(stamped(panel(5), kFailed));
     EXPECT_EQ("Отсутствует", panel(1));
     EXPECT_EQ("33", variables().cell(4, 1));  // the grid keeps what it had
-    EXPECT_TRUE(form_->Button2->isEnabled());
+    EXPECT_TRUE(main_->Button2->isEnabled());
 
-    form_->Button1Click();  // the module count fails at once too
+    main_->Button1Click();  // the module count fails at once too
     EXPECT_TRUE(stamped(panel(5), kFailed));
-    EXPECT_TRUE(form_->Button1->isEnabled());
+    EXPECT_TRUE(main_->Button1->isEnabled());
     EXPECT_TRUE(prompts_.records().empty());
 }
 
@@ -116,7 +120,7 @@ TEST_F(ConnectedFormTest, ModuleRefreshListsTheModulesWithTheirState) {
     script.health[8] = 1;  // address 9 is not active
     script.infos = {{5, 3, 1, 0}, {9, 4, 12, 0}};
     script_module_refresh(fake_, script);
-    form_->Button1->click();
+    main_->Button1->click();
     fake_.verify();  // exactly the two info requests, nothing else
     ASSERT_EQ(3, modules().row_count());
     const QStringList row1 = {"5", "VX Lumo", "3", "5", "1", "261"};
@@ -131,7 +135,33 @@ TEST_F(ConnectedFormTest, ModuleRefreshListsTheModulesWithTheirState) {
     EXPECT_EQ("Не активен", modules().cell(2, 2));
     EXPECT_EQ("0", modules().cell(5, 2));
     EXPECT_TRUE(stamped(panel(5), kDone));
-    EXPECT_TRUE(form_->Button1->isEnabled());
+    EXPECT_TRUE(main_->Button1->isEnabled());
+
+    // The same refresh without the window: each step's text before its request.
+    script_module_refresh(fake_, script);
+    QStringList statuses;
+    const ui::ModuleRefresh refresh = ui::read_module_table(
+        context_->connection(), [&](const QString& text) { statuses << text; });
+    fake_.verify();
+    EXPECT_EQ(ui::ModuleRefreshOutcome::done, refresh.outcome);
+    EXPECT_EQ(2u, refresh.rows.size());
+    EXPECT_EQ((QStringList{"Идет запрос типов модулей...",
+                           "Идет запрос состояния входов-выходов модулей...",
+                           "Идет запрос информации о работоспособности модулей...",
+                           "Идет запрос информации о версии модуля №5...",
+                           "Идет запрос информации о версии модуля №9..."}),
+              statuses);
+}
+
+TEST_F(ConnectedFormTest, ReconnectAfterTheControllerClosedAsksTheVersionAgain) {
+    start();
+    fake_.close_connection();  // the controller restarts
+    fake_.expect(version_request()).reply(version_reply(2, 16));
+    main_->Reconnect1->trigger();
+    fake_.verify();
+    EXPECT_EQ("Открыто", panel(1));
+    EXPECT_EQ("2.16", panel(3));
+    EXPECT_TRUE(prompts_.messages().isEmpty());
 }
 
 TEST_F(ConnectedFormTest, RowsThisRefreshDidNotFillAreEmptied) {
@@ -143,7 +173,7 @@ TEST_F(ConnectedFormTest, RowsThisRefreshDidNotFillAreEmptied) {
         full.infos.push_back({j + 1, 1, 1, 0});
     }
     script_module_refresh(fake_, full);
-    form_->Button1Click();
+    main_->Button1Click();
     fake_.verify();
     EXPECT_EQ("3", modules().cell(0, 3));
 
@@ -153,7 +183,7 @@ TEST_F(ConnectedFormTest, RowsThisRefreshDidNotFillAreEmptied) {
     fewer.types[1] = 1;
     fewer.infos = {{2, 1, 1, 0}};
     script_module_refresh(fake_, fewer);
-    form_->Button1Click();
+    main_->Button1Click();
     fake_.verify();
     ASSERT_EQ(4, modules().row_count());
     EXPECT_EQ("2", modules().cell(0, 1));
@@ -171,13 +201,13 @@ TEST_F(ConnectedFormTest, ModuleCountsZeroAndOneKeepOneDataRow) {
     one.types[0] = 1;
     one.infos = {{1, 1, 1, 0}};
     script_module_refresh(fake_, one);
-    form_->Button1Click();
+    main_->Button1Click();
     fake_.verify();
     EXPECT_EQ(2, modules().row_count());
     EXPECT_EQ("1", modules().cell(0, 1));
 
     script_module_refresh(fake_, ModuleScript{});  // count 0: nothing more is asked
-    form_->Button1Click();
+    main_->Button1Click();
     fake_.verify();
     EXPECT_EQ(2, modules().row_count());
     EXPECT_TRUE(stamped(panel(5), " В системе нет модулей"));
@@ -189,7 +219,7 @@ TEST_F(ConnectedFormTest, FailedTableRequestLeavesTheConnectionPanel) {
     fake_.expect(packet("51 03 00 00 00 00 00")).reply(module_count_reply(1));
     fake_.expect(bytes("2A 00 00 01 B0 00 94 27")).reply(bytes("2A 00"));  // short
     fake_.close_connection();
-    form_->Button1Click();
+    main_->Button1Click();
     fake_.verify();
     EXPECT_TRUE(stamped(panel(5), kFailed));
     EXPECT_EQ("Открыто", panel(1));  // this path leaves panel 1 alone
@@ -207,7 +237,7 @@ TEST_F(ConnectedFormTest, ProgramLoadAsksThenLoadsWithoutReset) {
     const auto file = dir.write("heat.prg.cpl", Bytes(1500, 0x11));
     prompts_.answer_file(QString::fromStdString(file.string())).answer_no().answer_yes();
     script_transfer(fake_, 0x08, 1500, 0);
-    form_->N6->trigger();
+    main_->N6->trigger();
     fake_.verify();  // no reset request
     ASSERT_EQ(4u, prompts_.records().size());
     const RecordedPrompt& dialog = prompts_.records()[0];
@@ -224,14 +254,14 @@ TEST_F(ConnectedFormTest, ProgramLoadAsksThenLoadsWithoutReset) {
 TEST_F(ConnectedFormTest, CancelledDialogsAndNoSendNothing) {
     start();
     prompts_.cancel_file_dialog().cancel_file_dialog();
-    form_->N6Click();
-    form_->N10Click();
+    main_->N6Click();
+    main_->N10Click();
     TempDir dir;
     const auto file = QString::fromStdString(dir.write("a.upd", Bytes(10)).string());
     prompts_.answer_file(file).answer_yes().answer_no();  // program: reset yes, load no
-    form_->N6Click();
+    main_->N6Click();
     prompts_.answer_file(file).answer_no();
-    form_->N10Click();
+    main_->N10Click();
     fake_.verify();                          // any request would be a problem
     EXPECT_EQ(1u, fake_.requests().size());  // the version request of the start only
     EXPECT_TRUE(prompts_.messages().isEmpty());
@@ -244,41 +274,65 @@ TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
     const auto file = QString::fromStdString(dir.write("big.upd", Bytes(3000, 1)).string());
     script_transfer(fake_, 0x0A, 3000, 0);
     fake_.expect(packet("51 0F 00 00 00 00 00")).echo();
+    QDialog modal(main_.get()), modeless(main_.get());
+    main_->attach_form(main_->N2, &modal, ui::ShowMode::modal);
+    main_->attach_form(main_->N11, &modeless, ui::ShowMode::modeless);
     std::map<QString, bool> during;
-    QTimer::singleShot(0, form_.get(), [&] {
-        for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17, form_->N20}) {
+    QTimer::singleShot(0, main_.get(), [&] {
+        for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N20,
+                              main_->N2, main_->N11, main_->Reconnect1}) {
             during[item->objectName()] = item->isEnabled();
         }
-        during["Button1"] = form_->Button1->isEnabled();
-        during["Button2"] = form_->Button2->isEnabled();
-        during["progress"] = form_->transfer_progress->isVisibleTo(form_.get());
+        during["Button1"] = main_->Button1->isEnabled();
+        during["Button2"] = main_->Button2->isEnabled();
+        during["progress"] = main_->transfer_progress->isVisibleTo(main_.get());
+        main_->close();  // answered Нет: the window stays and the transfer goes on
     });
-    prompts_.answer_file(file).answer_yes();
-    form_->N10Click();
+    prompts_.answer_file(file).answer_yes().answer_no();
+    main_->N10Click();
     fake_.verify();
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_EQ(QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и закрыть программу?"),
+              prompts_.texts().value(2));
+    EXPECT_TRUE(stamped(panel(5), kReconnectHint));  // the controller restarts now
     const std::map<QString, bool> expected = {
         {"N6", false}, {"N10", false},    {"N16", false},    {"N17", false},
-        {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true}};
+        {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true},
+        {"N2", false}, {"N11", true},  // a modal window would stall the transfer
+        {"Reconnect1", false}};
     EXPECT_EQ(expected, during);
-    for (QAction* item : {form_->N6, form_->N10, form_->N16, form_->N17}) {
+    for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N2}) {
         EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
     }
-    EXPECT_FALSE(form_->transfer_progress->isVisibleTo(form_.get()));
+    EXPECT_FALSE(main_->transfer_progress->isVisibleTo(main_.get()));
 }
 
-TEST_F(ConnectedFormTest, ClosingTheWindowEndsAProgramLoad) {
+TEST_F(ConnectedFormTest, ClosingTheWindowAsksThenEndsAProgramLoad) {
     start();
     TempDir dir;
     const auto file = QString::fromStdString(dir.write("p.prg.cpl", Bytes(4096, 2)).string());
     fake_.expect(packet("51 08 00 00 10 00 00")).echo();
     fake_.expect_any(1028).echo(8);
-    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
-    prompts_.answer_file(file).answer_no().answer_yes();
-    form_->N6Click();
-    fake_.verify();  // one data packet, then nothing: no further packet, no closing packet
-    EXPECT_EQ(3u, fake_.requests().size());  // version, size, one data packet
+    fake_.expect_any(1028).echo(8);
+    // Closing after the first packet is answered Нет, after the second Да.
+    QObject::connect(main_->transfer_progress, &QProgressBar::valueChanged, main_.get(),
+                     [this](int position) {
+                         if (position == 1024 || position == 2048) {
+                             main_->close();
+                         }
+                     });
+    prompts_.answer_file(file).answer_no().answer_yes().answer_no().answer_yes();
+    main_->N6Click();
+    fake_.verify();  // two data packets, then nothing: no further packet, no closing packet
+    EXPECT_EQ(4u, fake_.requests().size());  // version, size, two data packets
     EXPECT_TRUE(prompts_.messages().isEmpty());
-    EXPECT_FALSE(vx::is_connected(form_->connection()));
+    const QString question =
+        QStringLiteral("Идёт загрузка программы. Прервать загрузку и закрыть программу?");
+    EXPECT_EQ((QStringList{question, question}), prompts_.texts().mid(3));
+    EXPECT_FALSE(vx::is_connected(context_->connection()));
+
+    main_->close();  // no transfer: nothing is asked
+    EXPECT_EQ(5, prompts_.texts().size());
 }
 
 TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {
@@ -289,12 +343,13 @@ TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {
         "перезагрузку?");
     fake_.expect(packet("51 0F 00 00 00 00 00")).echo();
     prompts_.answer_yes();
-    form_->N16Click();
+    main_->N16Click();
+    EXPECT_TRUE(stamped(panel(5), kReconnectHint));
     fake_.expect(packet("51 0F 00 00 00 00 00")).reply(packet("51 0F 01 00 00 00 00"));
     prompts_.answer_yes();
-    form_->N16Click();
+    main_->N16Click();
     prompts_.answer_no();
-    form_->N16Click();
+    main_->N16Click();
     fake_.verify();
     EXPECT_EQ((QStringList{question,
                            "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте "
@@ -308,9 +363,9 @@ TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {
 TEST_F(ConnectedFormTest, RescanShowsNothingWhateverTheReply) {
     start();
     fake_.expect(packet("C8 20 00 00 00 00 00")).reply(bytes("06 00 06"));
-    form_->N20->trigger();
+    main_->N20->trigger();
     fake_.expect(packet("C8 20 00 00 00 00 00")).reply(bytes("06 00 05"));
-    form_->N20Click();
+    main_->N20Click();
     fake_.verify();
     EXPECT_TRUE(prompts_.records().empty());
 }

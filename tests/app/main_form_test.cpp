@@ -9,11 +9,13 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSpinBox>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "main_form_fixture.h"
 
 namespace vx::test {
@@ -37,13 +39,19 @@ TEST_F(MainFormTest, StartsWithoutControllerShowingTwoBoxesInOrder) {
     EXPECT_EQ("Соединение", panel(0));
     EXPECT_EQ("Версия контроллера", panel(2));
     EXPECT_EQ("Загрузка данных", panel(4));
-    EXPECT_EQ("Конфигуратор контроллера Vesta VX v.5.3.3.158", form_->windowTitle());
+    EXPECT_EQ("Конфигуратор контроллера Vesta VX v.5.3.3.158", main_->windowTitle());
+
+    // Connecting again with still nobody listening says so the same way.
+    main_->Reconnect1->trigger();
+    ASSERT_EQ(3u, prompts_.records().size());
+    EXPECT_EQ("Нет ответа от контроллера.", prompts_.records()[2].text);
+    EXPECT_EQ("Отсутствует", panel(1));
 }
 
 TEST_F(MainFormTest, FirstShowingHappensOnce) {
     create(no_controller_.port());
     show();
-    form_->hide();
+    main_->hide();
     show();
     EXPECT_EQ(2u, prompts_.records().size());
 }
@@ -59,6 +67,7 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
         {"N1", "Утилиты", true, true},
         {"N2", "Мастер адресации модулей...", true, false},
         {"N5", "Редактор программ", true, false},
+        {"Reconnect1", "Подключиться к контроллеру", true, true},
         {"N4", "Операции", true, true},
         {"N3", "Настройка параметров контроллера...", true, false},
         {"N12", "Начальные значения переменных при загрузке контроллера...", true, false},
@@ -86,16 +95,16 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
     };
     for (const auto& item : items) {
         SCOPED_TRACE(item.name);
-        auto* action = form_->findChild<QAction*>(item.name);
+        auto* action = main_->findChild<QAction*>(item.name);
         ASSERT_NE(nullptr, action);
         EXPECT_EQ(QString::fromUtf8(item.caption), action->text());
         EXPECT_EQ(item.visible, action->isVisible());
         EXPECT_EQ(item.enabled, action->isEnabled());
     }
-    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_P), form_->N20->shortcut());
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_P), main_->N20->shortcut());
     for (const char* divider : {"N13", "N15", "N14"}) {
         SCOPED_TRACE(divider);
-        auto* action = form_->findChild<QAction*>(divider);
+        auto* action = main_->findChild<QAction*>(divider);
         ASSERT_NE(nullptr, action);
         EXPECT_TRUE(action->isSeparator());
     }
@@ -103,31 +112,31 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
 
 TEST_F(MainFormTest, AttachedWindowsAreShownByTheirItems) {
     create(no_controller_.port());
-    QDialog modeless(form_.get());
-    form_->attach_form(form_->N11, &modeless, ui::ShowMode::modeless);
-    EXPECT_TRUE(form_->N11->isEnabled());
-    form_->N11->trigger();
+    QDialog modeless(main_.get());
+    main_->attach_form(main_->N11, &modeless, ui::ShowMode::modeless);
+    EXPECT_TRUE(main_->N11->isEnabled());
+    main_->N11->trigger();
     EXPECT_TRUE(modeless.isVisible());
     EXPECT_FALSE(modeless.isModal());
 
     // A fixed disabled item stays disabled, whatever is attached to it.
-    QDialog settings_dialog(form_.get());
-    form_->attach_form(form_->N9, &settings_dialog, ui::ShowMode::modal);
-    EXPECT_FALSE(form_->N9->isEnabled());
+    QDialog settings_dialog(main_.get());
+    main_->attach_form(main_->N9, &settings_dialog, ui::ShowMode::modal);
+    EXPECT_FALSE(main_->N9->isEnabled());
 }
 
 TEST_F(MainFormTest, FirstShowingFillsTheRegisteredWindows) {
     write_settings("[AutoLoad]\nComPortNumber=7\n");
     create(no_controller_.port());
-    EXPECT_EQ(7, form_->com_port_number());
+    EXPECT_EQ(7, context_->com_port_number());
     QDialog about, settings_dialog;
     auto* label6 = new QLabel("Нет данных", &about);
     label6->setObjectName("Label6");
     auto* ud = new QSpinBox(&settings_dialog);
     ud->setObjectName("ud");
     ud->setRange(1, 20);
-    form_->register_form("AboutBox", &about);
-    form_->register_form("properties", &settings_dialog);
+    main_->register_form("AboutBox", &about);
+    main_->register_form("properties", &settings_dialog);
     show();
     EXPECT_EQ(7, ud->value());
     EXPECT_EQ("1.1", label6->text());
@@ -135,24 +144,24 @@ TEST_F(MainFormTest, FirstShowingFillsTheRegisteredWindows) {
 
 TEST_F(MainFormTest, WithoutSettingsFileThePortNumberIsOne) {
     create(no_controller_.port());
-    EXPECT_EQ(1, form_->com_port_number());
+    EXPECT_EQ(1, context_->com_port_number());
     // Whether /dev/ttyS0 opens depends on the machine; either way nothing is shown.
     EXPECT_EQ(1u, prompts_.records().size());  // only the connection warning
 }
 
 TEST_F(MainFormTest, SelectingAVariableShowsItsNumberInTheCorner) {
     create(no_controller_.port());
-    form_->sg1->select_cell(16, 64);
-    EXPECT_EQ("Variable[1023]", form_->sg1->cell(0, 0));
-    form_->sg1->select_cell(1, 1);
-    EXPECT_EQ("Variable[0]", form_->sg1->cell(0, 0));
+    main_->sg1->select_cell(16, 64);
+    EXPECT_EQ("Variable[1023]", main_->sg1->cell(0, 0));
+    main_->sg1->select_cell(1, 1);
+    EXPECT_EQ("Variable[0]", main_->sg1->cell(0, 0));
 }
 
 TEST_F(MainFormTest, ManualOpensWhenPresentAndIsReportedWhenMissing) {
     create(no_controller_.port());
     prompts_.clear_records();
     const QString manual = QDir(dir_.path()).filePath("Docs/vxconfig_prog_manual_5_3_3.pdf");
-    form_->N22Click();
+    main_->N22Click();
     ASSERT_EQ(1u, prompts_.records().size());
     EXPECT_EQ("Ошибка", prompts_.records()[0].caption);
     EXPECT_EQ("Файл не найден.\n" + manual, prompts_.records()[0].text);
@@ -162,14 +171,14 @@ TEST_F(MainFormTest, ManualOpensWhenPresentAndIsReportedWhenMissing) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     prompts_.clear_records();
-    form_->N22Click();
+    main_->N22Click();
     ASSERT_EQ(1u, prompts_.records().size());
     EXPECT_EQ(PromptKind::desktop, prompts_.records()[0].kind);
     EXPECT_EQ(QUrl::fromLocalFile(manual), prompts_.records()[0].url);
 
     prompts_.set_desktop_opens(false);  // no viewer: the same error box
     prompts_.clear_records();
-    form_->N22Click();
+    main_->N22Click();
     EXPECT_EQ(QStringList{"Файл не найден.\n" + manual}, prompts_.messages());
 }
 
@@ -225,13 +234,13 @@ TEST_F(MainFormTest, ShutdownGoesOverTheSerialPortOfTheSettings) {
     write_settings(
         "[AutoLoad]\nComPortNumber=3\nComPortDevice=" + controller.device().toLocal8Bit() + "\n");
     create(no_controller_.port());
-    ASSERT_NE(nullptr, form_->serial_port());
+    ASSERT_NE(nullptr, context_->serial_port());
     prompts_.clear_records();
 
     const std::vector<uint8_t> request = {0x51, 0x10, 0, 0, 0, 0, 0, 0x61};
     controller.answer(request);
     prompts_.answer_yes();
-    form_->N17Click();
+    main_->N17Click();
     EXPECT_EQ(request, controller.request());
     EXPECT_EQ((QStringList{kShutdownQuestion, "Процедура отключения контроллера начата."}),
               prompts_.texts());
@@ -245,7 +254,7 @@ TEST_F(MainFormTest, ShutdownFailuresShowThatTheControllerDoesNotAnswer) {
     prompts_.clear_records();
     controller.answer({0x51, 0x10, 0, 0, 0, 0, 1, 0x62});  // not the echo
     prompts_.answer_yes();
-    form_->N17Click();
+    main_->N17Click();
     ASSERT_EQ(2u, prompts_.records().size());
     EXPECT_EQ("Контроллер не отвечает.", prompts_.records()[1].text);
     EXPECT_EQ(PromptIcon::error, prompts_.records()[1].icon);
@@ -253,17 +262,17 @@ TEST_F(MainFormTest, ShutdownFailuresShowThatTheControllerDoesNotAnswer) {
     // Answering No sends nothing and shows nothing more.
     prompts_.clear_records();
     prompts_.answer_no();
-    form_->N17Click();
+    main_->N17Click();
     EXPECT_EQ(QStringList{kShutdownQuestion}, prompts_.texts());
 }
 
 TEST_F(MainFormTest, ShutdownWithoutPortFailsAtOnce) {
     write_settings("[AutoLoad]\nComPortDevice=/nonexistent/tty\n");
     create(no_controller_.port());
-    EXPECT_EQ(nullptr, form_->serial_port());
+    EXPECT_EQ(nullptr, context_->serial_port());
     prompts_.clear_records();
     prompts_.answer_yes();
-    form_->N17Click();
+    main_->N17Click();
     EXPECT_EQ((QStringList{kShutdownQuestion, "Контроллер не отвечает."}), prompts_.texts());
 }
 

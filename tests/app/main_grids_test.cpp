@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/main_grids.h"
+#include "ui/main_grids.h"
 
 namespace vx::ui {
 namespace {

@@ -1,18 +1,21 @@
 // The configurator against the simulator, end to end: the simulated house in
 // both grids after the two refresh buttons, a compiled program loaded, and
-// the shut-down over the simulator's serial link.
+// the shut-down over the simulator's serial link, a reconnection after a reboot.
 //
 // With VX_SCREENSHOT=<file.png> in the environment, the window after both
 // refreshes is also saved there (run under Xvfb for the real platform look):
 //   VX_SCREENSHOT=docs/screenshots/main_window.png xvfb-run -a -s "-screen 0 1280x900x24"
 //       build/tests/app/main_window_sim_test --gtest_filter='*BothGrids*'
+#include <chrono>
+#include <thread>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTest>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "compiler/compile_program.h"
 #include "main_form_fixture.h"
@@ -27,7 +30,7 @@ protected:
     void start(sim::Options options = sim::SimulatorThread::test_options()) {
         sim_ = std::make_unique<sim::SimulatorThread>(options);
         create(sim_->port());
-        form_->resize(1100, 820);  // room for every module row in the picture
+        main_->resize(1100, 820);  // room for every module row in the picture
         show();
     }
     std::unique_ptr<sim::SimulatorThread> sim_;
@@ -39,15 +42,15 @@ TEST_F(SimulatedHouseTest, BothGridsShowTheSimulatedHouse) {
     EXPECT_EQ("Открыто", panel(1));
     EXPECT_EQ("2.15", panel(3));
 
-    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+    QTest::mouseClick(main_->Button2, Qt::LeftButton);
     const auto variables = sim_->with_state([](sim::ControllerState& s) { return s.variables(); });
     for (int v = 0; v < 1024; ++v) {
-        ASSERT_EQ(QString::number(variables[v]), form_->sg1->cell(1 + v % 16, 1 + v / 16))
+        ASSERT_EQ(QString::number(variables[v]), main_->sg1->cell(1 + v % 16, 1 + v / 16))
             << "variable " << v;
     }
     EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
 
-    QTest::mouseClick(form_->Button1, Qt::LeftButton);
+    QTest::mouseClick(main_->Button1, Qt::LeftButton);
     EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
     struct Expected {
         int address;
@@ -69,26 +72,26 @@ TEST_F(SimulatedHouseTest, BothGridsShowTheSimulatedHouse) {
     });
     std::sort(expected.begin(), expected.end(),
               [](const Expected& a, const Expected& b) { return a.address < b.address; });
-    ASSERT_EQ(static_cast<int>(expected.size()) + 1, form_->sg2->row_count());
+    ASSERT_EQ(static_cast<int>(expected.size()) + 1, main_->sg2->row_count());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
         SCOPED_TRACE(row);
-        EXPECT_EQ(QString::number(expected[i].address), form_->sg2->cell(0, row));
-        EXPECT_EQ(expected[i].name, form_->sg2->cell(1, row));
-        EXPECT_EQ(expected[i].version, form_->sg2->cell(2, row));
-        const int word = form_->sg2->cell(5, row).toInt();
-        EXPECT_EQ(QString::number(word & 0xFF), form_->sg2->cell(3, row));
-        EXPECT_EQ(QString::number(word >> 8), form_->sg2->cell(4, row));
+        EXPECT_EQ(QString::number(expected[i].address), main_->sg2->cell(0, row));
+        EXPECT_EQ(expected[i].name, main_->sg2->cell(1, row));
+        EXPECT_EQ(expected[i].version, main_->sg2->cell(2, row));
+        const int word = main_->sg2->cell(5, row).toInt();
+        EXPECT_EQ(QString::number(word & 0xFF), main_->sg2->cell(3, row));
+        EXPECT_EQ(QString::number(word >> 8), main_->sg2->cell(4, row));
     }
     // The house's first module: inputs 5 in the low byte, outputs 3 in the high one.
-    EXPECT_EQ("773", form_->sg2->cell(5, 1));
+    EXPECT_EQ("773", main_->sg2->cell(5, 1));
 
-    form_->sg1->select_cell(2, 1);
-    EXPECT_EQ("Variable[1]", form_->sg1->cell(0, 0));
+    main_->sg1->select_cell(2, 1);
+    EXPECT_EQ("Variable[1]", main_->sg1->cell(0, 0));
     if (const QByteArray path = qgetenv("VX_SCREENSHOT"); !path.isEmpty()) {
         settle_events();
         QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path)).absolutePath());
-        EXPECT_TRUE(form_->grab().save(QString::fromLocal8Bit(path), "PNG")) << path.constData();
+        EXPECT_TRUE(main_->grab().save(QString::fromLocal8Bit(path), "PNG")) << path.constData();
     }
 }
 
@@ -101,13 +104,13 @@ TEST_F(SimulatedHouseTest, CompiledProgramLoadsAndAForeignFileIsRefused) {
     ASSERT_EQ(vx::kCompiled, vx::compile_program(source.string(), error)) << error.message;
     const QString compiled = QString::fromStdString(vx::compiled_file_path(source.string()));
     prompts_.answer_file(compiled).answer_no().answer_yes();
-    form_->N6Click();
+    main_->N6Click();
     EXPECT_EQ(QStringList{"Программа успешно загружена."}, prompts_.messages());
 
     prompts_.clear_records();
     const auto foreign = dir.write("notes.prg.cpl", std::string_view("not a compiled program"));
     prompts_.answer_file(QString::fromStdString(foreign.string())).answer_no().answer_yes();
-    form_->N6Click();
+    main_->N6Click();
     EXPECT_EQ(QStringList{"Ошибка при попытке загрузки программного файла интерпретатором "
                           "контроллера."},
               prompts_.messages());
@@ -121,13 +124,39 @@ TEST_F(SimulatedHouseTest, ShutdownTravelsOverTheSerialLink) {
     write_settings("[AutoLoad]\nComPortDevice=" + QByteArray::fromStdString(options.serial_path) +
                    "\n");
     create(sim_->port());
-    ASSERT_NE(nullptr, form_->serial_port());
+    ASSERT_NE(nullptr, context_->serial_port());
     prompts_.clear_records();
     prompts_.answer_yes();
-    form_->N17Click();
+    main_->N17Click();
     ASSERT_EQ(2u, prompts_.records().size());
     EXPECT_EQ("Процедура отключения контроллера начата.", prompts_.records()[1].text);
     EXPECT_EQ(0, sim_->stop());  // the shut-down has ended the simulator
+}
+
+TEST_F(SimulatedHouseTest, ReconnectAfterARebootMakesTheRefreshesWorkAgain) {
+    start();
+    prompts_.clear_records();
+    prompts_.answer_yes();
+    main_->N16Click();  // the simulator closes every connection and comes back
+    ASSERT_EQ(2u, prompts_.records().size());
+    // Waits (up to 5 s) for the controller service to listen again.
+    bool back = false;
+    for (int attempt = 0; attempt < 100 && !back; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        vx::ControllerConnection probe;
+        vx::connect_to_service(probe, sim_->port());
+        back = vx::is_connected(probe);
+        vx::close_connection(probe);
+    }
+    ASSERT_TRUE(back);
+    main_->Reconnect1->trigger();
+    EXPECT_EQ("Открыто", panel(1));
+    EXPECT_EQ("2.15", panel(3));
+    main_->Button2->click();
+    EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
+    main_->Button1->click();
+    EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
+    EXPECT_EQ(2u, prompts_.records().size());  // no box about the connection
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/settings.h"
+#include "ui/settings.h"
 
 namespace vx::ui {
 namespace {

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
-#include "app/main_grids.h"
-#include "app/string_grid.h"
-#include "app/user_prompts.h"
+#include "ui/main_grids.h"
+#include "ui/string_grid.h"
+#include "ui/user_prompts.h"
 #include "support/ui/gui_test.h"
 
 namespace vx::ui {

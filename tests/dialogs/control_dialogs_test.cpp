@@ -18,7 +18,7 @@
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"
 #include "dialogs/Vxvc_f.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::test {
 namespace {
@@ -58,7 +58,7 @@ TEST_F(DiscreteOutputs, SetsOneOutputAsAOneBitMask) {
         EXPECT_EQ(row.mask_text, ui::mask_field_text(*vxr80Light->MaskEdit1).toStdString());
         EXPECT_EQ(row.operation, vxr80Light->cb1->currentIndex());
     }
-    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_TRUE(prompts_.records().empty());
 }
 
 TEST_F(DiscreteOutputs, MirrorsThePointAndStateAsTheyChange) {
@@ -83,7 +83,7 @@ TEST_F(DiscreteOutputs, NormalisesTheTypedMaskBeforeSendingIt) {
     QTest::mouseClick(vxr80Light->Button2, Qt::LeftButton);
     fake.verify();
     EXPECT_EQ("10100010", ui::mask_field_text(*vxr80Light->MaskEdit1).toStdString());
-    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_TRUE(prompts_.records().empty());
 }
 
 TEST_F(DiscreteOutputs, ReportsWhatTheModuleAnswers) {
@@ -102,7 +102,7 @@ TEST_F(DiscreteOutputs, ReportsWhatTheModuleAnswers) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        prompts.clear_records();
+        prompts_.clear_records();
         fake.expect(packet("0A 01 01 00 00 00 01")).reply(row.reply);
         if (std::string(row.what).starts_with("short")) {
             fake.close_connection();  // the rest never comes: no reply
@@ -110,11 +110,11 @@ TEST_F(DiscreteOutputs, ReportsWhatTheModuleAnswers) {
         vxr80Light->Button1Click();
         fake.verify();
         if (row.box.isEmpty()) {
-            EXPECT_TRUE(prompts.records().empty()) << prompts.texts().join("|").toStdString();
+            EXPECT_TRUE(prompts_.records().empty()) << prompts_.texts().join("|").toStdString();
         } else {
-            ASSERT_EQ(1u, prompts.records().size());
-            EXPECT_EQ(row.box, prompts.records()[0].text);
-            EXPECT_EQ("Ошибка", prompts.records()[0].caption);
+            ASSERT_EQ(1u, prompts_.records().size());
+            EXPECT_EQ(row.box, prompts_.records()[0].text);
+            EXPECT_EQ("Ошибка", prompts_.records()[0].caption);
         }
     }
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
@@ -151,7 +151,7 @@ TEST_F(AnalogOutputs, SaysHowTheCommandWent) {
         EXPECT_EQ(row.status, vx2o->sb->text().toStdString());
         EXPECT_EQ(nullptr, QApplication::overrideCursor());
     }
-    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_TRUE(prompts_.records().empty());
 }
 
 using Thermostat = ConfiguratorWindows;
@@ -231,7 +231,7 @@ TEST_F(Thermostat, ReportsAReplyToAnotherRequestAndNoReply) {
     vx_thermo->Button2Click();
     fake.verify();
     EXPECT_EQ("Код ответа: -15\nОтвет от vxcore не получен", memo_text().toStdString());
-    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_TRUE(prompts_.records().empty());
 }
 
 using VoiceModule = ConfiguratorWindows;
@@ -247,7 +247,7 @@ TEST_F(VoiceModule, SendsTheMessageAndCommand) {
     fake.expect(packet("C8 38 05 20 01 00 00")).reply(bytes("15 00 15"));
     VXVC->Button1Click();
     fake.verify();
-    EXPECT_TRUE(prompts.records().empty());  // the module's answer is not shown
+    EXPECT_TRUE(prompts_.records().empty());  // the module's answer is not shown
 }
 
 using ControlMenu = ConfiguratorWindows;

@@ -16,38 +16,35 @@
 
 #include "app/Root.h"
 #include "app/forms.h"
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Vx2o_f.h"
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"
 #include "dialogs/Vxvc_f.h"
 #include "sim/simulator_thread.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
+#include "support/ui/window_fixture.h"
 
 namespace vx::test {
 namespace {
 
 using ui::main_form;
 
-class ControlAgainstSimulator : public ::testing::Test {
+class ControlAgainstSimulator : public WindowTest {
 protected:
     void SetUp() override {
-        gui_app();
+        WindowTest::SetUp();
         sim_ = std::make_unique<sim::SimulatorThread>();
-        dir_.write("properties.ini", "[AutoLoad]\nComPortDevice=" +
-                                         dir_.file("no-such-tty").string() + "\n");
-        ui::MainFormOptions options;
-        options.port = sim_->port();
-        options.program_dir = QString::fromStdString(dir_.path().string());
-        options.settings_path = QString::fromStdString(dir_.file("properties.ini").string());
-        ui::create_forms(prompts_, options);
+        write_settings(
+            QByteArray::fromStdString(serial_device_settings(dir_.file("no-such-tty").string())));
+        create_all_windows(sim_->port());
         main_form->FormShow();
         ASSERT_TRUE(prompts_.records().empty()) << prompts_.texts().join("|").toStdString();
     }
-    void TearDown() override { ui::destroy_forms(); }
+    void TearDown() override {
+        close_windows();
+        sim_.reset();
+    }
 
     // The main window's module table row of a bus address, after a refresh.
     int module_row(int address) {
@@ -68,9 +65,7 @@ protected:
             [&](sim::ControllerState& s) { return fn(*s.module_at(address)); });
     }
 
-    TempDir dir_;
     std::unique_ptr<sim::SimulatorThread> sim_;
-    ScriptedPrompts prompts_;
 };
 
 TEST_F(ControlAgainstSimulator, DiscreteOutputsShowInTheModuleTable) {

@@ -9,7 +9,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/controller_services.h"
 #include "wizard_fixture.h"
@@ -32,7 +32,7 @@ class ServicesTest : public ControllerDialogTest {
 protected:
     void SetUp() override {
         ControllerDialogTest::SetUp();
-        dialog_ = std::make_unique<Tc_prop>(*main_);
+        dialog_ = std::make_unique<Tc_prop>(*context_);
         dialog_->set_clock([this] { return now_; });
     }
     void TearDown() override {

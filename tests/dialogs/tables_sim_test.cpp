@@ -13,10 +13,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
@@ -24,30 +22,27 @@
 #include "dialogs/Var_change_f.h"
 #include "serial/Controller_x10_properties_f.h"
 #include "sim/simulator_thread.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
-#include "tables_fixture.h"
+#include "support/ui/window_fixture.h"
 
 namespace vx::test {
 namespace {
 
-class TablesAgainstSimulator : public ::testing::Test {
+class TablesAgainstSimulator : public WindowTest {
 protected:
     void SetUp() override {
-        gui_app();
-        ASSERT_TRUE(dir_.isValid());
-        const std::string link = dir_.filePath("controller-serial").toStdString();
+        WindowTest::SetUp();
+        const std::string link = dir_.file("controller-serial").string();
         sim::Options options = sim::SimulatorThread::test_options();
         options.serial_path = link;
         sim_ = std::make_unique<sim::SimulatorThread>(options);
 
-        main_ = std::make_unique<ui::Tmain_form>(
-            prompts_, main_form_options(dir_, sim_->port(), QString::fromStdString(link)));
-        ASSERT_TRUE(vx::is_connected(main_->connection()));
-        ASSERT_NE(nullptr, main_->serial_port());
+        write_settings(QByteArray::fromStdString(serial_device_settings(link)));
+        create_main_window(sim_->port());
+        ASSERT_TRUE(vx::is_connected(context_->connection()));
+        ASSERT_NE(nullptr, context_->serial_port());
     }
     void TearDown() override {
-        main_.reset();
+        close_windows();
         sim_.reset();
     }
     template <typename F>
@@ -55,14 +50,11 @@ protected:
         return sim_->with_state(std::forward<F>(fn));
     }
 
-    QTemporaryDir dir_;
-    ScriptedPrompts prompts_;
     std::unique_ptr<sim::SimulatorThread> sim_;
-    std::unique_ptr<ui::Tmain_form> main_;
 };
 
 TEST_F(TablesAgainstSimulator, StartValueSurvivesAResetOfVariables) {
-    ui::Tdefault_var_value dialog(*main_);
+    ui::Tdefault_var_value dialog(*context_);
     dialog.sg1->select_cell(5, 7);  // variable 100
     EXPECT_EQ("100", dialog.Edit1->text().toStdString());
     dialog.Edit2->setText("65535");
@@ -72,14 +64,14 @@ TEST_F(TablesAgainstSimulator, StartValueSurvivesAResetOfVariables) {
     EXPECT_EQ("3600", dialog.sg1->cell(1, 33).toStdString());  // variable 512, from the house
 
     state([](sim::ControllerState& s) { s.set_variable(100, 4); });
-    ASSERT_EQ(0, vx::reset_timers_and_variables(main_->connection()));
+    ASSERT_EQ(0, vx::reset_timers_and_variables(context_->connection()));
     main_->Button2->click();  // the main window's variables grid, same layout
     EXPECT_EQ("65535", main_->sg1->cell(5, 7).toStdString());
     EXPECT_TRUE(prompts_.records().empty());
 }
 
 TEST_F(TablesAgainstSimulator, ModuleParametersSetAndReadBack) {
-    ui::Tunit_params dialog(*main_);
+    ui::Tunit_params dialog(*context_);
     dialog.ud1->setValue(1);
     dialog.sg1->select_cell(11, 1);  // parameter 10, both groups
     dialog.ud4->setValue(77);
@@ -120,7 +112,7 @@ TEST_F(TablesAgainstSimulator, ModuleParametersSetAndReadBack) {
 }
 
 TEST_F(TablesAgainstSimulator, PollFrequencyChangeReadsBack) {
-    ui::Tdefault_unit_req_freq dialog(*main_);
+    ui::Tdefault_unit_req_freq dialog(*context_);
     dialog.sg1->select_cell(1, 12);
     dialog.ud2->setValue(42);
     dialog.Button1->click();
@@ -132,7 +124,7 @@ TEST_F(TablesAgainstSimulator, PollFrequencyChangeReadsBack) {
 }
 
 TEST_F(TablesAgainstSimulator, VariableChangeReachesTheController) {
-    ui::Tvar_change dialog(*main_);
+    ui::Tvar_change dialog(*context_);
     dialog.ud1->setValue(1023);
     dialog.ud2->setValue(32767);
     dialog.Button1->click();
@@ -142,7 +134,7 @@ TEST_F(TablesAgainstSimulator, VariableChangeReachesTheController) {
 }
 
 TEST_F(TablesAgainstSimulator, ModbusRegistersAndCoils) {
-    ui::Tmb_unit_params dialog(*main_);
+    ui::Tmb_unit_params dialog(*context_);
     // Device 1, input register 20 holds 40000: the default choice reads input registers.
     dialog.ud2->setValue(20);
     dialog.Button1->click();
@@ -177,7 +169,7 @@ TEST_F(TablesAgainstSimulator, ModbusRegistersAndCoils) {
 }
 
 TEST_F(TablesAgainstSimulator, X10TablesOverTheSerialLink) {
-    ui::Tcontroller_x10_properties dialog(*main_);
+    ui::Tcontroller_x10_properties dialog(*context_);
     dialog.Button2->click();  // page "All Units Off": A1 to A8 in the house
     for (int key = 0; key < 16; ++key) {
         EXPECT_EQ(key < 8 ? "Да" : "", dialog.auoff_sg->cell(1, key + 1).toStdString()) << key;

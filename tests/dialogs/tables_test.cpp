@@ -11,7 +11,7 @@
 #include <QSpinBox>
 
 #include "app/forms.h"
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
@@ -27,7 +27,7 @@ namespace {
 // --- poll frequencies ------------------------------------------------------------
 
 TEST_F(TableDialogTest, PollFrequenciesReadIntoTheirRowsAndKeepThemWithoutReply) {
-    ui::Tdefault_unit_req_freq dialog(*main_);
+    ui::Tdefault_unit_req_freq dialog(*context_);
     ui::StringGrid& grid = *dialog.sg1;
     EXPECT_EQ(2, grid.col_count());
     EXPECT_EQ(129, grid.row_count());
@@ -58,7 +58,7 @@ TEST_F(TableDialogTest, PollFrequenciesReadIntoTheirRowsAndKeepThemWithoutReply)
 }
 
 TEST_F(TableDialogTest, PollFrequencyChangeSendsTheSpinnersAndRowsSetTheAddress) {
-    ui::Tdefault_unit_req_freq dialog(*main_);
+    ui::Tdefault_unit_req_freq dialog(*context_);
     const struct { int row, address; } rows[] = {{7, 7}, {1, 1}, {127, 127}, {128, 127}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
@@ -78,7 +78,7 @@ TEST_F(TableDialogTest, PollFrequencyChangeSendsTheSpinnersAndRowsSetTheAddress)
 // --- start-up values ---------------------------------------------------------------
 
 TEST_F(TableDialogTest, StartValuesShowUnsignedInTheVariablesLayout) {
-    ui::Tdefault_var_value dialog(*main_);
+    ui::Tdefault_var_value dialog(*context_);
     ui::StringGrid& grid = *dialog.sg1;
     EXPECT_EQ(17, grid.col_count());
     EXPECT_EQ(65, grid.row_count());
@@ -113,7 +113,7 @@ TEST_F(TableDialogTest, StartValuesShowUnsignedInTheVariablesLayout) {
 }
 
 TEST_F(TableDialogTest, StartValueChangeSendsOnlyCheckedNumbers) {
-    ui::Tdefault_var_value dialog(*main_);
+    ui::Tdefault_var_value dialog(*context_);
     const struct {
         const char* variable;
         const char* value;
@@ -151,7 +151,7 @@ TEST_F(TableDialogTest, StartValueChangeSendsOnlyCheckedNumbers) {
 // --- one variable ---------------------------------------------------------------------
 
 TEST_F(TableDialogTest, VariableChangeReportsEveryOutcome) {
-    ui::Tvar_change dialog(*main_);
+    ui::Tvar_change dialog(*context_);
     EXPECT_EQ(1023, dialog.ud1->maximum());
     EXPECT_EQ(32767, dialog.ud2->maximum());
     dialog.ud1->setValue(1023);
@@ -176,7 +176,7 @@ class ModbusTest : public TableDialogTest {
 protected:
     void SetUp() override {
         TableDialogTest::SetUp();
-        dialog_ = std::make_unique<ui::Tmb_unit_params>(*main_);
+        dialog_ = std::make_unique<ui::Tmb_unit_params>(*context_);
     }
     void TearDown() override {
         dialog_.reset();
@@ -267,14 +267,12 @@ TEST_F(ModbusTest, AValueReadAbove32767IsNotWritten) {
 
 // --- joining the program ---------------------------------------------------------------
 
-TEST(TableForms, JoinTheMainMenu) {
-    gui_app();
-    QTemporaryDir dir;
+using TableForms = WindowTest;
+
+TEST_F(TableForms, JoinTheMainMenu) {
     ReservedPort no_service;
-    ScriptedPrompts prompts;
-    const ui::MainFormOptions options =
-        main_form_options(dir, no_service.port(), dir.filePath("no-such-port"));
-    ui::create_forms(prompts, options);
+    write_settings(QByteArray::fromStdString(serial_device_settings(dir_.file("no-such-port").string())));
+    create_all_windows(no_service.port());
     ui::Tmain_form& main = *ui::main_form;
 
     const struct {
@@ -292,7 +290,7 @@ TEST(TableForms, JoinTheMainMenu) {
     for (const auto& j : joined) {
         SCOPED_TRACE(j.name);
         ASSERT_NE(nullptr, j.form);
-        EXPECT_EQ(j.form, main.registered_form(QString::fromLatin1(j.name)));
+        EXPECT_EQ(j.form, context_->window(QString::fromLatin1(j.name)));
         // A hidden item counts as disabled: the X10 item stays hidden.
         EXPECT_EQ(j.item != main.X101, j.item->isEnabled());
     }

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "dialogs/Unit_params_f.h"
 #include "tables_fixture.h"
 
@@ -18,11 +18,11 @@ using ui::Tunit_params;
 constexpr uint8_t kModule = 5;
 
 Bytes read_request(int parameter) {
-    return packet(Bytes{0x0A, 0x02, kModule, 0x01, static_cast<uint8_t>(parameter), 0, 0});
+    return with_checksum(Bytes{0x0A, 0x02, kModule, 0x01, static_cast<uint8_t>(parameter), 0, 0});
 }
 // The module's answer: the request repeated with the value in byte 5 and 0 in byte 6.
 Bytes read_answer(int parameter, int value, uint8_t status = 0) {
-    return packet(Bytes{0x0A, 0x02, kModule, 0x01, static_cast<uint8_t>(parameter),
+    return with_checksum(Bytes{0x0A, 0x02, kModule, 0x01, static_cast<uint8_t>(parameter),
                         static_cast<uint8_t>(value), status});
 }
 // A value that differs from one parameter to the next.
@@ -34,7 +34,7 @@ class UnitParamsTest : public TableDialogTest {
 protected:
     void SetUp() override {
         TableDialogTest::SetUp();
-        dialog_ = std::make_unique<Tunit_params>(*main_);
+        dialog_ = std::make_unique<Tunit_params>(*context_);
         dialog_->ud1->setValue(kModule);
     }
     void TearDown() override {
@@ -168,7 +168,7 @@ TEST_F(UnitParamsTest, SetReadsBackOnlyWhenDone) {
     dialog_->ud2->setValue(7);
     dialog_->ud3->setValue(36);
     dialog_->ud4->setValue(200);
-    const Bytes set = packet(Bytes{0x0A, 0x02, kModule, 0x00, 36, 200, 0x00});
+    const Bytes set = with_checksum(Bytes{0x0A, 0x02, kModule, 0x00, 36, 200, 0x00});
     fake_.expect(set).echo();
     fake_.expect(read_request(7)).reply(read_answer(7, 99));
     dialog_->Button4->click();
@@ -177,13 +177,13 @@ TEST_F(UnitParamsTest, SetReadsBackOnlyWhenDone) {
     EXPECT_TRUE(prompts_.records().empty());
 
     // Status 0xF8: nothing read back, nothing shown.
-    fake_.expect(set).reply(packet(Bytes{0x0A, 0x02, kModule, 0x00, 36, 200, 0xF8}));
+    fake_.expect(set).reply(with_checksum(Bytes{0x0A, 0x02, kModule, 0x00, 36, 200, 0xF8}));
     dialog_->Button4->click();
     fake_.verify();
     EXPECT_TRUE(prompts_.records().empty());
 
     // A reply that does not repeat the request.
-    fake_.expect(set).reply(packet(Bytes{0x0A, 0x02, kModule, 0x00, 35, 200, 0x00}));
+    fake_.expect(set).reply(with_checksum(Bytes{0x0A, 0x02, kModule, 0x00, 35, 200, 0x00}));
     dialog_->Button4->click();
     fake_.verify();
     ASSERT_EQ(1u, prompts_.records().size());

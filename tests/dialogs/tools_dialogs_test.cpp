@@ -19,7 +19,7 @@
 #include "control_fixture.h"
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Bit_to_char_f.h"
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 #include "dialogs/properties_f.h"
 
 namespace vx::test {
@@ -83,14 +83,14 @@ void click_as_user(QPushButton* button) {
 
 TEST_F(Converter, OpensBesideAModalWindowAndStaysUsable) {
     auto& c = *bit_to_char_convertor;
-    ui::open_bit_to_char_convertor(nullptr);
+    ui::open_bit_to_char_convertor(bit_to_char_convertor, nullptr);
     EXPECT_TRUE(c.isVisible());
     EXPECT_FALSE(c.isModal());
     c.hide();
 
     QDialog editor(ui::main_form);  // stands in for the program editor, run modally
     QTimer::singleShot(0, [&] {
-        ui::open_bit_to_char_convertor(&editor);
+        ui::open_bit_to_char_convertor(bit_to_char_convertor, &editor);
         EXPECT_TRUE(c.isVisible());
         c.MaskEdit1->setText("00000101");
         click_as_user(c.Button1);
@@ -108,8 +108,8 @@ protected:
         ASSERT_GE(master_, 0);
         ASSERT_EQ(0, ::grantpt(master_));
         ASSERT_EQ(0, ::unlockpt(master_));
-        dir.write("properties.ini", std::string("[AutoLoad]\nComPortNumber=7\nComPortDevice=") +
-                                        ::ptsname(master_) + "\n\n[Editor]\nFontSize=10\n");
+        write_settings(QByteArray("[AutoLoad]\nComPortNumber=7\nComPortDevice=") +
+                       ::ptsname(master_) + "\n\n[Editor]\nFontSize=10\n");
         ConfiguratorWindows::SetUp();
     }
     void TearDown() override {
@@ -137,8 +137,8 @@ TEST_F(Settings, CancelLeavesTheFileAndTheSpinnerAsTheyWere) {
     QTest::keyClick(properties, Qt::Key_Escape);
     EXPECT_EQ(before, read_file(settings_file()));
     EXPECT_EQ(7, properties->ud->value());
-    EXPECT_EQ(7, ui::main_form->com_port_number());
-    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_EQ(7, context_->com_port_number());
+    EXPECT_TRUE(prompts_.records().empty());
 }
 
 TEST_F(Settings, OkWritesThePortNumberAndReopensThePort) {
@@ -146,12 +146,12 @@ TEST_F(Settings, OkWritesThePortNumberAndReopensThePort) {
     properties->ud->setValue(3);
     QTest::mouseClick(properties->Button1, Qt::LeftButton);
     EXPECT_FALSE(properties->isVisible());
-    EXPECT_TRUE(prompts.records().empty()) << prompts.texts().join("|").toStdString();
+    EXPECT_TRUE(prompts_.records().empty()) << prompts_.texts().join("|").toStdString();
     const std::string text = read_file(settings_file());
     EXPECT_NE(std::string::npos, text.find("ComPortNumber=3\n")) << text;
     EXPECT_NE(std::string::npos, text.find("FontSize=10\n")) << text;  // the rest kept
-    EXPECT_EQ(3, ui::main_form->com_port_number());
-    EXPECT_NE(nullptr, ui::main_form->serial_port());
+    EXPECT_EQ(3, context_->com_port_number());
+    EXPECT_NE(nullptr, context_->serial_port());
 
     // The value stays chosen: a later Cancel goes back to it, not to 7.
     properties->show();
@@ -167,11 +167,11 @@ TEST_F(SettingsWithoutPort, SaysWhenTheChosenPortDoesNotOpen) {
     properties->show();
     properties->ud->setValue(4);
     properties->Button1Click();
-    ASSERT_EQ(1u, prompts.records().size());
-    EXPECT_EQ("Предупреждение", prompts.records()[0].caption);
-    EXPECT_TRUE(prompts.records()[0].text.startsWith("Номер порта сохранен"));
+    ASSERT_EQ(1u, prompts_.records().size());
+    EXPECT_EQ("Предупреждение", prompts_.records()[0].caption);
+    EXPECT_TRUE(prompts_.records()[0].text.startsWith("Номер порта сохранен"));
     EXPECT_NE(std::string::npos, read_file(settings_file()).find("ComPortNumber=4\n"));
-    EXPECT_EQ(nullptr, ui::main_form->serial_port());
+    EXPECT_EQ(nullptr, context_->serial_port());
 }
 
 using About = ConfiguratorWindows;
@@ -203,13 +203,13 @@ TEST_F(About, OpensTheLinksWithTheDesktop) {
     AboutBox->show();
     QTest::mouseClick(AboutBox->Label8, Qt::LeftButton);
     QTest::mouseClick(AboutBox->Label10, Qt::LeftButton);
-    prompts.set_desktop_opens(false);  // no handler: nothing to report
+    prompts_.set_desktop_opens(false);  // no handler: nothing to report
     QTest::mouseClick(AboutBox->Label8, Qt::LeftButton);
-    ASSERT_EQ(3u, prompts.records().size());
-    EXPECT_EQ(PromptKind::desktop, prompts.records()[0].kind);
-    EXPECT_EQ(ui::kHomePageAddress, prompts.records()[0].url.toString());
-    EXPECT_EQ("mailto:" + ui::kEmailAddress, prompts.records()[1].url.toString());
-    EXPECT_EQ(PromptKind::desktop, prompts.records()[2].kind);
+    ASSERT_EQ(3u, prompts_.records().size());
+    EXPECT_EQ(PromptKind::desktop, prompts_.records()[0].kind);
+    EXPECT_EQ(ui::kHomePageAddress, prompts_.records()[0].url.toString());
+    EXPECT_EQ("mailto:" + ui::kEmailAddress, prompts_.records()[1].url.toString());
+    EXPECT_EQ(PromptKind::desktop, prompts_.records()[2].kind);
     EXPECT_EQ(Qt::PointingHandCursor, AboutBox->Label8->cursor().shape());
 }
 

@@ -1,35 +1,21 @@
-// The addressing wizard's and the services dialog's tests: a main window on a
-// scripted fake controller, and the requests those two dialogs send.
+// The addressing wizard's and the services dialog's tests: the window context
+// on a scripted fake controller, and the requests those two dialogs send.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
-#include <QTemporaryDir>
-
-#include "app/Root.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
+#include "support/ui/window_fixture.h"
 #include "tests/support/bytes.h"
 #include "tests/support/fake_controller.h"
 
 namespace vx::test {
 
-// Bytes 0 to 6 as given, byte 7 their checksum.
-inline Bytes with_checksum(Bytes seven) {
-    unsigned sum = 0;
-    for (uint8_t b : seven) {
-        sum += b;
-    }
-    seven.push_back(static_cast<uint8_t>(sum));
-    return seven;
-}
-inline Bytes packet(std::string_view seven) {
-    return with_checksum(bytes(seven));
-}
+// Bytes 0 to 5 as given, byte 6 zero, byte 7 their checksum.
 inline Bytes packet(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3 = 0, uint8_t b4 = 0,
                     uint8_t b5 = 0) {
     return with_checksum({b0, b1, b2, b3, b4, b5, 0});
@@ -77,6 +63,14 @@ inline void script_switch(FakeController& fake, int s, int on, int answered_stat
 inline void script_commit(FakeController& fake) {
     fake.expect(commit_request()).reply(answer(0x51, 0x0D, 0x00));
 }
+// Closing the wizard: the three services switched back to the states given
+// (1 on, 0 off), each echoed, then the commit.
+inline void script_restore(FakeController& fake, std::array<int, 3> states) {
+    for (int s = 0; s < 3; ++s) {
+        script_switch(fake, s, states[s], states[s]);
+    }
+    script_commit(fake);
+}
 
 // A module takes address a and describes itself; count is the controller's
 // number of registered modules afterwards.
@@ -91,27 +85,21 @@ inline void script_no_module(FakeController& fake, int a) {
     fake.expect(register_module_request(a)).reply(answer(0x51, 0x02, 0x00));
 }
 
-class ControllerDialogTest : public ::testing::Test {
+// The context on the fake controller, no main window: the two dialogs need
+// only the connection and the prompts.
+class ControllerDialogTest : public WindowTest {
 protected:
     void SetUp() override {
-        gui_app();
-        ASSERT_TRUE(dir_.isValid());
-        options_.program_dir = dir_.path();
-        options_.settings_path = dir_.filePath(QStringLiteral("properties.ini"));
-        options_.port = fake_.port();
-        main_ = std::make_unique<ui::Tmain_form>(prompts_, options_);
+        WindowTest::SetUp();
+        open_context(fake_.port(), true);
         ASSERT_TRUE(fake_.wait_connected());
     }
     void TearDown() override {
         fake_.verify();
-        main_.reset();
+        WindowTest::TearDown();
     }
 
     FakeController fake_;
-    QTemporaryDir dir_;
-    ui::MainFormOptions options_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<ui::Tmain_form> main_;
 };
 
 }  // namespace vx::test

@@ -10,19 +10,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/Root.h"
-#include "app/forms.h"
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/controller_services.h"
 #include "sim/simulator_thread.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
+#include "support/ui/window_fixture.h"
 
 namespace vx::test {
 namespace {
@@ -54,23 +50,15 @@ std::array<bool, 3> services_on(sim::SimulatorThread& sim) {
     });
 }
 
-class SimulatorDialogTest : public ::testing::Test {
+class SimulatorDialogTest : public WindowTest {
 protected:
     void SetUp() override {
-        gui_app();
-        ASSERT_TRUE(dir_.isValid());
-        ui::MainFormOptions options;
-        options.port = sim_.port();
-        options.program_dir = dir_.path();
-        options.settings_path = dir_.filePath(QStringLiteral("properties.ini"));
-        ui::create_forms(prompts_, options);
-        ASSERT_TRUE(vx::is_connected(ui::main_form->connection()));
+        WindowTest::SetUp();
+        create_all_windows(sim_.port());
+        ASSERT_TRUE(vx::is_connected(context_->connection()));
     }
-    void TearDown() override { ui::destroy_forms(); }
 
     sim::SimulatorThread sim_;
-    QTemporaryDir dir_;
-    ScriptedPrompts prompts_;
 };
 
 TEST_F(SimulatorDialogTest, WizardRegistersTheWaitingModulesAndTheModuleTableListsThem) {

@@ -8,7 +8,7 @@
 #include <QStackedWidget>
 #include <QTest>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "dialogs/Autoaddr.h"
 #include "wizard_fixture.h"
@@ -33,7 +33,7 @@ class WizardTest : public ControllerDialogTest {
 protected:
     void SetUp() override {
         ControllerDialogTest::SetUp();
-        wizard_ = std::make_unique<Taaddr>(*main_);
+        wizard_ = std::make_unique<Taaddr>(*context_);
         wizard_->show();
         settle_events();
     }
@@ -111,10 +111,7 @@ TEST_F(WizardTest, ControllerNotReadyStaysOnPageOneAndCloseRestoresTheServices) 
     EXPECT_EQ(states, wizard_->saved_services().states);
 
     // Page 1, but the services are off because of this wizard: they go back on.
-    script_switch(fake_, 0, 1, 1);
-    script_switch(fake_, 1, 1, 1);
-    script_switch(fake_, 2, 0, 0);
-    script_commit(fake_);
+    script_restore(fake_, {1, 1, 0});
     QTest::keyClick(wizard_.get(), Qt::Key_Escape);  // Esc is "Выход" on page 1
     fake_.verify();
     EXPECT_FALSE(wizard_->isVisible());
@@ -154,10 +151,7 @@ TEST_F(WizardTest, ManualRegistrationRaisesTheSpinnerAndListsTheModule) {
     EXPECT_EQ(6, wizard_->ud1->value());
 
     // Closing from the search page puts the services back and keeps the settings.
-    for (int s = 0; s < 3; ++s) {
-        script_switch(fake_, s, 1, 1);
-    }
-    script_commit(fake_);
+    script_restore(fake_, {1, 1, 1});
     wizard_->close();
 }
 
@@ -195,10 +189,7 @@ TEST_F(WizardTest, ThreeRegistrationsThenFinishListRowsOneToThreeAndRescan) {
     }
 
     // "Выход" of page 4 closes and restores; the registrations stay.
-    script_switch(fake_, 0, 1, 1);
-    script_switch(fake_, 1, 0, 0);
-    script_switch(fake_, 2, 1, 1);
-    script_commit(fake_);
+    script_restore(fake_, {1, 0, 1});
     wizard_->Button9->click();
     fake_.verify();
     EXPECT_FALSE(wizard_->isVisible());
@@ -218,13 +209,27 @@ TEST_F(WizardTest, ThreeRegistrationsThenFinishListRowsOneToThreeAndRescan) {
 
 TEST_F(WizardTest, ClosingFromTheSearchPageRestoresTheSavedStatesWithoutRescan) {
     start({0, 2, 1});  // any state but 0 counts as on
-    script_switch(fake_, 0, 0, 0);
-    script_switch(fake_, 1, 1, 1);
-    script_switch(fake_, 2, 1, 1);
-    script_commit(fake_);
+    script_restore(fake_, {0, 1, 1});
     wizard_->close();  // the window's close box
     fake_.verify();
     EXPECT_FALSE(wizard_->isVisible());
+    EXPECT_EQ(QStringList(), prompts_.messages());
+
+    // A switch the controller refuses still lets the others and the commit
+    // go out, and then the user is told to switch them on by hand.
+    wizard_->show();
+    settle_events();
+    start({1, 1, 1});
+    script_switch(fake_, 0, 1, 1);
+    script_switch(fake_, 1, 1, 0);
+    script_switch(fake_, 2, 1, 1);
+    script_commit(fake_);
+    wizard_->close();
+    fake_.verify();
+    ASSERT_EQ(1u, prompts_.records().size());
+    EXPECT_EQ(ui::kCaptionWarning, prompts_.records()[0].caption);
+    EXPECT_TRUE(prompts_.records()[0].text.contains(
+        QStringLiteral("\"Настройка параметров контроллера...\"")));
 }
 
 TEST_F(WizardTest, AutoSearchFindingNothingEndsOnTheFinalPageWithZero) {
@@ -249,10 +254,7 @@ TEST_F(WizardTest, AutoSearchFindingNothingEndsOnTheFinalPageWithZero) {
     EXPECT_TRUE(wizard_->isEnabled());
     EXPECT_FALSE(wizard_->searching());
 
-    for (int s = 0; s < 3; ++s) {
-        script_switch(fake_, s, 1, 1);
-    }
-    script_commit(fake_);
+    script_restore(fake_, {1, 1, 1});
     wizard_->close();
 }
 
@@ -277,10 +279,7 @@ TEST_F(WizardTest, AutoSearchAfterAManualRegistrationSweepsFromTheRaisedBound) {
     EXPECT_EQ(QStringLiteral("120"), wizard_->sg1->cell(0, 1));
     EXPECT_EQ(QStringLiteral("123"), wizard_->sg1->cell(0, 2));
 
-    for (int s = 0; s < 3; ++s) {
-        script_switch(fake_, s, 1, 1);
-    }
-    script_commit(fake_);
+    script_restore(fake_, {1, 1, 1});
     wizard_->close();
 }
 

@@ -16,14 +16,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
-#include "app/Root.h"
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "serial/Controller_x10_properties_f.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
-#include "tables_fixture.h"
+#include "support/ui/window_fixture.h"
 #include "tests/support/bytes.h"
 #include "tests/support/reserved_port.h"
 
@@ -110,23 +106,22 @@ Bytes table_reply(int table, const Bytes& entries) {
     return reply;
 }
 
-class X10DialogTest : public ::testing::Test {
+class X10DialogTest : public WindowTest {
 protected:
     void SetUp() override {
-        gui_app();
-        ASSERT_TRUE(dir_.isValid());
+        WindowTest::SetUp();
         ASSERT_FALSE(controller_.slave_path().empty());
     }
     void TearDown() override {
         dialog_.reset();
-        main_.reset();
+        WindowTest::TearDown();
     }
-    // The main window with its serial port on device, and the dialog.
+    // The context with its serial port on device, and the dialog.
     void create(const std::string& device) {
-        main_ = std::make_unique<ui::Tmain_form>(
-            prompts_, main_form_options(dir_, no_service_.port(), QString::fromStdString(device)));
-        dialog_ = std::make_unique<Tcontroller_x10_properties>(*main_);
-        prompts_.clear_records();  // the service is not there: its warning is not ours
+        write_settings(QByteArray::fromStdString(serial_device_settings(device)));
+        open_context(no_service_.port()).open_serial_port();
+        dialog_ = std::make_unique<Tcontroller_x10_properties>(*context_);
+        prompts_.clear_records();
     }
     // Every data cell of grid: "Да" where expected says so.
     static void expect_cells(const ui::StringGrid& grid, int house_set, int key_set) {
@@ -141,9 +136,6 @@ protected:
 
     ReservedPort no_service_;
     PtyController controller_;
-    QTemporaryDir dir_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<ui::Tmain_form> main_;
     std::unique_ptr<Tcontroller_x10_properties> dialog_;
 };
 
@@ -232,8 +224,8 @@ TEST_F(X10DialogTest, UnansweredChangeIsReportedAndNotCommitted) {
 }
 
 TEST_F(X10DialogTest, WithoutAPortChangeAndRefreshBothSayNoAnswer) {
-    create(dir_.filePath("no-such-port").toStdString());
-    ASSERT_EQ(nullptr, main_->serial_port());
+    create(dir_.file("no-such-port").string());
+    ASSERT_EQ(nullptr, context_->serial_port());
     dialog_->Button1->click();
     dialog_->Button2->click();
     ASSERT_EQ(2u, prompts_.records().size());

@@ -114,13 +114,13 @@ TEST_F(ProgEditorTest, ACompileThatFindsNothingToCompileSaysSo) {
 TEST_F(ProgEditorTest, SaveWithoutAFileNameIsSaveAsAndCancellingSavesNothing) {
     window->Compile1Click();
     const QStringList before = messages();
-    prompts.cancel_file_dialog();
+    prompts_.cancel_file_dialog();
     EXPECT_FALSE(window->Save1Click());
     EXPECT_EQ(before, messages());
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / ""));
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / ""));
     EXPECT_EQ(QString(), window->current_file());
 
-    prompts.answer_file(path("first.prg"));
+    prompts_.answer_file(path("first.prg"));
     EXPECT_TRUE(window->Save1Click());
     EXPECT_EQ(path("first.prg"), window->current_file());
 
@@ -128,7 +128,7 @@ TEST_F(ProgEditorTest, SaveWithoutAFileNameIsSaveAsAndCancellingSavesNothing) {
     ASSERT_EQ(1, messages().size());
     EXPECT_TRUE(messages()[0].endsWith(QStringLiteral(" Файл сохранён.")))
         << messages()[0].toStdString();
-    EXPECT_TRUE(prompts.all_answers_used());
+    EXPECT_TRUE(prompts_.all_answers_used());
 }
 
 TEST_F(ProgEditorTest, SaveReplacesTheFileWholeAndAFailedSaveKeepsTheOldOne) {
@@ -138,12 +138,12 @@ TEST_F(ProgEditorTest, SaveReplacesTheFileWholeAndAFailedSaveKeepsTheOldOne) {
     // A folder where the notes file should go makes the save fail after the
     // program file: the error carries the reason and nothing is half written.
     set_program(QStringLiteral("var[0]=2;"));
-    std::filesystem::create_directory(dir.path() / "other.prg.tag");
-    prompts.answer_file(path("other.prg"));
+    std::filesystem::create_directory(dir_.path() / "other.prg.tag");
+    prompts_.answer_file(path("other.prg"));
     EXPECT_FALSE(window->SaveAs1Click());
-    ASSERT_EQ(1, prompts.messages().size());
-    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("other.prg.tag")))
-        << prompts.messages()[0].toStdString();
+    ASSERT_EQ(1, prompts_.messages().size());
+    EXPECT_TRUE(prompts_.messages()[0].contains(QStringLiteral("other.prg.tag")))
+        << prompts_.messages()[0].toStdString();
     EXPECT_EQ(path("keep.prg"), window->current_file());  // the command did not finish
     EXPECT_EQ(stored, read(path("keep.prg")));
     // The program file was written before the notes failed; no temporary file is left.
@@ -154,14 +154,14 @@ TEST_F(ProgEditorTest, SaveReplacesTheFileWholeAndAFailedSaveKeepsTheOldOne) {
 
 TEST_F(ProgEditorTest, NewEmptiesBothPanesAndTheFileName) {
     save_as(path("n.prg"));
-    prompts.clear_records();
+    prompts_.clear_records();
     window->New1Click();
     EXPECT_EQ(QString(), program());
     EXPECT_EQ(QString(), notes());
     EXPECT_EQ(QString(), window->current_file());
     EXPECT_EQ(kEditorCaption + " - ", window->windowTitle());
     EXPECT_EQ(QStringLiteral("Имя файла: "), panel(1));
-    EXPECT_TRUE(prompts.records().empty());  // nothing unsaved, nothing asked
+    EXPECT_TRUE(prompts_.records().empty());  // nothing unsaved, nothing asked
 }
 
 TEST_F(ProgEditorTest, OpenLoadsTheProgramAndWhateverNotesFileLiesBesideIt) {
@@ -185,24 +185,24 @@ TEST_F(ProgEditorTest, OpenLoadsTheProgramAndWhateverNotesFileLiesBesideIt) {
         if (!row.notes_file.isEmpty()) {
             write(program_path + ".tag", row.notes_file);
         }
-        prompts.answer_file(program_path);
+        prompts_.answer_file(program_path);
         window->Open1Click();
         EXPECT_EQ(QStringLiteral("var[0]=1;\n# Ночь"), program());
         EXPECT_EQ(row.notes, notes());
         EXPECT_EQ(program_path, window->current_file());
         EXPECT_FALSE(window->is_modified());
     }
-    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_TRUE(prompts_.messages().isEmpty());
 }
 
 TEST_F(ProgEditorTest, AFileThatCannotBeReadLeavesTheWindowAsItWas) {
     set_program(QStringLiteral("var[0]=1;"));
     save_as(path("mine.prg"));
-    std::filesystem::create_directory(dir.path() / "folder.prg");
-    prompts.answer_file(path("folder.prg"));
+    std::filesystem::create_directory(dir_.path() / "folder.prg");
+    prompts_.answer_file(path("folder.prg"));
     window->Open1Click();
-    ASSERT_EQ(1, prompts.messages().size());
-    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("folder.prg")));
+    ASSERT_EQ(1, prompts_.messages().size());
+    EXPECT_TRUE(prompts_.messages()[0].contains(QStringLiteral("folder.prg")));
     EXPECT_EQ(QStringLiteral("var[0]=1;"), program());
     EXPECT_EQ(path("mine.prg"), window->current_file());
 }
@@ -231,7 +231,7 @@ TEST_F(ProgEditorTest, UnsavedChangesAreAskedAboutOnEveryPath) {
              window->Open1Click();
              return program() == QStringLiteral("var[9]=9;");
          }},
-        {"end of run", [this] { return main->close(); }},
+        {"end of run", [this] { return main_->close(); }},
     };
     const char* answers[] = {"yes", "no", "cancel"};
     for (const Path& discard : paths) {
@@ -242,22 +242,22 @@ TEST_F(ProgEditorTest, UnsavedChangesAreAskedAboutOnEveryPath) {
             save_as(path("work.prg"));
             pane().moveCursor(QTextCursor::End);
             type(QStringLiteral("X"));
-            prompts.clear_records();
+            prompts_.clear_records();
             const std::string_view chosen = answer;
             if (chosen == "yes") {
-                prompts.answer_yes();
+                prompts_.answer_yes();
             } else if (chosen == "no") {
-                prompts.answer_no();
+                prompts_.answer_no();
             } else {
-                prompts.answer_cancel();
+                prompts_.answer_cancel();
             }
             // After Cancel no file dialog may follow: an unscripted one fails the test.
             if (chosen != "cancel" && std::string_view(discard.name) == "Open") {
-                prompts.answer_file(other);
+                prompts_.answer_file(other);
             }
             const bool discarded = discard.run();
-            ASSERT_FALSE(prompts.records().empty());
-            EXPECT_EQ(kSaveChangesQuestion, prompts.records()[0].text);
+            ASSERT_FALSE(prompts_.records().empty());
+            EXPECT_EQ(kSaveChangesQuestion, prompts_.records()[0].text);
             EXPECT_EQ(chosen != "cancel", discarded);
             EXPECT_EQ(chosen == "yes" ? QByteArray("var[0]=1;X\r\n") : QByteArray("var[0]=1;\r\n"),
                       read(path("work.prg")));
@@ -265,17 +265,17 @@ TEST_F(ProgEditorTest, UnsavedChangesAreAskedAboutOnEveryPath) {
                 EXPECT_EQ(QStringLiteral("var[0]=1;X"), program());
                 EXPECT_EQ(path("work.prg"), window->current_file());
             }
-            EXPECT_TRUE(prompts.all_answers_used());
+            EXPECT_TRUE(prompts_.all_answers_used());
         }
     }
 }
 
 TEST_F(ProgEditorTest, YesWithoutAFileNameAsksForOneAndItsCancelKeepsThePanes) {
     type(QStringLiteral("X"));
-    prompts.answer_yes().cancel_file_dialog();
+    prompts_.answer_yes().cancel_file_dialog();
     window->New1Click();
     EXPECT_TRUE(program().startsWith(QStringLiteral("X#Данное поле")));
-    EXPECT_TRUE(prompts.all_answers_used());
+    EXPECT_TRUE(prompts_.all_answers_used());
 }
 
 }  // namespace

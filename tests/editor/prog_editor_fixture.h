@@ -12,14 +12,11 @@
 #include <QTest>
 #include <QTextEdit>
 
-#include "app/Root.h"
-#include "app/panel_status_bar.h"
+#include "ui/panel_status_bar.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/program_pane.h"
 #include "support/fake_controller.h"
-#include "support/temp_dir.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
+#include "support/ui/window_fixture.h"
 
 // Readable failure messages for Qt's strings.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -31,35 +28,37 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
 
 namespace vx::ui {
 
-class ProgEditorTest : public ::testing::Test {
+class ProgEditorTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        test::gui_app();
+        WindowTest::SetUp();
         start();
     }
+    void TearDown() override {
+        window.reset();  // before the main window, its parent
+        WindowTest::TearDown();
+    }
 
-    // A run of the program: the main window, then the editor.
+    // A run of the program: the context, the main window, then the editor.
     void start(const QString& program_dir = QString()) {
-        MainFormOptions options;
-        options.port = fake.port();
-        options.program_dir = program_dir.isEmpty() ? path("") : program_dir;
-        options.settings_path = path("properties.ini");
-        main = std::make_unique<Tmain_form>(prompts, options);
-        window = std::make_unique<Tprog_editor>(*main);
+        ContextOptions start_options = options(fake.port());
+        if (!program_dir.isEmpty()) {
+            start_options.program_dir = program_dir;
+        }
+        context_ = std::make_unique<WindowContext>(prompts_, start_options);
+        main_ = std::make_unique<Tmain_form>(*context_);
+        window = std::make_unique<Tprog_editor>(*context_, main_.get());
         window->show();
         test::settle_events();
-        prompts.clear_records();
+        prompts_.clear_records();
     }
     // The end of the run and a new start, as the program does it.
     void restart(const QString& program_dir = QString()) {
         window.reset();
-        main.reset();
+        close_windows();
         start(program_dir);
     }
 
-    QString path(const char* name) const {
-        return QString::fromStdString((dir.path() / name).string());
-    }
     static QByteArray read(const QString& file) {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -84,7 +83,7 @@ protected:
     }
     // Saves the panes as file through "Сохранить как...".
     void save_as(const QString& file) {
-        prompts.answer_file(file);
+        prompts_.answer_file(file);
         ASSERT_TRUE(window->SaveAs1Click());
     }
     void type(const QString& text) { QTest::keyClicks(&pane(), text); }
@@ -97,10 +96,7 @@ protected:
     }
 
     test::FakeController fake;
-    test::TempDir dir;
-    test::ScriptedPrompts prompts;
-    std::unique_ptr<Tmain_form> main;
-    std::unique_ptr<Tprog_editor> window;  // destroyed before main, which is its parent
+    std::unique_ptr<Tprog_editor> window;
 };
 
 }  // namespace vx::ui

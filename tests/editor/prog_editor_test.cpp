@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "app/forms.h"
-#include "app/settings.h"
+#include "ui/settings.h"
 #include "editor/find_dialog.h"
 #include "prog_editor_fixture.h"
 
@@ -44,6 +44,8 @@ TEST_F(ProgEditorTest, TabAndBackspaceStepByTwoSpaces) {
         {"", 0, 0, Qt::Key_Tab, "  ", 2},
         {"ab", 1, 1, Qt::Key_Tab, "a  b", 3},
         {"x\n", 2, 2, Qt::Key_Tab, "x\n  ", 4},
+        {"abc", 0, 3, Qt::Key_Tab, "abc  ", 5},  // a selection: the spaces at its end only
+        {"abcd", 3, 1, Qt::Key_Tab, "abc  d", 5},
         {"x  ", 3, 3, Qt::Key_Backspace, "x", 1},
         {"x ", 2, 2, Qt::Key_Backspace, "x", 1},
         {"  ", 2, 2, Qt::Key_Backspace, "", 0},
@@ -95,7 +97,7 @@ TEST_F(ProgEditorTest, FindSearchesForwardWithCaseFromTheSelectionEnd) {
     dialog.FindNextButton->click();  // after the last match: nothing changes
     EXPECT_EQ(20, pane().textCursor().selectionStart());
     EXPECT_EQ(23, pane().textCursor().selectionEnd());
-    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_TRUE(prompts_.records().empty());
 
     dialog.hide();
     window->Find1Click();
@@ -139,7 +141,7 @@ TEST_F(ProgEditorTest, FontNameAndSizeSurviveARestartButNotTheStyle) {
     QFont chosen(QStringLiteral("DejaVu Serif"));
     chosen.setPointSize(14);
     chosen.setBold(true);
-    prompts.answer_font(chosen);
+    prompts_.answer_font(chosen);
     window->Font1Click();
     EXPECT_EQ((EditorFont{QStringLiteral("DejaVu Serif"), 14, true, false}),
               window->font_setting());
@@ -170,9 +172,9 @@ TEST_F(ProgEditorTest, PrintWritesTheProgramAsOneJobOnItsPages) {
     }
     set_program(text);
     save_as(path("printed.prg"));
-    prompts.accept_printer(false);
+    prompts_.accept_printer(false);
     window->Print1Click();
-    prompts.accept_printer_to_pdf(path("printed.pdf"));
+    prompts_.accept_printer_to_pdf(path("printed.pdf"));
     window->Print1Click();
     const QByteArray pdf = read(path("printed.pdf"));
     ASSERT_TRUE(pdf.startsWith("%PDF")) << pdf.left(20).toStdString();
@@ -190,21 +192,21 @@ TEST_F(ProgEditorTest, PrintWritesTheProgramAsOneJobOnItsPages) {
         title += static_cast<char>(c.unicode() & 0xFF);
     }
     EXPECT_TRUE(pdf.contains(title));
-    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_TRUE(prompts_.messages().isEmpty());
 }
 
 TEST_F(ProgEditorTest, ManualOpensTheBuiltDocumentOrSaysItIsMissing) {
     window->Manual1Click();  // this run's program folder has no Docs
-    ASSERT_EQ(1, prompts.messages().size());
+    ASSERT_EQ(1, prompts_.messages().size());
     EXPECT_EQ(QStringLiteral("Файл не найден.\n") + path("Docs/" VX_MANUAL_FILE_NAME),
-              prompts.messages()[0]);
+              prompts_.messages()[0]);
 
     restart(QStringLiteral(VX_BINARY_DIR "/app"));
     window->Manual1Click();
-    ASSERT_EQ(1, prompts.records().size());
-    EXPECT_EQ(test::PromptKind::desktop, prompts.records()[0].kind);
+    ASSERT_EQ(1, prompts_.records().size());
+    EXPECT_EQ(test::PromptKind::desktop, prompts_.records()[0].kind);
     EXPECT_EQ(QUrl::fromLocalFile(QStringLiteral(VX_BINARY_DIR "/app/Docs/" VX_MANUAL_FILE_NAME)),
-              prompts.records()[0].url);
+              prompts_.records()[0].url);
 }
 
 // Counts the times a window was blocked by a modal one.
@@ -225,7 +227,7 @@ TEST_F(ProgEditorTest, ConverterItemShowsTheConverterBesideTheModalEditor) {
     converter.setObjectName(QStringLiteral("bit_to_char_convertor"));
     BlockCounter counter;
     converter.installEventFilter(&counter);
-    main->register_form(QStringLiteral("bit_to_char_convertor"), &converter);
+    main_->register_form(QStringLiteral("bit_to_char_convertor"), &converter);
     bool enabled_while_modal = false;
     QTimer::singleShot(0, window.get(), [&] {
         enabled_while_modal = window->Converter1->isEnabled();
@@ -242,16 +244,16 @@ TEST_F(ProgEditorTest, ConverterItemShowsTheConverterBesideTheModalEditor) {
 
 TEST_F(ProgEditorTest, TheProgramCreatesTheEditorForItsMenuItemAndItWritesTheFontAtTheEnd) {
     window.reset();
-    main.reset();
-    MainFormOptions options;
-    options.port = fake.port();
-    options.program_dir = path("");
-    options.settings_path = path("forms.ini");
-    create_forms(prompts, options);
+    close_windows();
+    ContextOptions forms_options = options(fake.port());
+    forms_options.settings_path = path("forms.ini");
+    context_ = std::make_unique<WindowContext>(prompts_, forms_options);
+    create_forms(*context_);
     ASSERT_NE(nullptr, prog_editor);
-    EXPECT_EQ(prog_editor, main_form->registered_form(QStringLiteral("prog_editor")));
+    EXPECT_EQ(prog_editor, context_->window(QStringLiteral("prog_editor")));
     EXPECT_TRUE(main_form->N5->isEnabled());
     destroy_forms();
+    context_.reset();  // the settings are written when the last window is gone
     EXPECT_EQ(nullptr, prog_editor);
     QSettings stored(path("forms.ini"), QSettings::IniFormat);
     EXPECT_EQ(QStringLiteral("MS Sans Serif"), stored.value(kEditorFontNameKey).toString());

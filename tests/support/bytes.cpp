@@ -44,6 +44,19 @@ Bytes bytes(std::string_view text) {
     }
 }
 
+Bytes with_checksum(Bytes seven) {
+    unsigned sum = 0;
+    for (uint8_t b : seven) {
+        sum += b;
+    }
+    seven.push_back(static_cast<uint8_t>(sum));
+    return seven;
+}
+
+Bytes packet(std::string_view seven) {
+    return with_checksum(bytes(seven));
+}
+
 Bytes padded(Bytes head, std::size_t length, uint8_t fill) {
     if (head.size() < length) {
         head.resize(length, fill);

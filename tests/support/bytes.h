@@ -15,6 +15,11 @@ using Bytes = std::vector<uint8_t>;
 // Throws std::invalid_argument on anything else, so a typo fails the test.
 Bytes bytes(std::string_view hex);
 
+// A request as the controller checks it: bytes 0 to 6 as given, byte 7 their
+// checksum (the low 8 bits of their sum).
+Bytes with_checksum(Bytes seven);
+Bytes packet(std::string_view seven);  // packet("51 09 00 00 00 00 00")
+
 // head followed by fill bytes up to length (for the long replies).
 Bytes padded(Bytes head, std::size_t length, uint8_t fill = 0);
 

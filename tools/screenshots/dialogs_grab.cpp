@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "app/application.h"
+#include "ui/program_look.h"
 #include "app/forms.h"
 #include "support/ui/scripted_prompts.h"
 
@@ -22,16 +22,17 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir program_dir;
     vx::test::ScriptedPrompts prompts;  // the boxes of a start without a controller
-    vx::ui::MainFormOptions options;
+    vx::ui::ContextOptions options;
     options.port = 1;  // nobody listens there
     options.program_dir = program_dir.path();
     options.settings_path = program_dir.filePath("properties.ini");
-    vx::ui::create_forms(prompts, options);
+    vx::ui::WindowContext context(prompts, options);
+    vx::ui::create_forms(context);
     const char* names[] = {"vxr80Light", "vx2o",    "vx_thermo", "VXVC", "bit_to_char_convertor",
                            "properties", "AboutBox"};
     int failures = 0;
     for (const char* name : names) {
-        QWidget* form = vx::ui::main_form->registered_form(QString::fromLatin1(name));
+        QWidget* form = context.window(QString::fromLatin1(name));
         if (form == nullptr) {
             std::fprintf(stderr, "%s: not created\n", name);
             ++failures;

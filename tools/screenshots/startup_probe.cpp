@@ -63,12 +63,13 @@ int main(int argc, char** argv) {
     vx::ui::ConfiguratorApplication app(argc, argv);
     vx::tools::PrintingPrompts prompts;
     app.set_prompts(&prompts);
-    vx::ui::MainFormOptions options;
+    vx::ui::ContextOptions options;
     options.program_dir = QCoreApplication::applicationDirPath();
     if (argc > 1) {
         options.port = static_cast<uint16_t>(std::stoi(argv[1]));
     }
-    vx::ui::create_forms(prompts, options);
+    vx::ui::WindowContext context(prompts, options);
+    vx::ui::create_forms(context);
     ExposeWatch watch;
     vx::ui::main_form->winId();  // the native window exists before it is shown
     vx::ui::main_form->windowHandle()->installEventFilter(&watch);

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "app/Root.h"
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
@@ -44,14 +44,15 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir program_dir;
     vx::test::ScriptedPrompts prompts;
-    vx::ui::MainFormOptions options;
+    vx::ui::ContextOptions options;
     options.port = 1;  // nothing listens: the dialogs show their first state
     options.program_dir = program_dir.path();
     options.settings_path = program_dir.filePath("properties.ini");
-    vx::ui::Tmain_form main(prompts, options);
+    vx::ui::WindowContext context(prompts, options);
+    vx::ui::Tmain_form main(context);
 
     bool all = true;
-    vx::ui::Tunit_params unit_params(main);
+    vx::ui::Tunit_params unit_params(context);
     for (int p = 0; p < 40; ++p) {
         const auto [col, row] = vx::ui::cell_of_parameter(p);
         unit_params.sg1->set_cell(col, row, QString::number(p * 3 % 256));
@@ -60,24 +61,24 @@ int main(int argc, char** argv) {
     unit_params.sg1->select_cell(5, 3);
     all &= save(unit_params, out, "unit_params");
 
-    vx::ui::Tdefault_unit_req_freq frequencies(main);
+    vx::ui::Tdefault_unit_req_freq frequencies(context);
     frequencies.sg1->select_cell(1, 7);
     all &= save(frequencies, out, "default_unit_req_freq");
 
-    vx::ui::Tdefault_var_value start_values(main);
+    vx::ui::Tdefault_var_value start_values(context);
     start_values.sg1->set_cell(1, 1, QStringLiteral("65535"));
     start_values.sg1->select_cell(2, 2);
     all &= save(start_values, out, "default_var_value");
 
-    vx::ui::Tvar_change var_change(main);
+    vx::ui::Tvar_change var_change(context);
     all &= save(var_change, out, "var_change");
 
-    vx::ui::Tmb_unit_params modbus(main);
+    vx::ui::Tmb_unit_params modbus(context);
     modbus.ud3->setValue(40000);
     modbus.sb->setText(QStringLiteral("Выполнено."));
     all &= save(modbus, out, "mb_unit_params");
 
-    vx::ui::Tcontroller_x10_properties x10(main);
+    vx::ui::Tcontroller_x10_properties x10(context);
     x10.auoff_sg->set_cell(2, 2, QStringLiteral("Да"));
     all &= save(x10, out, "controller_x10_properties");
     return all ? 0 : 1;

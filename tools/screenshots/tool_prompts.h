@@ -9,7 +9,7 @@
 #include <QFont>
 #include <QString>
 
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 
 namespace vx::tools {
 

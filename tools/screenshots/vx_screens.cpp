@@ -23,7 +23,7 @@
 
 #include "app/application.h"
 #include "app/forms.h"
-#include "app/settings.h"
+#include "ui/settings.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/program_pane.h"
 #include "tool_prompts.h"
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vx_screens: can't create %s\n", argv[1]);
         return 1;
     }
-    vx::ui::MainFormOptions options;
+    vx::ui::ContextOptions options;
     if (argc == 3) {
         const int port = std::atoi(argv[2]);
         if (port <= 0 || port > 65535) {
@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
     }
     vx::tools::PrintingPrompts prompts(program);
     app.set_prompts(&prompts);
-    vx::ui::create_forms(prompts, options);
+    vx::ui::WindowContext context(prompts, options);
+    vx::ui::create_forms(context);
     auto& main = *vx::ui::main_form;
     main.resize(1100, 820);  // room for every module row of the simulated house
     main.show();

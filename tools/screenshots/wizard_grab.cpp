@@ -21,7 +21,7 @@
 #include "app/Root.h"
 #include "app/application.h"
 #include "app/forms.h"
-#include "app/qt_user_prompts.h"
+#include "ui/qt_user_prompts.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Controller_properties_f.h"
 #include "sim/simulator_thread.h"
@@ -46,11 +46,12 @@ int main(int argc, char** argv) {
     vx::sim::SimulatorThread sim;
     QTemporaryDir dir;
     vx::ui::QtUserPrompts prompts;
-    vx::ui::MainFormOptions options;
+    vx::ui::ContextOptions options;
     options.port = sim.port();
     options.program_dir = dir.path();
     options.settings_path = dir.filePath(QStringLiteral("properties.ini"));
-    vx::ui::create_forms(prompts, options);
+    vx::ui::WindowContext context(prompts, options);
+    vx::ui::create_forms(context);
     vx::ui::main_form->show();
 
     QTimer::singleShot(200, [&] {

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "app/application.h"
+#include "ui/program_look.h"
 
 namespace vx::test {
 

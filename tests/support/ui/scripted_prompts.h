@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 
 namespace vx::test {
 

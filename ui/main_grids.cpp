@@ -1,5 +1,5 @@
 // Filling the variables and modules grids of the main window.
-#include "app/main_grids.h"
+#include "ui/main_grids.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include <QHeaderView>
 #include <QStringList>
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 
 namespace vx::ui {

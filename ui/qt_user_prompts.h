@@ -3,7 +3,7 @@
 
 #include <QPointer>
 
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 
 namespace vx::ui {
 

@@ -1,5 +1,5 @@
 // The version fixed at build time, as the program file's version.
-#include "app/program_version.h"
+#include "ui/program_version.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "dialogs/wait_cursor.h"
+#include "ui/wait_cursor.h"
 
 class QBoxLayout;
 class QGridLayout;

@@ -1,6 +1,6 @@
 // StringGrid: the model keeps every cell; the fixed row and column are shown
 // by the view's headers and the corner cell by its corner button.
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Building blocks shared by the dialogs.
-#include "dialogs/dialog_controls.h"
+#include "ui/dialog_controls.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

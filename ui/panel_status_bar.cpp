@@ -1,5 +1,5 @@
 // PanelStatusBar: one sunken label per panel.
-#include "app/panel_status_bar.h"
+#include "ui/panel_status_bar.h"
 
 #include <QLabel>
 

@@ -1,5 +1,5 @@
 // Qt's boxes and dialogs behind UserPrompts.
-#include "app/qt_user_prompts.h"
+#include "ui/qt_user_prompts.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,5 +1,5 @@
 // Finding and opening properties.ini.
-#include "app/settings.h"
+#include "ui/settings.h"
 
 #include <QDir>
 #include <QFile>

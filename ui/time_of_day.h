@@ -1,0 +1,15 @@
+// The time of day as the program writes it in status lines and messages.
+#pragma once
+
+#include <QString>
+
+namespace vx::ui {
+
+// The system's long time format without its time-zone part ("t"): the
+// controller's clock and the status lines have no zone.
+QString long_time_format();
+
+// The current time of day in long_time_format().
+QString time_of_day_text();
+
+}  // namespace vx::ui

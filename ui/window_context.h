@@ -1,0 +1,80 @@
+// What the configurator's windows share: the controller connection, the user
+// prompts, the settings, the serial port and the program directory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "protocol/Socket_func.h"
+
+class QSettings;
+
+namespace vx {
+class SerialPort;
+}
+
+namespace vx::ui {
+
+class UserPrompts;
+
+constexpr uint16_t kServicePort = 2100;
+
+struct ContextOptions {
+    uint16_t port = kServicePort;  // of the controller service on 127.0.0.1
+    QString program_dir;           // the program's directory: Docs/ and properties.ini
+    QString settings_path;         // empty: properties.ini as settings_file_path() finds it
+};
+
+// main() creates it before the first window and destroys it after the last,
+// so the connection outlives every window that uses it. Creating it opens the
+// settings; the main window's creation connects and opens the serial port.
+class WindowContext {
+public:
+    WindowContext(UserPrompts& prompts, const ContextOptions& options);
+    // Writes the settings: every window has written its own by now.
+    ~WindowContext();
+    WindowContext(const WindowContext&) = delete;
+    WindowContext& operator=(const WindowContext&) = delete;
+
+    vx::ControllerConnection& connection() { return connection_; }
+    uint16_t port() const { return options_.port; }
+    UserPrompts& prompts() { return prompts_; }
+    QSettings& settings() { return *settings_; }
+    QString settings_path() const { return settings_path_; }
+    QString program_dir() const { return options_.program_dir; }
+
+    // The serial port for the serial link's commands: null when none is open.
+    vx::SerialPort* serial_port() { return serial_port_.get(); }
+    // Opens the port the ComPortDevice key names, else the one of the port
+    // number; the serial link's errors go to the prompts from then on.
+    void open_serial_port();
+    // Closes the serial port and opens the one port_number names (or the
+    // ComPortDevice key, when set); true when it opened. For the settings dialog.
+    bool reopen_serial_port(int port_number);
+    int com_port_number() const { return com_port_number_; }
+
+    // A window under its form variable name, for the windows that show or
+    // fill another (the editor opens the converter); null when not created.
+    void register_window(const QString& name, QWidget* window);
+    QWidget* window(const QString& name) const { return windows_.value(name); }
+
+    // Opens the manual from Docs/ beside the program, or says it is missing.
+    void open_manual();
+
+private:
+    UserPrompts& prompts_;
+    ContextOptions options_;
+    vx::ControllerConnection connection_;
+    std::unique_ptr<QSettings> settings_;
+    QString settings_path_;
+    std::unique_ptr<vx::SerialPort> serial_port_;
+    int com_port_number_ = 1;
+    QHash<QString, QPointer<QWidget>> windows_;
+};
+
+}  // namespace vx::ui
