@@ -14,7 +14,6 @@ namespace vx::rtf {
 
 namespace {
 
-
 bool write_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -101,7 +100,8 @@ std::string read_whole_file(const std::filesystem::path& path, std::string& byte
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        return detail::read_failure(path, system_error_text(S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
+        return detail::read_failure(path,
+                                    system_error_text(S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
     }
     if (info.st_size > 0 && static_cast<std::size_t>(info.st_size) > max_bytes) {
         ::close(fd);

@@ -22,8 +22,8 @@ std::string windows_error_text(DWORD code) {
         nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::string out;
     if (length > 0 && text != nullptr) {
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                               nullptr, nullptr);
+        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr,
+                                               0, nullptr, nullptr);
         out.resize(static_cast<std::size_t>(size));
         ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
                               nullptr);
@@ -53,9 +53,9 @@ HANDLE create_temporary(const std::filesystem::path& target, DWORD attributes,
                         std::filesystem::path& temporary) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned long long seed = (static_cast<unsigned long long>(::GetCurrentProcessId())
-                                         << 32) ^
-                                        ::GetTickCount64() ^ (counter++ * 0x9E3779B9u);
+        const unsigned long long seed =
+            (static_cast<unsigned long long>(::GetCurrentProcessId()) << 32) ^ ::GetTickCount64() ^
+            (counter++ * 0x9E3779B9u);
         wchar_t suffix[8] = L".";
         for (int i = 1; i < 7; ++i) {
             suffix[i] = L"abcdefghijklmnopqrstuvwxyz0123456789"[(seed >> (i * 5)) % 36];

@@ -78,8 +78,9 @@ void* open_converter(int code_page) {
                 cp = next_utf8(utf8, pos);
             }
             converter->single_byte[b] =
-                undefined_in(converter->code_page, static_cast<uint8_t>(b), cp) ? replacement_character
-                                                                                : cp;
+                undefined_in(converter->code_page, static_cast<uint8_t>(b), cp)
+                    ? replacement_character
+                    : cp;
         }
     }
     return converter.release();

@@ -29,13 +29,18 @@ fs::path make_temporary_folder() {
     fs::create_directories(dir);
     return dir;
 }
-bool may_write_read_only_files() { return false; }  // the read-only mark binds everyone
+// The read-only mark binds everyone, administrators too.
+bool may_write_read_only_files() {
+    return false;
+}
 #else
 fs::path make_temporary_folder() {
     std::string pattern = (fs::temp_directory_path() / "vx_notes_XXXXXX").string();
     return ::mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
 }
-bool may_write_read_only_files() { return ::geteuid() == 0; }
+bool may_write_read_only_files() {
+    return ::geteuid() == 0;
+}
 #endif
 
 class NotesFile : public ::testing::Test {
