@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the Windows build under Wine against the Linux programs: the protocol,
-# serial-link and compiler suites; restarter.exe against the simulator's restart
+# serial-link, compiler and notes-file suites; restarter.exe against the simulator's restart
 # port; vxctl.exe (where built) against the simulator; vxc.exe output compared
 # byte for byte with the Linux vxc. Needs build/ (scripts/build.sh) and
 # build-windows/ (scripts/build-windows.sh). Non-zero on any failure.
@@ -46,7 +46,7 @@ export VX_TEST_SERIAL_PAIR=COM5,COM6
 
 # 1. The suites, one ctest test per program (the build runs them through Wine).
 if ctest --test-dir "$windows_dir" --output-on-failure --timeout 300; then
-  pass "protocol, serial-link and compiler suites"
+  pass "protocol, serial-link, compiler and notes-file suites"
 else
   fail "suites under Wine"
 fi

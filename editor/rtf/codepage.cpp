@@ -1,12 +1,12 @@
-// UTF-8 helpers, charset numbers, and code page conversion through iconv.
+// UTF-8 helpers, charset numbers, and the code page decoder over the platform's converters.
 #include "editor/rtf/codepage.h"
-
-#include <iconv.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <utility>
+
+#include "editor/rtf/codepage_converter.h"
 
 namespace vx::rtf {
 
@@ -117,35 +117,6 @@ int charset_code_page(int charset) {
 
 namespace {
 
-// The iconv name of a Windows code page number.
-std::string iconv_name(int code_page) {
-    switch (code_page) {
-        case 1361:
-            return "JOHAB";
-        case 10000:
-            return "MACINTOSH";
-        case 10007:
-            return "MAC-CYRILLIC";
-        case 10029:
-            return "MAC-CENTRALEUROPE";
-        case 20866:
-            return "KOI8-R";
-        case 21866:
-            return "KOI8-U";
-        case 65001:
-            return "UTF-8";
-        default:
-            break;
-    }
-    if (code_page >= 28591 && code_page <= 28599) {
-        return "ISO-8859-" + std::to_string(code_page - 28590);
-    }
-    if (code_page == 28605) {
-        return "ISO-8859-15";
-    }
-    return "CP" + std::to_string(code_page);
-}
-
 // Readers meet only a handful of code pages; a file naming many must not
 // pile up open converters.
 constexpr std::size_t max_open_converters = 8;
@@ -154,9 +125,7 @@ constexpr std::size_t max_open_converters = 8;
 
 CodePageDecoder::~CodePageDecoder() {
     for (const Converter& c : converters_) {
-        if (c.handle != nullptr) {
-            iconv_close(static_cast<iconv_t>(c.handle));
-        }
+        close_converter(c.handle);
     }
 }
 
@@ -167,53 +136,20 @@ void* CodePageDecoder::converter_for(int code_page) {
         }
     }
     if (converters_.size() >= max_open_converters) {
-        if (converters_.front().handle != nullptr) {
-            iconv_close(static_cast<iconv_t>(converters_.front().handle));
-        }
+        close_converter(converters_.front().handle);
         converters_.erase(converters_.begin());
     }
-    void* handle = nullptr;
-    if (code_page > 0) {
-        iconv_t cd = iconv_open("UTF-8", iconv_name(code_page).c_str());
-        if (cd != reinterpret_cast<iconv_t>(-1)) {
-            handle = cd;
-        }
-    }
+    void* handle = code_page > 0 ? open_converter(code_page) : nullptr;
     converters_.push_back({code_page, handle});
     return handle;
 }
 
 bool CodePageDecoder::decode(std::string_view bytes, int code_page, std::string& out) {
-    auto* cd = static_cast<iconv_t>(converter_for(code_page));
-    if (cd == nullptr) {
+    void* converter = converter_for(code_page);
+    if (converter == nullptr) {
         return false;
     }
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // start from the initial shift state
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t in_left = bytes.size();
-    std::array<char, 1024> buffer;
-    while (in_left > 0) {
-        char* produced = buffer.data();
-        std::size_t out_left = buffer.size();
-        const std::size_t result = iconv(cd, &in, &in_left, &produced, &out_left);
-        out.append(buffer.data(), produced);
-        if (result != static_cast<std::size_t>(-1)) {
-            continue;
-        }
-        if (errno == E2BIG) {
-            continue;
-        }
-        // EILSEQ: a byte the code page leaves undefined; EINVAL: a multi-byte
-        // character cut off at the end. Either way one byte becomes U+FFFD.
-        append_utf8(out, replacement_character);
-        ++in;
-        --in_left;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    char* produced = buffer.data();
-    std::size_t out_left = buffer.size();
-    iconv(cd, nullptr, nullptr, &produced, &out_left);  // flush a pending shift state
-    out.append(buffer.data(), produced);
+    convert(converter, bytes, out);
     return true;
 }
 

@@ -1,4 +1,4 @@
-// Text encodings at the file boundary: UTF-8 helpers and Windows code pages through iconv.
+// Text encodings at the file boundary: UTF-8 helpers and Windows code pages.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,7 @@ bool is_valid_utf8(std::string_view text);
 // when the charset names none (1 "default", 2 "symbol", unknown numbers).
 int charset_code_page(int charset);
 
-// Converts bytes of a Windows code page to UTF-8 with the C library's iconv.
+// Converts bytes of a Windows code page to UTF-8 (iconv on Linux, the system on Windows).
 // Converters are opened once per code page and kept, so a reader can decode
 // many short pieces cheaply. Not shared between threads.
 class CodePageDecoder {
@@ -44,7 +44,7 @@ public:
 private:
     struct Converter {
         int code_page;
-        void* handle;  // iconv_t, or null when the code page is unknown
+        void* handle;  // the platform's converter, or null when the code page is unknown
     };
     void* converter_for(int code_page);
     std::vector<Converter> converters_;

@@ -1,11 +1,9 @@
 // Loading and saving the notes file.
 #include "editor/rtf/notes_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
+#include <system_error>
 
 #include "editor/rtf/atomic_file.h"
 #include "editor/rtf/codepage.h"
@@ -44,8 +42,9 @@ std::string decode_plain_text(std::string_view bytes) {
 
 NotesLoadResult load_notes_file(const std::filesystem::path& path) {
     NotesLoadResult result;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+    std::error_code error;
+    if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found &&
+        error == std::errc::no_such_file_or_directory) {
         result.origin = NotesOrigin::missing;
         return result;
     }

@@ -50,6 +50,10 @@ TEST(RtfReader, DecodesHexBytesByDocumentCodePageOrFontCharset) {
         {"raw 8-bit bytes", "{\\rtf1\\ansi\\ansicpg1251 \xe4\xee\xec}", "дом"},
         {"KOI8-R", R"({\rtf1\ansi\ansicpg20866 \'c4\'cf\'cd})", "дом"},
         {"the byte 1251 leaves undefined", R"({\rtf1\ansi\ansicpg1251 a\'98b})", "a\uFFFDb"},
+        {"the bytes 1252 leaves undefined", R"({\rtf1\ansicpg1252 \'81\'80\'8d})", "\uFFFD€\uFFFD"},
+        {"a byte Greek leaves undefined", R"({\rtf1\ansicpg1253 \'aa\'e1})", "\uFFFDα"},
+        {"a byte Thai leaves undefined", R"({\rtf1\ansicpg874 \'db\'a1})", "\uFFFDก"},
+        {"a double-byte character cut off", R"({\rtf1\ansicpg932 a\'82})", "a\uFFFD"},
         {"a code page nobody knows falls back to 1252", R"({\rtf1\ansicpg99999 \'e9})", "é"},
     });
 }
