@@ -136,6 +136,7 @@ void Tmain_form::build_menu() {
     // Added items: after a divider, so that the original ones keep their places.
     N25 = divider(utilities, "N25");
     Reconnect1 = item(utilities, "Reconnect1", QStringLiteral("Подключиться к контроллеру"));
+    ExchangeMonitor1 = item(utilities, "ExchangeMonitor1", QStringLiteral("Монитор обмена..."));
 
     QMenu* operations = submenu("N4", QStringLiteral("Операции"));
     N4 = operations->menuAction();
