@@ -227,7 +227,7 @@ TExchangeMonitor::TExchangeMonitor(WindowContext& context, QWidget* parent)
     setObjectName(QStringLiteral("exchange_monitor"));
     setWindowTitle(QStringLiteral("Монитор обмена"));
     setModal(false);
-    resize(900, 600);
+    resize(980, 600);
     build_layout();
     timer_ = new QTimer(this);
     timer_->setInterval(kBatchIntervalMs);
@@ -270,11 +270,12 @@ void TExchangeMonitor::build_layout() {
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
     table->horizontalHeader()->setStretchLastSection(false);
-    table->setColumnWidth(ExchangeTableModel::time, 100);
-    table->setColumnWidth(ExchangeTableModel::request, 190);
-    table->setColumnWidth(ExchangeTableModel::sent, 200);
-    table->setColumnWidth(ExchangeTableModel::received, 200);
-    table->setColumnWidth(ExchangeTableModel::result, 150);
+    // Wide enough for a cut reply with its length: "2A 00 … (236 байт)".
+    table->setColumnWidth(ExchangeTableModel::time, 95);
+    table->setColumnWidth(ExchangeTableModel::request, 165);
+    table->setColumnWidth(ExchangeTableModel::sent, 180);
+    table->setColumnWidth(ExchangeTableModel::received, 270);
+    table->setColumnWidth(ExchangeTableModel::result, 140);
     table->setColumnWidth(ExchangeTableModel::milliseconds, 60);
     detail = new QPlainTextEdit(split);
     detail->setReadOnly(true);

@@ -46,7 +46,7 @@ class ExchangeTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { time, request, sent, received, result, milliseconds, column_count };
-    static constexpr std::size_t kShownBytes = 16;  // of a request or reply in the table
+    static constexpr std::size_t kShownBytes = 8;  // of a request or reply in the table
 
     explicit ExchangeTableModel(std::size_t capacity, QObject* parent = nullptr);
 
