@@ -30,6 +30,7 @@
 //   default_unit_req_freq      Tdefault_unit_req_freq       N21        modeless
 //   mb_unit_params             Tmb_unit_params              ModBus1    modal
 //   vx_thermo                  Tvx_thermo                   N24        modal
+//   exchange_monitor           TExchangeMonitor             ExchangeMonitor1  modeless
 #include "app/forms.h"
 
 #include <functional>
@@ -50,6 +51,7 @@
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"
 #include "dialogs/Vxvc_f.h"
+#include "dialogs/exchange_monitor.h"
 #include "dialogs/properties_f.h"
 #include "editor/Prog_editor_f.h"
 #include "serial/Controller_x10_properties_f.h"
@@ -73,6 +75,7 @@ Tvx2o* vx2o = nullptr;
 Tdefault_unit_req_freq* default_unit_req_freq = nullptr;
 Tmb_unit_params* mb_unit_params = nullptr;
 Tvx_thermo* vx_thermo = nullptr;
+TExchangeMonitor* exchange_monitor = nullptr;
 
 namespace {
 
@@ -126,6 +129,8 @@ void create_forms(WindowContext& context) {
     add_form(mb_unit_params, new Tmb_unit_params(context), "mb_unit_params", main_form->ModBus1,
              ShowMode::modal);
     add_form(vx_thermo, new Tvx_thermo(context, main_form), "vx_thermo", main_form->N24, ShowMode::modal);
+    add_form(exchange_monitor, new TExchangeMonitor(context, main_form), "exchange_monitor",
+             main_form->ExchangeMonitor1, ShowMode::modeless);
 }
 
 void destroy_forms() {

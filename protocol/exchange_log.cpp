@@ -33,6 +33,7 @@ void ExchangeLog::add(const ExchangeRecord& record) {
         records_.pop_front();
     }
     records_.push_back(record);
+    ++added_;
     if (record.target.kind == ExchangeTarget::Kind::none) {
         return;
     }

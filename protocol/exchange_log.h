@@ -42,6 +42,9 @@ public:
     void clear();
 
     const std::deque<ExchangeRecord>& records() const { return records_; }
+    // Records added since the log was made, clear() not resetting it: a reader
+    // that keeps the count it last saw knows how many of the records are new.
+    std::size_t added() const { return added_; }
     ExchangeSummary summary() const;  // over the records kept
     // Modules named by a request, in address order, bus modules before ModBus devices.
     std::vector<ModuleStatistics> module_statistics() const;
@@ -54,6 +57,7 @@ private:
 
     std::size_t capacity_;
     std::deque<ExchangeRecord> records_;
+    std::size_t added_ = 0;
     std::map<ExchangeTarget, ModuleCounts> modules_;
 };
 

@@ -20,6 +20,7 @@ WindowContext::WindowContext(UserPrompts& prompts, const ContextOptions& options
                          : options_.settings_path;
     settings_ = open_settings(settings_path_);
     com_port_number_ = read_int_setting(*settings_, kComPortNumberKey, kComPortNumberDefault);
+    connection_.observer = [this](const vx::ExchangeRecord& r) { exchange_log_.add(r); };
 }
 
 WindowContext::~WindowContext() {
@@ -39,6 +40,9 @@ void WindowContext::open_serial_port() {
     // A port that does not open leaves no handle; the serial commands then
     // report that the controller does not answer.
     serial_port_ = vx::open_serial_port(QFile::encodeName(device).toStdString());
+    if (serial_port_) {
+        serial_port_->observer = connection_.observer;
+    }
 }
 
 bool WindowContext::reopen_serial_port(int port_number) {

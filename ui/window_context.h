@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "protocol/Socket_func.h"
+#include "protocol/exchange_log.h"
 
 class QSettings;
 
@@ -33,6 +34,8 @@ struct ContextOptions {
 // main() creates it before the first window and destroys it after the last,
 // so the connection outlives every window that uses it. Creating it opens the
 // settings; the main window's creation connects and opens the serial port.
+// The exchange log records every exchange of the connection and the serial
+// port from the start, whether or not the monitor window is open.
 class WindowContext {
 public:
     WindowContext(UserPrompts& prompts, const ContextOptions& options);
@@ -42,6 +45,8 @@ public:
     WindowContext& operator=(const WindowContext&) = delete;
 
     vx::ControllerConnection& connection() { return connection_; }
+    // Fed on the GUI thread, the only one that makes requests.
+    vx::ExchangeLog& exchange_log() { return exchange_log_; }
     uint16_t port() const { return options_.port; }
     UserPrompts& prompts() { return prompts_; }
     QSettings& settings() { return *settings_; }
@@ -69,6 +74,7 @@ public:
 private:
     UserPrompts& prompts_;
     ContextOptions options_;
+    vx::ExchangeLog exchange_log_;  // before the connection, which feeds it
     vx::ControllerConnection connection_;
     std::unique_ptr<QSettings> settings_;
     QString settings_path_;

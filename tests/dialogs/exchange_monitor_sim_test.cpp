@@ -1,0 +1,153 @@
+// The exchange monitor against the in-process simulator dropping replies: a module refresh's failures in the table, the filter, the module
+// statistics and the saved log.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "app/forms.h"
+#include "dialogs/exchange_monitor.h"
+#include "sim/simulator_thread.h"
+#include "support/ui/window_fixture.h"
+
+namespace vx::test {
+namespace {
+
+TEST(ExchangeMonitorTexts, BytesAndResultsAsTheInstallerReadsThem) {
+    struct Row {
+        QString got, expected;
+    };
+    const Row rows[] = {
+        {ui::hex_bytes({0x06, 0x00, 0x06}), QStringLiteral("06 00 06")},
+        {ui::hex_bytes({}), QString()},
+        {ui::hex_bytes({0x0F, 0xA0, 0x01}, 2), QStringLiteral("0F A0 … (3 байт)")},
+        {ui::hex_dump(std::vector<uint8_t>(17, 0x01)).section('\n', 1, 1), QStringLiteral("0010  01")},
+        {ui::exchange_result_text(0), QStringLiteral("выполнено")},
+        {ui::exchange_result_text(-15), QStringLiteral("нет ответа (−15)")},
+        {ui::exchange_result_text(-16), QStringLiteral("неверный ответ (−16)")},
+        {ui::exchange_result_text(-7), QStringLiteral("ошибка (−7)")},
+        {ui::exchange_target_text(vx::ExchangeTarget::modbus_device(5)), QStringLiteral("ModBus 5")},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.expected, row.got);
+    }
+}
+
+class ExchangeMonitorAgainstFaults : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        sim::Options options = sim::SimulatorThread::test_options();
+        options.faults.drop_every = 6;  // no reply: the request waits out its time
+        sim_.emplace(options);
+        create_all_windows(sim_->port());
+        ui::main_form->ExchangeMonitor1->trigger();
+        monitor_ = ui::exchange_monitor;
+        ASSERT_TRUE(monitor_->isVisible());
+        ui::main_form->Button1->click();  // the module refresh, failing on the way
+        monitor_->take_new_records();
+    }
+
+    // The rows the table shows now, as (request, result) texts.
+    std::vector<std::pair<QString, QString>> shown_rows() const {
+        std::vector<std::pair<QString, QString>> rows;
+        const auto* f = monitor_->filter;
+        for (int row = 0; row < f->rowCount(); ++row) {
+            rows.emplace_back(
+                f->index(row, ui::ExchangeTableModel::request).data().toString(),
+                f->index(row, ui::ExchangeTableModel::result).data().toString());
+        }
+        return rows;
+    }
+
+    std::optional<sim::SimulatorThread> sim_;
+    ui::TExchangeMonitor* monitor_ = nullptr;
+};
+
+TEST_F(ExchangeMonitorAgainstFaults, FailuresAreShownFilteredCountedPerModuleAndSaved) {
+    const auto& records = context_->exchange_log().records();
+    std::vector<const vx::ExchangeRecord*> failed;
+    std::map<QString, long> failures_per_module;
+    for (const vx::ExchangeRecord& r : records) {
+        if (r.result != vx::kDone) {
+            failed.push_back(&r);
+            if (r.target.kind != vx::ExchangeTarget::Kind::none) {
+                ++failures_per_module[ui::exchange_target_text(r.target)];
+            }
+        }
+    }
+    ASSERT_GE(failed.size(), 2u) << "the faults struck no exchange of the refresh";
+    ASSERT_FALSE(failures_per_module.empty()) << "no module request failed";
+
+    // Every exchange is a row, in order, newest at the bottom.
+    EXPECT_EQ(static_cast<int>(records.size()), monitor_->filter->rowCount());
+    EXPECT_EQ(ui::exchange_request_text(records.back()), shown_rows().back().first);
+
+    // Only the failures, each with its result in words; a text filter narrows them.
+    monitor_->failures_only->setChecked(true);
+    std::vector<std::pair<QString, QString>> expected;
+    for (const vx::ExchangeRecord* r : failed) {
+        expected.emplace_back(ui::exchange_request_text(*r), ui::exchange_result_text(r->result));
+    }
+    EXPECT_EQ(expected, shown_rows());
+    EXPECT_EQ(QStringLiteral("нет ответа (−15)"), expected.front().second);
+    monitor_->filter_text->setText(expected.back().first);
+    const auto narrowed = shown_rows();
+    EXPECT_LT(narrowed.size(), expected.size());
+    for (const auto& [request, result] : narrowed) {
+        EXPECT_TRUE(request.contains(expected.back().first)) << request.toStdString();
+    }
+
+    // The statistics tab counts them per module.
+    QTableWidget& modules = *monitor_->modules;
+    std::map<QString, long> counted;
+    for (int row = 0; row < modules.rowCount(); ++row) {
+        const long failures = modules.item(row, 2)->text().toLong();
+        if (failures > 0) {
+            counted[modules.item(row, 0)->text()] = failures;
+            EXPECT_FALSE(modules.item(row, 4)->text().isEmpty());
+        }
+    }
+    EXPECT_EQ(failures_per_module, counted);
+    EXPECT_TRUE(monitor_->summary->text().contains(
+        QStringLiteral("ошибок: ") + QString::number(failed.size()) + ','));
+
+    // The saved log: one line per exchange with every byte, failures included.
+    prompts_.answer_file(path("exchange.txt"));
+    monitor_->save_button->click();
+    QFile file(path("exchange.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(static_cast<qsizetype>(records.size()), lines.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(ui::exchange_log_line(records[i]), lines[static_cast<qsizetype>(i)]);
+        EXPECT_TRUE(lines[static_cast<qsizetype>(i)].contains(ui::hex_bytes(records[i].received)));
+    }
+
+    // A pause holds new rows back until it is lifted.
+    monitor_->failures_only->setChecked(false);
+    monitor_->filter_text->clear();
+    const int before_pause = monitor_->model->rowCount();
+    monitor_->pause->setChecked(true);
+    ui::main_form->Button2->click();  // the variables' refresh
+    monitor_->take_new_records();
+    EXPECT_EQ(before_pause, monitor_->model->rowCount());
+    monitor_->pause->setChecked(false);
+    EXPECT_EQ(static_cast<int>(records.size()), monitor_->model->rowCount());
+    EXPECT_GT(monitor_->model->rowCount(), before_pause);
+
+    // Clearing empties the table, the summary and the statistics.
+    monitor_->clear_button->click();
+    EXPECT_EQ(0, monitor_->model->rowCount());
+    EXPECT_EQ(0, modules.rowCount());
+}
+
+}  // namespace
+}  // namespace vx::test
