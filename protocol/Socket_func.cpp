@@ -6,6 +6,8 @@
 #include <chrono>
 #include <thread>
 
+#include "protocol/request.h"
+
 namespace vx {
 
 namespace {
@@ -63,6 +65,47 @@ bool send_whole(ControllerConnection& c, const uint8_t* request, std::size_t len
             case net::IoState::failed:
                 return give_up();
         }
+    }
+    return true;
+}
+
+// The exchange itself; exchange() adds the observer's record around it.
+bool exchange_bytes(ControllerConnection& c, const uint8_t* request, std::size_t request_length,
+                    std::size_t reply_length) {
+    c.received_count = 0;  // a failed exchange collected nothing, whatever an earlier one did
+    if (!is_connected(c)) {
+        return false;
+    }
+    if (request_length > c.send_capacity || reply_length > c.receive_capacity) {
+        return false;  // would overrun the buffers: refused before anything is sent
+    }
+    if (!send_whole(c, request, request_length)) {
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSendPauseMs));
+
+    // The limit is for the whole reply, however it is split on the way.
+    const auto start = Clock::now();
+    const auto wanted = static_cast<int>(reply_length);
+    while (c.received_count < wanted) {
+        const net::IoResult r =
+            net::receive_some(c.socket, c.receive_buffer + c.received_count,
+                              reply_length - static_cast<std::size_t>(c.received_count));
+        c.last_receive_length = static_cast<int>(r.count);
+        if (r.state == net::IoState::transferred) {
+            c.received_count += static_cast<int>(r.count);
+            continue;
+        }
+        c.last_result = r.error;
+        if (r.state != net::IoState::would_block) {
+            drop_socket(c);
+            return false;
+        }
+        const int left = ms_left(start, kReplyTimeoutMs);
+        if (left == 0) {
+            return false;  // short or no reply; late bytes wait for the next discard
+        }
+        net::wait_readable(c.socket, left);
     }
     return true;
 }
@@ -127,42 +170,27 @@ void discard_pending_input(ControllerConnection& c) {
 
 bool exchange(ControllerConnection& c, const uint8_t* request, std::size_t request_length,
               std::size_t reply_length) {
-    if (!is_connected(c)) {
-        return false;
+    if (!c.observer) {
+        return exchange_bytes(c, request, request_length, reply_length);
     }
-    if (request_length > c.send_capacity || reply_length > c.receive_capacity) {
-        return false;  // would overrun the buffers: refused before anything is sent
-    }
-    if (!send_whole(c, request, request_length)) {
-        return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSendPauseMs));
-
-    // The limit is for the whole reply, however it is split on the way.
+    ExchangeRecord record;
+    record.start = std::chrono::system_clock::now();
     const auto start = Clock::now();
-    c.received_count = 0;
-    const auto wanted = static_cast<int>(reply_length);
-    while (c.received_count < wanted) {
-        const net::IoResult r =
-            net::receive_some(c.socket, c.receive_buffer + c.received_count,
-                              reply_length - static_cast<std::size_t>(c.received_count));
-        c.last_receive_length = static_cast<int>(r.count);
-        if (r.state == net::IoState::transferred) {
-            c.received_count += static_cast<int>(r.count);
-            continue;
-        }
-        c.last_result = r.error;
-        if (r.state != net::IoState::would_block) {
-            drop_socket(c);
-            return false;
-        }
-        const int left = ms_left(start, kReplyTimeoutMs);
-        if (left == 0) {
-            return false;  // short or no reply; late bytes wait for the next discard
-        }
-        net::wait_readable(c.socket, left);
+    const bool answered = exchange_bytes(c, request, request_length, reply_length);
+    record.duration = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+    if (request_length <= c.send_capacity && reply_length <= c.receive_capacity) {
+        // (a longer request or reply was refused before anything was sent)
+        record.sent.assign(request, request + request_length);
     }
-    return true;
+    record.received.assign(c.receive_buffer, c.receive_buffer + c.received_count);
+    record.result = answered ? kDone : kNoReply;
+    if (c.operation != nullptr) {
+        c.operation->add(std::move(record));
+    } else {
+        record.operation = "exchange";  // a raw exchange outside any request function
+        c.observer(record);
+    }
+    return answered;
 }
 
 uint8_t packet_checksum(const uint8_t* bytes, std::size_t count) {

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <memory>
 
+#include "protocol/exchange_observer.h"
 #include "protocol/posix_socket.h"
 
 namespace vx {
 
 struct FileImage;
+
+namespace detail {
+class OperationScope;
+}
 
 // Result codes shared by the request operations.
 constexpr int kDone = 0;
@@ -48,6 +53,9 @@ struct ControllerConnection {
     uint8_t* receive_buffer;  // replies land here from offset 0; views point into it
     std::size_t receive_capacity;
     int received_count = 0;  // reply bytes collected by the last exchange
+
+    ExchangeObserver observer;                    // told of every exchange when set
+    detail::OperationScope* operation = nullptr;  // the request running, while observed
 
 private:
     std::unique_ptr<uint8_t[]> owned_storage_;  // both buffers, for the default constructor

@@ -23,7 +23,11 @@ bool acknowledged(ControllerConnection& c, const RequestBytes& bytes) {
     if (!ask(c, bytes, kAckReply)) {
         return false;
     }
-    return std::equal(kAcknowledgement, kAcknowledgement + kAckReply, c.receive_buffer);
+    const bool ack = std::equal(kAcknowledgement, kAcknowledgement + kAckReply, c.receive_buffer);
+    if (!ack && c.operation != nullptr) {
+        c.operation->mark_wrong_reply();
+    }
+    return ack;
 }
 
 const uint8_t* read_fixed_table(ControllerConnection& c, const uint8_t (&request)[kPacketSize]) {
@@ -37,18 +41,23 @@ const uint8_t* read_fixed_table(ControllerConnection& c, const uint8_t (&request
 }  // namespace
 
 bool rescan_bus(ControllerConnection& c) {
+    const OperationScope observed(c, "rescan_bus");
     return acknowledged(c, {kBus, kRescan, 0, 0, 0, 0, 0});
 }
 
 bool voice_module_command(ControllerConnection& c, int address, int message, int command) {
+    const OperationScope observed(c, "voice_module_command", {address, message, command},
+                                  ExchangeTarget::bus_module(address));
     return acknowledged(c, {kBus, kVoice, address, message, command, 0, 0});
 }
 
 const uint8_t* read_module_types(ControllerConnection& c) {
+    const OperationScope observed(c, "read_module_types");
     return read_fixed_table(c, kReadModuleTypes);  // one type byte per address; 0xFE = none
 }
 
 const uint8_t* read_module_io(ControllerConnection& c) {
+    const OperationScope observed(c, "read_module_io");
     return read_fixed_table(c, kReadModuleIo);  // Data0, Data1 per address
 }
 

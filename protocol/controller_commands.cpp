@@ -27,14 +27,16 @@ constexpr int kModuleHealth = 0x13;
 }  // namespace
 
 int set_service_state(ControllerConnection& c, int service, int on) {
+    const OperationScope observed(c, "set_service_state", {service, on});
     const int f = on != 0 ? 1 : 0;
     if (!ask(c, {kController, kService, service, f, 0, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
-    return reply_byte(c, 3) == f ? f : kBadEcho;
+    return reply_byte_is(c, 3, f) ? f : kBadEcho;
 }
 
 int query_service_state(ControllerConnection& c, int service) {
+    const OperationScope observed(c, "query_service_state", {service});
     if (!ask(c, {kController, kService, service, kServiceQuery, 0, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
@@ -42,6 +44,7 @@ int query_service_state(ControllerConnection& c, int service) {
 }
 
 int start_addressing(ControllerConnection& c) {
+    const OperationScope observed(c, "start_addressing");
     if (!ask(c, {kController, kStartAddressing, 0, 0, 0, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
@@ -49,6 +52,8 @@ int start_addressing(ControllerConnection& c) {
 }
 
 uint8_t register_new_module(ControllerConnection& c, int address) {
+    const OperationScope observed(c, "register_new_module", {address},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kController, kRegisterModule, address, 0, 0, 0, 0}, kPacketReply)) {
         return kNoReplyByte;  // never a valid address
     }
@@ -56,6 +61,7 @@ uint8_t register_new_module(ControllerConnection& c, int address) {
 }
 
 int read_module_count(ControllerConnection& c) {
+    const OperationScope observed(c, "read_module_count");
     if (!ask(c, {kController, kModuleCount, 0, 0, 0, 0, 0}, kPacketReply)) {
         return -1;
     }
@@ -63,6 +69,8 @@ int read_module_count(ControllerConnection& c) {
 }
 
 ModuleInfo read_module_info(ControllerConnection& c, int address) {
+    const OperationScope observed(c, "read_module_info", {address},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kController, kModuleInfo, address, 0, 0, 0, 0}, kPacketReply)) {
         return ModuleInfo{};  // version 0, type 0, subtype 15: callers show it like an answer
     }
@@ -70,6 +78,7 @@ ModuleInfo read_module_info(ControllerConnection& c, int address) {
 }
 
 int write_controller_clock(ControllerConnection& c, int part, int x, int y, int z) {
+    const OperationScope observed(c, "write_controller_clock", {part, x, y, z});
     if (part != kClockSetDate && part != kClockSetTime) {
         return kDone;  // the other parts read the clock: there is nothing to set
     }
@@ -80,6 +89,7 @@ int write_controller_clock(ControllerConnection& c, int part, int x, int y, int 
 }
 
 ControllerClock read_controller_clock(ControllerConnection& c) {
+    const OperationScope observed(c, "read_controller_clock");
     if (!ask(c, {kController, kClock, kClockGetDate, 0, 0, 0, 0}, kPacketReply)) {
         return {};
     }
@@ -91,6 +101,7 @@ ControllerClock read_controller_clock(ControllerConnection& c) {
 }
 
 uint16_t read_controller_version(ControllerConnection& c) {
+    const OperationScope observed(c, "read_controller_version");
     if (!ask(c, {kController, kVersion, 0, 0, 0, 0, 0}, kPacketReply)) {
         return 0;
     }
@@ -98,6 +109,7 @@ uint16_t read_controller_version(ControllerConnection& c) {
 }
 
 int commit_settings(ControllerConnection& c) {
+    const OperationScope observed(c, "commit_settings");
     if (!ask(c, {kController, kCommitSettings, 0, 0, 0, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
@@ -105,13 +117,15 @@ int commit_settings(ControllerConnection& c) {
 }
 
 int set_cycle_delay(ControllerConnection& c, int delay) {
+    const OperationScope observed(c, "set_cycle_delay", {delay});
     if (!ask(c, {kController, kCycleDelay, 0, 0, delay, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
-    return reply_byte(c, 4) == lo(delay) ? kDone : kBadEcho;
+    return reply_byte_is(c, 4, delay) ? kDone : kBadEcho;
 }
 
 int read_cycle_delay(ControllerConnection& c) {
+    const OperationScope observed(c, "read_cycle_delay");
     if (!ask(c, {kController, kCycleDelay, kCycleDelayQuery, 0, 0, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
@@ -119,6 +133,7 @@ int read_cycle_delay(ControllerConnection& c) {
 }
 
 int reboot_controller(ControllerConnection& c) {
+    const OperationScope observed(c, "reboot_controller");
     if (!ask(c, {kController, kReboot, 0, 0, 0, 0, 0}, kPacketReply)) {
         return kNoReply;
     }
@@ -126,11 +141,13 @@ int reboot_controller(ControllerConnection& c) {
 }
 
 int reboot_controller_nocheck(ControllerConnection& c) {
+    const OperationScope observed(c, "reboot_controller_nocheck");
     // Used after a firmware update, when the service may answer anything as it goes down.
     return ask(c, {kController, kReboot, 0, 0, 0, 0, 0}, kPacketReply) ? kDone : kNoReply;
 }
 
 const uint8_t* read_module_health(ControllerConnection& c) {
+    const OperationScope observed(c, "read_module_health");
     if (!ask(c, {kController, kModuleHealth, 0, 0, 0, 0, 0}, kShortTableReply)) {
         return nullptr;
     }

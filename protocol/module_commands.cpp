@@ -30,6 +30,8 @@ bool ask_modbus(ControllerConnection& c, const RequestBytes& bytes) {
 }  // namespace
 
 int write_discrete_outputs(ControllerConnection& c, int address, int operation, int mask) {
+    const OperationScope observed(c, "write_discrete_outputs", {address, operation, mask},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kTarnet, kDiscreteOutputs, address, 0, operation, 0, mask}, kPacketReply)) {
         return kNoReply;
     }
@@ -40,6 +42,8 @@ int write_discrete_outputs(ControllerConnection& c, int address, int operation, 
 }
 
 int read_module_parameter(ControllerConnection& c, int address, int parameter) {
+    const OperationScope observed(c, "read_module_parameter", {address, parameter},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kTarnet, kModuleParameter, address, kParameterRead, parameter, 0, 0},
              kPacketReply)) {
         return kNoReply;
@@ -51,6 +55,8 @@ int read_module_parameter(ControllerConnection& c, int address, int parameter) {
 }
 
 int write_module_parameter(ControllerConnection& c, int address, int parameter, int value) {
+    const OperationScope observed(c, "write_module_parameter", {address, parameter, value},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kTarnet, kModuleParameter, address, kParameterWrite, parameter, value, 0},
              kPacketReply)) {
         return kNoReply;
@@ -62,26 +68,32 @@ int write_module_parameter(ControllerConnection& c, int address, int parameter, 
 }
 
 int write_analog_output(ControllerConnection& c, int address, int channel, int level) {
+    const OperationScope observed(c, "write_analog_output", {address, channel, level},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kTarnet, kAnalogOutput, address, 0, level, channel, 0}, kModuleTableReply)) {
         return kNoReply;
     }
-    if (!reply_echoes(c, 0, 3) || reply_byte(c, 5) != lo(channel)) {
+    if (!reply_echoes(c, 0, 3) || !reply_byte_is(c, 5, channel)) {
         return kMismatch;
     }
     return kDone;
 }
 
 int thermostat_command(ControllerConnection& c, int address, int channel, int code) {
+    const OperationScope observed(c, "thermostat_command", {address, channel, code},
+                                  ExchangeTarget::bus_module(address));
     if (!ask(c, {kTarnet, kThermostat, address, 0, code, channel, 0}, kPacketReply)) {
         return kNoReply;
     }
-    if (!reply_echoes(c, 0, 3) || reply_byte(c, 5) != lo(channel)) {
+    if (!reply_echoes(c, 0, 3) || !reply_byte_is(c, 5, channel)) {
         return kMismatch;
     }
     return reply_byte(c, 4) | reply_byte(c, 6) << 8;  // the thermostat's status word
 }
 
 int modbus_read_register(ControllerConnection& c, int function, int address, int reg) {
+    const OperationScope observed(c, "modbus_read_register", {function, address, reg},
+                                  ExchangeTarget::modbus_device(address));
     if (!ask_modbus(c, {kModbus, function, address, lo(reg), hi(reg), 0, 0})) {
         return kNoReply;
     }
@@ -92,6 +104,8 @@ int modbus_read_register(ControllerConnection& c, int function, int address, int
 }
 
 int modbus_write_register(ControllerConnection& c, int address, int reg, int value) {
+    const OperationScope observed(c, "modbus_write_register", {address, reg, value},
+                                  ExchangeTarget::modbus_device(address));
     if (!ask_modbus(c, {kModbus, kWriteRegisterFunction, address, lo(reg), hi(reg), lo(value),
                         hi(value)})) {
         return kNoReply;
@@ -100,6 +114,8 @@ int modbus_write_register(ControllerConnection& c, int address, int reg, int val
 }
 
 int modbus_write_coil(ControllerConnection& c, int address, int reg, int state) {
+    const OperationScope observed(c, "modbus_write_coil", {address, reg, state},
+                                  ExchangeTarget::modbus_device(address));
     const int x = state != 0 ? kCoilOn : 0;
     if (!ask_modbus(c, {kModbus, kWriteCoilFunction, address, lo(reg), hi(reg), x, 0})) {
         return kNoReply;

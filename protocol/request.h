@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 
 #include "protocol/Socket_func.h"
 
@@ -44,8 +46,47 @@ void put_request(ControllerConnection& c, const RequestBytes& bytes);
 // checksum, exchange it for a reply of reply_length. False on no reply.
 bool ask(ControllerConnection& c, const RequestBytes& bytes, std::size_t reply_length);
 
-// True when reply bytes first..last (inclusive) equal the request's.
+// True when reply bytes first..last (inclusive) equal the request's. A
+// difference marks the exchange's record as a wrong reply.
 bool reply_echoes(const ControllerConnection& c, std::size_t first, std::size_t last);
+
+// True when reply byte i is value; otherwise marks the record as a wrong reply.
+bool reply_byte_is(const ControllerConnection& c, std::size_t i, int value);
+
+// The request named for the observer: set at the top of each request
+// function, it names the records of the exchanges made inside it. A record is
+// handed on when the next exchange starts or the request returns, so that the
+// request's own check of the reply can still mark it wrong. With no observer
+// set the scope does nothing.
+class OperationScope {
+public:
+    OperationScope(ControllerConnection& c, const char* name,
+                   std::initializer_list<int> parameters = {}, ExchangeTarget target = {})
+        : c_(c) {
+        if (c.observer && c.operation == nullptr) {  // an inner request keeps the outer name
+            name_ = name;
+            parameters_ = format_parameters(parameters);
+            target_ = target;
+            c.operation = this;
+        }
+    }
+    ~OperationScope();
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+    // Called by the exchange: names the record and keeps it until it is complete.
+    void add(ExchangeRecord record);
+    void mark_wrong_reply();
+
+private:
+    void hand_on();
+
+    ControllerConnection& c_;
+    const char* name_ = nullptr;
+    std::string parameters_;
+    ExchangeTarget target_;
+    std::optional<ExchangeRecord> pending_;
+};
 
 inline uint8_t reply_byte(const ControllerConnection& c, std::size_t i) {
     return c.receive_buffer[i];

@@ -27,6 +27,7 @@ bool send_packet(ControllerConnection& c, std::size_t length) {
 }  // namespace
 
 int transfer_begin(ControllerConnection& c, FileImage& image, int kind) {
+    const OperationScope observed(c, "transfer_begin", {kind, image.size});
     if (image.size < 0) {
         return kTransferFailed;  // a file that failed to load is never announced
     }
@@ -41,6 +42,7 @@ int transfer_begin(ControllerConnection& c, FileImage& image, int kind) {
 }
 
 int transfer_chunk(ControllerConnection& c, FileImage& image, int kind) {
+    const OperationScope observed(c, "transfer_chunk", {kind, image.position});
     if (image.data == nullptr || image.position < 0 || image.position >= image.size) {
         return kTransferFailed;  // nothing left to send: a caller's mistake, nothing goes out
     }
@@ -64,6 +66,7 @@ int transfer_chunk(ControllerConnection& c, FileImage& image, int kind) {
 }
 
 int transfer_end(ControllerConnection& c, int kind) {
+    const OperationScope observed(c, "transfer_end", {kind});
     put_request(c, {kController, kind, kEnd, 0, 0, 0, 0});
     if (!send_packet(c, kPacketSize)) {
         return kTransferFailed;

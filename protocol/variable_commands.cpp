@@ -35,32 +35,40 @@ const uint8_t* read_table(ControllerConnection& c, int command, std::size_t repl
 }  // namespace
 
 int reset_timers_and_variables(ControllerConnection& c) {
+    const OperationScope observed(c, "reset_timers_and_variables");
     return confirm_echo(c, {kVariables, kResetTimersAndVariables, 0, 0, 0, 0, 0});
 }
 
 int write_variable(ControllerConnection& c, int variable, int value) {
+    const OperationScope observed(c, "write_variable", {variable, value});
     return confirm_echo(
         c, {kVariables, kWriteVariable, 0, lo(variable), hi(variable), lo(value), hi(value)});
 }
 
 int write_start_value(ControllerConnection& c, int variable, int value) {
+    const OperationScope observed(c, "write_start_value", {variable, value});
     return confirm_echo(
         c, {kVariables, kWriteStartValue, 0, lo(variable), hi(variable), lo(value), hi(value)});
 }
 
 const uint8_t* read_start_values(ControllerConnection& c) {
+    const OperationScope observed(c, "read_start_values");
     return read_table(c, kReadStartValues, kValueTableReply);  // 1024 16-bit values
 }
 
 const uint8_t* read_variables(ControllerConnection& c) {
+    const OperationScope observed(c, "read_variables");
     return read_table(c, kReadVariables, kValueTableReply);  // 1024 16-bit values
 }
 
 int write_poll_frequency(ControllerConnection& c, int address, int frequency) {
+    const OperationScope observed(c, "write_poll_frequency", {address, frequency},
+                                  ExchangeTarget::bus_module(address));
     return confirm_echo(c, {kVariables, kWritePollFrequency, address, frequency, 0, 0, 0});
 }
 
 const uint8_t* read_poll_frequencies(ControllerConnection& c) {
+    const OperationScope observed(c, "read_poll_frequencies");
     return read_table(c, kReadPollFrequencies, kShortTableReply);  // one byte per address
 }
 

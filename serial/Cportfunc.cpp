@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace vx {
@@ -45,12 +46,63 @@ int read_within_limit(SerialPort& port, uint8_t* buffer, int wanted) {
     return count;
 }
 
-// Purges, sends the packet and collects the 8-byte reply; returns the count.
-int send_and_collect(SerialPort& port, const Packet& request, Packet& reply) {
-    serial_purge(&port);
-    port.write(request.data(), request.size());  // a failed write shows as a missing reply
-    return read_within_limit(port, reply.data(), kSerialPacketSize);
-}
+// One command on the link: sends, collects, and tells the port's observer
+// (when it has one) what went, what came and how it ended, as it returns.
+class SerialCommand {
+public:
+    SerialCommand(SerialPort& port, const char* name, std::initializer_list<int> parameters = {})
+        : port_(port) {
+        if (port.observer) {
+            record_.emplace();
+            record_->start = std::chrono::system_clock::now();
+            record_->operation = name;
+            record_->parameters = format_parameters(parameters);
+            start_ = std::chrono::steady_clock::now();
+        }
+    }
+    ~SerialCommand() {
+        if (record_) {
+            record_->duration = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start_);
+            port_.observer(*record_);
+        }
+    }
+    SerialCommand(const SerialCommand&) = delete;
+    SerialCommand& operator=(const SerialCommand&) = delete;
+
+    // Purges, sends the packet and collects the 8-byte reply; returns the count.
+    int send_and_collect(const Packet& request, Packet& reply) {
+        serial_purge(&port_);
+        port_.write(request.data(), request.size());  // a failed write shows as a missing reply
+        if (record_) {
+            record_->sent.assign(request.begin(), request.end());
+        }
+        return collect(reply.data(), kSerialPacketSize);
+    }
+
+    // Collects wanted bytes within the limit; returns how many came.
+    int collect(uint8_t* buffer, int wanted) {
+        const int count = read_within_limit(port_, buffer, wanted);
+        if (record_) {
+            record_->received.insert(record_->received.end(), buffer, buffer + count);
+            if (count < wanted) {
+                record_->result = kSerialNoReply;
+            }
+        }
+        return count;
+    }
+
+    void mark_wrong_reply() {
+        if (record_ && record_->result == 0) {
+            record_->result = kSerialBadEcho;
+        }
+    }
+
+private:
+    SerialPort& port_;
+    std::optional<ExchangeRecord> record_;
+    std::chrono::steady_clock::time_point start_;
+};
 
 }  // namespace
 
@@ -83,10 +135,11 @@ X10Table x10_read_table(SerialPort* port, int table) {
         result[0] = kX10TableIncomplete;
         return result;
     }
+    SerialCommand command(*port, "x10_read_table", {table});
     Packet reply{};
-    send_and_collect(*port, make_packet(12, static_cast<uint8_t>(table)), reply);
+    command.send_and_collect(make_packet(12, static_cast<uint8_t>(table)), reply);
     // The 8-byte reply only announces the table; the table follows on its own clock.
-    if (read_within_limit(*port, result.data(), kX10TableSize) < kX10TableSize) {
+    if (command.collect(result.data(), kX10TableSize) < kX10TableSize) {
         result[0] = kX10TableIncomplete;
     }
     return result;
@@ -99,16 +152,18 @@ int x10_set_entry(SerialPort* port, int table, int house, int key, int state) {
     // The packet's order is table, state, house, 0, key.
     const Packet request = make_packet(11, static_cast<uint8_t>(table), static_cast<uint8_t>(state),
                                        static_cast<uint8_t>(house), 0, static_cast<uint8_t>(key));
+    SerialCommand command(*port, "x10_set_entry", {table, house, key, state});
     Packet reply{};
-    return send_and_collect(*port, request, reply) == kSerialPacketSize ? 0 : kSerialNoReply;
+    return command.send_and_collect(request, reply) == kSerialPacketSize ? 0 : kSerialNoReply;
 }
 
 int serial_commit_settings(SerialPort* port) {
     if (port == nullptr) {
         return kSerialNoReply;
     }
+    SerialCommand command(*port, "serial_commit_settings");
     Packet reply{};
-    if (send_and_collect(*port, make_packet(13), reply) < kSerialPacketSize) {
+    if (command.send_and_collect(make_packet(13), reply) < kSerialPacketSize) {
         return kSerialNoReply;
     }
     return reply[2];
@@ -119,11 +174,16 @@ int serial_shutdown(SerialPort* port) {
         return kSerialNoReply;
     }
     const Packet request = make_packet(16);
+    SerialCommand command(*port, "serial_shutdown");
     Packet reply{};
-    if (send_and_collect(*port, request, reply) < kSerialPacketSize) {
+    if (command.send_and_collect(request, reply) < kSerialPacketSize) {
         return kSerialNoReply;
     }
-    return reply == request ? 0 : kSerialBadEcho;
+    if (reply != request) {
+        command.mark_wrong_reply();
+        return kSerialBadEcho;
+    }
+    return 0;
 }
 
 }  // namespace vx

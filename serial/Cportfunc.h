@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "protocol/exchange_observer.h"
+
 namespace vx {
 
 constexpr int kSerialReplyTimeoutMs = 3000;  // for each read phase of a command
@@ -34,6 +36,9 @@ public:
     virtual long read(uint8_t* bytes, std::size_t count) = 0;
     // The system's text for the port's last failure, with a line end.
     virtual std::string last_error_text() const = 0;
+
+    // Told of every command sent on the port when set (operation, bytes, result).
+    ExchangeObserver observer;
 };
 
 // Opens a serial device at 9600 baud, 8 data bits, no parity, 1 stop bit,

@@ -22,9 +22,16 @@ milliseconds since(steady_clock::time_point start) {
 }
 
 TEST_F(Connected, NoReplyFailsAtTheLimitAndKeepsTheConnection) {
+    std::vector<ExchangeRecord> records;
+    c.observer = [&records](const ExchangeRecord& r) { records.push_back(r); };
     fake.expect(kReboot);  // never answered
     const auto start = steady_clock::now();
     EXPECT_EQ(kNoReply, reboot_controller(c));
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(kNoReply, records[0].result);
+    EXPECT_EQ(kReboot, records[0].sent);
+    EXPECT_TRUE(records[0].received.empty());
+    EXPECT_GE(records[0].duration, milliseconds(kReplyTimeoutMs));
     // The limit holds: waited it out, and gave up rather than hang.
     EXPECT_GE(since(start), milliseconds(kReplyTimeoutMs));
     EXPECT_LT(since(start), milliseconds(2 * kReplyTimeoutMs));
@@ -36,9 +43,14 @@ TEST_F(Connected, NoReplyFailsAtTheLimitAndKeepsTheConnection) {
 }
 
 TEST_F(Connected, ShortReplyFailsAndItsBytesAreDiscarded) {
+    std::vector<ExchangeRecord> records;
+    c.observer = [&records](const ExchangeRecord& r) { records.push_back(r); };
     fake.expect(kReboot).reply(bytes("51 0F 00 00 00"));
     EXPECT_EQ(kNoReply, reboot_controller(c));
     EXPECT_EQ(5, c.received_count);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(kNoReply, records[0].result);
+    EXPECT_EQ(bytes("51 0F 00 00 00"), records[0].received);  // the short reply as it came
     EXPECT_TRUE(is_connected(c));
 
     fake.expect(kCount).reply(bytes("51 03 05 00 00 00 00 59"));

@@ -158,8 +158,15 @@ TEST_F(SerialLinkTest, ShutdownIsDoneOnlyWhenEchoed) {
     EXPECT_EQ(0, serial_shutdown(port_.get()));
     EXPECT_EQ(request, sent());
 
+    std::vector<ExchangeRecord> records;
+    port_->observer = [&records](const ExchangeRecord& r) { records.push_back(r); };
     answer({{bytes("51 10 00 00 00 00 00 62")}});
     EXPECT_EQ(kSerialBadEcho, serial_shutdown(port_.get()));
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("serial_shutdown", records[0].operation);
+    EXPECT_EQ(request, records[0].sent);
+    EXPECT_EQ(bytes("51 10 00 00 00 00 00 62"), records[0].received);
+    EXPECT_EQ(kSerialBadEcho, records[0].result);
 }
 
 TEST_F(SerialLinkTest, ShutdownWithoutReplyEndsAtTheTimeLimit) {

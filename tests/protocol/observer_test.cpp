@@ -1,0 +1,144 @@
+// The exchange observer's records over the fake controller, and the exchange
+// log's statistics.
+#include <gtest/gtest.h>
+
+#include "protocol/Socket_func.h"
+#include "protocol/exchange_log.h"
+#include "serial/file_image.h"
+#include "tests/protocol/connected_fixture.h"
+
+namespace vx::test {
+namespace {
+
+using CC = ControllerConnection;
+using Target = ExchangeTarget;
+
+struct ObservedRow {
+    std::function<void(CC&)> call;
+    Bytes request;
+    Bytes reply;
+    std::string operation;
+    std::string parameters;
+    Target target;
+    int result;
+};
+
+TEST_F(Connected, ObserverRecordsEachRequestWithItsNameAndModule) {
+    std::vector<ExchangeRecord> records;
+    c.observer = [&records](const ExchangeRecord& r) { records.push_back(r); };
+    const Bytes table = padded(bytes("2A 00 00 01 B0 00"), 264);
+    const std::vector<ObservedRow> rows = {
+        {[](CC& c) { read_module_info(c, 17); }, bytes("51 04 11 00 00 00 00 66"),
+         bytes("51 04 11 03 02 00 00 00"), "read_module_info", "17", Target::bus_module(17), kDone},
+        {[](CC& c) { set_cycle_delay(c, 3); },
+         bytes("51 0E 00 00 03 00 00 62"),
+         bytes("51 0E 00 00 02 00 00 61"),
+         "set_cycle_delay",
+         "3",
+         {},
+         kBadEcho},
+        {[](CC& c) { write_poll_frequency(c, 9, 4); }, bytes("1D 08 09 04 00 00 00 32"),
+         bytes("1D 08 09 04 00 00 00 32"), "write_poll_frequency", "9 4", Target::bus_module(9),
+         kDone},
+        // The function calls a wrong echo "no reply"; the record tells them apart.
+        {[](CC& c) { modbus_write_register(c, 5, 0x0102, 0xFFFF); },
+         bytes("0B 10 05 02 01 FF FF 21"), bytes("0B 10 05 02 01 FF FF 20"),
+         "modbus_write_register", "5 258 65535", Target::modbus_device(5), kBadEcho},
+        {[](CC& c) { rescan_bus(c); },
+         bytes("C8 20 00 00 00 00 00 E8"),
+         bytes("06 00 05"),
+         "rescan_bus",
+         "",
+         {},
+         kBadEcho},
+        {[](CC& c) { read_module_types(c); },
+         bytes("2A 00 00 01 B0 00 94 27"),
+         table,
+         "read_module_types",
+         "",
+         {},
+         kDone},
+    };
+    for (const ObservedRow& row : rows) {
+        SCOPED_TRACE(row.operation);
+        records.clear();
+        fake.expect(row.request).reply(row.reply);
+        row.call(c);
+        fake.verify();
+        ASSERT_EQ(1u, records.size());
+        const ExchangeRecord& r = records[0];
+        EXPECT_EQ(row.operation, r.operation);
+        EXPECT_EQ(row.parameters, r.parameters);
+        EXPECT_TRUE(row.target == r.target);
+        EXPECT_EQ(row.result, r.result);
+        EXPECT_EQ(row.request, r.sent);
+        EXPECT_EQ(row.reply, r.received);
+    }
+
+    // A request of two exchanges gives two records under its one name.
+    records.clear();
+    fake.expect(bytes("51 07 02 00 00 00 00 5A")).reply(bytes("51 07 02 1A 0C 08 00 00"));
+    fake.expect(bytes("51 07 03 00 00 00 00 5B")).reply(bytes("51 07 03 17 3B 3A 00 00"));
+    EXPECT_TRUE(read_controller_clock(c).answered);
+    fake.verify();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("read_controller_clock", records[1].operation);
+
+    // A transfer records each block, named by the offset it starts at.
+    records.clear();
+    std::vector<uint8_t> data(1500, 0x5A);
+    FileImage image;
+    image.data = data.data();
+    image.size = static_cast<int32_t>(data.size());
+    image.position = 1024;
+    fake.expect_any(1028).reply(bytes("51 08 01 5A 5A 5A 5A 5A"));
+    EXPECT_EQ(kDone, transfer_chunk(c, image, kTransferProgram));
+    fake.verify();
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("8 1024", records[0].parameters);
+    EXPECT_EQ(1028u, records[0].sent.size());
+}
+
+TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
+    ExchangeLog log(3);
+    const auto at = std::chrono::system_clock::now();
+    const auto record = [at](Target target, int ms, int result) {
+        ExchangeRecord r;
+        r.start = at + std::chrono::milliseconds(ms);
+        r.duration = std::chrono::milliseconds(ms);
+        r.target = target;
+        r.result = result;
+        return r;
+    };
+    log.add(record(Target::modbus_device(2), 40, kDone));
+    log.add(record(Target::bus_module(7), 10, kDone));
+    log.add(record(Target::bus_module(7), 30, kNoReply));
+    log.add(record(Target::bus_module(7), 20, kBadEcho));
+    log.add(record({}, 50, kDone));
+
+    ASSERT_EQ(3u, log.records().size());  // the two oldest went
+    EXPECT_EQ(std::chrono::milliseconds(50), log.records().back().duration);
+    const ExchangeSummary summary = log.summary();
+    EXPECT_EQ(3u, summary.exchanges);
+    EXPECT_EQ(2u, summary.failures);
+    EXPECT_EQ(std::chrono::milliseconds(30), summary.median);
+    EXPECT_EQ(std::chrono::milliseconds(50), summary.percentile_95);
+
+    // Statistics count all since the last clear, bus modules first.
+    const std::vector<ModuleStatistics> modules = log.module_statistics();
+    ASSERT_EQ(2u, modules.size());
+    EXPECT_TRUE(Target::bus_module(7) == modules[0].target);
+    EXPECT_EQ(3, modules[0].requests);
+    EXPECT_EQ(2, modules[0].failures);
+    EXPECT_EQ(kBadEcho, modules[0].last_failure_result);
+    EXPECT_EQ(at + std::chrono::milliseconds(20), modules[0].last_failure_time);
+    EXPECT_EQ(std::chrono::milliseconds(20), modules[0].median_round_trip);
+    EXPECT_EQ(0, modules[1].failures);
+
+    log.clear();
+    EXPECT_EQ(0u, log.summary().exchanges);
+    EXPECT_TRUE(log.module_statistics().empty());
+}
+
+}  // namespace
+}  // namespace vx::test
