@@ -193,8 +193,10 @@ void Tconfig_backup::build_layout() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sections);
     layout->addLayout(left_aligned_row({save_button, compare_button, restore_button, write_button}));
-    layout->addLayout(left_aligned_row({stop_button}));
-    layout->itemAt(layout->count() - 1)->layout()->addWidget(progress);
+    auto* progress_row = new QHBoxLayout;
+    progress_row->addWidget(stop_button);
+    progress_row->addWidget(progress, 1);
+    layout->addLayout(progress_row);
     layout->addWidget(step_label);
     layout->addWidget(differences, 1);
     layout->addWidget(summary);
