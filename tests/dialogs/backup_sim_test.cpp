@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "app/forms.h"
 #include "commissioning/configuration_file.h"
 #include "dialogs/Config_backup_f.h"
 #include "sim/simulator_thread.h"
@@ -134,6 +136,19 @@ TEST_F(BackupAgainstSimulator, StopBetweenRequestsKeepsNothing) {
     EXPECT_EQ("Остановлено.", window_->step_label->text().toStdString());
     EXPECT_TRUE(window_->save_button->isEnabled());
     EXPECT_FALSE(window_->stop_button->isEnabled());
+}
+
+// The menu item shows the window modeless, and its first showing lists the modules.
+TEST_F(BackupAgainstSimulator, OpenedFromTheUtilitiesMenu) {
+    window_.reset();
+    close_windows();
+    create_all_windows(sim_->port());
+    ui::main_form->Backup1->trigger();
+    ASSERT_NE(nullptr, ui::config_backup);
+    EXPECT_TRUE(ui::config_backup->isVisible());
+    EXPECT_FALSE(ui::config_backup->isModal());
+    EXPECT_EQ(QStringLiteral("Резервная копия конфигурации"), ui::config_backup->windowTitle());
+    EXPECT_GT(ui::config_backup->modules_list->count(), 0);
 }
 
 }  // namespace
