@@ -59,10 +59,10 @@ QString value_text(const std::string& value) {
 }
 
 QString element_text(const cm::Difference& d) {
-    static const char* const service_names[cm::kServiceCount] = {
-        "Опрос модулей", "Работа с MySQL", "Программа пользователя"};
-    static const char* const table_names[cm::kX10TableCount] = {
-        "All Units Off", "All Lights On", "All Lights Off"};
+    static const char* const service_names[cm::kServiceCount] = {"Опрос модулей", "Работа с MySQL",
+                                                                 "Программа пользователя"};
+    static const char* const table_names[cm::kX10TableCount] = {"All Units Off", "All Lights On",
+                                                                "All Lights Off"};
     if (d.section == "start_values")
         return QStringLiteral("Переменная %1").arg(d.index);
     if (d.section == "modules" || d.section == "poll_frequencies")
@@ -106,8 +106,11 @@ QString count_line(const std::vector<const cm::Difference*>& rows) {
         ++counts[section];
     }
     QStringList parts;
-    for (const QString& section : order) parts << QStringLiteral("%1: %2").arg(section).arg(counts[section]);
-    return QStringLiteral("Различий: %1 (%2).").arg(rows.size()).arg(parts.join(QStringLiteral(", ")));
+    for (const QString& section : order)
+        parts << QStringLiteral("%1: %2").arg(section).arg(counts[section]);
+    return QStringLiteral("Различий: %1 (%2).")
+        .arg(rows.size())
+        .arg(parts.join(QStringLiteral(", ")));
 }
 
 }  // namespace
@@ -163,13 +166,15 @@ void Tconfig_backup::build_layout() {
     modules_list = new QListWidget;
     modules_list->setObjectName(QStringLiteral("modules_list"));
     grid->addWidget(modules_list, 0, 1, 5, 1);
-    modules_button = make_button(QStringLiteral("modules_button"), QStringLiteral("Список модулей"));
+    modules_button =
+        make_button(QStringLiteral("modules_button"), QStringLiteral("Список модулей"));
     grid->addWidget(modules_button, 5, 1);
 
     save_button = make_button(QStringLiteral("save_button"), QStringLiteral("Сохранить копию..."));
     compare_button =
         make_button(QStringLiteral("compare_button"), QStringLiteral("Сравнить с контроллером..."));
-    restore_button = make_button(QStringLiteral("restore_button"), QStringLiteral("Восстановить..."));
+    restore_button =
+        make_button(QStringLiteral("restore_button"), QStringLiteral("Восстановить..."));
     write_button = make_button(QStringLiteral("write_button"), QStringLiteral("Записать"));
     stop_button = make_button(QStringLiteral("stop_button"), QStringLiteral("Стоп"));
     write_button->setEnabled(false);
@@ -192,7 +197,8 @@ void Tconfig_backup::build_layout() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sections);
-    layout->addLayout(left_aligned_row({save_button, compare_button, restore_button, write_button}));
+    layout->addLayout(
+        left_aligned_row({save_button, compare_button, restore_button, write_button}));
     auto* progress_row = new QHBoxLayout;
     progress_row->addWidget(stop_button);
     progress_row->addWidget(progress, 1);
@@ -288,7 +294,8 @@ void Tconfig_backup::SaveClick() {
     if (plan.parameters && modules_read_) {
         for (int i = 0; i < modules_list->count(); ++i) {
             if (modules_list->item(i)->checkState() == Qt::Checked)
-                plan.parameter_addresses.push_back(modules_list->item(i)->data(Qt::UserRole).toInt());
+                plan.parameter_addresses.push_back(
+                    modules_list->item(i)->data(Qt::UserRole).toInt());
         }
         // None chosen: no parameters, not every module's (which an empty list means).
         plan.parameters = !plan.parameter_addresses.empty();

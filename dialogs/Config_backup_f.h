@@ -46,7 +46,7 @@ public:
     QCheckBox* start_values_box = nullptr;
     QCheckBox* poll_box = nullptr;
     QCheckBox* parameters_box = nullptr;
-    QCheckBox* x10_box = nullptr;  // enabled only with a serial port open
+    QCheckBox* x10_box = nullptr;         // enabled only with a serial port open
     QListWidget* modules_list = nullptr;  // checkable: whose parameters to save
     QPushButton* modules_button = nullptr;
     QPushButton* save_button = nullptr;

@@ -50,7 +50,8 @@ protected:
     void save_copy(const QString& file) {
         for (int i = 0; i < window_->modules_list->count(); ++i) {
             QListWidgetItem* item = window_->modules_list->item(i);
-            item->setCheckState(item->data(Qt::UserRole).toInt() == 1 ? Qt::Checked : Qt::Unchecked);
+            item->setCheckState(item->data(Qt::UserRole).toInt() == 1 ? Qt::Checked
+                                                                      : Qt::Unchecked);
         }
         prompts_.answer_file(file);
         window_->SaveClick();
@@ -100,7 +101,8 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
     prompts_.answer_file(copy);
     window_->CompareClick();
     EXPECT_EQ(0, window_->differences->rowCount());
-    EXPECT_EQ("Конфигурация контроллера совпадает с файлом.", window_->summary->text().toStdString());
+    EXPECT_EQ("Конфигурация контроллера совпадает с файлом.",
+              window_->summary->text().toStdString());
     EXPECT_TRUE(prompts_.messages().isEmpty()) << prompts_.messages().join('|').toStdString();
 }
 
