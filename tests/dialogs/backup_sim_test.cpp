@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -62,6 +63,12 @@ protected:
         prompts_.clear_records();
     }
 
+    // The command line's exit code, over the same simulator.
+    int vxctl(const QStringList& args) const {
+        return QProcess::execute(QStringLiteral(VXCTL_PATH),
+                                 QStringList{"--port", QString::number(sim_->port())} + args);
+    }
+
     std::unique_ptr<sim::SimulatorThread> sim_;
     std::unique_ptr<ui::Tconfig_backup> window_;
 };
@@ -73,6 +80,8 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
     ASSERT_EQ("", commissioning::load_configuration(copy.toStdString(), saved));
     ASSERT_EQ(1u, std::count_if(saved.modules->begin(), saved.modules->end(),
                                 [](const auto& m) { return m.parameters.has_value(); }));
+
+    EXPECT_EQ(0, vxctl({"compare", copy}));  // the window's file, read by the command line
 
     ControllerConnection& c = context_->connection();
     ASSERT_EQ(kDone, vx::write_start_value(c, 12, 777));
@@ -101,6 +110,13 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
     prompts_.answer_file(copy);
     window_->CompareClick();
     EXPECT_EQ(0, window_->differences->rowCount());
+    EXPECT_EQ("Конфигурация контроллера совпадает с файлом.",
+              window_->summary->text().toStdString());
+
+    const QString from_command_line = path("vxctl.json");
+    ASSERT_EQ(0, vxctl({"backup", from_command_line, "--modules", "1"}));
+    prompts_.answer_file(from_command_line);
+    window_->CompareClick();
     EXPECT_EQ("Конфигурация контроллера совпадает с файлом.",
               window_->summary->text().toStdString());
     EXPECT_TRUE(prompts_.messages().isEmpty()) << prompts_.messages().join('|').toStdString();
