@@ -346,7 +346,7 @@ void Tconfig_backup::CompareClick() {
         plan_.rows.push_back({d});
     plan_ready_ = false;
     write_button->setEnabled(false);
-    show_rows(false);
+    show_rows(false, file.x10 && context_.serial_port() == nullptr);
 }
 
 void Tconfig_backup::RestoreClick() {
@@ -357,10 +357,10 @@ void Tconfig_backup::RestoreClick() {
     plan_ = cm::plan_restore(file_, controller);
     plan_ready_ = !plan_.rows.empty();
     write_button->setEnabled(plan_ready_);
-    show_rows(true);
+    show_rows(true, file_.x10 && context_.serial_port() == nullptr);
 }
 
-void Tconfig_backup::show_rows(bool with_checks) {
+void Tconfig_backup::show_rows(bool with_checks, bool x10_left_out) {
     differences->setColumnCount(with_checks ? kResultColumn + 1 : kResultColumn);
     differences->setHorizontalHeaderLabels(kColumns);
     differences->setRowCount(static_cast<int>(plan_.rows.size()));
@@ -381,6 +381,8 @@ void Tconfig_backup::show_rows(bool with_checks) {
     differences->resizeColumnsToContents();
     QStringList lines{count_line(rows)};
     for (const std::string& line : plan_.skipped) lines << text(line);
+    if (x10_left_out)
+        lines << QStringLiteral("Таблицы X10 не сравниваются: последовательный порт не открыт.");
     summary->setText(lines.join('\n'));
 }
 
@@ -396,12 +398,14 @@ void Tconfig_backup::WriteClick() {
     set_busy(false);
     // Read back what was written, whatever the run's end, so that the marks are true.
     cm::Configuration reread;
-    if (read(cm::ReadPlan::matching(file_, context_.serial_port()), reread) == kDone)
+    const bool reread_done =
+        read(cm::ReadPlan::matching(file_, context_.serial_port()), reread) == kDone;
+    if (reread_done)
         cm::verify_restore(plan_, reread);
     plan_ready_ = false;  // a second write starts from a fresh comparison
     write_button->setEnabled(false);
     show_outcomes();
-    if (run != kDone && run != cm::kStopped)
+    if (reread_done && run != kDone && run != cm::kStopped)  // else the read said why
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
 }
 

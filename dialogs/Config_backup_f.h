@@ -72,7 +72,8 @@ private:
     bool load_and_read(commissioning::Configuration& file,
                        commissioning::Configuration& controller);
     void set_busy(bool busy);
-    void show_rows(bool with_checks);
+    // The plan's rows; x10_left_out: the file has X10 tables but no serial port is open.
+    void show_rows(bool with_checks, bool x10_left_out);
     void show_outcomes();
     commissioning::StepObserver observer();
 
