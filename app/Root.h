@@ -73,6 +73,7 @@ public:
     QPushButton* Button2 = nullptr;
     QProgressBar* transfer_progress = nullptr;  // beside panel 5 during transfers
     QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr, *N25 = nullptr, *Reconnect1 = nullptr;
+    QAction* Backup1 = nullptr;  // the configuration backup window
     QAction* ExchangeMonitor1 = nullptr;  // "Монитор обмена...", after the added items
     QAction *N4 = nullptr, *N3 = nullptr, *N12 = nullptr, *N21 = nullptr, *N13 = nullptr,
             *X101 = nullptr, *N11 = nullptr, *N15 = nullptr, *N6 = nullptr, *N10 = nullptr,

@@ -30,6 +30,7 @@
 //   default_unit_req_freq      Tdefault_unit_req_freq       N21        modeless
 //   mb_unit_params             Tmb_unit_params              ModBus1    modal
 //   vx_thermo                  Tvx_thermo                   N24        modal
+//   config_backup              Tconfig_backup               Backup1    modeless
 //   exchange_monitor           TExchangeMonitor             ExchangeMonitor1  modeless
 #include "app/forms.h"
 
@@ -41,6 +42,7 @@
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Bit_to_char_f.h"
+#include "dialogs/Config_backup_f.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
@@ -75,6 +77,7 @@ Tvx2o* vx2o = nullptr;
 Tdefault_unit_req_freq* default_unit_req_freq = nullptr;
 Tmb_unit_params* mb_unit_params = nullptr;
 Tvx_thermo* vx_thermo = nullptr;
+Tconfig_backup* config_backup = nullptr;
 TExchangeMonitor* exchange_monitor = nullptr;
 
 namespace {
@@ -129,6 +132,8 @@ void create_forms(WindowContext& context) {
     add_form(mb_unit_params, new Tmb_unit_params(context), "mb_unit_params", main_form->ModBus1,
              ShowMode::modal);
     add_form(vx_thermo, new Tvx_thermo(context, main_form), "vx_thermo", main_form->N24, ShowMode::modal);
+    add_form(config_backup, new Tconfig_backup(context), "config_backup", main_form->Backup1,
+             ShowMode::modeless);
     add_form(exchange_monitor, new TExchangeMonitor(context, main_form), "exchange_monitor",
              main_form->ExchangeMonitor1, ShowMode::modeless);
 }

@@ -22,6 +22,7 @@ class Tvx2o;
 class Tdefault_unit_req_freq;
 class Tmb_unit_params;
 class Tvx_thermo;
+class Tconfig_backup;
 class TExchangeMonitor;
 
 // The form variables, in creation order. A window that is not part of the
@@ -43,6 +44,7 @@ extern Tvx2o* vx2o;
 extern Tdefault_unit_req_freq* default_unit_req_freq;
 extern Tmb_unit_params* mb_unit_params;
 extern Tvx_thermo* vx_thermo;
+extern Tconfig_backup* config_backup;
 extern TExchangeMonitor* exchange_monitor;
 
 // Creates every window in order over the context; the main window's creation

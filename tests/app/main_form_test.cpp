@@ -68,6 +68,7 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
         {"N2", "Мастер адресации модулей...", true, false},
         {"N5", "Редактор программ", true, false},
         {"Reconnect1", "Подключиться к контроллеру", true, true},
+        {"Backup1", "Резервная копия конфигурации...", true, false},
         {"ExchangeMonitor1", "Монитор обмена...", true, false},
         {"N4", "Операции", true, true},
         {"N3", "Настройка параметров контроллера...", true, false},
