@@ -2,10 +2,15 @@
 // restore plans, variable names, the watch CSV and transfer texts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
 #include "commissioning/configuration_compare.h"
 #include "commissioning/configuration_file.h"
 #include "commissioning/configuration_restore.h"
 #include "commissioning/file_transfer.h"
+#include "commissioning/support_report.h"
 #include "commissioning/variable_names.h"
 #include "commissioning/watch.h"
 #include "sim/simulator_thread.h"
@@ -169,6 +174,50 @@ TEST(Restore, GoesOnPastARefusalAndStopsWhenAsked) {
     EXPECT_EQ(WriteOutcome::written, restore.rows[1].outcome);
     EXPECT_EQ(WriteOutcome::written, restore.rows[2].outcome);
     EXPECT_TRUE(sim.with_state([](sim::ControllerState& s) { return s.committed().services[1]; }));
+}
+
+// Every section is in the report; a controller that has gone leaves its error in each
+// of its sections instead of leaving them out.
+TEST(SupportReport, HoldsEverySectionAndRecordsWhatCouldNotBeRead) {
+    const std::filesystem::path settings =
+        std::filesystem::temp_directory_path() / "vx-support-report-test.ini";
+    std::ofstream(settings) << "[Connection]\nPort=2100\n";
+    const char* controller_sections[] = {"controller_version", "services", "clock",
+                                         "cycle_delay",        "modules",  "variables"};
+    for (const bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silent" : "answering");
+        sim::SimulatorThread sim;
+        ControllerConnection c;
+        ExchangeLog log;
+        c.observer = [&](const ExchangeRecord& r) { log.add(r); };
+        ASSERT_EQ(0, connect_to_service(c, sim.port()));
+        if (silent) sim.stop();
+        int last_done = -1, last_total = 0;
+        StepObserver progress{[&](const std::string&, int done, int total) {
+            EXPECT_EQ(last_done + 1, done);
+            last_done = done;
+            last_total = total;
+        }};
+        const auto report = nlohmann::json::parse(gather_support_report(
+            c, {"1.0", "Linux", settings.string(), &log}, progress));
+        EXPECT_EQ(last_total, last_done);
+        EXPECT_EQ("[Connection]\nPort=2100\n", report["settings"]["contents"]);
+        for (const char* key : {"program_version", "operating_system", "exchange_log"})
+            EXPECT_TRUE(report.contains(key)) << key;
+        for (const char* key : controller_sections) {
+            ASSERT_TRUE(report.contains(key)) << key;
+            const bool has_error = report[key].is_object() && report[key].contains("error");
+            EXPECT_EQ(silent, has_error) << key;
+        }
+        EXPECT_FALSE(report["exchange_log"].empty());
+        EXPECT_EQ(silent, report["module_statistics"]["failures"].get<int>() > 0);
+        if (!silent) EXPECT_EQ(kVariableCount, static_cast<int>(report["variables"].size()));
+    }
+    std::filesystem::remove(settings);
+    const auto missing = nlohmann::json::parse(gather_support_report(
+        *std::make_unique<ControllerConnection>(), {"1.0", "Linux", settings.string(), nullptr}));
+    EXPECT_TRUE(missing["settings"].contains("error"));
+    EXPECT_TRUE(missing["exchange_log"].contains("error"));
 }
 
 }  // namespace
