@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 #include <QSpinBox>
 #include <QTime>
 
@@ -29,6 +30,8 @@
 #include "ui/wait_cursor.h"
 #include "ui/user_prompts.h"
 #include "serial/Cportfunc.h"
+#include "commissioning/support_report.h"
+#include "editor/rtf/atomic_file.h"
 
 namespace vx::ui {
 
@@ -352,6 +355,46 @@ void Tmain_form::N20Click() {
 
 void Tmain_form::N22Click() {
     context_.open_manual();
+}
+
+// Gathers the report with its steps in the status panel, then writes it where the
+// user chose; a section the controller did not answer is in the file with its error.
+void Tmain_form::SupportReport1Click() {
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Файлы JSON (*.json)");
+    request.default_suffix = QStringLiteral("json");
+    request.file_name = QString::fromStdString(vx::commissioning::support_report_file_name());
+    const std::optional<QString> path = prompts_.save_file(request);
+    if (!path) {
+        return;
+    }
+    SupportReport1->setEnabled(false);
+    const WaitCursor wait;
+    vx::commissioning::SupportReportInputs inputs;
+    inputs.program_version = program_version_text().toStdString();
+    inputs.operating_system =
+        (QSysInfo::prettyProductName() + QStringLiteral(", ") + QSysInfo::kernelType() +
+         QStringLiteral(" ") + QSysInfo::kernelVersion() + QStringLiteral(", ") +
+         QSysInfo::currentCpuArchitecture())
+            .toStdString();
+    inputs.settings_path = context_.settings_path().toStdString();
+    inputs.exchange_log = &context_.exchange_log();
+    vx::commissioning::StepObserver progress;
+    progress.progress = [this](const std::string& step, int done, int total) {
+        set_operation_status(QStringLiteral("Отчёт для поддержки: %1 (%2 из %3)")
+                                 .arg(QString::fromStdString(step))
+                                 .arg(done)
+                                 .arg(total));
+        QCoreApplication::processEvents();
+    };
+    const std::string report = vx::commissioning::gather_support_report(connection_, inputs, progress);
+    const std::string failure =
+        vx::rtf::write_file_atomically(path->toStdString(), report);
+    set_operation_status(QString());
+    SupportReport1->setEnabled(true);
+    if (!failure.empty()) {
+        prompts_.error(QString::fromStdString(failure));
+    }
 }
 
 }  // namespace vx::ui

@@ -63,6 +63,7 @@ public:
     void N17Click();
     void N20Click();
     void N22Click();
+    void SupportReport1Click();
     void Reconnect1Click();
 
     // --- controls, by the names of the window's design ------------------------------
@@ -82,6 +83,7 @@ public:
             *N24 = nullptr, *N19 = nullptr, *ModBus2 = nullptr, *ModBus1 = nullptr;
     QAction* N9 = nullptr;
     QAction *N7 = nullptr, *N22 = nullptr, *N23 = nullptr;
+    QAction* SupportReport1 = nullptr;  // "Отчёт для поддержки...", after the added items
 
 protected:
     void showEvent(QShowEvent* event) override;

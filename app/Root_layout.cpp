@@ -177,6 +177,7 @@ void Tmain_form::build_menu() {
     N7 = about->menuAction();
     N22 = item(about, "N22", QStringLiteral("Инструкция..."));
     N23 = item(about, "N23", QStringLiteral("О программе..."));
+    SupportReport1 = item(about, "SupportReport1", QStringLiteral("Отчёт для поддержки..."));
 
     // Fixed states: nothing in the program shows or enables these.
     X101->setVisible(false);
@@ -197,6 +198,7 @@ void Tmain_form::build_menu() {
     connect(N17, &QAction::triggered, this, &Tmain_form::N17Click);
     connect(N20, &QAction::triggered, this, &Tmain_form::N20Click);
     connect(N22, &QAction::triggered, this, &Tmain_form::N22Click);
+    connect(SupportReport1, &QAction::triggered, this, &Tmain_form::SupportReport1Click);
     connect(Reconnect1, &QAction::triggered, this, &Tmain_form::Reconnect1Click);
 }
 

@@ -94,6 +94,7 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
         {"N7", "О программе", true, true},
         {"N22", "Инструкция...", true, true},
         {"N23", "О программе...", true, false},
+        {"SupportReport1", "Отчёт для поддержки...", true, true},
     };
     for (const auto& item : items) {
         SCOPED_TRACE(item.name);
