@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QSpinBox>
 
+#include "tests/support/temp_dir.h"
 #include "ui/string_grid.h"
 #include "main_form_fixture.h"
 
@@ -111,6 +112,25 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
         ASSERT_NE(nullptr, action);
         EXPECT_TRUE(action->isSeparator());
     }
+}
+
+// The report is written where the user chose, with a controller that can't be
+// reached recorded as such rather than left out.
+TEST_F(MainFormTest, SupportReportIsWrittenWithTheControllersError) {
+    create(no_controller_.port());
+    TempDir dir;
+    const QString path = QString::fromStdString((dir.path() / "report.json").string());
+    prompts_.clear_records();
+    prompts_.answer_file(path);
+    main_->SupportReport1->trigger();
+    ASSERT_EQ(1u, prompts_.records().size());
+    EXPECT_TRUE(prompts_.records()[0].file_request.file_name.startsWith("vx-support-"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString report = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(report.contains("\"cycle_delay\": {\n    \"error\": \"Нет ответа от контроллера.\""))
+        << report.left(2000).toStdString();
+    EXPECT_TRUE(report.contains("\"program_version\""));
 }
 
 TEST_F(MainFormTest, AttachedWindowsAreShownByTheirItems) {
