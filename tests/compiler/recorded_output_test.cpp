@@ -39,17 +39,17 @@ std::string unescape(const std::string& quoted) {
     return out;
 }
 
-std::string source_of(const std::string& spec) {
-    if (spec.rfind("file:", 0) == 0) {
-        return test::read_file(fs::path(VX_SOURCE_DIR) / spec.substr(5));
+std::string source_of(const std::string& entry) {
+    if (entry.rfind("file:", 0) == 0) {
+        return test::read_file(fs::path(VX_SOURCE_DIR) / entry.substr(5));
     }
-    if (spec.rfind("mixed:", 0) == 0) {
-        return bench::mixed_program(std::stoi(spec.substr(6)));
+    if (entry.rfind("mixed:", 0) == 0) {
+        return bench::mixed_program(std::stoi(entry.substr(6)));
     }
-    if (spec.rfind("straight:", 0) == 0) {
-        return bench::straight_program(std::stoi(spec.substr(9)));
+    if (entry.rfind("straight:", 0) == 0) {
+        return bench::straight_program(std::stoi(entry.substr(9)));
     }
-    return unescape(spec);
+    return unescape(entry);
 }
 
 // The chain listing is a text-mode file (text_mode): its line ends are CR LF on
@@ -77,10 +77,10 @@ std::string file_record(const fs::path& path, bool text_mode = false) {
 }
 
 // The record line of one program, compiled in a folder of its own.
-std::string compile_record(const std::string& spec) {
+std::string compile_record(const std::string& entry) {
     test::TempDir dir;
     const std::string path = (dir / "p.prg").string();
-    test::write_file(path, source_of(spec));
+    test::write_file(path, source_of(entry));
     CompileError error;
     const int result = compile_program(path, error);
     std::string diagnostic = "-";
@@ -88,21 +88,21 @@ std::string compile_record(const std::string& spec) {
         diagnostic = std::to_string(error.line) + ":" + std::to_string(error.column) + ": " +
                      compile_failure_message(result, error, "p.prg");
     }
-    return spec + "\t" + std::to_string(result) + "\t" + diagnostic + "\t" +
+    return entry + "\t" + std::to_string(result) + "\t" + diagnostic + "\t" +
            file_record(path + ".chain", true) + "\t" + file_record(path + ".cpl");
 }
 
 // A compile in pieces of one statement each comes out as a compile in one piece.
-void expect_same_in_small_pieces(const std::string& spec) {
-    const std::string source = source_of(spec);
+void expect_same_in_small_pieces(const std::string& entry) {
+    const std::string source = source_of(entry);
     test::Compiled whole;
     test::Compiled pieces;
     whole.result = compile_source(source, whole.error, whole.program, SIZE_MAX);
     pieces.result = compile_source(source, pieces.error, pieces.program, 1);
-    EXPECT_EQ(whole.result, pieces.result) << spec;
-    EXPECT_EQ(diagnostic_line(whole.error), diagnostic_line(pieces.error)) << spec;
-    EXPECT_EQ(whole.program.listing, pieces.program.listing) << spec;
-    EXPECT_TRUE(whole.program.instructions == pieces.program.instructions) << spec;
+    EXPECT_EQ(whole.result, pieces.result) << entry;
+    EXPECT_EQ(diagnostic_line(whole.error), diagnostic_line(pieces.error)) << entry;
+    EXPECT_EQ(whole.program.listing, pieces.program.listing) << entry;
+    EXPECT_TRUE(whole.program.instructions == pieces.program.instructions) << entry;
 }
 
 TEST(RecordedOutputs, EveryProgramCompilesToItsRecordedFilesAndDiagnostic) {
@@ -117,13 +117,13 @@ TEST(RecordedOutputs, EveryProgramCompilesToItsRecordedFilesAndDiagnostic) {
             rewritten << line << "\n";
             continue;
         }
-        const std::string spec = line.substr(0, line.find('\t'));
-        const std::string now = compile_record(spec);
+        const std::string entry = line.substr(0, line.find('\t'));
+        const std::string now = compile_record(entry);
         if (rewrite != nullptr) {
             rewritten << now << "\n";
         } else {
             EXPECT_EQ(line, now);
-            expect_same_in_small_pieces(spec);
+            expect_same_in_small_pieces(entry);
         }
         ++programs;
     }

@@ -38,11 +38,11 @@ int version(Context& ctx) {
 
 }  // namespace
 
-int variable_table(Context& ctx, const std::vector<std::string>& specs, const char* key,
+int variable_table(Context& ctx, const std::vector<std::string>& ranges, const char* key,
                    const uint8_t* (*read)(ControllerConnection&)) {
     std::vector<int> wanted;
     std::string error;
-    if (!parse_ranges(specs, kMaxVariable, wanted, error))
+    if (!parse_ranges(ranges, kMaxVariable, wanted, error))
         return ctx.fail(error, kExitUsage);
     ControllerConnection* c = ctx.connection();
     if (c == nullptr)
@@ -293,7 +293,7 @@ int x10(Context& ctx, const std::string& device) {
 }
 
 struct WatchOptions {
-    std::vector<std::string> specs;
+    std::vector<std::string> ranges;
     double interval = 1.0;
     int count = 0;
     std::string csv;
@@ -303,7 +303,7 @@ struct WatchOptions {
 int watch(Context& ctx, const WatchOptions& options) {
     std::vector<int> variables;
     std::string error;
-    if (!parse_ranges(options.specs, kMaxVariable, variables, error)) {
+    if (!parse_ranges(options.ranges, kMaxVariable, variables, error)) {
         return ctx.fail(error, kExitUsage);
     }
     std::map<int, std::string> names;
@@ -360,10 +360,10 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
     };
     add("version", "версия контроллера", [&ctx] { return version(ctx); });
 
-    auto var_specs = std::make_shared<std::vector<std::string>>();
+    auto var_ranges = std::make_shared<std::vector<std::string>>();
     add("vars", "значения переменных (N или N-M от 0 до 1023; по умолчанию все)",
-        [&ctx, var_specs] { return variable_table(ctx, *var_specs, "variables", read_variables); })
-        ->add_option("SPEC", *var_specs, "N или N-M");
+        [&ctx, var_ranges] { return variable_table(ctx, *var_ranges, "variables", read_variables); })
+        ->add_option("RANGE", *var_ranges, "N или N-M");
 
     auto set_args = std::make_shared<std::pair<int, int>>();
     CLI::App* set = add("set", "записать значение переменной", [&ctx, set_args] {
@@ -431,7 +431,7 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
     auto watch_options = std::make_shared<WatchOptions>();
     CLI::App* w = add("watch", "наблюдение за переменными: время, затем N=ЗНАЧЕНИЕ",
                       [&ctx, watch_options] { return watch(ctx, *watch_options); });
-    w->add_option("VAR", watch_options->specs, "N или N-M")->required();
+    w->add_option("VAR", watch_options->ranges, "N или N-M")->required();
     w->add_option("--interval", watch_options->interval, "секунд между опросами")
         ->capture_default_str()
         ->check(CLI::Range(0.05, 86400.0));

@@ -58,22 +58,22 @@ bool parse_number(const std::string& text, int max, int& value) {
 }
 }  // namespace
 
-bool parse_ranges(const std::vector<std::string>& specs, int max, std::vector<int>& out,
+bool parse_ranges(const std::vector<std::string>& ranges, int max, std::vector<int>& out,
                   std::string& error) {
     out.clear();
-    if (specs.empty()) {
+    if (ranges.empty()) {
         for (int i = 0; i <= max; ++i) out.push_back(i);
         return true;
     }
-    for (const std::string& spec : specs) {
-        const std::size_t dash = spec.find('-');
+    for (const std::string& range : ranges) {
+        const std::size_t dash = range.find('-');
         int first = 0, last = 0;
         const bool ok = dash == std::string::npos
-                            ? parse_number(spec, max, first) && (last = first, true)
-                            : parse_number(spec.substr(0, dash), max, first) &&
-                                  parse_number(spec.substr(dash + 1), max, last) && first <= last;
+                            ? parse_number(range, max, first) && (last = first, true)
+                            : parse_number(range.substr(0, dash), max, first) &&
+                                  parse_number(range.substr(dash + 1), max, last) && first <= last;
         if (!ok) {
-            error = "неверный номер или диапазон \"" + spec + "\": ожидалось N или N-M от 0 до " +
+            error = "неверный номер или диапазон \"" + range + "\": ожидалось N или N-M от 0 до " +
                     std::to_string(max);
             return false;
         }

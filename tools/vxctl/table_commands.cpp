@@ -12,14 +12,14 @@ namespace {
 
 struct Args {
     int a = 0, b = 0, c = 0;
-    std::vector<std::string> specs;
+    std::vector<std::string> ranges;
     bool flag = false;
 };
 
 int parameters(Context& ctx, const Args& args) {
     std::vector<int> wanted;
     std::string error;
-    if (!parse_ranges(args.specs, cm::kParameterCount - 1, wanted, error)) {
+    if (!parse_ranges(args.ranges, cm::kParameterCount - 1, wanted, error)) {
         return ctx.fail(error, kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
@@ -93,7 +93,7 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
     auto a = std::make_shared<Args>();
     CLI::App* sub = add(app, "params", "параметры модуля: P ЗНАЧЕНИЕ", parameters, a);
     sub->add_option("MODULE", a->a, "адрес модуля 1–128")->required()->check(module);
-    sub->add_option("RANGE", a->specs, "P или P-Q от 0 до 255; по умолчанию все")->expected(0, 1);
+    sub->add_option("RANGE", a->ranges, "P или P-Q от 0 до 255; по умолчанию все")->expected(0, 1);
 
     a = std::make_shared<Args>();
     sub = add(
@@ -133,10 +133,10 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
     sub = add(
         app, "start-values", "начальные значения переменных: N ЗНАЧЕНИЕ",
         [](Context& ctx, const Args& args) {
-            return variable_table(ctx, args.specs, "start_values", read_start_values);
+            return variable_table(ctx, args.ranges, "start_values", read_start_values);
         },
         a);
-    sub->add_option("SPEC", a->specs, "N или N-M от 0 до 1023; по умолчанию все");
+    sub->add_option("RANGE", a->ranges, "N или N-M от 0 до 1023; по умолчанию все");
 
     a = std::make_shared<Args>();
     sub = add(

@@ -57,13 +57,13 @@ void add_controller_commands(CLI::App& app, Context& context, Commands& commands
 void add_table_commands(CLI::App& app, Context& context, Commands& commands);
 void add_configuration_commands(CLI::App& app, Context& context, Commands& commands);
 
-// "N" or "N-M" items within 0..max, in the given order; empty spec list: all.
+// "N" or "N-M" items within 0..max, in the given order; empty range list: all.
 // False with error set on a malformed item.
-bool parse_ranges(const std::vector<std::string>& specs, int max, std::vector<int>& out,
+bool parse_ranges(const std::vector<std::string>& ranges, int max, std::vector<int>& out,
                   std::string& error);
 
-// A table of 1024 variable values (current or start-up) for the ranges in specs.
-int variable_table(Context& ctx, const std::vector<std::string>& specs, const char* key,
+// A table of 1024 variable values (current or start-up) for the ranges in ranges.
+int variable_table(Context& ctx, const std::vector<std::string>& ranges, const char* key,
                    const uint8_t* (*read)(ControllerConnection&));
 
 // Opens the serial device of --serial; null with the error printed.
