@@ -101,6 +101,7 @@ private:
         return {form_.N6, form_.N10, form_.N16, form_.N17, form_.Reconnect1};
     }
     Tmain_form& form_;
+    LongOperation long_operation_{form_.context_};
     std::vector<QAction*> disabled_modal_items_;
 };
 
@@ -370,6 +371,7 @@ void Tmain_form::SupportReport1Click() {
     }
     SupportReport1->setEnabled(false);
     const WaitCursor wait;
+    const LongOperation long_operation(context_);
     vx::commissioning::SupportReportInputs inputs;
     inputs.program_version = program_version_text().toStdString();
     inputs.operating_system =

@@ -76,6 +76,7 @@ public:
     QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr, *N25 = nullptr, *Reconnect1 = nullptr;
     QAction* Backup1 = nullptr;  // the configuration backup window
     QAction* ExchangeMonitor1 = nullptr;  // "Монитор обмена...", after the added items
+    QAction* VarWatch1 = nullptr;         // "Наблюдение за переменными...", after the monitor
     QAction *N4 = nullptr, *N3 = nullptr, *N12 = nullptr, *N21 = nullptr, *N13 = nullptr,
             *X101 = nullptr, *N11 = nullptr, *N15 = nullptr, *N6 = nullptr, *N10 = nullptr,
             *N14 = nullptr, *N16 = nullptr, *N17 = nullptr, *N20 = nullptr;

@@ -138,6 +138,7 @@ void Tmain_form::build_menu() {
     Reconnect1 = item(utilities, "Reconnect1", QStringLiteral("Подключиться к контроллеру"));
     Backup1 = item(utilities, "Backup1", QStringLiteral("Резервная копия конфигурации..."));
     ExchangeMonitor1 = item(utilities, "ExchangeMonitor1", QStringLiteral("Монитор обмена..."));
+    VarWatch1 = item(utilities, "VarWatch1", QStringLiteral("Наблюдение за переменными..."));
 
     QMenu* operations = submenu("N4", QStringLiteral("Операции"));
     N4 = operations->menuAction();
@@ -188,7 +189,7 @@ void Tmain_form::build_menu() {
     // Items that show a window stay disabled until that window exists.
     for (QAction* window_item :
          {N2, N5, N3, N12, N21, X101, N11, Parlo1, S1, VX2o1, N24, N19, ModBus1, N23, Backup1,
-          ExchangeMonitor1}) {
+          ExchangeMonitor1, VarWatch1}) {
         window_item->setEnabled(false);
     }
 

@@ -32,6 +32,7 @@
 //   vx_thermo                  Tvx_thermo                   N24        modal
 //   config_backup              Tconfig_backup               Backup1    modeless
 //   exchange_monitor           TExchangeMonitor             ExchangeMonitor1  modeless
+//   var_watch                  Tvar_watch                   VarWatch1  modeless
 #include "app/forms.h"
 
 #include <functional>
@@ -49,6 +50,7 @@
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
+#include "dialogs/Var_watch_f.h"
 #include "dialogs/Vx2o_f.h"
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"
@@ -79,6 +81,7 @@ Tmb_unit_params* mb_unit_params = nullptr;
 Tvx_thermo* vx_thermo = nullptr;
 Tconfig_backup* config_backup = nullptr;
 TExchangeMonitor* exchange_monitor = nullptr;
+Tvar_watch* var_watch = nullptr;
 
 namespace {
 
@@ -136,6 +139,8 @@ void create_forms(WindowContext& context) {
              ShowMode::modeless);
     add_form(exchange_monitor, new TExchangeMonitor(context, main_form), "exchange_monitor",
              main_form->ExchangeMonitor1, ShowMode::modeless);
+    add_form(var_watch, new Tvar_watch(context, main_form), "var_watch", main_form->VarWatch1,
+             ShowMode::modeless);
 }
 
 void destroy_forms() {

@@ -24,6 +24,7 @@ class Tmb_unit_params;
 class Tvx_thermo;
 class Tconfig_backup;
 class TExchangeMonitor;
+class Tvar_watch;
 
 // The form variables, in creation order. A window that is not part of the
 // program yet stays null and its menu item stays disabled.
@@ -46,6 +47,7 @@ extern Tmb_unit_params* mb_unit_params;
 extern Tvx_thermo* vx_thermo;
 extern Tconfig_backup* config_backup;
 extern TExchangeMonitor* exchange_monitor;
+extern Tvar_watch* var_watch;
 
 // Creates every window in order over the context; the main window's creation
 // connects to the controller service and opens the serial port.

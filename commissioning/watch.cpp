@@ -1,5 +1,9 @@
-// Variable samples and their CSV rows.
+// Variable samples, their CSV rows, and the history a watch window keeps of them.
 #include "commissioning/watch.h"
+
+#include <algorithm>
+
+#include "commissioning/module_table.h"
 
 namespace vx::commissioning {
 
@@ -20,10 +24,24 @@ WatchSample sample_variables(ControllerConnection& c, const std::vector<int>& va
         return sample;
     }
     sample.answered = true;
-    for (int v : variables) {
-        sample.values.push_back(view_u16(view, v));
+    sample.all.reserve(kVariableCount);
+    for (int v = 0; v < kVariableCount; ++v) {
+        sample.all.push_back(view_u16(view, v));
     }
-    return sample;
+    return select_variables(sample, variables);
+}
+
+WatchSample select_variables(const WatchSample& sample, const std::vector<int>& variables) {
+    WatchSample selected = sample;
+    selected.values.clear();
+    if (!sample.answered) {
+        return selected;
+    }
+    for (int v : variables) {
+        const bool known = v >= 0 && static_cast<std::size_t>(v) < sample.all.size();
+        selected.values.push_back(known ? sample.all[static_cast<std::size_t>(v)] : 0);
+    }
+    return selected;
 }
 
 std::string watch_csv_header(const std::vector<int>& variables,
@@ -68,6 +86,92 @@ std::string WatchCsv::open(const std::filesystem::path& path, const std::vector<
 std::string WatchCsv::write(const WatchSample& sample) {
     out_ << watch_csv_row(sample) << "\r\n" << std::flush;
     return out_ ? std::string() : file_error(path_);
+}
+
+void WatchHistory::watch(int variable) {
+    series_.try_emplace(variable);
+}
+
+void WatchHistory::forget(int variable) {
+    series_.erase(variable);
+}
+
+void WatchHistory::add(Clock::time_point time, const std::vector<uint16_t>& all) {
+    if (series_.empty()) {
+        return;
+    }
+    const int64_t ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    times_.push_back(ms);
+    for (auto& [variable, s] : series_) {
+        const bool known = variable >= 0 && static_cast<std::size_t>(variable) < all.size();
+        const uint16_t value = known ? all[static_cast<std::size_t>(variable)] : 0;
+        if (s.values.empty()) {
+            s.min = s.max = value;
+        } else {
+            s.min = std::min(s.min, value);
+            s.max = std::max(s.max, value);
+            if (value != s.values.back()) {
+                s.changed = time;
+            }
+        }
+        s.values.push_back(value);
+    }
+    // The oldest samples go; every series is aligned to the newest times.
+    while (!times_.empty() && ms - times_.front() > kept_.count()) {
+        times_.pop_front();
+    }
+    for (auto& [variable, s] : series_) {
+        while (s.values.size() > times_.size()) {
+            s.values.pop_front();
+        }
+    }
+}
+
+const WatchHistory::Series* WatchHistory::series(int variable) const {
+    const auto it = series_.find(variable);
+    return it == series_.end() ? nullptr : &it->second;
+}
+
+std::vector<WatchHistory::Point> WatchHistory::trend(int variable, Clock::time_point from,
+                                                     std::size_t max_points) const {
+    std::vector<Point> points;
+    const Series* s = series(variable);
+    if (s == nullptr || s->values.empty()) {
+        return points;
+    }
+    const int64_t from_ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(from.time_since_epoch()).count();
+    const std::size_t offset = times_.size() - s->values.size();
+    const std::size_t first = std::max<std::size_t>(
+        offset, static_cast<std::size_t>(std::lower_bound(times_.begin(), times_.end(), from_ms) -
+                                         times_.begin()));
+    const std::size_t count = times_.size() - first;
+    const auto at = [&](std::size_t i) { return Point{times_[i], s->values[i - offset]}; };
+    if (count <= max_points || max_points < 2) {
+        for (std::size_t i = first; i < times_.size(); ++i) {
+            points.push_back(at(i));
+        }
+        return points;
+    }
+    const std::size_t buckets = max_points / 2;
+    points.reserve(buckets * 2);
+    for (std::size_t b = 0; b < buckets; ++b) {
+        const std::size_t begin = first + count * b / buckets;
+        const std::size_t end = first + count * (b + 1) / buckets;
+        std::size_t low = begin;
+        std::size_t high = begin;
+        for (std::size_t i = begin; i < end; ++i) {
+            const uint16_t v = s->values[i - offset];
+            if (v < s->values[low - offset]) low = i;
+            if (v > s->values[high - offset]) high = i;
+        }
+        points.push_back(at(std::min(low, high)));
+        if (low != high) {
+            points.push_back(at(std::max(low, high)));
+        }
+    }
+    return points;
 }
 
 }  // namespace vx::commissioning

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +22,13 @@ struct WatchSample {
     std::chrono::system_clock::time_point time;
     bool answered = false;
     std::vector<uint16_t> values;  // one per watched variable, when answered
+    std::vector<uint16_t> all;     // every variable by its number, when answered
 };
 
 // One read of all variables, keeping the watched ones in their order.
 WatchSample sample_variables(ControllerConnection& c, const std::vector<int>& variables);
+// The sample of other variables taken from an answered sample's full read.
+WatchSample select_variables(const WatchSample& sample, const std::vector<int>& variables);
 
 // "Время;var[7] Name;var[8]": a variable without a name is "var[N]".
 std::string watch_csv_header(const std::vector<int>& variables,
@@ -43,6 +49,47 @@ public:
 private:
     std::ofstream out_;
     std::filesystem::path path_;
+};
+
+// What a watch keeps of its answered samples: one time axis shared by every watched
+// variable (a variable's values are the newest of it, as it may have joined later),
+// the newest span of them only, and per variable its extremes and its last change.
+class WatchHistory {
+public:
+    using Clock = std::chrono::system_clock;
+    struct Series {
+        std::deque<uint16_t> values;  // beside the newest times
+        uint16_t min = 0;
+        uint16_t max = 0;
+        std::optional<Clock::time_point> changed;  // the last sample that differed from its previous
+    };
+    // A point of a trend: milliseconds since the epoch and the value.
+    struct Point {
+        int64_t ms = 0;
+        uint16_t value = 0;
+    };
+
+    explicit WatchHistory(std::chrono::milliseconds kept = std::chrono::hours(24))
+        : kept_(kept) {}
+
+    // Starts an empty series for the variable (kept when it is watched already).
+    void watch(int variable);
+    void forget(int variable);
+    // An answered sample: every variable's value by its number.
+    void add(Clock::time_point time, const std::vector<uint16_t>& all);
+
+    const Series* series(int variable) const;
+    std::size_t size() const { return times_.size(); }
+
+    // The variable's points from the moment from on, at most max_points of them:
+    // a longer run is cut into buckets that each give their lowest and highest point,
+    // so a short spike stays in the picture.
+    std::vector<Point> trend(int variable, Clock::time_point from, std::size_t max_points) const;
+
+private:
+    std::chrono::milliseconds kept_;
+    std::deque<int64_t> times_;  // milliseconds since the epoch, oldest first
+    std::map<int, Series> series_;
 };
 
 }  // namespace vx::commissioning

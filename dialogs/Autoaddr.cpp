@@ -274,6 +274,7 @@ void Taaddr::Button2Click() {
 void Taaddr::Button3Click() {
     run_with_window_disabled(*this, [this] {
         WaitCursor busy;
+        const LongOperation long_operation(context_);
         searching_ = true;
         // The sweep starts where a manual registration left the lower bound:
         // addresses below it are taken by this run's modules.

@@ -267,6 +267,7 @@ cm::StepObserver Tconfig_backup::observer() {
 }
 
 int Tconfig_backup::read(const cm::ReadPlan& plan, cm::Configuration& configuration) {
+    const LongOperation long_operation(context_);
     stop_ = false;
     set_busy(true);
     std::vector<std::string> notes;
@@ -391,6 +392,7 @@ void Tconfig_backup::WriteClick() {
         return;
     for (int r = 0; r < differences->rowCount(); ++r)
         plan_.rows[r].selected = differences->item(r, 0)->checkState() == Qt::Checked;
+    const LongOperation long_operation(context_);
     stop_ = false;
     set_busy(true);
     const int run =

@@ -73,7 +73,10 @@ SetParameterOutcome set_parameter_outcome(int result) {
 }
 
 Tunit_params::Tunit_params(WindowContext& context, QWidget* parent)
-    : QDialog(parent), connection_(context.connection()), prompts_(context.prompts()) {
+    : QDialog(parent),
+      context_(context),
+      connection_(context.connection()),
+      prompts_(context.prompts()) {
     setObjectName(QStringLiteral("unit_params"));
     setFont(program_font());  // the main window's, so that the grids' widths fit
     setWindowTitle(QStringLiteral("Параметры модуля VX и Kordel"));
@@ -148,6 +151,7 @@ void Tunit_params::show_parameter(int parameter, const QString& text) {
 }
 
 void Tunit_params::Button1Click() {
+    const LongOperation long_operation(context_);
     stop_ = false;
     Button1->setEnabled(false);
     for (int parameter = 0; parameter < kModuleParameterCount; ++parameter) {

@@ -80,6 +80,7 @@ private:
     void read_one(int parameter);
     void show_parameter(int parameter, const QString& text);
 
+    WindowContext& context_;
     vx::ControllerConnection& connection_;
     UserPrompts& prompts_;
     bool stop_ = false;

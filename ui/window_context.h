@@ -71,7 +71,13 @@ public:
     // Opens the manual from Docs/ beside the program, or says it is missing.
     void open_manual();
 
+    // Whether an operation that lets events run between its requests holds a
+    // LongOperation now: a timer's request must not come between them.
+    bool long_operation_running() const { return long_operations_ > 0; }
+
 private:
+    friend class LongOperation;
+
     UserPrompts& prompts_;
     ContextOptions options_;
     vx::ExchangeLog exchange_log_;  // before the connection, which feeds it
@@ -81,6 +87,24 @@ private:
     std::unique_ptr<vx::SerialPort> serial_port_;
     int com_port_number_ = 1;
     QHash<QString, QPointer<QWidget>> windows_;
+    int long_operations_ = 0;
+};
+
+// Held for the run of an operation that processes events between its requests (a
+// transfer, a backup read, the wizard's search): a window that requests by timer
+// (the watch) waits until none is held, so its request never falls between
+// the operation's requests.
+class LongOperation {
+public:
+    explicit LongOperation(WindowContext& context) : context_(context) {
+        ++context_.long_operations_;
+    }
+    ~LongOperation() { --context_.long_operations_; }
+    LongOperation(const LongOperation&) = delete;
+    LongOperation& operator=(const LongOperation&) = delete;
+
+private:
+    WindowContext& context_;
 };
 
 }  // namespace vx::ui

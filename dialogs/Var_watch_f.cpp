@@ -1,0 +1,562 @@
+// Tvar_watch: the watch list over the commissioning library's sample, history and
+// CSV; the timer, the pause while another operation runs, the chart and the settings.
+#include "dialogs/Var_watch_f.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include "commissioning/module_table.h"
+#include "commissioning/variable_names.h"
+#include "ui/dialog_controls.h"
+#include "ui/time_of_day.h"
+#include "ui/user_prompts.h"
+#include "ui/window_context.h"
+
+namespace vx::ui {
+
+namespace cm = vx::commissioning;
+
+namespace {
+
+const QString kVariablesKey = QStringLiteral("Watch/Variables");
+const QString kNamesKey = QStringLiteral("Watch/Names");
+const QString kChartedKey = QStringLiteral("Watch/Charted");
+const QString kIntervalKey = QStringLiteral("Watch/IntervalMs");
+const QString kSpanKey = QStringLiteral("Watch/ChartMinutes");
+const QString kMainGridKey = QStringLiteral("Watch/MainGrid");
+constexpr int kSpanMinutes[] = {1, 10, 60};
+constexpr int kDefaultSpanIndex = 1;
+constexpr double kMinIntervalSeconds = 0.2;
+constexpr double kMaxIntervalSeconds = 60.0;
+
+const QString kNoAnswer = QStringLiteral(" Нет ответа от контроллера.");
+const QString kPaused = QStringLiteral(
+    " Наблюдение приостановлено: выполняется другая операция с контроллером.");
+
+// Colours that stay apart on a white chart, taken in turn by new series.
+const QColor kSeriesColours[] = {
+    QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
+    QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
+    QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f), QColor(0xbc, 0xbd, 0x22),
+    QColor(0x17, 0xbe, 0xcf), QColor(0x00, 0x00, 0x80), QColor(0x80, 0x00, 0x00),
+    QColor(0x00, 0x80, 0x00), QColor(0xb8, 0x86, 0x0b), QColor(0x4b, 0x00, 0x82),
+    QColor(0x00, 0x00, 0x00)};
+
+QString clock_text(cm::WatchHistory::Clock::time_point t) {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms).time().toString(long_time_format());
+}
+
+QTableWidgetItem* fixed_item(const QString& text = QString()) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return item;
+}
+
+QString csv_file_name() {
+    return QStringLiteral("watch-%1.csv")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
+}
+
+}  // namespace
+
+QString watch_variable_caption(int variable) {
+    return QStringLiteral("var[%1]").arg(variable);
+}
+
+int parse_variable_number(const QString& text) {
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    return ok && number >= 0 && number < cm::kVariableCount ? number : -1;
+}
+
+Tvar_watch::Tvar_watch(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), prompts_(context.prompts()) {
+    setObjectName(QStringLiteral("var_watch"));
+    setWindowTitle(QStringLiteral("Наблюдение за переменными"));
+    setModal(false);
+    resize(900, 680);
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &Tvar_watch::TimerTick);
+    build_layout();
+    load_settings();
+}
+
+Tvar_watch::~Tvar_watch() {
+    save_settings();
+}
+
+void Tvar_watch::build_layout() {
+    auto* root = new QVBoxLayout(this);
+
+    number_edit = new QLineEdit(this);
+    number_edit->setObjectName(QStringLiteral("number_edit"));
+    number_edit->setPlaceholderText(QStringLiteral("0–1023"));
+    number_edit->setMaximumWidth(90);
+    add_button = make_button(QStringLiteral("add_button"), QStringLiteral("Добавить"), this);
+    remove_button = make_button(QStringLiteral("remove_button"), QStringLiteral("Удалить"), this);
+    names_button =
+        make_button(QStringLiteral("names_button"), QStringLiteral("Имена из заметок..."), this);
+    auto* list_row = new QHBoxLayout;
+    list_row->addWidget(new QLabel(QStringLiteral("Номер переменной:"), this));
+    list_row->addWidget(number_edit);
+    list_row->addWidget(add_button);
+    list_row->addWidget(remove_button);
+    list_row->addStretch(1);
+    list_row->addWidget(names_button);
+    root->addLayout(list_row);
+
+    watch_list = new QTableWidget(0, column_count, this);
+    watch_list->setObjectName(QStringLiteral("watch_list"));
+    watch_list->setHorizontalHeaderLabels(
+        {QStringLiteral("Переменная"), QStringLiteral("Имя"), QStringLiteral("Значение"),
+         QStringLiteral("Мин."), QStringLiteral("Макс."), QStringLiteral("Изменение"),
+         QStringLiteral("График")});
+    watch_list->verticalHeader()->hide();
+    watch_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    watch_list->horizontalHeader()->setSectionResizeMode(name_column, QHeaderView::Stretch);
+    watch_list->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::AnyKeyPressed);
+
+    chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    time_axis = new QDateTimeAxis(chart);
+    time_axis->setFormat(QStringLiteral("HH:mm:ss"));
+    time_axis->setTickCount(7);
+    value_axis = new QValueAxis(chart);
+    value_axis->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(time_axis, Qt::AlignBottom);
+    chart->addAxis(value_axis, Qt::AlignLeft);
+    chart_view = new QChartView(chart, this);
+    chart_view->setObjectName(QStringLiteral("chart_view"));
+    chart_view->setRenderHint(QPainter::Antialiasing);
+    chart_view->setMinimumHeight(220);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(watch_list);
+    split->addWidget(chart_view);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    root->addWidget(split, 1);
+
+    interval_box = new QDoubleSpinBox(this);
+    interval_box->setObjectName(QStringLiteral("interval_box"));
+    interval_box->setRange(kMinIntervalSeconds, kMaxIntervalSeconds);
+    interval_box->setDecimals(1);
+    interval_box->setSingleStep(0.1);
+    interval_box->setValue(kDefaultIntervalMs / 1000.0);
+    start_button = make_button(QStringLiteral("start_button"), QStringLiteral("Старт"), this);
+    stop_button = make_button(QStringLiteral("stop_button"), QStringLiteral("Стоп"), this);
+    stop_button->setEnabled(false);
+    record_button =
+        make_button(QStringLiteral("record_button"), QStringLiteral("Запись в файл..."), this);
+    span_box = new QComboBox(this);
+    span_box->setObjectName(QStringLiteral("span_box"));
+    for (int minutes : kSpanMinutes) {
+        span_box->addItem(QStringLiteral("%1 мин").arg(minutes), minutes);
+    }
+    span_box->setCurrentIndex(kDefaultSpanIndex);
+    main_grid_box = new QCheckBox(QStringLiteral("Обновлять таблицу главного окна"), this);
+    main_grid_box->setObjectName(QStringLiteral("main_grid_box"));
+    auto* sampling_row = new QHBoxLayout;
+    sampling_row->addWidget(new QLabel(QStringLiteral("Интервал, с:"), this));
+    sampling_row->addWidget(interval_box);
+    sampling_row->addWidget(start_button);
+    sampling_row->addWidget(stop_button);
+    sampling_row->addSpacing(12);
+    sampling_row->addWidget(new QLabel(QStringLiteral("График за:"), this));
+    sampling_row->addWidget(span_box);
+    sampling_row->addSpacing(12);
+    sampling_row->addWidget(main_grid_box);
+    sampling_row->addStretch(1);
+    sampling_row->addWidget(record_button);
+    root->addLayout(sampling_row);
+
+    status_line = make_status_line(QStringLiteral("status_line"), this);
+    record_line = make_status_line(QStringLiteral("record_line"), this);
+    auto* status_row = new QHBoxLayout;
+    status_row->addWidget(status_line, 1);
+    status_row->addWidget(record_line);
+    root->addLayout(status_row);
+
+    connect(add_button, &QPushButton::clicked, this, &Tvar_watch::AddClick);
+    connect(number_edit, &QLineEdit::returnPressed, this, &Tvar_watch::AddClick);
+    connect(remove_button, &QPushButton::clicked, this, &Tvar_watch::RemoveClick);
+    connect(names_button, &QPushButton::clicked, this, &Tvar_watch::NamesClick);
+    connect(start_button, &QPushButton::clicked, this, &Tvar_watch::StartClick);
+    connect(stop_button, &QPushButton::clicked, this, &Tvar_watch::StopClick);
+    connect(record_button, &QPushButton::clicked, this, &Tvar_watch::RecordClick);
+    connect(watch_list, &QTableWidget::itemChanged, this, &Tvar_watch::list_changed);
+    connect(interval_box, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {
+        timer_->setInterval(static_cast<int>(seconds * 1000.0 + 0.5));
+        save_settings();
+    });
+    connect(span_box, &QComboBox::currentIndexChanged, this, [this] {
+        refresh_chart();
+        save_settings();
+    });
+    connect(main_grid_box, &QCheckBox::toggled, this, [this] { save_settings(); });
+    timer_->setInterval(kDefaultIntervalMs);
+}
+
+// ---- the list ----------------------------------------------------------------
+
+void Tvar_watch::add_row(int variable, const QString& name, bool charted) {
+    filling_ = true;
+    const int row = watch_list->rowCount();
+    watch_list->insertRow(row);
+    watch_list->setItem(row, variable_column, fixed_item(watch_variable_caption(variable)));
+    watch_list->setItem(row, name_column, new QTableWidgetItem(name));
+    for (int column : {value_column, min_column, max_column, changed_column}) {
+        watch_list->setItem(row, column, fixed_item());
+    }
+    auto* chart_item = fixed_item();
+    chart_item->setFlags(chart_item->flags() | Qt::ItemIsUserCheckable);
+    chart_item->setCheckState(charted ? Qt::Checked : Qt::Unchecked);
+    watch_list->setItem(row, chart_column, chart_item);
+    filling_ = false;
+    variables_.push_back(variable);
+    history_.watch(variable);
+}
+
+void Tvar_watch::add_variables(const std::vector<int>& variables) {
+    for (int v : variables) {
+        if (v < 0 || v >= cm::kVariableCount ||
+            std::find(variables_.begin(), variables_.end(), v) != variables_.end()) {
+            continue;
+        }
+        const auto named = notes_names_.find(v);
+        add_row(v, named == notes_names_.end() ? QString() : QString::fromStdString(named->second),
+                false);
+    }
+    show_values();
+    save_settings();
+    show();
+    raise();
+    activateWindow();
+}
+
+QString Tvar_watch::variable_name(int row) const {
+    const QTableWidgetItem* item = watch_list->item(row, name_column);
+    return item == nullptr ? QString() : item->text().trimmed();
+}
+
+std::map<int, std::string> Tvar_watch::names() const {
+    std::map<int, std::string> names;
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        if (const QString name = variable_name(row); !name.isEmpty()) {
+            names[variables_[static_cast<std::size_t>(row)]] = name.toStdString();
+        }
+    }
+    return names;
+}
+
+void Tvar_watch::AddClick() {
+    const int variable = parse_variable_number(number_edit->text());
+    if (variable < 0) {
+        prompts_.error(QStringLiteral("Номер переменной должен быть числом от 0 до 1023."));
+        return;
+    }
+    add_variables({variable});
+    number_edit->clear();
+}
+
+void Tvar_watch::RemoveClick() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : watch_list->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.rbegin(), rows.rend());
+    for (int row : rows) {
+        const int variable = variables_[static_cast<std::size_t>(row)];
+        watch_list->removeRow(row);
+        variables_.erase(variables_.begin() + row);
+        history_.forget(variable);
+    }
+    refresh_chart();
+    save_settings();
+}
+
+void Tvar_watch::NamesClick() {
+    FileDialogRequest request;
+    request.filter = QStringLiteral(
+        "Заметки к программе (*.prg.tag)|*.prg.tag|Текстовые файлы (*.txt;*.rtf)|*.txt;*.rtf|"
+        "Все файлы (*.*)|*.*");
+    const std::optional<QString> path = prompts_.open_file(request);
+    if (!path) {
+        return;
+    }
+    std::map<int, std::string> read;
+    if (const std::string error = cm::load_variable_names(QFile::encodeName(*path).toStdString(),
+                                                          read);
+        !error.empty()) {
+        prompts_.error(QString::fromStdString(error));
+        if (read.empty()) {
+            return;
+        }
+    }
+    notes_names_ = read;
+    int named = 0;
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        const auto it = read.find(variables_[static_cast<std::size_t>(row)]);
+        if (it != read.end()) {
+            watch_list->item(row, name_column)->setText(QString::fromStdString(it->second));
+            ++named;
+        }
+    }
+    show_status(QStringLiteral("Имена из заметок: %1 из %2 в списке.")
+                    .arg(named)
+                    .arg(variables_.size()));
+}
+
+void Tvar_watch::list_changed(QTableWidgetItem* item) {
+    if (filling_ || (item->column() != name_column && item->column() != chart_column)) {
+        return;
+    }
+    refresh_chart();
+    save_settings();
+}
+
+// ---- sampling ----------------------------------------------------------------
+
+void Tvar_watch::StartClick() {
+    timer_->start();
+    start_button->setEnabled(false);
+    stop_button->setEnabled(true);
+    TimerTick();  // the first values at once, not one interval later
+}
+
+void Tvar_watch::StopClick() {
+    timer_->stop();
+    start_button->setEnabled(true);
+    stop_button->setEnabled(false);
+    show_status(QStringLiteral("Наблюдение остановлено."));
+}
+
+void Tvar_watch::TimerTick() {
+    if (sampling_) {
+        return;  // the previous tick's box is still open
+    }
+    // Another operation lets events run between its requests: a request of ours
+    // would fall between them. The timer stays on, so the watch resumes by itself.
+    if (context_.long_operation_running()) {
+        show_status(time_of_day_text() + kPaused);
+        return;
+    }
+    sampling_ = true;
+    take_sample(cm::sample_variables(context_.connection(), variables_));
+    sampling_ = false;
+}
+
+void Tvar_watch::take_sample(const cm::WatchSample& sample) {
+    if (!sample.answered) {
+        show_status(time_of_day_text() + kNoAnswer);
+        return;
+    }
+    history_.add(sample.time, sample.all);
+    show_values();
+    refresh_chart();
+    if (main_grid_box->isChecked()) {
+        emit variables_read(sample.all);
+    }
+    show_status(time_of_day_text() + QStringLiteral(" Значения получены."));
+    if (recording_) {
+        const std::string error = csv_.write(cm::select_variables(sample, recorded_variables_));
+        if (!error.empty()) {
+            stop_recording();
+            prompts_.error(QString::fromStdString(error));
+        }
+    }
+}
+
+void Tvar_watch::show_values() {
+    const QSignalBlocker blocker(watch_list);
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        const cm::WatchHistory::Series* s = history_.series(variables_[static_cast<std::size_t>(row)]);
+        const bool any = s != nullptr && !s->values.empty();
+        watch_list->item(row, value_column)->setText(any ? QString::number(s->values.back()) : QString());
+        watch_list->item(row, min_column)->setText(any ? QString::number(s->min) : QString());
+        watch_list->item(row, max_column)->setText(any ? QString::number(s->max) : QString());
+        watch_list->item(row, changed_column)
+            ->setText(any && s->changed ? clock_text(*s->changed) : QString());
+    }
+}
+
+void Tvar_watch::show_status(const QString& text) {
+    status_line->setText(text);
+}
+
+// ---- the chart ---------------------------------------------------------------
+
+QLineSeries* Tvar_watch::series_of(int variable) const {
+    const auto it = series_.find(variable);
+    return it == series_.end() ? nullptr : it->second;
+}
+
+void Tvar_watch::refresh_chart() {
+    std::map<int, QString> charted;  // variable -> legend name
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {
+            const int v = variables_[static_cast<std::size_t>(row)];
+            const QString name = variable_name(row);
+            charted[v] = name.isEmpty() ? watch_variable_caption(v) : name;
+        }
+    }
+    for (auto it = series_.begin(); it != series_.end();) {
+        if (charted.count(it->first) == 0) {
+            chart->removeSeries(it->second);
+            delete it->second;
+            it = series_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    const auto now = cm::WatchHistory::Clock::now();
+    const auto from = now - std::chrono::minutes(span_box->currentData().toInt());
+    int low = std::numeric_limits<int>::max();
+    int high = std::numeric_limits<int>::min();
+    for (const auto& [variable, name] : charted) {
+        QLineSeries*& series = series_[variable];
+        if (series == nullptr) {
+            series = new QLineSeries(chart);
+            series->setColor(kSeriesColours[colour_counter_++ % std::size(kSeriesColours)]);
+            chart->addSeries(series);
+            series->attachAxis(time_axis);
+            series->attachAxis(value_axis);
+        }
+        series->setName(name);
+        QList<QPointF> points;
+        for (const cm::WatchHistory::Point& p : history_.trend(variable, from, kChartPointsPerSeries)) {
+            points.append(QPointF(static_cast<qreal>(p.ms), p.value));
+            low = std::min<int>(low, p.value);
+            high = std::max<int>(high, p.value);
+        }
+        series->replace(points);
+    }
+    const auto ms = [](cm::WatchHistory::Clock::time_point t) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+    };
+    time_axis->setRange(QDateTime::fromMSecsSinceEpoch(ms(from)),
+                        QDateTime::fromMSecsSinceEpoch(ms(now)));
+    if (low > high) {
+        value_axis->setRange(0, 1);
+        return;
+    }
+    // A margin so that a flat line is not drawn on the frame.
+    const int margin = std::max(1, (high - low) / 20);
+    value_axis->setRange(std::max(0, low - margin), high + margin);
+}
+
+// ---- the record --------------------------------------------------------------
+
+void Tvar_watch::RecordClick() {
+    if (recording_) {
+        stop_recording();
+        return;
+    }
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Файл CSV (*.csv)|*.csv");
+    request.default_suffix = QStringLiteral("csv");
+    request.file_name = csv_file_name();
+    const std::optional<QString> path = prompts_.save_file(request);
+    if (!path) {
+        return;
+    }
+    recorded_variables_ = variables_;
+    if (const std::string error =
+            csv_.open(QFile::encodeName(*path).toStdString(), recorded_variables_, names());
+        !error.empty()) {
+        prompts_.error(QString::fromStdString(error));
+        return;
+    }
+    recording_ = true;
+    record_button->setText(QStringLiteral("Остановить запись"));
+    record_line->setText(QStringLiteral("Запись: ") + *path);
+    if (!timer_->isActive()) {
+        StartClick();
+    }
+}
+
+void Tvar_watch::stop_recording() {
+    csv_ = cm::WatchCsv();  // closes the file; every row is on disk already
+    recording_ = false;
+    record_button->setText(QStringLiteral("Запись в файл..."));
+    record_line->clear();
+}
+
+// ---- the settings ------------------------------------------------------------
+
+void Tvar_watch::load_settings() {
+    loading_ = true;
+    QSettings& s = context_.settings();
+    const QStringList numbers = s.value(kVariablesKey).toStringList();
+    const QStringList names = s.value(kNamesKey).toStringList();
+    const QStringList charted = s.value(kChartedKey).toStringList();
+    for (int i = 0; i < numbers.size(); ++i) {
+        const int v = parse_variable_number(numbers[i]);
+        if (v < 0 || std::find(variables_.begin(), variables_.end(), v) != variables_.end()) {
+            continue;  // a hand-edited file: what cannot be a row is left out
+        }
+        add_row(v, i < names.size() ? names[i] : QString(), charted.contains(numbers[i].trimmed()));
+    }
+    const int interval_ms = s.value(kIntervalKey, kDefaultIntervalMs).toInt();
+    interval_box->setValue(interval_ms / 1000.0);  // the box keeps it in 0.2 to 60 s
+    const int span = span_box->findData(s.value(kSpanKey).toInt());
+    span_box->setCurrentIndex(span < 0 ? kDefaultSpanIndex : span);
+    main_grid_box->setChecked(s.value(kMainGridKey, false).toBool());
+    loading_ = false;
+    show_values();
+    refresh_chart();
+}
+
+void Tvar_watch::save_settings() const {
+    if (loading_) {
+        return;
+    }
+    QStringList numbers, names, charted;
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        const QString number = QString::number(variables_[static_cast<std::size_t>(row)]);
+        numbers << number;
+        names << variable_name(row);
+        if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {
+            charted << number;
+        }
+    }
+    QSettings& s = context_.settings();
+    s.setValue(kVariablesKey, numbers);
+    s.setValue(kNamesKey, names);
+    s.setValue(kChartedKey, charted);
+    s.setValue(kIntervalKey, static_cast<int>(interval_box->value() * 1000.0 + 0.5));
+    s.setValue(kSpanKey, span_box->currentData().toInt());
+    s.setValue(kMainGridKey, main_grid_box->isChecked());
+}
+
+}  // namespace vx::ui

@@ -1,0 +1,123 @@
+// The variable watch window: chosen variables sampled by timer with their names,
+// extremes and last change, a trend chart, a CSV record, and the main grid fed.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QString>
+
+#include "commissioning/watch.h"
+
+class QChart;
+class QChartView;
+class QCheckBox;
+class QComboBox;
+class QDateTimeAxis;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QPushButton;
+class QTableWidget;
+class QTableWidgetItem;
+class QTimer;
+class QValueAxis;
+
+namespace vx::ui {
+
+class UserPrompts;
+class WindowContext;
+
+// "var[7]": a watched variable's caption, and its legend and CSV name when unnamed.
+QString watch_variable_caption(int variable);
+// The number a user typed for a variable, or -1 when it is not one of 0 to 1023.
+int parse_variable_number(const QString& text);
+
+class Tvar_watch : public QDialog {
+    Q_OBJECT
+public:
+    enum Column { variable_column, name_column, value_column, min_column, max_column,
+                  changed_column, chart_column, column_count };
+    static constexpr int kDefaultIntervalMs = 1000;
+    static constexpr int kChartPointsPerSeries = 1200;  // about one per pixel of a wide chart
+
+    explicit Tvar_watch(WindowContext& context, QWidget* parent = nullptr);
+    ~Tvar_watch() override;  // writes the settings
+
+    // Adds the variables not yet watched, in their order, and shows the window.
+    void add_variables(const std::vector<int>& variables);
+    std::vector<int> variables() const { return variables_; }
+    QString variable_name(int row) const;
+
+    void AddClick();     // "Добавить": the number typed
+    void RemoveClick();  // "Удалить": the selected rows
+    void NamesClick();   // "Имена из заметок..."
+    void StartClick();   // "Старт"
+    void StopClick();    // "Стоп"
+    void RecordClick();  // "Запись в файл..." / "Остановить запись"
+    // One sample, as the timer takes it; skipped while a long operation runs.
+    void TimerTick();
+
+    QTimer* timer() const { return timer_; }
+    bool recording() const { return recording_; }
+    const commissioning::WatchHistory& history() const { return history_; }
+    // The chart's series of a charted variable; null when it is not charted.
+    QLineSeries* series_of(int variable) const;
+
+    QLineEdit* number_edit = nullptr;
+    QPushButton* add_button = nullptr;
+    QPushButton* remove_button = nullptr;
+    QPushButton* names_button = nullptr;
+    QTableWidget* watch_list = nullptr;
+    QDoubleSpinBox* interval_box = nullptr;  // seconds
+    QPushButton* start_button = nullptr;
+    QPushButton* stop_button = nullptr;
+    QPushButton* record_button = nullptr;
+    QCheckBox* main_grid_box = nullptr;  // "Обновлять таблицу главного окна"
+    QComboBox* span_box = nullptr;       // minutes of the chart: 1, 10, 60
+    QChartView* chart_view = nullptr;
+    QChart* chart = nullptr;
+    QDateTimeAxis* time_axis = nullptr;
+    QValueAxis* value_axis = nullptr;
+    QLabel* status_line = nullptr;
+    QLabel* record_line = nullptr;
+
+signals:
+    // The values of all 1024 variables of each answered sample, while the main
+    // grid option is checked.
+    void variables_read(const std::vector<uint16_t>& values);
+
+private:
+    void build_layout();
+    void add_row(int variable, const QString& name, bool charted);
+    void take_sample(const commissioning::WatchSample& sample);
+    void show_values();
+    void refresh_chart();
+    void stop_recording();
+    void list_changed(QTableWidgetItem* item);
+    std::map<int, std::string> names() const;
+    void load_settings();
+    void save_settings() const;
+    void show_status(const QString& text);
+
+    WindowContext& context_;
+    UserPrompts& prompts_;
+    std::vector<int> variables_;  // in the rows' order
+    commissioning::WatchHistory history_;
+    std::map<int, QLineSeries*> series_;
+    std::map<int, std::string> notes_names_;  // of the last notes read, for variables added later
+    QTimer* timer_ = nullptr;
+    commissioning::WatchCsv csv_;
+    std::vector<int> recorded_variables_;  // the CSV's columns, fixed when it was opened
+    bool recording_ = false;
+    bool sampling_ = false;  // a tick's request or its box is under way
+    bool filling_ = false;   // rows are being written, not edited
+    bool loading_ = false;   // the settings are being read: nothing to write back yet
+    int colour_counter_ = 0;
+};
+
+}  // namespace vx::ui
