@@ -6,8 +6,6 @@
 // refreshes is also saved there (run under Xvfb for the real platform look):
 //   VX_SCREENSHOT=docs/screenshots/main_window.png xvfb-run -a -s "-screen 0 1280x900x24"
 //       build/tests/app/main_window_sim_test --gtest_filter='*BothGrids*'
-#include <chrono>
-#include <thread>
 
 #include <QDir>
 #include <QFileInfo>
@@ -139,16 +137,7 @@ TEST_F(SimulatedHouseTest, ReconnectAfterARebootMakesTheRefreshesWorkAgain) {
     prompts_.answer_yes();
     main_->N16Click();  // the simulator closes every connection and comes back
     ASSERT_EQ(2u, prompts_.records().size());
-    // Waits (up to 5 s) for the controller service to listen again.
-    bool back = false;
-    for (int attempt = 0; attempt < 100 && !back; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        vx::ControllerConnection probe;
-        vx::connect_to_service(probe, sim_->port());
-        back = vx::is_connected(probe);
-        vx::close_connection(probe);
-    }
-    ASSERT_TRUE(back);
+    ASSERT_TRUE(wait_until_listening(sim_->port()));
     main_->Reconnect1->trigger();
     EXPECT_EQ("Открыто", panel(1));
     EXPECT_EQ("2.15", panel(3));

@@ -2,6 +2,7 @@
 // restore plans, variable names, the watch CSV and transfer texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include "commissioning/configuration_file.h"
 #include "commissioning/configuration_restore.h"
 #include "commissioning/file_transfer.h"
+#include "commissioning/module_table.h"
 #include "commissioning/support_report.h"
 #include "commissioning/variable_names.h"
 #include "commissioning/watch.h"
@@ -117,6 +119,44 @@ TEST(WatchCsv, HeaderKeepsColumnsAndRowsCarryMilliseconds) {
     const std::string row = watch_csv_row(sample);
     EXPECT_EQ(local_time_text(sample.time) + ";1;65535", row);
     EXPECT_EQ(23u, local_time_text(sample.time).size());  // YYYY-MM-DD HH:MM:SS.mmm
+}
+
+TEST(WatchHistory, KeepsTheNewestSpanExtremesAndChangesAndTheTrendKeepsSpikes) {
+    using namespace std::chrono_literals;
+    WatchHistory history(10s);
+    const auto t0 = std::chrono::system_clock::now();
+    history.watch(1);
+    std::vector<uint16_t> all(kVariableCount, 0);
+    for (int i = 0; i < 15; ++i) {
+        if (i == 5)
+            history.watch(2);  // joins later: its series is the newest samples only
+        all[1] = i == 7 ? 900 : (i < 12 ? 100 + i % 2 : 101);
+        all[2] = 5;
+        history.add(t0 + i * 1s, all);
+    }
+    EXPECT_EQ(11u, history.size());  // 4 s to 14 s: the older ones went
+    const WatchHistory::Series& s = *history.series(1);
+    EXPECT_EQ(11u, s.values.size());
+    EXPECT_EQ(10u, history.series(2)->values.size());
+    EXPECT_EQ(100, s.min);
+    EXPECT_EQ(900, s.max);
+    EXPECT_EQ(t0 + 11s, s.changed);  // 101 from 11 s on
+    EXPECT_FALSE(history.series(2)->changed.has_value());
+
+    const auto from_10s = history.trend(1, t0 + 10s, 100);
+    ASSERT_EQ(5u, from_10s.size());
+    EXPECT_EQ(100, from_10s[0].value);
+    const auto squeezed = history.trend(1, t0, 4);
+    EXPECT_LE(squeezed.size(), 4u);
+    EXPECT_TRUE(std::any_of(squeezed.begin(), squeezed.end(),
+                            [](const WatchHistory::Point& p) { return p.value == 900; }));
+    history.forget(2);
+    EXPECT_EQ(nullptr, history.series(2));
+
+    WatchSample read{t0, true, {}, all};
+    EXPECT_EQ((std::vector<uint16_t>{5, 101}), select_variables(read, {2, 1}).values);
+    read.answered = false;
+    EXPECT_TRUE(select_variables(read, {2, 1}).values.empty());
 }
 
 TEST(FileTransfer, TextsAreTheConfiguratorsOwn) {

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <QByteArray>
 #include <QString>
@@ -25,6 +27,21 @@ namespace vx::test {
 // Settings text that names device as the serial port.
 inline std::string serial_device_settings(const std::string& device) {
     return "[AutoLoad]\nComPortDevice=" + device + "\n";
+}
+
+// Waits (up to 5 s) until the controller service listens on port again, as after a reboot.
+inline bool wait_until_listening(uint16_t port) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        vx::ControllerConnection probe;
+        vx::connect_to_service(probe, port);
+        const bool back = vx::is_connected(probe);
+        vx::close_connection(probe);
+        if (back) {
+            return true;
+        }
+    }
+    return false;
 }
 
 class WindowTest : public ::testing::Test {
