@@ -23,6 +23,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSettings>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableWidget>
@@ -139,6 +140,7 @@ void Tvar_watch::build_layout() {
          QStringLiteral("Мин."), QStringLiteral("Макс."), QStringLiteral("Изменение"),
          QStringLiteral("График")});
     watch_list->verticalHeader()->hide();
+    watch_list->verticalHeader()->setDefaultSectionSize(watch_list->fontMetrics().height() + 6);
     watch_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     watch_list->horizontalHeader()->setSectionResizeMode(name_column, QHeaderView::Stretch);
     watch_list->setEditTriggers(QAbstractItemView::DoubleClicked |
@@ -372,18 +374,24 @@ void Tvar_watch::TimerTick() {
         return;
     }
     sampling_ = true;
-    take_sample(cm::sample_variables(context_.connection(), variables_));
+    show_sample(cm::sample_variables(context_.connection(), variables_));
     sampling_ = false;
 }
 
-void Tvar_watch::take_sample(const cm::WatchSample& sample) {
+void Tvar_watch::show_sample(const cm::WatchSample& sample) {
     if (!sample.answered) {
         show_status(time_of_day_text() + kNoAnswer);
         return;
     }
     history_.add(sample.time, sample.all);
     show_values();
-    refresh_chart();
+    // A one-minute chart moves with every sample; a longer one moves less than a
+    // bucket of its points in a second.
+    const bool one_minute = span_box->currentData().toInt() == 1;
+    if (isVisible() && (one_minute || std::chrono::steady_clock::now() - chart_drawn_ >=
+                                          std::chrono::seconds(1))) {
+        refresh_chart();
+    }
     if (main_grid_box->isChecked()) {
         emit variables_read(sample.all);
     }
@@ -421,7 +429,13 @@ QLineSeries* Tvar_watch::series_of(int variable) const {
     return it == series_.end() ? nullptr : it->second;
 }
 
+void Tvar_watch::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    refresh_chart();  // samples taken while hidden left it behind
+}
+
 void Tvar_watch::refresh_chart() {
+    chart_drawn_ = std::chrono::steady_clock::now();
     std::map<int, QString> charted;  // variable -> legend name
     for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
         if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {

@@ -2,6 +2,7 @@
 // extremes and last change, a trend chart, a CSV record, and the main grid fed.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -43,7 +44,9 @@ public:
     enum Column { variable_column, name_column, value_column, min_column, max_column,
                   changed_column, chart_column, column_count };
     static constexpr int kDefaultIntervalMs = 1000;
-    static constexpr int kChartPointsPerSeries = 1200;  // about one per pixel of a wide chart
+    // Two points (the lowest and the highest) per two pixels of a wide chart: drawing a
+    // line's points is most of a sample's cost.
+    static constexpr int kChartPointsPerSeries = 600;
 
     explicit Tvar_watch(WindowContext& context, QWidget* parent = nullptr);
     ~Tvar_watch() override;  // writes the settings
@@ -61,12 +64,18 @@ public:
     void RecordClick();  // "Запись в файл..." / "Остановить запись"
     // One sample, as the timer takes it; skipped while a long operation runs.
     void TimerTick();
+    // A sample taken: the row values, the chart, the record and the main grid; or the
+    // status line when it was not answered.
+    void show_sample(const commissioning::WatchSample& sample);
 
     QTimer* timer() const { return timer_; }
     bool recording() const { return recording_; }
     const commissioning::WatchHistory& history() const { return history_; }
     // The chart's series of a charted variable; null when it is not charted.
     QLineSeries* series_of(int variable) const;
+    // Draws the checked variables' span now. A sample redraws it while the window is
+    // shown, at most once a second for the longer spans.
+    void refresh_chart();
 
     QLineEdit* number_edit = nullptr;
     QPushButton* add_button = nullptr;
@@ -86,6 +95,9 @@ public:
     QLabel* status_line = nullptr;
     QLabel* record_line = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 signals:
     // The values of all 1024 variables of each answered sample, while the main
     // grid option is checked.
@@ -94,9 +106,7 @@ signals:
 private:
     void build_layout();
     void add_row(int variable, const QString& name, bool charted);
-    void take_sample(const commissioning::WatchSample& sample);
     void show_values();
-    void refresh_chart();
     void stop_recording();
     void list_changed(QTableWidgetItem* item);
     std::map<int, std::string> names() const;
@@ -118,6 +128,7 @@ private:
     bool filling_ = false;   // rows are being written, not edited
     bool loading_ = false;   // the settings are being read: nothing to write back yet
     int colour_counter_ = 0;
+    std::chrono::steady_clock::time_point chart_drawn_;
 };
 
 }  // namespace vx::ui

@@ -116,6 +116,7 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ(steady, cell(1, Watch::max_column));
     EXPECT_TRUE(cell(1, Watch::changed_column).isEmpty());
 
+    watch_->refresh_chart();  // a 10-minute chart is drawn at most once a second
     QLineSeries* series = watch_->series_of(10);
     ASSERT_NE(nullptr, series);
     EXPECT_EQ(nullptr, watch_->series_of(11));
