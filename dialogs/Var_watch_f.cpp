@@ -457,6 +457,7 @@ void Tvar_watch::refresh_chart() {
     const auto from = now - std::chrono::minutes(span_box->currentData().toInt());
     int low = std::numeric_limits<int>::max();
     int high = std::numeric_limits<int>::min();
+    std::vector<std::pair<QLineSeries*, QList<QPointF>>> fresh;
     for (const auto& [variable, name] : charted) {
         QLineSeries*& series = series_[variable];
         if (series == nullptr) {
@@ -468,25 +469,31 @@ void Tvar_watch::refresh_chart() {
         }
         series->setName(name);
         QList<QPointF> points;
-        for (const cm::WatchHistory::Point& p : history_.trend(variable, from, kChartPointsPerSeries)) {
+        for (const cm::WatchHistory::Point& p :
+             history_.trend(variable, from, kChartPointsPerSeries)) {
             points.append(QPointF(static_cast<qreal>(p.ms), p.value));
             low = std::min<int>(low, p.value);
             high = std::max<int>(high, p.value);
         }
-        series->replace(points);
+        fresh.emplace_back(series, std::move(points));
+    }
+    // A series lays out its whole line again on every change of its points or of an
+    // axis: emptied first, the lines are laid out once, after the axes have moved.
+    for (auto& [series, points] : fresh) {
+        series->clear();
     }
     const auto ms = [](cm::WatchHistory::Clock::time_point t) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
     };
     time_axis->setRange(QDateTime::fromMSecsSinceEpoch(ms(from)),
                         QDateTime::fromMSecsSinceEpoch(ms(now)));
-    if (low > high) {
-        value_axis->setRange(0, 1);
-        return;
-    }
     // A margin so that a flat line is not drawn on the frame.
-    const int margin = std::max(1, (high - low) / 20);
-    value_axis->setRange(std::max(0, low - margin), high + margin);
+    const int margin = low > high ? 0 : std::max(1, (high - low) / 20);
+    value_axis->setRange(low > high ? 0 : std::max(0, low - margin),
+                         low > high ? 1 : high + margin);
+    for (auto& [series, points] : fresh) {
+        series->replace(points);
+    }
 }
 
 // ---- the record --------------------------------------------------------------
