@@ -4,6 +4,7 @@
 // reconnection after a reboot lets it sample again.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include <QAction>
@@ -20,6 +21,9 @@
 
 #include "app/forms.h"
 #include "compiler/compile_program.h"
+#include "dialogs/Autoaddr.h"
+#include "dialogs/Config_backup_f.h"
+#include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_watch_f.h"
 #include "sim/program_runner.h"
 #include "sim/simulator_thread.h"
@@ -167,6 +171,44 @@ TEST_F(WatchAgainstSimulator, AProgramLoadPausesTheWatchWhichResumesByItself) {
     EXPECT_TRUE(status_ends_with(" Значения получены."));
     EXPECT_EQ(samples + 1, watch_->history().size());
     EXPECT_TRUE(watch_->timer()->isActive());
+}
+
+TEST_F(WatchAgainstSimulator, NoSampleFallsBetweenTheRequestsOfAnotherWindowsLoop) {
+    start();
+    watch_->add_variables({1});
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"module parameters", [] { ui::unit_params->Button1Click(); }},
+        {"backup copy",
+         [this] {
+             ui::config_backup->parameters_box->setChecked(false);  // 256 a module take long
+             prompts_.answer_file(path("copy.json"));
+             ui::config_backup->SaveClick();
+         }},
+        {"support report",
+         [this] {
+             prompts_.answer_file(path("report.json"));
+             ui::main_form->SupportReport1Click();
+         }},
+        {"address search", [] { ui::aaddr->Button3Click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<std::size_t> tick_requests;
+        // Runs at the loop's first event processing, as the watch's timer would.
+        QTimer::singleShot(0, watch_, [&] {
+            const std::size_t before = requests();
+            watch_->TimerTick();
+            tick_requests = requests() - before;
+        });
+        c.run();
+        ASSERT_TRUE(tick_requests.has_value());
+        EXPECT_EQ(0u, *tick_requests);
+        EXPECT_TRUE(status_ends_with("выполняется другая операция с контроллером."));
+    }
 }
 
 TEST_F(WatchAgainstSimulator, ASilentControllerGivesTheStatusLineAndNoBox) {
