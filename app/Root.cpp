@@ -248,8 +248,17 @@ void Tmain_form::Button2Click() {
         show_connection_state();
         return;
     }
-    show_variables(*sg1, values);
+    show_variable_values(variable_values(values));
     set_operation_status(time_of_day_text() + kOperationDone);
+}
+
+void Tmain_form::show_variable_values(const std::vector<uint16_t>& values) {
+    if (values.size() != static_cast<std::size_t>(kVariableCount)) {
+        return;
+    }
+    show_variables(*sg1, values);
+    highlight_variables(*sg1, changed_variables(shown_values_, values));
+    shown_values_ = values;
 }
 
 void Tmain_form::Button1Click() {
@@ -272,6 +281,13 @@ void Tmain_form::Button1Click() {
 
 void Tmain_form::sg1SelectCell(int col, int row) {
     sg1->set_cell(0, 0, selected_variable_text(col, row));
+}
+
+void Tmain_form::AddToWatch1Click() {
+    const std::vector<int> variables = variables_of_cells(sg1->selected_cells());
+    if (!variables.empty()) {
+        Q_EMIT watch_requested(variables);
+    }
 }
 
 void Tmain_form::N6Click() {

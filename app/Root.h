@@ -65,7 +65,19 @@ public:
     void N22Click();
     void SupportReport1Click();
     void Reconnect1Click();
+    void AddToWatch1Click();
 
+public Q_SLOTS:
+    // Puts 1024 values (a refresh or a sample read elsewhere) into the
+    // variables grid; the cells whose value differs from the previous values
+    // are highlighted until the next call. A list of another size is ignored.
+    void show_variable_values(const std::vector<uint16_t>& values);
+
+Q_SIGNALS:
+    // "Добавить в наблюдение" on the variables grid: the selected variables, ascending.
+    void watch_requested(const std::vector<int>& variables);
+
+public:
     // --- controls, by the names of the window's design ------------------------------
     StringGrid* sg1 = nullptr;
     StringGrid* sg2 = nullptr;
@@ -85,6 +97,7 @@ public:
     QAction* N9 = nullptr;
     QAction *N7 = nullptr, *N22 = nullptr, *N23 = nullptr;
     QAction* SupportReport1 = nullptr;  // "Отчёт для поддержки...", after the added items
+    QAction* AddToWatch1 = nullptr;     // the variables grid's context menu
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +126,7 @@ private:
     bool closing_ = false;
     QString transfer_close_question_;  // empty unless a transfer runs
     std::vector<QAction*> modal_items_;  // items that show a window modally
+    std::vector<uint16_t> shown_values_;  // the grid's values, empty before the first refresh
 };
 
 }  // namespace vx::ui

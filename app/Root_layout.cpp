@@ -49,6 +49,12 @@ void Tmain_form::build_layout() {
     sg1 = new StringGrid(17, 65, 1, 1);
     sg1->setObjectName(QStringLiteral("sg1"));
     set_up_variables_grid(*sg1);
+    // Ctrl and Shift pick several variables for the watch window at once.
+    sg1->set_multi_select(true);
+    sg1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    AddToWatch1 = new QAction(QStringLiteral("Добавить в наблюдение"), sg1);
+    AddToWatch1->setObjectName(QStringLiteral("AddToWatch1"));
+    sg1->addAction(AddToWatch1);
     sg2 = new StringGrid(22, 3, 0, 1);
     sg2->setObjectName(QStringLiteral("sg2"));
     set_up_modules_grid(*sg2);
@@ -107,6 +113,7 @@ void Tmain_form::build_layout() {
     connect(Button1, &QPushButton::clicked, this, &Tmain_form::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tmain_form::Button2Click);
     connect(sg1, &StringGrid::cell_selected, this, &Tmain_form::sg1SelectCell);
+    connect(AddToWatch1, &QAction::triggered, this, &Tmain_form::AddToWatch1Click);
 }
 
 void Tmain_form::build_menu() {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QColor>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QStringList>
@@ -17,6 +18,8 @@ namespace {
 constexpr int kVariableRows = 64;
 constexpr int kVariablesPerRow = 16;
 const QString kInactive = QStringLiteral("Не активен");
+// Light enough that the value still reads in the grid's black text.
+const QColor kChangedValue(255, 226, 140);
 static_assert(kVariableRows * kVariablesPerRow == kVariableCount);
 
 }  // namespace
@@ -73,13 +76,70 @@ void set_up_modules_grid(StringGrid& grid) {
     }
 }
 
+std::vector<uint16_t> variable_values(const uint8_t* view) {
+    std::vector<uint16_t> values(kVariableCount);
+    for (int n = 0; n < kVariableCount; ++n) {
+        values[static_cast<std::size_t>(n)] = vx::view_u16(view, n);
+    }
+    return values;
+}
+
 void show_variables(StringGrid& grid, const uint8_t* values) {
+    show_variables(grid, variable_values(values));
+}
+
+void show_variables(StringGrid& grid, const std::vector<uint16_t>& values) {
+    if (values.size() != static_cast<std::size_t>(kVariableCount)) {
+        return;
+    }
     for (int row = 1; row <= kVariableRows; ++row) {
         for (int col = 1; col <= kVariablesPerRow; ++col) {
-            grid.set_cell(col, row,
-                          QString::number(vx::view_u16(values, variable_of_cell(col, row))));
+            const auto n = static_cast<std::size_t>(variable_of_cell(col, row));
+            grid.set_cell(col, row, QString::number(values[n]));
         }
     }
+}
+
+std::vector<int> changed_variables(const std::vector<uint16_t>& previous,
+                                   const std::vector<uint16_t>& current) {
+    std::vector<int> changed;
+    if (previous.size() != current.size()) {
+        return changed;
+    }
+    for (std::size_t n = 0; n < current.size(); ++n) {
+        if (previous[n] != current[n]) {
+            changed.push_back(static_cast<int>(n));
+        }
+    }
+    return changed;
+}
+
+void highlight_variables(StringGrid& grid, const std::vector<int>& variables) {
+    std::vector<bool> marked(kVariableCount, false);
+    for (const int n : variables) {
+        if (n >= 0 && n < kVariableCount) {
+            marked[static_cast<std::size_t>(n)] = true;
+        }
+    }
+    for (int row = 1; row <= kVariableRows; ++row) {
+        for (int col = 1; col <= kVariablesPerRow; ++col) {
+            const bool on = marked[static_cast<std::size_t>(variable_of_cell(col, row))];
+            grid.set_cell_color(col, row, on ? kChangedValue : QColor());
+        }
+    }
+}
+
+std::vector<int> variables_of_cells(const std::vector<GridCell>& cells) {
+    std::vector<int> variables;
+    for (const GridCell& cell : cells) {
+        if (cell.col >= 1 && cell.col <= kVariablesPerRow && cell.row >= 1 &&
+            cell.row <= kVariableRows) {
+            variables.push_back(variable_of_cell(cell.col, cell.row));
+        }
+    }
+    std::sort(variables.begin(), variables.end());
+    variables.erase(std::unique(variables.begin(), variables.end()), variables.end());
+    return variables;
 }
 
 std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,

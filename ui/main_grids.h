@@ -15,6 +15,7 @@
 namespace vx::ui {
 
 class StringGrid;
+struct GridCell;
 
 constexpr int kVariableCount = 1024;
 constexpr int kModuleAddressCount = 128;
@@ -34,9 +35,24 @@ QString selected_variable_text(int col, int row);
 void set_up_variables_grid(StringGrid& grid);
 void set_up_modules_grid(StringGrid& grid);
 
+// The 1024 values of a reply view (16-bit little-endian).
+std::vector<uint16_t> variable_values(const uint8_t* view);
+
 // Writes the 1024 values of a reply view (16-bit little-endian, unsigned:
 // 65535 shows as 65535), the current values or the start-up values alike.
 void show_variables(StringGrid& grid, const uint8_t* values);
+// The same from decoded values; a list of another size than 1024 writes nothing.
+void show_variables(StringGrid& grid, const std::vector<uint16_t>& values);
+
+// The variables whose value differs from one refresh to the next, ascending.
+// None when there was no earlier refresh (previous empty) or the sizes differ.
+std::vector<int> changed_variables(const std::vector<uint16_t>& previous,
+                                   const std::vector<uint16_t>& current);
+// Highlights the cells of exactly these variables, every other cell plain.
+void highlight_variables(StringGrid& grid, const std::vector<int>& variables);
+
+// The variables of these cells, ascending and each once; header cells have none.
+std::vector<int> variables_of_cells(const std::vector<GridCell>& cells);
 
 // Working copies of the three tables a module refresh reads.
 struct ModuleTables {

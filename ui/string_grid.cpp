@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QVector>
@@ -22,7 +23,8 @@ public:
           rows_(rows),
           fixed_cols_(fixed_cols),
           fixed_rows_(fixed_rows),
-          cells_(static_cast<qsizetype>(cols) * rows) {}
+          cells_(static_cast<qsizetype>(cols) * rows),
+          colors_(cells_.size()) {}
 
     int cols() const { return cols_; }
     int rows() const { return rows_; }
@@ -57,15 +59,33 @@ public:
         }
     }
 
+    QColor color(int col, int row) const {
+        return in_range(col, row) ? colors_[index_of(col, row)] : QColor();
+    }
+    void set_color(int col, int row, const QColor& color) {
+        if (!in_range(col, row) || col < fixed_cols_ || row < fixed_rows_ ||
+            colors_[index_of(col, row)] == color) {
+            return;
+        }
+        colors_[index_of(col, row)] = color;
+        const QModelIndex at = index(row - fixed_rows_, col - fixed_cols_);
+        Q_EMIT dataChanged(at, at, {Qt::BackgroundRole});
+    }
+
     void resize(int cols, int rows) {
         beginResetModel();
-        QVector<QString> cells(static_cast<qsizetype>(cols) * rows);
+        const auto count = static_cast<qsizetype>(cols) * rows;
+        QVector<QString> cells(count);
+        QVector<QColor> colors(count);
         for (int r = 0; r < std::min(rows, rows_); ++r) {
             for (int c = 0; c < std::min(cols, cols_); ++c) {
-                cells[static_cast<qsizetype>(r) * cols + c] = std::move(cells_[index_of(c, r)]);
+                const qsizetype to = static_cast<qsizetype>(r) * cols + c;
+                cells[to] = std::move(cells_[index_of(c, r)]);
+                colors[to] = colors_[index_of(c, r)];
             }
         }
         cells_ = std::move(cells);
+        colors_ = std::move(colors);
         cols_ = cols;
         rows_ = rows;
         endResetModel();
@@ -78,6 +98,10 @@ public:
         return parent.isValid() ? 0 : std::max(0, cols_ - fixed_cols_);
     }
     QVariant data(const QModelIndex& at, int role) const override {
+        if (role == Qt::BackgroundRole) {
+            const QColor background = color(at.column() + fixed_cols_, at.row() + fixed_rows_);
+            return background.isValid() ? QVariant(background) : QVariant();
+        }
         if (role != Qt::DisplayRole && role != Qt::EditRole) {
             return {};
         }
@@ -118,6 +142,7 @@ private:
     int fixed_cols_;
     int fixed_rows_;
     QVector<QString> cells_;
+    QVector<QColor> colors_;
 };
 
 StringGrid::StringGrid(int col_count, int row_count, int fixed_cols, int fixed_rows,
@@ -224,6 +249,14 @@ void StringGrid::clear_row(int row) {
     }
 }
 
+QColor StringGrid::cell_color(int col, int row) const {
+    return model_->color(col, row);
+}
+
+void StringGrid::set_cell_color(int col, int row, const QColor& color) {
+    model_->set_color(col, row, color);
+}
+
 int StringGrid::col_width(int col) const {
     if (col < 0 || col >= col_count()) {
         return 0;
@@ -286,6 +319,22 @@ void StringGrid::select_cell(int col, int row) {
     if (at.isValid()) {
         setCurrentIndex(at);
     }
+}
+
+void StringGrid::set_multi_select(bool multi) {
+    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                           : QAbstractItemView::SingleSelection);
+}
+
+std::vector<GridCell> StringGrid::selected_cells() const {
+    QModelIndexList indexes = selectionModel()->selectedIndexes();
+    std::sort(indexes.begin(), indexes.end());  // row by row, then column
+    std::vector<GridCell> cells;
+    cells.reserve(static_cast<std::size_t>(indexes.size()));
+    for (const QModelIndex& at : indexes) {
+        cells.push_back({at.column() + fixed_cols(), at.row() + fixed_rows()});
+    }
+    return cells;
 }
 
 bool StringGrid::eventFilter(QObject* watched, QEvent* event) {

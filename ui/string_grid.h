@@ -2,6 +2,9 @@
 // optional fixed header row 0 and fixed header column 0 (the corner included).
 #pragma once
 
+#include <vector>
+
+#include <QColor>
 #include <QString>
 #include <QTableView>
 
@@ -10,6 +13,13 @@ class QAbstractButton;
 namespace vx::ui {
 
 class StringGridModel;
+
+// A cell of the grid, addressed as in cell(): column, row, headers counted.
+struct GridCell {
+    int col = 0;
+    int row = 0;
+    friend bool operator==(const GridCell&, const GridCell&) = default;
+};
 
 class StringGrid : public QTableView {
     Q_OBJECT
@@ -33,6 +43,9 @@ public:
     QString cell(int col, int row) const;
     void set_cell(int col, int row, const QString& text);
     void clear_row(int row);
+    // The background of a non-fixed cell; an invalid colour is the view's own.
+    QColor cell_color(int col, int row) const;
+    void set_cell_color(int col, int row, const QColor& color);
 
     int col_width(int col) const;
     void set_col_width(int col, int width);
@@ -48,6 +61,11 @@ public:
     int current_row() const;
     // Selects a non-fixed cell, as a click on it would; cell_selected follows.
     void select_cell(int col, int row);
+    // Whether Ctrl and Shift clicks and drags select several cells (off by
+    // default: one cell at a time). The current cell stays the one clicked.
+    void set_multi_select(bool multi);
+    // The selected non-fixed cells, row by row; header cells are never selected.
+    std::vector<GridCell> selected_cells() const;
 
 Q_SIGNALS:
     // A non-fixed cell became the selected one (by mouse, keys or select_cell).

@@ -46,6 +46,16 @@ protected:
     }
     ui::StringGrid& variables() { return *main_->sg1; }
     ui::StringGrid& modules() { return *main_->sg2; }
+    // The variables whose cells are highlighted.
+    std::vector<int> highlighted() {
+        std::vector<int> found;
+        for (int n = 0; n < 1024; ++n) {
+            if (variables().cell_color(1 + n % 16, 1 + n / 16).isValid()) {
+                found.push_back(n);
+            }
+        }
+        return found;
+    }
 
     FakeController fake_;
 };
@@ -89,6 +99,42 @@ TEST_F(ConnectedFormTest, VariablesRefreshShowsUnsignedValues) {
     EXPECT_TRUE(stamped(panel(5), kDone));
     EXPECT_TRUE(main_->Button2->isEnabled());
     EXPECT_EQ("Открыто", panel(1));
+}
+
+// Each refresh highlights what changed since the one before, until the next;
+// values handed in by another window count as a refresh too.
+TEST_F(ConnectedFormTest, VariablesRefreshHighlightsTheChangedCells) {
+    start();
+    const struct {
+        std::map<int, uint16_t> values;
+        std::vector<int> highlighted;
+    } refreshes[] = {
+        {{{3, 33}, {1023, 9}}, {}},  // the first refresh has nothing to compare with
+        {{{3, 34}, {1023, 9}}, {3}},
+        {{{3, 34}, {1023, 9}}, {}},
+        {{{0, 1}, {3, 34}}, {0, 1023}},
+    };
+    for (const auto& refresh : refreshes) {
+        SCOPED_TRACE(refresh.highlighted.size());
+        fake_.expect(packet("1D 04 00 00 00 00 00")).reply(variables_reply(refresh.values));
+        main_->Button2Click();
+        fake_.verify();
+        EXPECT_EQ(refresh.highlighted, highlighted());
+    }
+    std::vector<uint16_t> sample(1024, 0);
+    sample[0] = 1;
+    sample[3] = 35;
+    main_->show_variable_values(sample);
+    EXPECT_EQ(std::vector<int>{3}, highlighted());
+    EXPECT_EQ("35", variables().cell(4, 1));
+    main_->show_variable_values(std::vector<uint16_t>(5, 7));  // not a full table: ignored
+    EXPECT_EQ("35", variables().cell(4, 1));
+    EXPECT_EQ(std::vector<int>{3}, highlighted());
+
+    // A failed refresh keeps what the grid shows, highlight included.
+    fake_.close_connection();
+    main_->Button2Click();
+    EXPECT_EQ(std::vector<int>{3}, highlighted());
 }
 
 TEST_F(ConnectedFormTest, LostConnectionShowsTheErrorAndAbsentConnection) {

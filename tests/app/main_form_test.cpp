@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSpinBox>
+#include <QTest>
 
 #include "tests/support/temp_dir.h"
 #include "ui/string_grid.h"
@@ -178,6 +179,24 @@ TEST_F(MainFormTest, SelectingAVariableShowsItsNumberInTheCorner) {
     EXPECT_EQ("Variable[1023]", main_->sg1->cell(0, 0));
     main_->sg1->select_cell(1, 1);
     EXPECT_EQ("Variable[0]", main_->sg1->cell(0, 0));
+
+    // Ctrl adds cells to the selection; the context menu's item hands their variables on.
+    std::vector<std::vector<int>> requested;
+    QObject::connect(main_.get(), &ui::Tmain_form::watch_requested,
+                     [&](const std::vector<int>& variables) { requested.push_back(variables); });
+    for (const ui::GridCell cell : {ui::GridCell{5, 2}, ui::GridCell{2, 1}}) {
+        QWidget* viewport = main_->sg1->viewport();
+        const QModelIndex at = main_->sg1->model()->index(cell.row - 1, cell.col - 1);
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                          main_->sg1->visualRect(at).center());
+    }
+    EXPECT_EQ("Variable[1]", main_->sg1->cell(0, 0));
+    ASSERT_TRUE(main_->sg1->actions().contains(main_->AddToWatch1));
+    EXPECT_EQ("Добавить в наблюдение", main_->AddToWatch1->text());
+    main_->AddToWatch1->trigger();
+    main_->sg1->clearSelection();
+    main_->AddToWatch1->trigger();  // nothing selected: nothing requested
+    EXPECT_EQ((std::vector<std::vector<int>>{{0, 1, 20}}), requested);
 }
 
 TEST_F(MainFormTest, ManualOpensWhenPresentAndIsReportedWhenMissing) {
