@@ -141,6 +141,12 @@ void create_forms(WindowContext& context) {
              main_form->ExchangeMonitor1, ShowMode::modeless);
     add_form(var_watch, new Tvar_watch(context, main_form), "var_watch", main_form->VarWatch1,
              ShowMode::modeless);
+    // The watch's samples go to the variables grid when its option asks for it, and
+    // the grid's "Добавить в наблюдение" hands the selected variables to the watch.
+    QObject::connect(var_watch, &Tvar_watch::variables_read, main_form,
+                     &Tmain_form::show_variable_values);
+    QObject::connect(main_form, &Tmain_form::watch_requested, var_watch,
+                     &Tvar_watch::add_variables);
 }
 
 void destroy_forms() {

@@ -28,6 +28,7 @@
 #include "sim/program_runner.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
@@ -137,6 +138,27 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ("Время;var[10] Счётчик циклов;var[11] Не меняется", lines[0]);
     EXPECT_TRUE(lines.back().endsWith(QStringLiteral(";%1;%2").arg(counter->values.back()).arg(steady)));
     EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."}, prompts_.messages());
+}
+
+TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
+    start();
+    run_counter();
+    ui::StringGrid& grid = *ui::main_form->sg1;
+    grid.select_cell(4, 1);  // var[3]
+    ui::main_form->AddToWatch1->trigger();
+    EXPECT_EQ(std::vector<int>{3}, watch_->variables());
+
+    watch_->add_variables({10});
+    watch_->main_grid_box->setChecked(true);
+    // Samples until one finds the counter changed since the sample before: highlighted.
+    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), grid.cell_color(11, 1).isValid()), 10000);
+    EXPECT_EQ(cell(1, Watch::value_column), grid.cell(11, 1));
+    EXPECT_FALSE(grid.cell_color(4, 1).isValid());
+
+    watch_->main_grid_box->setChecked(false);
+    const QString shown = grid.cell(11, 1);
+    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), cell(1, Watch::value_column) != shown), 10000);
+    EXPECT_EQ(shown, grid.cell(11, 1));
 }
 
 TEST_F(WatchAgainstSimulator, AProgramLoadPausesTheWatchWhichResumesByItself) {
