@@ -3,6 +3,7 @@
 #include "dialogs/Var_watch_f.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <limits>
 
@@ -78,6 +79,33 @@ QTableWidgetItem* fixed_item(const QString& text = QString()) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     return item;
+}
+
+// The value axis around the values shown: its ends and ticks at round numbers (1, 2,
+// 2.5 or 5 times a power of ten), about five steps; a flat line keeps off the frame.
+struct AxisSpan {
+    int low = 0;
+    int high = 1;
+    int ticks = 2;
+};
+AxisSpan round_axis_span(int low, int high) {
+    if (low == high) {
+        low = std::max(0, low - 1);
+        high = low + 2;
+    }
+    const double raw = (high - low) / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10 * power;
+    for (double m : {1.0, 2.0, 2.5, 5.0}) {
+        if (m * power >= raw) {
+            step = m * power;
+            break;
+        }
+    }
+    const int s = std::max(1, static_cast<int>(std::lround(step)));
+    const int first = low / s * s;
+    const int last = (high + s - 1) / s * s;
+    return {first, last, (last - first) / s + 1};
 }
 
 QString csv_file_name() {
@@ -487,10 +515,9 @@ void Tvar_watch::refresh_chart() {
     };
     time_axis->setRange(QDateTime::fromMSecsSinceEpoch(ms(from)),
                         QDateTime::fromMSecsSinceEpoch(ms(now)));
-    // A margin so that a flat line is not drawn on the frame.
-    const int margin = low > high ? 0 : std::max(1, (high - low) / 20);
-    value_axis->setRange(low > high ? 0 : std::max(0, low - margin),
-                         low > high ? 1 : high + margin);
+    const AxisSpan span = low > high ? AxisSpan{0, 1, 2} : round_axis_span(low, high);
+    value_axis->setRange(span.low, span.high);
+    value_axis->setTickCount(span.ticks);
     for (auto& [series, points] : fresh) {
         series->replace(points);
     }

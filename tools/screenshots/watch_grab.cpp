@@ -124,7 +124,6 @@ int main(int argc, char** argv) {
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    watch.StopClick();
 
     // The picture shows the three named waves; the others stay in the list.
     for (int row = static_cast<int>(kNamedVariables.size()); row < watch.watch_list->rowCount();
@@ -136,6 +135,7 @@ int main(int argc, char** argv) {
     const bool saved = watch.grab().save(path, "PNG");
     std::printf("%s %s (%zu samples)\n", saved ? "wrote" : "could not write", qPrintable(path),
                 watch.history().size());
+    watch.StopClick();
     vx::ui::destroy_forms();
     return saved ? 0 : 1;
 }
