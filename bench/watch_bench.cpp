@@ -88,9 +88,10 @@ struct WatchUnderLoad {
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("an hour fed: %d samples in %.1f s (%.2f ms a sample on average); "
-                    "resident memory %ld KiB before, %ld KiB after\n",
-                    kHourSamples, seconds, 1000.0 * seconds / kHourSamples, before, resident_kib());
+        std::printf(
+            "an hour fed: %d samples in %.1f s (%.2f ms a sample on average); "
+            "resident memory %ld KiB before, %ld KiB after\n",
+            kHourSamples, seconds, 1000.0 * seconds / kHourSamples, before, resident_kib());
     }
 
     QTemporaryDir dir;
@@ -154,9 +155,10 @@ void print_day_of_history() {
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("a day of history for %d variables: %zu samples kept, %ld KiB more resident "
-                "memory, %.2f us an added sample\n",
-                kCharted, history.size(), resident_kib() - before, 1e6 * seconds / (kDaySamples + 1000));
+    std::printf(
+        "a day of history for %d variables: %zu samples kept, %ld KiB more resident "
+        "memory, %.2f us an added sample\n",
+        kCharted, history.size(), resident_kib() - before, 1e6 * seconds / (kDaySamples + 1000));
 }
 
 }  // namespace

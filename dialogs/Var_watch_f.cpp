@@ -3,25 +3,18 @@
 #include "dialogs/Var_watch_f.h"
 
 #include <algorithm>
-#include <cmath>
-#include <iterator>
-#include <limits>
 
-#include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
@@ -30,10 +23,10 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
 #include "commissioning/module_table.h"
 #include "commissioning/variable_names.h"
+#include "dialogs/watch_chart.h"
 #include "ui/dialog_controls.h"
 #include "ui/time_of_day.h"
 #include "ui/user_prompts.h"
@@ -57,17 +50,8 @@ constexpr double kMinIntervalSeconds = 0.2;
 constexpr double kMaxIntervalSeconds = 60.0;
 
 const QString kNoAnswer = QStringLiteral(" Нет ответа от контроллера.");
-const QString kPaused = QStringLiteral(
-    " Наблюдение приостановлено: выполняется другая операция с контроллером.");
-
-// Colours that stay apart on a white chart, taken in turn by new series.
-const QColor kSeriesColours[] = {
-    QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
-    QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
-    QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f), QColor(0xbc, 0xbd, 0x22),
-    QColor(0x17, 0xbe, 0xcf), QColor(0x00, 0x00, 0x80), QColor(0x80, 0x00, 0x00),
-    QColor(0x00, 0x80, 0x00), QColor(0xb8, 0x86, 0x0b), QColor(0x4b, 0x00, 0x82),
-    QColor(0x00, 0x00, 0x00)};
+const QString kPaused =
+    QStringLiteral(" Наблюдение приостановлено: выполняется другая операция с контроллером.");
 
 QString clock_text(cm::WatchHistory::Clock::time_point t) {
     const auto ms =
@@ -79,33 +63,6 @@ QTableWidgetItem* fixed_item(const QString& text = QString()) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     return item;
-}
-
-// The value axis around the values shown: its ends and ticks at round numbers (1, 2,
-// 2.5 or 5 times a power of ten), about five steps; a flat line keeps off the frame.
-struct AxisSpan {
-    int low = 0;
-    int high = 1;
-    int ticks = 2;
-};
-AxisSpan round_axis_span(int low, int high) {
-    if (low == high) {
-        low = std::max(0, low - 1);
-        high = low + 2;
-    }
-    const double raw = (high - low) / 5.0;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = 10 * power;
-    for (double m : {1.0, 2.0, 2.5, 5.0}) {
-        if (m * power >= raw) {
-            step = m * power;
-            break;
-        }
-    }
-    const int s = std::max(1, static_cast<int>(std::lround(step)));
-    const int first = low / s * s;
-    const int last = (high + s - 1) / s * s;
-    return {first, last, (last - first) / s + 1};
 }
 
 QString csv_file_name() {
@@ -163,10 +120,10 @@ void Tvar_watch::build_layout() {
 
     watch_list = new QTableWidget(0, column_count, this);
     watch_list->setObjectName(QStringLiteral("watch_list"));
-    watch_list->setHorizontalHeaderLabels(
-        {QStringLiteral("Переменная"), QStringLiteral("Имя"), QStringLiteral("Значение"),
-         QStringLiteral("Мин."), QStringLiteral("Макс."), QStringLiteral("Изменение"),
-         QStringLiteral("График")});
+    watch_list->setHorizontalHeaderLabels({QStringLiteral("Переменная"), QStringLiteral("Имя"),
+                                           QStringLiteral("Значение"), QStringLiteral("Мин."),
+                                           QStringLiteral("Макс."), QStringLiteral("Изменение"),
+                                           QStringLiteral("График")});
     watch_list->verticalHeader()->hide();
     watch_list->verticalHeader()->setDefaultSectionSize(watch_list->fontMetrics().height() + 6);
     watch_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -175,20 +132,8 @@ void Tvar_watch::build_layout() {
                                 QAbstractItemView::EditKeyPressed |
                                 QAbstractItemView::AnyKeyPressed);
 
-    chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    time_axis = new QDateTimeAxis(chart);
-    time_axis->setFormat(QStringLiteral("HH:mm:ss"));
-    time_axis->setTickCount(7);
-    value_axis = new QValueAxis(chart);
-    value_axis->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(time_axis, Qt::AlignBottom);
-    chart->addAxis(value_axis, Qt::AlignLeft);
-    chart_view = new QChartView(chart, this);
-    chart_view->setObjectName(QStringLiteral("chart_view"));
-    chart_view->setRenderHint(QPainter::Antialiasing);
-    chart_view->setMinimumHeight(220);
+    trend = new WatchChart(this);
+    chart_view = trend->view();
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(watch_list);
@@ -345,8 +290,8 @@ void Tvar_watch::NamesClick() {
         return;
     }
     std::map<int, std::string> read;
-    if (const std::string error = cm::load_variable_names(QFile::encodeName(*path).toStdString(),
-                                                          read);
+    if (const std::string error =
+            cm::load_variable_names(QFile::encodeName(*path).toStdString(), read);
         !error.empty()) {
         prompts_.error(QString::fromStdString(error));
         if (read.empty()) {
@@ -362,9 +307,8 @@ void Tvar_watch::NamesClick() {
             ++named;
         }
     }
-    show_status(QStringLiteral("Имена из заметок: %1 из %2 в списке.")
-                    .arg(named)
-                    .arg(variables_.size()));
+    show_status(
+        QStringLiteral("Имена из заметок: %1 из %2 в списке.").arg(named).arg(variables_.size()));
 }
 
 void Tvar_watch::list_changed(QTableWidgetItem* item) {
@@ -436,9 +380,11 @@ void Tvar_watch::show_sample(const cm::WatchSample& sample) {
 void Tvar_watch::show_values() {
     const QSignalBlocker blocker(watch_list);
     for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
-        const cm::WatchHistory::Series* s = history_.series(variables_[static_cast<std::size_t>(row)]);
+        const cm::WatchHistory::Series* s =
+            history_.series(variables_[static_cast<std::size_t>(row)]);
         const bool any = s != nullptr && !s->values.empty();
-        watch_list->item(row, value_column)->setText(any ? QString::number(s->values.back()) : QString());
+        watch_list->item(row, value_column)
+            ->setText(any ? QString::number(s->values.back()) : QString());
         watch_list->item(row, min_column)->setText(any ? QString::number(s->min) : QString());
         watch_list->item(row, max_column)->setText(any ? QString::number(s->max) : QString());
         watch_list->item(row, changed_column)
@@ -453,8 +399,7 @@ void Tvar_watch::show_status(const QString& text) {
 // ---- the chart ---------------------------------------------------------------
 
 QLineSeries* Tvar_watch::series_of(int variable) const {
-    const auto it = series_.find(variable);
-    return it == series_.end() ? nullptr : it->second;
+    return trend->series_of(variable);
 }
 
 void Tvar_watch::showEvent(QShowEvent* event) {
@@ -472,55 +417,8 @@ void Tvar_watch::refresh_chart() {
             charted[v] = name.isEmpty() ? watch_variable_caption(v) : name;
         }
     }
-    for (auto it = series_.begin(); it != series_.end();) {
-        if (charted.count(it->first) == 0) {
-            chart->removeSeries(it->second);
-            delete it->second;
-            it = series_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    const auto now = cm::WatchHistory::Clock::now();
-    const auto from = now - std::chrono::minutes(span_box->currentData().toInt());
-    int low = std::numeric_limits<int>::max();
-    int high = std::numeric_limits<int>::min();
-    std::vector<std::pair<QLineSeries*, QList<QPointF>>> fresh;
-    for (const auto& [variable, name] : charted) {
-        QLineSeries*& series = series_[variable];
-        if (series == nullptr) {
-            series = new QLineSeries(chart);
-            series->setColor(kSeriesColours[colour_counter_++ % std::size(kSeriesColours)]);
-            chart->addSeries(series);
-            series->attachAxis(time_axis);
-            series->attachAxis(value_axis);
-        }
-        series->setName(name);
-        QList<QPointF> points;
-        for (const cm::WatchHistory::Point& p :
-             history_.trend(variable, from, kChartPointsPerSeries)) {
-            points.append(QPointF(static_cast<qreal>(p.ms), p.value));
-            low = std::min<int>(low, p.value);
-            high = std::max<int>(high, p.value);
-        }
-        fresh.emplace_back(series, std::move(points));
-    }
-    // A series lays out its whole line again on every change of its points or of an
-    // axis: emptied first, the lines are laid out once, after the axes have moved.
-    for (auto& [series, points] : fresh) {
-        series->clear();
-    }
-    const auto ms = [](cm::WatchHistory::Clock::time_point t) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
-    };
-    time_axis->setRange(QDateTime::fromMSecsSinceEpoch(ms(from)),
-                        QDateTime::fromMSecsSinceEpoch(ms(now)));
-    const AxisSpan span = low > high ? AxisSpan{0, 1, 2} : round_axis_span(low, high);
-    value_axis->setRange(span.low, span.high);
-    value_axis->setTickCount(span.ticks);
-    for (auto& [series, points] : fresh) {
-        series->replace(points);
-    }
+    trend->draw(history_, charted, std::chrono::minutes(span_box->currentData().toInt()),
+                kChartPointsPerSeries);
 }
 
 // ---- the record --------------------------------------------------------------

@@ -13,11 +13,9 @@
 
 #include "commissioning/watch.h"
 
-class QChart;
 class QChartView;
 class QCheckBox;
 class QComboBox;
-class QDateTimeAxis;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -26,11 +24,11 @@ class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
 class QTimer;
-class QValueAxis;
 
 namespace vx::ui {
 
 class UserPrompts;
+class WatchChart;
 class WindowContext;
 
 // "var[7]": a watched variable's caption, and its legend and CSV name when unnamed.
@@ -41,8 +39,16 @@ int parse_variable_number(const QString& text);
 class Tvar_watch : public QDialog {
     Q_OBJECT
 public:
-    enum Column { variable_column, name_column, value_column, min_column, max_column,
-                  changed_column, chart_column, column_count };
+    enum Column {
+        variable_column,
+        name_column,
+        value_column,
+        min_column,
+        max_column,
+        changed_column,
+        chart_column,
+        column_count
+    };
     static constexpr int kDefaultIntervalMs = 1000;
     // Two points (the lowest and the highest) per two pixels of a wide chart: drawing a
     // line's points is most of a sample's cost.
@@ -88,10 +94,8 @@ public:
     QPushButton* record_button = nullptr;
     QCheckBox* main_grid_box = nullptr;  // "Обновлять таблицу главного окна"
     QComboBox* span_box = nullptr;       // minutes of the chart: 1, 10, 60
+    WatchChart* trend = nullptr;
     QChartView* chart_view = nullptr;
-    QChart* chart = nullptr;
-    QDateTimeAxis* time_axis = nullptr;
-    QValueAxis* value_axis = nullptr;
     QLabel* status_line = nullptr;
     QLabel* record_line = nullptr;
 
@@ -118,7 +122,6 @@ private:
     UserPrompts& prompts_;
     std::vector<int> variables_;  // in the rows' order
     commissioning::WatchHistory history_;
-    std::map<int, QLineSeries*> series_;
     std::map<int, std::string> notes_names_;  // of the last notes read, for variables added later
     QTimer* timer_ = nullptr;
     commissioning::WatchCsv csv_;
@@ -127,7 +130,6 @@ private:
     bool sampling_ = false;  // a tick's request or its box is under way
     bool filling_ = false;   // rows are being written, not edited
     bool loading_ = false;   // the settings are being read: nothing to write back yet
-    int colour_counter_ = 0;
     std::chrono::steady_clock::time_point chart_drawn_;
 };
 

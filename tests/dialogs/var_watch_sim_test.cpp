@@ -25,6 +25,7 @@
 #include "dialogs/Config_backup_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_watch_f.h"
+#include "dialogs/watch_chart.h"
 #include "sim/program_runner.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
@@ -35,11 +36,23 @@ namespace {
 
 using Watch = ui::Tvar_watch;
 
-TEST(WatchTexts, VariableNumbersAsTyped) {
-    const std::pair<QString, int> rows[] = {{"7", 7},     {" 1023 ", 1023}, {"1024", -1},
-                                            {"-1", -1},   {"7a", -1},       {"", -1}};
+TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
+    const std::pair<QString, int> rows[] = {{"7", 7},   {" 1023 ", 1023}, {"1024", -1},
+                                            {"-1", -1}, {"7a", -1},       {"", -1}};
     for (const auto& [typed, expected] : rows) {
         EXPECT_EQ(expected, ui::parse_variable_number(typed)) << typed.toStdString();
+    }
+    struct Axis {
+        int low, high, first, last, ticks;
+    };
+    const Axis axes[] = {{0, 1000, 0, 1000, 6},   {100, 880, 0, 1000, 6}, {512, 530, 510, 530, 5},
+                         {200, 200, 199, 201, 3}, {0, 0, 0, 2, 3},        {0, 65535, 0, 70000, 8},
+                         {0, 99, 0, 100, 6}};
+    for (const Axis& a : axes) {
+        const ui::AxisSpan span = ui::round_axis_span(a.low, a.high);
+        EXPECT_EQ(a.first, span.low) << a.low << ".." << a.high;
+        EXPECT_EQ(a.last, span.high) << a.low << ".." << a.high;
+        EXPECT_EQ(a.ticks, span.ticks) << a.low << ".." << a.high;
     }
 }
 
@@ -56,7 +69,9 @@ protected:
         ASSERT_TRUE(watch_->isVisible());
         prompts_.clear_records();  // the start-up's own boxes
     }
-    QString cell(int row, int column) const { return watch_->watch_list->item(row, column)->text(); }
+    QString cell(int row, int column) const {
+        return watch_->watch_list->item(row, column)->text();
+    }
     bool status_ends_with(const char* text) const {
         return watch_->status_line->text().endsWith(QString::fromUtf8(text));
     }
@@ -84,7 +99,8 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ("Наблюдение за переменными", watch_->windowTitle());
     watch_->number_edit->setText("1024");
     watch_->AddClick();
-    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."}, prompts_.messages());
+    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."},
+              prompts_.messages());
     watch_->number_edit->setText("10");
     watch_->AddClick();
     watch_->add_variables({11, 10});  // 10 is watched already
@@ -136,8 +152,10 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(static_cast<int>(samples) + 1, lines.size());
     EXPECT_EQ("Время;var[10] Счётчик циклов;var[11] Не меняется", lines[0]);
-    EXPECT_TRUE(lines.back().endsWith(QStringLiteral(";%1;%2").arg(counter->values.back()).arg(steady)));
-    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."}, prompts_.messages());
+    EXPECT_TRUE(
+        lines.back().endsWith(QStringLiteral(";%1;%2").arg(counter->values.back()).arg(steady)));
+    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."},
+              prompts_.messages());
 }
 
 TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {

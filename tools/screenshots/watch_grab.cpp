@@ -83,8 +83,9 @@ int main(int argc, char** argv) {
         std::size_t count = 0;
         if (vx::compile_program(source, error) != vx::kCompiled ||
             !sim->with_state([&](vx::sim::ControllerState& s) {
-                 return vx::sim::load_program_file(vx::compiled_file_path(source), s, count);
-             }).empty()) {
+                    return vx::sim::load_program_file(vx::compiled_file_path(source), s, count);
+                })
+                 .empty()) {
             std::fprintf(stderr, "watch_grab: the wave program did not load: %s\n",
                          error.message.c_str());
             return 1;
