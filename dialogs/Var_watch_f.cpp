@@ -10,7 +10,6 @@
 #include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QFile>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
