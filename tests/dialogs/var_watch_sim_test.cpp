@@ -113,6 +113,9 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ("Счётчик циклов", cell(0, Watch::name_column));
     watch_->watch_list->item(0, Watch::chart_column)->setCheckState(Qt::Checked);
 
+    prompts_.answer_file(path("missing/watch.csv"));
+    watch_->RecordClick();
+    EXPECT_FALSE(watch_->recording());
     const QString csv = path("watch.csv");
     prompts_.answer_file(csv);
     watch_->RecordClick();  // starts sampling too
@@ -121,6 +124,9 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ(1000, watch_->timer()->interval());
     // Samples until the counter has been seen to change (the timer may add some).
     QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), watch_->history().series(10)->changed), 10000);
+    // The record keeps the columns it was opened with, whatever the list becomes.
+    watch_->add_variables({12});
+    watch_->TimerTick();
     watch_->RecordClick();
     watch_->StopClick();
 
@@ -154,7 +160,9 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ("Время;var[10] Счётчик циклов;var[11] Не меняется", lines[0]);
     EXPECT_TRUE(
         lines.back().endsWith(QStringLiteral(";%1;%2").arg(counter->values.back()).arg(steady)));
-    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."},
+    EXPECT_EQ(3, lines.back().count(';') + 1);
+    EXPECT_EQ((QStringList{"Номер переменной должен быть числом от 0 до 1023.",
+                           "Не удалось записать файл " + path("missing/watch.csv") + "."}),
               prompts_.messages());
 }
 
