@@ -66,16 +66,18 @@ Outcome handle_request(RequestContext& context, std::span<const uint8_t> request
     if (request.size() == kPacketSize) {
         if (std::equal(request.begin(), request.end(), kReadModuleTypesRequest) ||
             std::equal(request.begin(), request.end(), kReadModuleIoRequest)) {
-            if (context.port != Port::controller)
+            if (context.port != Port::controller) {
                 return silent("raw request", "not on this port");
+            }
             context.state.advance();
             return handle_raw_request(context, request);
         }
     }
     const std::size_t body = request.size() - 1;
     const uint8_t expected = packet_checksum(request.first(body));
-    if (request[body] != expected)
+    if (request[body] != expected) {
         return silent("request", checksum_note(expected));
+    }
 
     if (context.port == Port::restart) {
         if (request[0] == 0x51 && request[1] == 0x0F) {
@@ -107,10 +109,12 @@ Outcome handle_request(RequestContext& context, std::span<const uint8_t> request
 
 Outcome handle_serial_request(RequestContext& context, std::span<const uint8_t> request) {
     const uint8_t expected = packet_checksum(request.first(7));
-    if (request[7] != expected)
+    if (request[7] != expected) {
         return silent("serial request", checksum_note(expected));
-    if (request[0] != 0x51)
+    }
+    if (request[0] != 0x51) {
         return silent("unknown request", "unknown family: no reply");
+    }
     ControllerState& state = context.state;
     Outcome o;
     switch (request[1]) {

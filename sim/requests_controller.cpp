@@ -106,8 +106,9 @@ Outcome cycle_delay(RequestContext& context, std::span<const uint8_t> r) {
         return answer("read_cycle_delay",
                       packet(0x0E, 1, 0, static_cast<uint8_t>(state.cycle_delay())));
     }
-    if (r[2] != 0)
+    if (r[2] != 0) {
         return silent("cycle delay", "no such sub-command: no reply");
+    }
     if (!state.set_cycle_delay(r[4])) {
         // The configurator compares byte 4 with the delay it asked for.
         Bytes reply = refusal(r);

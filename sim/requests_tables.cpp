@@ -39,8 +39,9 @@ Bytes with_byte(std::span<const uint8_t> request, std::size_t index, uint8_t val
 Outcome variable_write(RequestContext& context, std::span<const uint8_t> r, bool start_value) {
     const char* name = start_value ? "write_start_value" : "write_variable";
     const int index = get_u16_le(&r[3]);
-    if (index >= kVariableCount)
+    if (index >= kVariableCount) {
         return answer(name, refusal(r), "refused: no such variable");
+    }
     const uint16_t value = get_u16_le(&r[5]);
     if (start_value) {
         context.state.set_start_value(index, value);
@@ -53,7 +54,9 @@ Outcome variable_write(RequestContext& context, std::span<const uint8_t> r, bool
 Outcome variable_table(std::span<const uint8_t> r, const char* name,
                        const std::array<uint16_t, kVariableCount>& values) {
     Bytes reply = table_reply(r, 8, kVariablesReplySize);
-    for (std::size_t i = 0; i < values.size(); ++i) put_u16_le(&reply[8 + 2 * i], values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        put_u16_le(&reply[8 + 2 * i], values[i]);
+    }
     return answer(name, reply);
 }
 
@@ -66,8 +69,9 @@ Outcome analog_output(RequestContext& context, std::span<const uint8_t> r) {
     reply[3] = status;
     seal_packet(reply.data());
     if (const Module* m = context.state.module_at(address)) {
-        for (std::size_t i = 0; i < m->channels.size() && i < 256; ++i)
+        for (std::size_t i = 0; i < m->channels.size() && i < 256; ++i) {
             reply[8 + i] = m->channels[i];
+        }
     }
     return answer("write_analog_output", reply, status_text(status));
 }
@@ -168,8 +172,9 @@ Outcome handle_modbus_command(RequestContext& context, std::span<const uint8_t> 
             const char* name = "modbus_read_register";
             uint16_t value = 0;
             const uint8_t code = state.modbus_read(device, r[1], reg, value);
-            if (code != kModbusDone)
+            if (code != kModbusDone) {
                 return modbus_exception(name, r, code);
+            }
             Bytes reply = echo(r);
             put_u16_le(&reply[5], value);
             seal_packet(reply.data());
@@ -178,8 +183,9 @@ Outcome handle_modbus_command(RequestContext& context, std::span<const uint8_t> 
         case 0x10: {
             const char* name = "modbus_write_register";
             const uint8_t code = state.modbus_write_register(device, reg, get_u16_le(&r[5]));
-            if (code != kModbusDone)
+            if (code != kModbusDone) {
                 return modbus_exception(name, r, code);
+            }
             return answer(name, echo(r));
         }
         case 0x05: {
@@ -189,8 +195,9 @@ Outcome handle_modbus_command(RequestContext& context, std::span<const uint8_t> 
                 return modbus_exception(name, r, kModbusIllegalValue);
             }
             const uint8_t code = state.modbus_write_coil(device, reg, r[5] == 0xFF);
-            if (code != kModbusDone)
+            if (code != kModbusDone) {
                 return modbus_exception(name, r, code);
+            }
             return answer(name, echo(r));
         }
         default:
@@ -207,8 +214,9 @@ Outcome handle_bus_command(RequestContext& context, std::span<const uint8_t> r) 
                           std::to_string(context.state.registered_count()) + " modules registered");
         case 0x38: {
             const uint8_t status = context.state.voice_command(r[2], r[3], r[4]);
-            if (status == kStatusDone)
+            if (status == kStatusDone) {
                 return answer("voice_module_command", acknowledged);
+            }
             // NAK, the status, NAK.
             return answer("voice_module_command", Bytes{0x15, status, 0x15}, status_text(status));
         }
