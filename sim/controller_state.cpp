@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "sim/wire_codes.h"
+
 namespace vx::sim {
 
 ControllerState::ControllerState(TimeSource source)
@@ -161,10 +163,10 @@ uint8_t ControllerState::modbus_read(int device, int function, int reg, uint16_t
     if (!d) {
         return kModbusNoResponse;
     }
-    if (function != 3 && function != 4) {
+    if (function != kModbusReadHolding && function != kModbusReadInput) {
         return kModbusIllegalFunction;
     }
-    const auto& table = function == 3 ? d->holding_registers : d->input_registers;
+    const auto& table = function == kModbusReadHolding ? d->holding_registers : d->input_registers;
     if (reg < 0 || static_cast<std::size_t>(reg) >= table.size()) {
         return kModbusIllegalAddress;
     }

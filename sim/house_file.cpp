@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "sim/upload.h"
+#include "sim/wire_codes.h"
 
 namespace vx::sim {
 
@@ -261,8 +262,8 @@ Module read_module(const Node& node, bool registered) {
         node.fail("\"type\" is missing");
     }
     const int64_t type = node["type"].integer(0, 255, "a type code 0 to 255");
-    // 0xFE marks an empty address in the module type table.
-    if (type == 0xFE) {
+    // The type of an empty address can't be a module's.
+    if (type == kNoModuleType) {
         node["type"].fail("254 marks an empty address and is no module type");
     }
     Module m = make_module(
