@@ -7,7 +7,7 @@
 #include <vector>
 
 #include <QAction>
-#include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QSysInfo>
 #include <QSpinBox>
-#include <QTime>
 
 #include "app/application.h"
 #include "app/module_refresh.h"

@@ -1,50 +1,47 @@
-// read_module_table: the requests of the main window's module refresh.
+// read_module_table: the main window's module refresh over the commissioning reader.
 #include "app/module_refresh.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
+#include "commissioning/module_table.h"
 
 namespace vx::ui {
 
+namespace {
+
+QString step_text(vx::commissioning::ModuleTableStep step, int address) {
+    using Step = vx::commissioning::ModuleTableStep;
+    switch (step) {
+        case Step::types:
+            return QStringLiteral("Идет запрос типов модулей...");
+        case Step::io:
+            return QStringLiteral("Идет запрос состояния входов-выходов модулей...");
+        case Step::health:
+            return QStringLiteral("Идет запрос информации о работоспособности модулей...");
+        case Step::module_info:
+            break;
+    }
+    return QStringLiteral("Идет запрос информации о версии модуля №%1...").arg(address);
+}
+
+}  // namespace
+
 ModuleRefresh read_module_table(vx::ControllerConnection& connection,
                                 const std::function<void(const QString&)>& status) {
+    const vx::commissioning::ModuleTableRead read = vx::commissioning::read_module_table(
+        connection, [&](vx::commissioning::ModuleTableStep step, int address) {
+            status(step_text(step, address));
+        });
     ModuleRefresh refresh;
-    refresh.module_count = vx::read_module_count(connection);
-    if (refresh.module_count < 0) {
-        refresh.module_count = -1;
-        return refresh;
-    }
-    if (refresh.module_count == 0) {
+    refresh.module_count = read.module_count;
+    if (read.module_count < 0) {
+        refresh.outcome = ModuleRefreshOutcome::count_failed;
+    } else if (read.module_count == 0) {
         refresh.outcome = ModuleRefreshOutcome::no_modules;
-        return refresh;
-    }
-    // Each table is copied at once: the next request overwrites the reply buffer.
-    ModuleTables tables;
-    auto read_table = [&](const QString& text,
-                          const uint8_t* (*request)(vx::ControllerConnection&), uint8_t* copy,
-                          std::size_t size) {
-        status(text);
-        const uint8_t* view = request(connection);
-        if (view != nullptr) {
-            std::copy_n(view, size, copy);
-        }
-        return view != nullptr;
-    };
-    if (!read_table(QStringLiteral("Идет запрос типов модулей..."), vx::read_module_types,
-                    tables.types.data(), tables.types.size()) ||
-        !read_table(QStringLiteral("Идет запрос состояния входов-выходов модулей..."),
-                    vx::read_module_io, tables.io.data(), tables.io.size()) ||
-        !read_table(QStringLiteral("Идет запрос информации о работоспособности модулей..."),
-                    vx::read_module_health, tables.health.data(), tables.health.size())) {
+    } else if (read.result != vx::kDone) {
         refresh.outcome = ModuleRefreshOutcome::table_failed;
-        return refresh;
+    } else {
+        refresh.outcome = ModuleRefreshOutcome::done;
+        refresh.rows = module_rows(read.modules);
     }
-    refresh.rows = module_rows(tables, refresh.module_count, [&](int address) {
-        status(QStringLiteral("Идет запрос информации о версии модуля №%1...").arg(address));
-        return vx::read_module_info(connection, address);
-    });
-    refresh.outcome = ModuleRefreshOutcome::done;
     return refresh;
 }
 

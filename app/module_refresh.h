@@ -1,5 +1,5 @@
-// The module refresh of the main window apart from its widgets: the count, the
-// three module tables and each listed module's description, read in order.
+// The module refresh of the main window apart from its widgets: the module
+// table read with a status text before each request, and the rows it gives.
 #pragma once
 
 #include <functional>
@@ -30,8 +30,8 @@ struct ModuleRefresh {
 };
 
 // Reads the count, then the types, the I/O words and the health table, then
-// each listed module's description. status() gets the text of each step
-// before its request.
+// each listed module's description. status() gets the text of each step after
+// the count before its request.
 ModuleRefresh read_module_table(vx::ControllerConnection& connection,
                                 const std::function<void(const QString&)>& status);
 

@@ -50,8 +50,8 @@ QString date_time_text(const QDateTime& value) {
 void write_clock(vx::ControllerConnection& c, const QDateTime& local) {
     const QDate date = local.date();
     const QTime time = local.time();
-    vx::write_controller_clock(c, 0, date.year() % 100, date.month(), date.day());
-    vx::write_controller_clock(c, 1, time.hour(), time.minute(), time.second());
+    vx::write_controller_clock(c, vx::kClockSetDate, date.year() % 100, date.month(), date.day());
+    vx::write_controller_clock(c, vx::kClockSetTime, time.hour(), time.minute(), time.second());
 }
 
 }  // namespace vx::ui

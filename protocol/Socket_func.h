@@ -110,6 +110,12 @@ struct ModuleInfo {
 };
 ModuleInfo read_module_info(ControllerConnection& c, int address);
 
+// The part of the clock a clock request sets or reads (its byte 2). Setting
+// the date takes year % 100, month, day; the time hour, minute, second.
+constexpr int kClockSetDate = 0;
+constexpr int kClockSetTime = 1;
+constexpr int kClockGetDate = 2;
+constexpr int kClockGetTime = 3;
 int write_controller_clock(ControllerConnection& c, int part, int x, int y, int z);
 
 // The controller clock as its two replies give it. answered is false (and the

@@ -17,7 +17,6 @@ constexpr int kRegisterModule = 0x02;
 constexpr int kModuleCount = 0x03;
 constexpr int kModuleInfo = 0x04;
 constexpr int kClock = 0x07;
-constexpr int kClockSetDate = 0, kClockSetTime = 1, kClockGetDate = 2, kClockGetTime = 3;
 constexpr int kVersion = 0x09;
 constexpr int kCommitSettings = 0x0D;
 constexpr int kCycleDelay = 0x0E;

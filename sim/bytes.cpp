@@ -8,8 +8,9 @@ std::string hex_text(std::span<const uint8_t> bytes) {
     std::string text;
     text.reserve(bytes.size() * 3);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i != 0)
+        if (i != 0) {
             text += ' ';
+        }
         text += digits[bytes[i] >> 4];
         text += digits[bytes[i] & 0x0F];
     }
@@ -18,8 +19,9 @@ std::string hex_text(std::span<const uint8_t> bytes) {
 
 std::string hex_summary(std::span<const uint8_t> bytes, std::size_t keep) {
     // Up to twice the kept length is printed whole: cutting 40 bytes to 32 saves nothing.
-    if (bytes.size() <= 2 * keep)
+    if (bytes.size() <= 2 * keep) {
         return hex_text(bytes);
+    }
     return hex_text(bytes.first(keep)) + " ... (" + std::to_string(bytes.size()) + " bytes)";
 }
 

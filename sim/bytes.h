@@ -14,7 +14,9 @@ using Bytes = std::vector<uint8_t>;
 // The low 8 bits of the sum of the bytes; the last byte of every packet.
 inline uint8_t packet_checksum(std::span<const uint8_t> bytes) {
     unsigned sum = 0;
-    for (uint8_t b : bytes) sum += b;
+    for (uint8_t b : bytes) {
+        sum += b;
+    }
     return static_cast<uint8_t>(sum);
 }
 

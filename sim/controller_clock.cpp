@@ -41,8 +41,9 @@ TimeSource system_time_source() {
 
 bool is_valid_date(int year, int month, int day) {
     static const int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
+    if (month < 1 || month > 12 || day < 1) {
         return false;
+    }
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     const int days = month == 2 && leap ? 29 : month_days[month - 1];
     return day <= days;

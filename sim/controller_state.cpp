@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "sim/wire_codes.h"
+
 namespace vx::sim {
 
 ControllerState::ControllerState(TimeSource source)
@@ -28,11 +30,13 @@ void ControllerState::reset_timers_and_variables() {
 }
 
 Module* ControllerState::module_at(int address) {
-    if (address < 1 || address > kAddressCount)
+    if (address < 1 || address > kAddressCount) {
         return nullptr;
+    }
     for (Module& m : modules_) {
-        if (m.address == address)
+        if (m.address == address) {
             return &m;
+        }
     }
     return nullptr;
 }
@@ -64,8 +68,9 @@ Module* ControllerState::answering_module(int address, uint8_t& status) {
 uint8_t ControllerState::read_parameter(int address, int parameter, uint8_t& value) const {
     uint8_t status = kStatusDone;
     const Module* m = const_cast<ControllerState*>(this)->answering_module(address, status);
-    if (m)
+    if (m) {
         value = m->parameter(parameter);
+    }
     return status;
 }
 
@@ -73,11 +78,13 @@ template <typename Command>
 uint8_t ControllerState::module_command(int address, Command&& command) {
     uint8_t status = kStatusDone;
     Module* m = answering_module(address, status);
-    if (!m)
+    if (!m) {
         return status;
+    }
     status = command(*m);
-    if (status == kStatusDone)
+    if (status == kStatusDone) {
         touch();
+    }
     return status;
 }
 
@@ -97,8 +104,9 @@ uint8_t ControllerState::thermostat_command(int address, int channel, int code,
                                             uint16_t& status_word) {
     return module_command(address, [&](Module& m) {
         const uint8_t status = m.thermostat_command(channel, code);
-        if (status == kStatusDone)
+        if (status == kStatusDone) {
             status_word = m.thermostat.status_word();
+        }
         return status;
     });
 }
@@ -108,9 +116,12 @@ uint8_t ControllerState::voice_command(int address, int message, int command) {
 }
 
 bool ControllerState::start_addressing() {
-    if (services_[kServiceBusPolling])
+    if (services_[kServiceBusPolling]) {
         return false;
-    for (Module& m : modules_) m.address = 0;
+    }
+    for (Module& m : modules_) {
+        m.address = 0;
+    }
     touch();
     return true;
 }
@@ -130,8 +141,9 @@ bool ControllerState::register_new_module(int address) {
         it = std::find_if(modules_.begin(), modules_.end(),
                           [&](const Module& m) { return waiting(m) && m.preset_address == 0; });
     }
-    if (it == modules_.end())
+    if (it == modules_.end()) {
         return false;
+    }
     it->address = static_cast<uint8_t>(address);
     touch();
     return true;
@@ -139,29 +151,34 @@ bool ControllerState::register_new_module(int address) {
 
 ModbusDevice* ControllerState::modbus_device(int number) {
     for (ModbusDevice& d : modbus_) {
-        if (d.number == number)
+        if (d.number == number) {
             return &d;
+        }
     }
     return nullptr;
 }
 
 uint8_t ControllerState::modbus_read(int device, int function, int reg, uint16_t& value) const {
     const ModbusDevice* d = const_cast<ControllerState*>(this)->modbus_device(device);
-    if (!d)
+    if (!d) {
         return kModbusNoResponse;
-    if (function != 3 && function != 4)
+    }
+    if (function != kModbusReadHolding && function != kModbusReadInput) {
         return kModbusIllegalFunction;
-    const auto& table = function == 3 ? d->holding_registers : d->input_registers;
-    if (reg < 0 || static_cast<std::size_t>(reg) >= table.size())
+    }
+    const auto& table = function == kModbusReadHolding ? d->holding_registers : d->input_registers;
+    if (reg < 0 || static_cast<std::size_t>(reg) >= table.size()) {
         return kModbusIllegalAddress;
+    }
     value = table[static_cast<std::size_t>(reg)];
     return kModbusDone;
 }
 
 uint8_t ControllerState::modbus_write_register(int device, int reg, uint16_t value) {
     ModbusDevice* d = modbus_device(device);
-    if (!d)
+    if (!d) {
         return kModbusNoResponse;
+    }
     if (reg < 0 || static_cast<std::size_t>(reg) >= d->holding_registers.size()) {
         return kModbusIllegalAddress;
     }
@@ -172,10 +189,12 @@ uint8_t ControllerState::modbus_write_register(int device, int reg, uint16_t val
 
 uint8_t ControllerState::modbus_write_coil(int device, int reg, bool on) {
     ModbusDevice* d = modbus_device(device);
-    if (!d)
+    if (!d) {
         return kModbusNoResponse;
-    if (reg < 0 || static_cast<std::size_t>(reg) >= d->coils.size())
+    }
+    if (reg < 0 || static_cast<std::size_t>(reg) >= d->coils.size()) {
         return kModbusIllegalAddress;
+    }
     d->coils[static_cast<std::size_t>(reg)] = on ? 1 : 0;
     touch();
     return kModbusDone;
@@ -209,8 +228,9 @@ void ControllerState::set_x10_table(int table, const X10Table& values) {
 }
 
 bool ControllerState::set_cycle_delay(int delay) {
-    if (delay < 0 || delay > kMaxCycleDelay)
+    if (delay < 0 || delay > kMaxCycleDelay) {
         return false;
+    }
     cycle_delay_ = delay;
     touch();
     return true;
@@ -248,8 +268,9 @@ void ControllerState::advance() {
     const double seconds = std::chrono::duration<double>(now - advanced_to_).count();
     advanced_to_ = now;
     // A host clock stepped back gives nothing; a long pause is at most a day of drift.
-    if (seconds <= 0)
+    if (seconds <= 0) {
         return;
+    }
     for (Module& m : modules_) {
         if (m.kind() == ModuleKind::thermostat && m.active) {
             m.thermostat.advance(std::min(seconds, 86400.0));

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "sim/upload.h"
+#include "sim/wire_codes.h"
 
 namespace vx::sim {
 
@@ -41,24 +42,29 @@ public:
 
     // Keys starting with "_" are notes for the reader and are skipped.
     void expect_object(std::initializer_list<const char*> keys) const {
-        if (!value_.is_object())
+        if (!value_.is_object()) {
             fail("expected an object");
+        }
         const std::set<std::string> known(keys.begin(), keys.end());
         for (const auto& item : value_.items()) {
-            if (!item.key().empty() && item.key()[0] == '_')
+            if (!item.key().empty() && item.key()[0] == '_') {
                 continue;
-            if (!known.count(item.key()))
+            }
+            if (!known.count(item.key())) {
                 fail("unknown key \"" + item.key() + "\"");
+            }
         }
     }
     std::size_t array_size() const {
-        if (!value_.is_array())
+        if (!value_.is_array()) {
             fail("expected an array");
+        }
         return value_.size();
     }
     int64_t integer(int64_t min, int64_t max, const char* what = "a whole number") const {
-        if (!value_.is_number_integer())
+        if (!value_.is_number_integer()) {
             fail(std::string("expected ") + what);
+        }
         const int64_t v = value_.get<int64_t>();
         if (v < min || v > max) {
             fail(std::to_string(v) + " is out of range (" + std::to_string(min) + " to " +
@@ -67,21 +73,25 @@ public:
         return v;
     }
     double number(double min, double max) const {
-        if (!value_.is_number())
+        if (!value_.is_number()) {
             fail("expected a number");
+        }
         const double v = value_.get<double>();
-        if (v < min || v > max)
+        if (v < min || v > max) {
             fail("out of range");
+        }
         return v;
     }
     bool boolean() const {
-        if (!value_.is_boolean())
+        if (!value_.is_boolean()) {
             fail("expected true or false");
+        }
         return value_.get<bool>();
     }
     std::string string() const {
-        if (!value_.is_string())
+        if (!value_.is_string()) {
             fail("expected a text");
+        }
         return value_.get<std::string>();
     }
     // The index of the text among the words: "expected \"a\", \"b\" or \"c\"" otherwise.
@@ -90,8 +100,9 @@ public:
         std::string expected;
         int index = 0;
         for (const char* word : words) {
-            if (text == word)
+            if (text == word) {
                 return index;
+            }
             ++index;
             expected += std::string(expected.empty()             ? ""
                                     : index == int(words.size()) ? " or "
@@ -112,18 +123,21 @@ template <typename T>
 void read_table(const Node& node, std::size_t count, std::size_t first_index, int64_t max_value,
                 T* table) {
     if (node.value().is_array()) {
-        if (node.array_size() > count)
+        if (node.array_size() > count) {
             node.fail("more than " + std::to_string(count) + " entries");
+        }
         for (std::size_t i = 0; i < node.array_size(); ++i) {
             table[i] = static_cast<T>(node[i].integer(0, max_value));
         }
         return;
     }
-    if (!node.value().is_object())
+    if (!node.value().is_object()) {
         node.fail("expected an array or an object of \"index\": value");
+    }
     for (const auto& item : node.value().items()) {
-        if (!item.key().empty() && item.key()[0] == '_')
+        if (!item.key().empty() && item.key()[0] == '_') {
             continue;
+        }
         std::size_t used = 0;
         unsigned long index = 0;
         try {
@@ -151,20 +165,24 @@ std::vector<T> read_register_table(const Node& node, int64_t max_value) {
     }
     node.expect_object({"count", "values"});
     table.resize(static_cast<std::size_t>(node["count"].integer(0, 65536)));
-    if (node.has("values"))
+    if (node.has("values")) {
         read_table(node["values"], table.size(), 0, max_value, table.data());
+    }
     return table;
 }
 
 std::array<bool, kServiceCount> read_services(const Node& node,
                                               std::array<bool, kServiceCount> services) {
     node.expect_object({"bus_polling", "mysql", "program"});
-    if (node.has("bus_polling"))
+    if (node.has("bus_polling")) {
         services[kServiceBusPolling] = node["bus_polling"].boolean();
-    if (node.has("mysql"))
+    }
+    if (node.has("mysql")) {
         services[kServiceMysql] = node["mysql"].boolean();
-    if (node.has("program"))
+    }
+    if (node.has("program")) {
         services[kServiceProgram] = node["program"].boolean();
+    }
     return services;
 }
 
@@ -175,8 +193,9 @@ std::array<X10Table, kX10TableCount> read_x10(const Node& node) {
     node.expect_object({kX10Keys[0], kX10Keys[1], kX10Keys[2]});
     std::array<X10Table, kX10TableCount> tables{};
     for (int t = 0; t < kX10TableCount; ++t) {
-        if (!node.has(kX10Keys[t]))
+        if (!node.has(kX10Keys[t])) {
             continue;
+        }
         const Node list = node[kX10Keys[t]];
         for (std::size_t i = 0; i < list.array_size(); ++i) {
             const std::string text = list[i].string();
@@ -199,14 +218,18 @@ std::array<X10Table, kX10TableCount> read_x10(const Node& node) {
 
 void read_thermostat(const Node& node, Thermostat& t) {
     node.expect_object({"on", "set_point", "measured", "ambient", "mode"});
-    if (node.has("on"))
+    if (node.has("on")) {
         t.on = node["on"].boolean();
-    if (node.has("set_point"))
+    }
+    if (node.has("set_point")) {
         t.set_point = static_cast<int>(node["set_point"].integer(0, 97));
-    if (node.has("measured"))
+    }
+    if (node.has("measured")) {
         t.measured = node["measured"].number(-30, 97);
-    if (node.has("ambient"))
+    }
+    if (node.has("ambient")) {
         t.ambient = node["ambient"].number(-30, 97);
+    }
     if (node.has("mode")) {
         t.mode = static_cast<ThermostatMode>(node["mode"].choice({"heating", "cooling", "valve"}));
     }
@@ -214,8 +237,9 @@ void read_thermostat(const Node& node, Thermostat& t) {
 
 void read_voice(const Node& node, Module& m) {
     node.expect_object({"message", "state"});
-    if (node.has("message"))
+    if (node.has("message")) {
         m.voice_message = static_cast<uint8_t>(node["message"].integer(0, 255));
+    }
     if (node.has("state")) {
         m.voice_state =
             static_cast<VoiceState>(node["state"].choice({"idle", "playing", "recording"}));
@@ -234,20 +258,23 @@ Module read_module(const Node& node, bool registered) {
     node.expect_object({"address", "preset_address", "type", "subtype", "version", "name", "active",
                         "parameters", "inputs", "outputs", "io", "channels", "thermostat",
                         "voice"});
-    if (!node.has("type"))
+    if (!node.has("type")) {
         node.fail("\"type\" is missing");
+    }
     const int64_t type = node["type"].integer(0, 255, "a type code 0 to 255");
-    // 0xFE marks an empty address in the module type table.
-    if (type == 0xFE)
+    // The type of an empty address can't be a module's.
+    if (type == kNoModuleType) {
         node["type"].fail("254 marks an empty address and is no module type");
+    }
     Module m = make_module(
         static_cast<uint8_t>(type),
         node.has("subtype") ? static_cast<uint8_t>(node["subtype"].integer(0, 255)) : 0,
         node.has("version") ? static_cast<uint8_t>(node["version"].integer(0, 255)) : 1);
     if (registered) {
-        if (!node.has("address"))
+        if (!node.has("address")) {
             node.fail(
                 "\"address\" is missing (modules waiting for an address go under \"unaddressed\")");
+        }
         m.address =
             static_cast<uint8_t>(node["address"].integer(1, kAddressCount, "a bus address"));
     } else if (node.has("address")) {
@@ -260,10 +287,12 @@ Module read_module(const Node& node, bool registered) {
             node["preset_address"].fail("differs from the module's address");
         }
     }
-    if (node.has("name"))
+    if (node.has("name")) {
         m.name = node["name"].string();
-    if (node.has("active"))
+    }
+    if (node.has("active")) {
         m.active = node["active"].boolean();
+    }
     if (node.has("parameters")) {
         read_table(node["parameters"], 256, kReadOnlyParameters, 255, m.parameters.data());
     }
@@ -280,10 +309,12 @@ Module read_module(const Node& node, bool registered) {
         m.inputs = static_cast<uint16_t>(
             node["inputs"].integer(0, m.kind() == ModuleKind::discrete ? 255 : 65535));
     }
-    if (node.has("outputs"))
+    if (node.has("outputs")) {
         m.outputs = static_cast<uint8_t>(node["outputs"].integer(0, 255));
-    if (node.has("io"))
+    }
+    if (node.has("io")) {
         m.sensor_word = static_cast<uint16_t>(node["io"].integer(0, 65535));
+    }
     if (node.has("channels")) {
         const Node channels = node["channels"];
         if (channels.array_size() < 1 || channels.array_size() > 256) {
@@ -292,29 +323,34 @@ Module read_module(const Node& node, bool registered) {
         m.channels.assign(channels.array_size(), 0);
         read_table(channels, m.channels.size(), 0, 255, m.channels.data());
     }
-    if (node.has("thermostat"))
+    if (node.has("thermostat")) {
         read_thermostat(node["thermostat"], m.thermostat);
-    if (node.has("voice"))
+    }
+    if (node.has("voice")) {
         read_voice(node["voice"], m);
+    }
     return m;
 }
 
 ModbusDevice read_modbus(const Node& node) {
     node.expect_object({"number", "name", "holding_registers", "input_registers", "coils"});
-    if (!node.has("number"))
+    if (!node.has("number")) {
         node.fail("\"number\" is missing");
+    }
     ModbusDevice d;
     d.number = static_cast<uint8_t>(node["number"].integer(1, 255, "a ModBus device number"));
-    if (node.has("name"))
+    if (node.has("name")) {
         d.name = node["name"].string();
+    }
     if (node.has("holding_registers")) {
         d.holding_registers = read_register_table<uint16_t>(node["holding_registers"], 65535);
     }
     if (node.has("input_registers")) {
         d.input_registers = read_register_table<uint16_t>(node["input_registers"], 65535);
     }
-    if (node.has("coils"))
+    if (node.has("coils")) {
         d.coils = read_register_table<uint8_t>(node["coils"], 1);
+    }
     return d;
 }
 
@@ -345,8 +381,9 @@ void read_controller(const Node& node, ControllerState& state) {
     }
     if (node.has("services")) {
         const auto services = read_services(node["services"], {true, false, true});
-        for (int s = 0; s < kServiceCount; ++s)
+        for (int s = 0; s < kServiceCount; ++s) {
             state.set_service(s, services[static_cast<std::size_t>(s)]);
+        }
     }
     if (node.has("clock_offset_seconds")) {
         // A century either way is more than any clock setting can reach.
@@ -358,35 +395,42 @@ void read_controller(const Node& node, ControllerState& state) {
 void read_house(const Node& root, ControllerState& state, StateExtras* extras) {
     root.expect_object({"controller", "variables", "start_values", "poll_frequencies", "modules",
                         "unaddressed", "modbus", "x10", "committed", "program", "firmware"});
-    if (root.has("controller"))
+    if (root.has("controller")) {
         read_controller(root["controller"], state);
+    }
     std::array<uint16_t, kVariableCount> values{};
     if (root.has("variables")) {
         read_table(root["variables"], kVariableCount, 0, 65535, values.data());
-        for (int i = 0; i < kVariableCount; ++i)
+        for (int i = 0; i < kVariableCount; ++i) {
             state.set_variable(i, values[static_cast<std::size_t>(i)]);
+        }
     }
     if (root.has("start_values")) {
         values.fill(0);
         read_table(root["start_values"], kVariableCount, 0, 65535, values.data());
-        for (int i = 0; i < kVariableCount; ++i)
+        for (int i = 0; i < kVariableCount; ++i) {
             state.set_start_value(i, values[static_cast<std::size_t>(i)]);
+        }
     }
     if (root.has("poll_frequencies")) {
         std::array<uint8_t, kAddressCount + 1> table{};
-        for (int a = 1; a <= kAddressCount; ++a)
+        for (int a = 1; a <= kAddressCount; ++a) {
             table[static_cast<std::size_t>(a)] = state.poll_frequency(a);
+        }
         const Node node = root["poll_frequencies"];
-        if (!node.value().is_object())
+        if (!node.value().is_object()) {
             node.fail("expected an object of \"address\": value");
+        }
         read_table(node, kAddressCount + 1, 1, 255, table.data());
-        for (int a = 1; a <= kAddressCount; ++a)
+        for (int a = 1; a <= kAddressCount; ++a) {
             state.set_poll_frequency(a, table[static_cast<std::size_t>(a)]);
+        }
     }
     std::set<int> addresses;
     for (const char* list : {"modules", "unaddressed"}) {
-        if (!root.has(list))
+        if (!root.has(list)) {
             continue;
+        }
         const Node modules = root[list];
         for (std::size_t i = 0; i < modules.array_size(); ++i) {
             Module m = read_module(modules[i], list == std::string("modules"));
@@ -411,28 +455,35 @@ void read_house(const Node& root, ControllerState& state, StateExtras* extras) {
     }
     if (root.has("x10")) {
         const auto tables = read_x10(root["x10"]);
-        for (int t = 0; t < kX10TableCount; ++t)
+        for (int t = 0; t < kX10TableCount; ++t) {
             state.set_x10_table(t, tables[static_cast<std::size_t>(t)]);
+        }
     }
     // A house file describes a controller whose settings are all committed.
     CommittedSettings committed;
-    for (int s = 0; s < kServiceCount; ++s)
+    for (int s = 0; s < kServiceCount; ++s) {
         committed.services[static_cast<std::size_t>(s)] = state.service(s);
-    for (int t = 0; t < kX10TableCount; ++t)
+    }
+    for (int t = 0; t < kX10TableCount; ++t) {
         committed.x10[static_cast<std::size_t>(t)] = state.x10_table(t);
+    }
     if (root.has("committed")) {
         const Node node = root["committed"];
         node.expect_object({"services", "x10"});
-        if (node.has("services"))
+        if (node.has("services")) {
             committed.services = read_services(node["services"], committed.services);
-        if (node.has("x10"))
+        }
+        if (node.has("x10")) {
             committed.x10 = read_x10(node["x10"]);
+        }
     }
     state.set_committed(committed);
-    if (extras && root.has("program"))
+    if (extras && root.has("program")) {
         extras->program = read_upload_record(root["program"]);
-    if (extras && root.has("firmware"))
+    }
+    if (extras && root.has("firmware")) {
         extras->firmware = read_upload_record(root["firmware"]);
+    }
 }
 
 }  // namespace
@@ -460,12 +511,14 @@ std::string load_house_text(const std::string& text, ControllerState& state, Sta
 
 std::string load_house_file(const std::string& path, ControllerState& state) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
         return path + ": cannot be opened";
+    }
     std::ostringstream text;
     text << in.rdbuf();
-    if (in.bad())
+    if (in.bad()) {
         return path + ": cannot be read";
+    }
     const std::string error = load_house_text(text.str(), state);
     return error.empty() ? error : path + ": " + error;
 }
@@ -473,8 +526,9 @@ std::string load_house_file(const std::string& path, ControllerState& state) {
 void load_default_house(ControllerState& state) {
     const std::string error = load_house_text(default_house_text(), state);
     // The built-in house is tested; a fault here is a build fault, not a user error.
-    if (!error.empty())
+    if (!error.empty()) {
         throw std::logic_error("built-in house: " + error);
+    }
 }
 
 std::string content_hash(const Bytes& bytes) {

@@ -125,8 +125,9 @@ int main(int argc, char** argv) {
         }
         std::string message;
         const StateStore::Load load = store.load(state, message);
-        if (!message.empty())
+        if (!message.empty()) {
             std::cerr << "vxcore-sim: " << message << '\n';
+        }
         if (load == StateStore::Load::loaded) {
             state.power_up();
             if (!house_path.empty()) {
@@ -149,8 +150,9 @@ int main(int argc, char** argv) {
     // Before the first line: a script may send SIGTERM as soon as it has read it.
     asio::signal_set signals(simulator.context(), SIGINT, SIGTERM);
     signals.async_wait([&](asio::error_code ec, int) {
-        if (!ec)
+        if (!ec) {
             simulator.stop();
+        }
     });
     if (const std::string error = simulator.start(); !error.empty()) {
         std::cerr << "vxcore-sim: " << error << '\n';
@@ -165,7 +167,9 @@ int main(int argc, char** argv) {
     }
     simulator.with_state([](ControllerState& s) {
         int waiting = 0;
-        for (const Module& m : s.modules()) waiting += m.address == 0;
+        for (const Module& m : s.modules()) {
+            waiting += m.address == 0;
+        }
         std::cout << "vxcore-sim: " << s.registered_count() << " modules registered, " << waiting
                   << " waiting for an address, " << s.modbus_devices().size() << " ModBus devices"
                   << std::endl;
@@ -177,7 +181,8 @@ int main(int argc, char** argv) {
     }
 
     const int code = simulator.run();
-    if (!simulator.shut_down() && code == 0)
+    if (!simulator.shut_down() && code == 0) {
         std::cout << "vxcore-sim: stopped" << std::endl;
+    }
     return code;
 }

@@ -73,8 +73,9 @@ const char* thermostat_mode_name(ThermostatMode mode) {
 }
 
 bool Thermostat::relay() const {
-    if (!on)
+    if (!on) {
         return false;
+    }
     return mode == ThermostatMode::cooling ? measured > set_point : measured < set_point;
 }
 
@@ -86,8 +87,9 @@ uint16_t Thermostat::status_word() const {
 }
 
 void Thermostat::advance(double seconds) {
-    if (seconds <= 0)
+    if (seconds <= 0) {
         return;
+    }
     double target = ambient;
     double rate = kThermostatDriftRate;
     if (relay()) {
@@ -145,15 +147,17 @@ uint8_t Module::parameter(int index) const {
 }
 
 uint8_t Module::write_parameter(int index, uint8_t value) {
-    if (index < kReadOnlyParameters)
+    if (index < kReadOnlyParameters) {
         return kStatusReadOnly;
+    }
     parameters[static_cast<std::size_t>(index & 0xFF)] = value;
     return kStatusDone;
 }
 
 uint8_t Module::discrete_outputs(int operation, uint8_t mask) {
-    if (kind() != ModuleKind::discrete)
+    if (kind() != ModuleKind::discrete) {
         return kStatusNotSupported;
+    }
     switch (operation) {
         case 0:
             outputs |= mask;
@@ -171,8 +175,9 @@ uint8_t Module::discrete_outputs(int operation, uint8_t mask) {
 }
 
 uint8_t Module::analog_output(int channel, uint8_t level) {
-    if (kind() != ModuleKind::analog)
+    if (kind() != ModuleKind::analog) {
         return kStatusNotSupported;
+    }
     if (channel < 0 || static_cast<std::size_t>(channel) >= channels.size()) {
         return kStatusBadArgument;
     }
@@ -181,10 +186,12 @@ uint8_t Module::analog_output(int channel, uint8_t level) {
 }
 
 uint8_t Module::thermostat_command(int channel, int code) {
-    if (kind() != ModuleKind::thermostat)
+    if (kind() != ModuleKind::thermostat) {
         return kStatusNotSupported;
-    if (channel != 0)
+    }
+    if (channel != 0) {
         return kStatusBadArgument;
+    }
     Thermostat& t = thermostat;
     if (code >= 30 && code <= 127) {
         t.set_point = code - 30;
@@ -219,10 +226,12 @@ uint8_t Module::thermostat_command(int channel, int code) {
 }
 
 uint8_t Module::voice_command(int message, int command) {
-    if (kind() != ModuleKind::voice)
+    if (kind() != ModuleKind::voice) {
         return kStatusNotSupported;
-    if (command != 0 && command != 1)
+    }
+    if (command != 0 && command != 1) {
         return kStatusBadArgument;
+    }
     voice_message = static_cast<uint8_t>(message);
     voice_state = command == 0 ? VoiceState::playing : VoiceState::recording;
     return kStatusDone;

@@ -58,18 +58,22 @@ std::string at(std::size_t index, const std::string& what) {
 // The fault of one instruction, or empty.
 std::string check_instruction(const Instruction& in, std::size_t index, std::size_t count,
                               std::span<const uint8_t> block) {
-    if (in.op1 != 0)
+    if (in.op1 != 0) {
         return at(index, "op1 is not 0");
+    }
     switch (in.op3) {
         case kAssignment: {
             const bool to_variable = in.type3 == kVariable && in.arg3 < 1024;
             const bool to_slot = in.type3 == kParameterSlot && in.arg3 < kMaxParameters;
-            if (!to_variable && !to_slot)
+            if (!to_variable && !to_slot) {
                 return at(index, "bad assignment destination");
-            if (!is_operation(in.op2))
+            }
+            if (!is_operation(in.op2)) {
                 return at(index, "unknown operation");
-            if (!is_value(in.type1, in.arg1))
+            }
+            if (!is_value(in.type1, in.arg1)) {
                 return at(index, "bad first operand");
+            }
             const bool unary = in.op2 == kCopyOperation || in.op2 == kNotOperation;
             if (!(unary && in.type2 == kNone) && !is_value(in.type2, in.arg2)) {
                 return at(index, "bad second operand");
@@ -98,13 +102,16 @@ std::string check_instruction(const Instruction& in, std::size_t index, std::siz
         }
         case kCall: {
             const int params = function_parameter_count(in.arg1);
-            if (in.type1 != kConstant || params < 0)
+            if (in.type1 != kConstant || params < 0) {
                 return at(index, "unknown function");
-            if (in.type3 != kVariable || in.arg3 >= 1024)
+            }
+            if (in.type3 != kVariable || in.arg3 >= 1024) {
                 return at(index, "bad call result");
+            }
             // Parameter i is assigned by the i-th of the instructions right before the call.
-            if (index < static_cast<std::size_t>(params))
+            if (index < static_cast<std::size_t>(params)) {
                 return at(index, "missing parameters");
+            }
             for (int i = 0; i < params; ++i) {
                 const Instruction p = decode(
                     &block[(index - static_cast<std::size_t>(params - i)) * kInstructionSize]);
@@ -115,8 +122,9 @@ std::string check_instruction(const Instruction& in, std::size_t index, std::siz
             return {};
         }
         case kLabel:
-            if (in.type3 != kConstant)
+            if (in.type3 != kConstant) {
                 return at(index, "bad label");
+            }
             return {};
         default:
             return at(index, "unknown instruction kind " + std::to_string(in.op3));
@@ -170,8 +178,9 @@ int function_parameter_count(int function) {
         5,   // 39 FanSpeedSetup
         4,   // 40 CalculateFanSpeed
     };
-    if (function < 1 || function > 40)
+    if (function < 1 || function > 40) {
         return -1;
+    }
     return counts[static_cast<std::size_t>(function)];
 }
 

@@ -69,8 +69,9 @@ FunctionResult give(unsigned value) {
 
 // A computed variable number outside the table stops the program, as a bad operand does.
 bool no_such_variable(uint16_t number, int function, FunctionResult& result) {
-    if (number < kVariableCount)
+    if (number < kVariableCount) {
         return false;
+    }
     result.fault = std::string(function_name(function)) + ": variable " + std::to_string(number) +
                    " does not exist (0 to 1023)";
     return true;
@@ -92,8 +93,9 @@ FunctionResult start_timer(ControllerState& state, uint16_t number, uint16_t tim
         timers[number] = now;
         return give(0);
     }
-    if (now - it->second < TimerUnit(time))
+    if (now - it->second < TimerUnit(time)) {
         return give(0);
+    }
     // Fired: it starts over, so a call in every cycle fires every `time` units.
     it->second = now;
     return give(1);
@@ -136,8 +138,9 @@ int relays_operation(uint16_t state) {
 // SetThermoregOutput's value: a set point of 0 to 97 degrees, or one of the module's
 // command bytes (on, off, modes, one degree down or up), as the wire carries them.
 int thermostat_code(uint16_t value) {
-    if (value <= 97)
+    if (value <= 97) {
         return value + 30;
+    }
     switch (value) {
         case 0xC0:
         case 0xC1:
@@ -154,8 +157,9 @@ int thermostat_code(uint16_t value) {
 
 FunctionResult io_value(const ControllerState& state, int function, Params p) {
     const Module* m = answering(state, p[0]);
-    if (!m)
+    if (!m) {
         return give(kNoValue);
+    }
     const uint16_t word = m->io_word();
     switch (function) {
         case 11:
@@ -171,16 +175,18 @@ FunctionResult io_value(const ControllerState& state, int function, Params p) {
 
 FunctionResult dimmer_value(const ControllerState& state, int function, Params p) {
     const Module* m = answering(state, p[0]);
-    if (!m || m->kind() != ModuleKind::analog || p[1] >= m->channels.size())
+    if (!m || m->kind() != ModuleKind::analog || p[1] >= m->channels.size()) {
         return give(kNoValue);
+    }
     const uint8_t level = m->channels[p[1]];
     return give(function == 18 ? (level > 0 ? 1u : 0u) : level);
 }
 
 FunctionResult read_register(ControllerState& state, Params p, int function) {
     FunctionResult result;
-    if (no_such_variable(p[4], function, result))
+    if (no_such_variable(p[4], function, result)) {
         return result;
+    }
     uint16_t value = 0;
     const uint8_t code = state.modbus_read(p[0], p[1], p[2], value);
     state.set_variable(p[4], code);
@@ -188,19 +194,22 @@ FunctionResult read_register(ControllerState& state, Params p, int function) {
 }
 
 FunctionResult preset_register(ControllerState& state, Params p) {
-    if (!state.modbus_device(p[0]))
+    if (!state.modbus_device(p[0])) {
         return give(kModbusNoResponse);
+    }
     // Preset single register (6) and preset multiple registers (16) both write one here.
-    if (p[1] != 6 && p[1] != 16)
+    if (p[1] != 6 && p[1] != 16) {
         return give(kModbusIllegalFunction);
+    }
     return give(state.modbus_write_register(p[0], p[2], p[3]));
 }
 
 FunctionResult on_change(ControllerState& state, ProgramMemory& memory, std::size_t site,
                          uint16_t variable, int function) {
     FunctionResult result;
-    if (no_such_variable(variable, function, result))
+    if (no_such_variable(variable, function, result)) {
         return result;
+    }
     const uint16_t now = state.variable(variable);
     const auto [it, first] = memory.last_seen.try_emplace(site, variable, now);
     // The first look at a variable (from this call site) has nothing to compare with.
@@ -216,28 +225,33 @@ FunctionResult on_change(ControllerState& state, ProgramMemory& memory, std::siz
 FunctionResult stat_var(ControllerState& state, ProgramMemory& memory, uint16_t variable,
                         int function) {
     FunctionResult result;
-    if (no_such_variable(variable, function, result))
+    if (no_such_variable(variable, function, result)) {
         return result;
+    }
     memory.statistics.push_back({state.clock().source()(), variable, state.variable(variable)});
-    if (memory.statistics.size() > kStatisticsKept)
+    if (memory.statistics.size() > kStatisticsKept) {
         memory.statistics.pop_front();
+    }
     return give(0);
 }
 
 FunctionResult variable_access(ControllerState& state, int function, Params p) {
     FunctionResult result;
-    if (no_such_variable(p[0], function, result))
+    if (no_such_variable(p[0], function, result)) {
         return result;
+    }
     switch (function) {
         case 25:
             return give(state.variable(p[0]));
         case 26:
-            if (state.variable(p[0]) != p[1])
+            if (state.variable(p[0]) != p[1]) {
                 state.set_variable(p[0], p[1]);
+            }
             return give(p[1]);
         default:  // 38
-            if (state.start_value(p[0]) != p[1])
+            if (state.start_value(p[0]) != p[1]) {
                 state.set_start_value(p[0], p[1]);
+            }
             return give(p[1]);
     }
 }
@@ -251,14 +265,16 @@ void ProgramMemory::restart() {
 }
 
 const char* function_name(int number) {
-    if (number < 1 || number > kFunctionCount)
+    if (number < 1 || number > kFunctionCount) {
         return "";
+    }
     return kFunctions[static_cast<std::size_t>(number)].name;
 }
 
 FunctionEffect function_effect(int number) {
-    if (number < 1 || number > kFunctionCount)
+    if (number < 1 || number > kFunctionCount) {
         return FunctionEffect::records;
+    }
     return kFunctions[static_cast<std::size_t>(number)].effect;
 }
 
@@ -278,14 +294,16 @@ FunctionResult call_function(int number, Params p, std::size_t site, ControllerS
         case 23:
             return clock_value(state, number);
         case 9:
-            if (p[1] > 7)
+            if (p[1] > 7) {
                 return give(kStatusBadArgument);
+            }
             return give(
                 state.discrete_outputs(p[0], p[2] ? 0 : 1, static_cast<uint8_t>(1u << p[1])));
         case 10: {
             const int operation = relays_operation(p[2]);
-            if (p[1] > 0xFF || operation < 0)
+            if (p[1] > 0xFF || operation < 0) {
                 return give(kStatusBadArgument);
+            }
             return give(state.discrete_outputs(p[0], operation, static_cast<uint8_t>(p[1])));
         }
         case 11:
@@ -296,13 +314,15 @@ FunctionResult call_function(int number, Params p, std::size_t site, ControllerS
         case 13:
         case 17:
             // A dimmer is an analog output module to the simulator: a level per channel.
-            if (p[2] > 0xFF)
+            if (p[2] > 0xFF) {
                 return give(kStatusBadArgument);
+            }
             return give(state.analog_output(p[0], p[1], static_cast<uint8_t>(p[2])));
         case 16: {
             const int code = thermostat_code(p[2]);
-            if (code < 0)
+            if (code < 0) {
                 return give(kStatusBadArgument);
+            }
             uint16_t word = 0;
             return give(state.thermostat_command(p[0], p[1], code, word));
         }
@@ -312,14 +332,16 @@ FunctionResult call_function(int number, Params p, std::size_t site, ControllerS
         case 20:
             return give(answering(state, p[0]) ? 1 : 0);
         case 21:
-            if (p[1] > 0xFF)
+            if (p[1] > 0xFF) {
                 return give(kStatusBadArgument);
+            }
             return give(state.voice_command(p[0], p[1], 0));
         case 22:
             return give(state.modbus_write_coil(p[0], p[1], p[2] != 0));
         case 24:
-            if (p[0] == 0)
+            if (p[0] == 0) {
                 return give(0);
+            }
             return give(std::uniform_int_distribution<unsigned>(0, p[0] - 1u)(memory.random));
         case 25:
         case 26:
@@ -335,8 +357,9 @@ FunctionResult call_function(int number, Params p, std::size_t site, ControllerS
             return give(it == memory.parameters.end() ? 0 : it->second);
         }
         case 31:
-            if (p[1] > 0xFF || p[2] > 0xFF)
+            if (p[1] > 0xFF || p[2] > 0xFF) {
                 return give(kStatusBadArgument);
+            }
             return give(state.write_parameter(p[0], p[1], static_cast<uint8_t>(p[2])));
         case 32: {
             uint8_t value = 0;

@@ -32,8 +32,9 @@ std::string call_text(int function, std::span<const uint16_t> params, uint16_t r
     std::string text = function_name(function);
     text += '(';
     for (std::size_t i = 0; i < params.size(); ++i) {
-        if (i)
+        if (i) {
             text += ", ";
+        }
         text += std::to_string(params[i]);
     }
     text += ") = " + std::to_string(result);
@@ -72,8 +73,9 @@ bool decode_program(std::span<const uint8_t> file, std::vector<ProgramInstructio
 
 bool ProgramInterpreter::load(std::span<const uint8_t> file) {
     load_problem_.clear();
-    if (!decode_program(file, code_, load_problem_))
+    if (!decode_program(file, code_, load_problem_)) {
         code_.clear();
+    }
     restart();
     return loaded();
 }
@@ -120,12 +122,14 @@ bool ProgramInterpreter::compute(const ProgramInstruction& in, ControllerState& 
                                  std::size_t at, uint16_t& value) {
     uint16_t a = 0;
     uint16_t b = 0;
-    if (!operand(state, in.type1, in.arg1, at, a))
+    if (!operand(state, in.type1, in.arg1, at, a)) {
         return false;
+    }
     const bool unary = in.op2 == kNot || in.op2 == kCopy;
     // The second slot of a one-operand operation is empty and not looked at.
-    if (!unary && !operand(state, in.type2, in.arg2, at, b))
+    if (!unary && !operand(state, in.type2, in.arg2, at, b)) {
         return false;
+    }
     const auto sa = static_cast<int16_t>(a);
     const auto sb = static_cast<int16_t>(b);
     unsigned r = 0;
@@ -217,8 +221,9 @@ bool ProgramInterpreter::call(const ProgramInstruction& in, ControllerState& sta
         stop(at, result.fault);
         return false;
     }
-    if (state.variable(in.arg3) != result.value)
+    if (state.variable(in.arg3) != result.value) {
         state.set_variable(in.arg3, result.value);
+    }
     if (trace_ && function_effect(function) != FunctionEffect::reads) {
         CallRecord record;
         std::copy(params.begin(), params.end(), record.params.begin());
@@ -234,8 +239,9 @@ bool ProgramInterpreter::call(const ProgramInstruction& in, ControllerState& sta
 }
 
 CycleEnd ProgramInterpreter::run_cycle(ControllerState& state) {
-    if (code_.empty() || stopped_)
+    if (code_.empty() || stopped_) {
         return CycleEnd::not_loaded;
+    }
     std::size_t at = 0;
     int executed = 0;
     while (at < code_.size()) {
@@ -247,11 +253,13 @@ CycleEnd ProgramInterpreter::run_cycle(ControllerState& state) {
         uint16_t value = 0;
         switch (in.op3) {
             case kAssignment:
-                if (!compute(in, state, at, value))
+                if (!compute(in, state, at, value)) {
                     return CycleEnd::stopped;
+                }
                 if (in.type3 == kVariable && in.arg3 < kVariableCount) {
-                    if (state.variable(in.arg3) != value)
+                    if (state.variable(in.arg3) != value) {
                         state.set_variable(in.arg3, value);
+                    }
                 } else if (in.type3 == kParameterSlot && in.arg3 < kParameterSlots) {
                     slots_[in.arg3] = value;
                 } else {
@@ -262,8 +270,9 @@ CycleEnd ProgramInterpreter::run_cycle(ControllerState& state) {
                 ++at;
                 break;
             case kCondition:
-                if (!compute(in, state, at, value))
+                if (!compute(in, state, at, value)) {
                     return CycleEnd::stopped;
+                }
                 // Holds: the next instruction (the jump into the then-part) runs;
                 // otherwise it is skipped and the one after it runs.
                 at += value ? 1 : 2;
@@ -277,8 +286,9 @@ CycleEnd ProgramInterpreter::run_cycle(ControllerState& state) {
                 at = in.arg2;
                 break;
             case kCall:
-                if (!call(in, state, at))
+                if (!call(in, state, at)) {
                     return CycleEnd::stopped;
+                }
                 ++at;
                 break;
             case kLabel:

@@ -22,8 +22,9 @@ ProgramRunner::ProgramRunner(asio::io_context& io, ControllerState& state, Log& 
 }
 
 void ProgramRunner::start() {
-    if (running_)
+    if (running_) {
         return;
+    }
     running_ = true;
     arm(std::chrono::milliseconds(0));
 }
@@ -36,16 +37,18 @@ void ProgramRunner::stop() {
 void ProgramRunner::arm(std::chrono::milliseconds pause) {
     timer_.expires_after(pause);
     timer_.async_wait([this](asio::error_code ec) {
-        if (ec || !running_)
+        if (ec || !running_) {
             return;
+        }
         arm(step());
     });
 }
 
 void ProgramRunner::pick_up_program() {
     // An upload, a reset of timers and variables and a power-up each move this count.
-    if (seen_any_ && state_.program_restarts() == restarts_seen_)
+    if (seen_any_ && state_.program_restarts() == restarts_seen_) {
         return;
+    }
     seen_any_ = true;
     restarts_seen_ = state_.program_restarts();
     if (state_.program().empty()) {
@@ -80,8 +83,9 @@ std::chrono::milliseconds ProgramRunner::step() {
 std::string load_program_file(const std::string& path, ControllerState& state,
                               std::size_t& instruction_count) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
         return "program " + path + ": cannot open: " + std::strerror(errno);
+    }
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0);
@@ -94,8 +98,9 @@ std::string load_program_file(const std::string& path, ControllerState& state,
     }
     // The same verdict an upload gets: a file the controller would refuse does not run.
     const ProgramCheck check = check_compiled_program(file);
-    if (!check.valid)
+    if (!check.valid) {
         return "program " + path + ": not a valid compiled program: " + check.problem;
+    }
     instruction_count = check.instruction_count;
     state.set_program(std::move(file));
     state.set_service(kServiceProgram, true);

@@ -6,14 +6,16 @@
 
 namespace vx::sim {
 
-const uint8_t kReadModuleTypesRequest[8] = {0x2A, 0x00, 0x00, 0x01, 0xB0, 0x00, 0x94, 0x27};
-const uint8_t kReadModuleIoRequest[8] = {0x2A, 0x00, 0x00, 0x8D, 0xB5, 0x00, 0x25, 0xE9};
+// Past the family byte, fixed bytes the configurator always sends as they are.
+const uint8_t kReadModuleTypesRequest[8] = {
+    kFamilyRawTable, 0x00, 0x00, 0x01, 0xB0, 0x00, 0x94, 0x27};
+const uint8_t kReadModuleIoRequest[8] = {kFamilyRawTable, 0x00, 0x00, 0x8D, 0xB5, 0x00, 0x25, 0xE9};
 
 namespace {
 
 bool is_upload_data_packet(std::span<const uint8_t> r) {
-    return r.size() >= 3 && r[0] == 0x51 && (r[1] == kUploadProgram || r[1] == kUploadFirmware) &&
-           r[2] == 0x01;
+    return r.size() >= 3 && r[0] == kFamilyController &&
+           (r[1] == kUploadProgram || r[1] == kUploadFirmware) && r[2] == kUploadChunk;
 }
 
 std::string checksum_note(uint8_t expected) {
@@ -36,7 +38,7 @@ Bytes echo(std::span<const uint8_t> request) {
 
 Bytes refusal(std::span<const uint8_t> request) {
     Bytes reply = echo(request);
-    reply[1] |= 0x80;
+    reply[1] |= kRefusedBit;
     seal_packet(reply.data());
     return reply;
 }
@@ -66,19 +68,21 @@ Outcome handle_request(RequestContext& context, std::span<const uint8_t> request
     if (request.size() == kPacketSize) {
         if (std::equal(request.begin(), request.end(), kReadModuleTypesRequest) ||
             std::equal(request.begin(), request.end(), kReadModuleIoRequest)) {
-            if (context.port != Port::controller)
+            if (context.port != Port::controller) {
                 return silent("raw request", "not on this port");
+            }
             context.state.advance();
             return handle_raw_request(context, request);
         }
     }
     const std::size_t body = request.size() - 1;
     const uint8_t expected = packet_checksum(request.first(body));
-    if (request[body] != expected)
+    if (request[body] != expected) {
         return silent("request", checksum_note(expected));
+    }
 
     if (context.port == Port::restart) {
-        if (request[0] == 0x51 && request[1] == 0x0F) {
+        if (request[0] == kFamilyController && request[1] == kReboot) {
             Outcome o;
             o.operation = "reboot_controller";
             o.reply = echo(request);
@@ -90,15 +94,15 @@ Outcome handle_request(RequestContext& context, std::span<const uint8_t> request
 
     context.state.advance();
     switch (request[0]) {
-        case 0x51:
+        case kFamilyController:
             return handle_controller_command(context, request);
-        case 0x1D:
+        case kFamilyVariables:
             return handle_variables_command(context, request);
-        case 0x0A:
+        case kFamilyModules:
             return handle_module_command(context, request);
-        case 0x0B:
+        case kFamilyModbus:
             return handle_modbus_command(context, request);
-        case 0xC8:
+        case kFamilyBus:
             return handle_bus_command(context, request);
         default:
             return silent("unknown request", "unknown family: no reply");
@@ -107,14 +111,16 @@ Outcome handle_request(RequestContext& context, std::span<const uint8_t> request
 
 Outcome handle_serial_request(RequestContext& context, std::span<const uint8_t> request) {
     const uint8_t expected = packet_checksum(request.first(7));
-    if (request[7] != expected)
+    if (request[7] != expected) {
         return silent("serial request", checksum_note(expected));
-    if (request[0] != 0x51)
+    }
+    if (request[0] != kFamilyController) {
         return silent("unknown request", "unknown family: no reply");
+    }
     ControllerState& state = context.state;
     Outcome o;
     switch (request[1]) {
-        case 0x0B: {  // table, state, house, 0, key
+        case kX10SetEntry: {  // table, state, house, 0, key
             o.operation = "x10_set_entry";
             const int table = request[2], house = request[4], key = request[6];
             if (table >= kX10TableCount || house > 15 || key > 15) {
@@ -126,7 +132,7 @@ Outcome handle_serial_request(RequestContext& context, std::span<const uint8_t> 
             }
             return o;
         }
-        case 0x0C: {
+        case kX10ReadTable: {
             o.operation = "x10_read_table";
             const int table = request[2];
             if (table >= kX10TableCount) {
@@ -139,9 +145,9 @@ Outcome handle_serial_request(RequestContext& context, std::span<const uint8_t> 
             o.reply.insert(o.reply.end(), values.begin(), values.end());
             return o;
         }
-        case 0x0D:
+        case kCommitSettings:
             return handle_commit(context, request, "serial_commit_settings");
-        case 0x10:
+        case kShutDown:
             o.operation = "serial_shutdown";
             o.reply = echo(request);
             o.effect = Effect::shutdown;

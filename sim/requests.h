@@ -9,6 +9,7 @@
 #include "sim/bytes.h"
 #include "sim/controller_state.h"
 #include "sim/upload.h"
+#include "sim/wire_codes.h"
 
 namespace vx::sim {
 

@@ -40,8 +40,9 @@ std::string SerialLink::open(const std::string& link_path) {
         return prefix + "a file that is not a link is in the way";
     }
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0)
+    if (master < 0) {
         return prefix + system_error("posix_openpt");
+    }
     char name[128];
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
         ::ptsname_r(master, name, sizeof name) != 0) {
@@ -83,14 +84,16 @@ std::string SerialLink::open(const std::string& link_path) {
 
 int SerialLink::unread_bytes() const {
     int count = 0;
-    if (slave_fd_ < 0 || ::ioctl(slave_fd_, FIONREAD, &count) != 0)
+    if (slave_fd_ < 0 || ::ioctl(slave_fd_, FIONREAD, &count) != 0) {
         return 0;
+    }
     return count;
 }
 
 void SerialLink::close() {
-    if (session_)
+    if (session_) {
         session_->close();
+    }
     session_.reset();
     if (!link_path_.empty()) {
         // Remove the link only while it still points at our device.

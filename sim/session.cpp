@@ -17,8 +17,9 @@ PacketSession<Stream>::PacketSession(Stream stream, Simulator& simulator, Port p
 
 template <typename Stream>
 void PacketSession<Stream>::close() {
-    if (closed_)
+    if (closed_) {
         return;
+    }
     closed_ = true;
     asio::error_code ignored;
     stream_.close(ignored);
@@ -29,13 +30,15 @@ void PacketSession<Stream>::close() {
 
 template <typename Stream>
 void PacketSession<Stream>::read_more() {
-    if (closed_)
+    if (closed_) {
         return;
+    }
     auto self = this->shared_from_this();
     stream_.async_read_some(asio::buffer(read_buffer_), [this, self](asio::error_code ec,
                                                                      std::size_t n) {
-        if (closed_)
+        if (closed_) {
             return;
+        }
         if (ec) {
             if (port_ == Port::serial) {
                 simulator_.log().message("serial link: " + ec.message() + "; it no longer answers");
@@ -54,8 +57,9 @@ void PacketSession<Stream>::arm_partial_timer() {
     auto self = this->shared_from_this();
     partial_timer_.expires_after(simulator_.options().partial_request_timeout);
     partial_timer_.async_wait([this, self](asio::error_code ec) {
-        if (ec || closed_ || pending_.empty())
+        if (ec || closed_ || pending_.empty()) {
             return;
+        }
         simulator_.log().wire(name_, "   incomplete request dropped: " + hex_summary(pending_));
         pending_.clear();
     });
@@ -63,15 +67,17 @@ void PacketSession<Stream>::arm_partial_timer() {
 
 template <typename Stream>
 void PacketSession<Stream>::process() {
-    if (closed_)
+    if (closed_) {
         return;
+    }
     const std::size_t length = pending_.size() < kPacketSize ? kPacketSize
                                : port_ == Port::serial
                                    ? kPacketSize
                                    : request_length({pending_.data(), kPacketSize});
     if (pending_.size() < length) {
-        if (!pending_.empty())
+        if (!pending_.empty()) {
             arm_partial_timer();
+        }
         read_more();
         return;
     }
@@ -82,8 +88,9 @@ void PacketSession<Stream>::process() {
     Log& log = simulator_.log();
     if (log.tracing()) {
         std::string line = "<- " + hex_summary(request) + "  " + outcome.operation;
-        if (!outcome.note.empty())
+        if (!outcome.note.empty()) {
             line += ": " + outcome.note;
+        }
         log.wire(name_, line);
     }
     answer(std::move(outcome));
@@ -118,8 +125,9 @@ void PacketSession<Stream>::answer(Outcome outcome) {
             delay_timer_.expires_after(std::chrono::milliseconds(delay_ms));
             delay_timer_.async_wait([this, self, reply = std::move(outcome.reply),
                                      effect = outcome.effect](asio::error_code ec) mutable {
-                if (!ec && !closed_)
+                if (!ec && !closed_) {
                     send(std::move(reply), effect);
+                }
             });
             return;
         }
@@ -133,8 +141,9 @@ void PacketSession<Stream>::send(Bytes reply, Effect effect) {
     auto buffer = std::make_shared<Bytes>(std::move(reply));
     asio::async_write(stream_, asio::buffer(*buffer),
                       [this, self, buffer, effect](asio::error_code ec, std::size_t) {
-                          if (closed_)
+                          if (closed_) {
                               return;
+                          }
                           if (ec) {
                               close();
                               return;

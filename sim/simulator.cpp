@@ -18,12 +18,15 @@ std::string listen(tcp::acceptor& acceptor, uint16_t port) {
     const tcp::endpoint endpoint(asio::ip::make_address_v4("127.0.0.1"), port);
     acceptor.open(endpoint.protocol(), ec);
     // Lets the port be taken again at once after a reboot despite old connections.
-    if (!ec)
+    if (!ec) {
         acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
-    if (!ec)
+    }
+    if (!ec) {
         acceptor.bind(endpoint, ec);
-    if (!ec)
+    }
+    if (!ec) {
         acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    }
     if (ec) {
         asio::error_code ignored;
         acceptor.close(ignored);
@@ -49,7 +52,9 @@ Simulator::Simulator(Options options, ControllerState state)
       reboot_timer_(io_),
       save_timer_(io_),
       program_(std::make_unique<ProgramRunner>(io_, state_, log_)) {
-    if (!options_.state_path.empty()) store_.emplace(options_.state_path);
+    if (!options_.state_path.empty()) {
+        store_.emplace(options_.state_path);
+    }
     saved_revision_ = state_.revision();
 }
 
@@ -62,8 +67,9 @@ const std::string& Simulator::serial_device() const {
 
 std::string Simulator::open_listeners() {
     std::string error = listen(acceptor_, ports_.port);
-    if (error.empty())
+    if (error.empty()) {
         error = listen(restart_acceptor_, ports_.restart_port);
+    }
     if (!error.empty()) {
         asio::error_code ignored;
         acceptor_.close(ignored);
@@ -80,8 +86,9 @@ std::string Simulator::start() {
     ports_ = {options_.port, options_.restart_port};
     if (store_) {
         const std::string error = store_->check_usable();
-        if (!error.empty())
+        if (!error.empty()) {
             return error;
+        }
     }
     std::string error = open_listeners();
     if (error.empty() && !options_.serial_path.empty()) {
@@ -93,15 +100,20 @@ std::string Simulator::start() {
         }
     }
     // The state file stands for the running controller from the start on.
-    if (error.empty()) save_state(true);
-    if (error.empty()) program_->start();
+    if (error.empty()) {
+        save_state(true);
+    }
+    if (error.empty()) {
+        program_->start();
+    }
     return error;
 }
 
 void Simulator::accept(tcp::acceptor& acceptor, Port port) {
     acceptor.async_accept([this, &acceptor, port](asio::error_code ec, tcp::socket socket) {
-        if (ec)
+        if (ec) {
             return;  // closed for a reboot or the end of the run
+        }
         asio::error_code ignored;
         socket.set_option(tcp::no_delay(true), ignored);
         const std::string name =
@@ -124,19 +136,22 @@ void Simulator::close_listeners_and_sessions() {
     acceptor_.close(ignored);
     restart_acceptor_.close(ignored);
     for (auto& weak : sessions_) {
-        if (auto session = weak.lock())
+        if (auto session = weak.lock()) {
             session->close();
+        }
     }
     sessions_.clear();
 }
 
 Outcome Simulator::handle(Port port, Uploads& uploads, std::span<const uint8_t> request) {
     // While rebooting, the serial link is as silent as the closed ports.
-    if (rebooting_)
+    if (rebooting_) {
         return silent("request", "rebooting: no reply");
+    }
     RequestContext context{state_, uploads, port, {}};
-    if (store_)
+    if (store_) {
         context.store_settings = [this] { return save_state(); };
+    }
     Outcome outcome = port == Port::serial ? handle_serial_request(context, request)
                                            : handle_request(context, request);
     note_change();
@@ -152,12 +167,15 @@ Simulator::Fault Simulator::next_reply_fault() {
     const Faults& f = options_.faults;
     ++reply_count_;
     auto strikes = [this](int every) { return every > 0 && reply_count_ % every == 0; };
-    if (strikes(f.drop_every))
+    if (strikes(f.drop_every)) {
         return Fault::drop;
-    if (strikes(f.short_every))
+    }
+    if (strikes(f.short_every)) {
         return Fault::cut_short;
-    if (strikes(f.bad_echo_every))
+    }
+    if (strikes(f.bad_echo_every)) {
         return Fault::bad_echo;
+    }
     return Fault::none;
 }
 
@@ -179,8 +197,9 @@ void Simulator::end_after_reply_is_read(int waited_ms) {
     if (serial_ && unread && waited_ms < 3000) {
         reboot_timer_.expires_after(std::chrono::milliseconds(20));
         reboot_timer_.async_wait([this, waited_ms](asio::error_code ec) {
-            if (!ec)
+            if (!ec) {
                 end_after_reply_is_read(waited_ms + 20);
+            }
         });
         return;
     }
@@ -188,8 +207,9 @@ void Simulator::end_after_reply_is_read(int waited_ms) {
 }
 
 void Simulator::reboot() {
-    if (rebooting_ || finished_)
+    if (rebooting_ || finished_) {
         return;
+    }
     rebooting_ = true;
     log_.message("rebooting, back in " + seconds_text(options_.reboot_time) + " s");
     program_->stop();
@@ -197,8 +217,9 @@ void Simulator::reboot() {
     save_state();
     reboot_timer_.expires_after(options_.reboot_time);
     reboot_timer_.async_wait([this](asio::error_code ec) {
-        if (!ec)
+        if (!ec) {
             come_back(1);
+        }
     });
 }
 
@@ -214,8 +235,9 @@ void Simulator::come_back(int attempt) {
         }
         reboot_timer_.expires_after(std::chrono::seconds(1));
         reboot_timer_.async_wait([this, attempt](asio::error_code ec) {
-            if (!ec)
+            if (!ec) {
                 come_back(attempt + 1);
+            }
         });
         return;
     }
@@ -228,23 +250,27 @@ void Simulator::come_back(int attempt) {
 }
 
 void Simulator::note_change() {
-    if (!store_ || save_pending_ || state_.revision() == saved_revision_)
+    if (!store_ || save_pending_ || state_.revision() == saved_revision_) {
         return;
+    }
     // Changes come in bursts (a transfer, a table edit): save once they settle.
     save_pending_ = true;
     save_timer_.expires_after(options_.state_save_delay);
     save_timer_.async_wait([this](asio::error_code ec) {
         save_pending_ = false;
-        if (!ec)
+        if (!ec) {
             save_state();
+        }
     });
 }
 
 bool Simulator::save_state(bool always) {
-    if (!store_)
+    if (!store_) {
         return true;
-    if (!always && state_.revision() == saved_revision_)
+    }
+    if (!always && state_.revision() == saved_revision_) {
         return true;
+    }
     std::string error;
     if (!store_->save(state_, error)) {
         log_.message("cannot write the state file: " + error);
@@ -255,13 +281,15 @@ bool Simulator::save_state(bool always) {
 }
 
 void Simulator::finish() {
-    if (finished_)
+    if (finished_) {
         return;
+    }
     finished_ = true;
     program_->stop();
     close_listeners_and_sessions();
-    if (serial_)
+    if (serial_) {
         serial_->close();
+    }
     reboot_timer_.cancel();
     save_timer_.cancel();
     save_pending_ = false;

@@ -136,8 +136,9 @@ private:
 template <typename F>
 auto Simulator::with_state(F&& fn) -> decltype(fn(std::declval<ControllerState&>())) {
     using Result = decltype(fn(std::declval<ControllerState&>()));
-    if (io_.get_executor().running_in_this_thread())
+    if (io_.get_executor().running_in_this_thread()) {
         return fn(state_);
+    }
     std::packaged_task<Result()> task([&] { return fn(state_); });
     auto done = task.get_future();
     {

@@ -22,8 +22,9 @@ SimulatorThread::SimulatorThread(Options options, std::optional<ControllerState>
     }
     simulator_ = std::make_unique<Simulator>(std::move(options), std::move(*state));
     const std::string error = simulator_->start();
-    if (!error.empty())
+    if (!error.empty()) {
         throw std::runtime_error(error);
+    }
     ports_ = simulator_->ports();
     thread_ = std::thread([this] { exit_code_ = simulator_->run(); });
 }

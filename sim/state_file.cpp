@@ -20,8 +20,9 @@ namespace {
 
 bool read_whole_file(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
         return false;
+    }
     std::ostringstream out;
     out << in.rdbuf();
     text = out.str();
@@ -31,8 +32,9 @@ bool read_whole_file(const std::string& path, std::string& text) {
 // An upload kept beside the state file, if it is there and is what the state recorded.
 bool restore_upload(const std::string& path, const UploadRecord& record, Bytes& file) {
     std::string text;
-    if (!read_whole_file(path, text) || text.size() != record.size)
+    if (!read_whole_file(path, text) || text.size() != record.size) {
         return false;
+    }
     file.assign(text.begin(), text.end());
     return content_hash(file) == record.hash;
 }
@@ -49,8 +51,9 @@ bool write_file_atomically(const std::string& path, const std::string& bytes, st
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
+        }
         if (n <= 0) {
             error = temporary + ": " + std::strerror(errno);
             ::close(fd);
@@ -88,8 +91,9 @@ std::string StateStore::check_usable() const {
         return "state file " + path_ + ": directory " + dir + " is not writable";
     }
     if (::stat(path_.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode))
+        if (!S_ISREG(info.st_mode)) {
             return "state file " + path_ + ": not a regular file";
+        }
         if (::access(path_.c_str(), R_OK | W_OK) != 0) {
             return "state file " + path_ + ": not readable and writable";
         }
@@ -100,8 +104,9 @@ std::string StateStore::check_usable() const {
 StateStore::Load StateStore::load(ControllerState& state, std::string& message) {
     message.clear();
     std::string text;
-    if (!read_whole_file(path_, text))
+    if (!read_whole_file(path_, text)) {
         return Load::missing;
+    }
     ControllerState stored(state.clock().source());
     StateExtras extras;
     const std::string error = load_house_text(text, stored, &extras);
@@ -140,8 +145,9 @@ StateStore::Load StateStore::load(ControllerState& state, std::string& message) 
 bool StateStore::save_upload(const std::string& path, const Bytes& file, std::string& written_hash,
                              std::string& error) {
     const std::string hash = file.empty() ? "" : content_hash(file);
-    if (hash == written_hash)
+    if (hash == written_hash) {
         return true;
+    }
     if (file.empty()) {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
             error = path + ": " + std::strerror(errno);

@@ -15,8 +15,9 @@ template <typename T>
 ordered sparse(const T* table, std::size_t count, std::size_t first = 0) {
     ordered out = ordered::object();
     for (std::size_t i = first; i < count; ++i) {
-        if (table[i] != 0)
+        if (table[i] != 0) {
             out[std::to_string(i)] = table[i];
+        }
     }
     return out;
 }
@@ -55,15 +56,18 @@ ordered x10(const std::array<X10Table, kX10TableCount>& tables) {
 
 ordered module_json(const Module& m) {
     ordered out;
-    if (m.address)
+    if (m.address) {
         out["address"] = m.address;
-    if (m.preset_address)
+    }
+    if (m.preset_address) {
         out["preset_address"] = m.preset_address;
+    }
     out["type"] = m.type;
     out["subtype"] = m.subtype;
     out["version"] = m.version;
-    if (!m.name.empty())
+    if (!m.name.empty()) {
         out["name"] = m.name;
+    }
     out["active"] = m.active;
     out["parameters"] = sparse(m.parameters.data(), m.parameters.size(), kReadOnlyParameters);
     switch (m.kind()) {
@@ -120,29 +124,36 @@ std::string state_json_text(const ControllerState& state) {
     controller["cycle_delay"] = state.cycle_delay();
     std::array<bool, kServiceCount> running{};
     std::array<X10Table, kX10TableCount> tables{};
-    for (int s = 0; s < kServiceCount; ++s) running[static_cast<std::size_t>(s)] = state.service(s);
-    for (int t = 0; t < kX10TableCount; ++t)
+    for (int s = 0; s < kServiceCount; ++s) {
+        running[static_cast<std::size_t>(s)] = state.service(s);
+    }
+    for (int t = 0; t < kX10TableCount; ++t) {
         tables[static_cast<std::size_t>(t)] = state.x10_table(t);
+    }
     controller["services"] = services(running);
     controller["clock_offset_seconds"] = state.clock().offset_seconds();
     root["controller"] = controller;
     root["variables"] = sparse(state.variables().data(), kVariableCount);
     root["start_values"] = sparse(state.start_values().data(), kVariableCount);
     ordered poll = ordered::object();
-    for (int a = 1; a <= kAddressCount; ++a) poll[std::to_string(a)] = state.poll_frequency(a);
+    for (int a = 1; a <= kAddressCount; ++a) {
+        poll[std::to_string(a)] = state.poll_frequency(a);
+    }
     root["poll_frequencies"] = poll;
     ordered modules = ordered::array();
     ordered unaddressed = ordered::array();
-    for (const Module& m : state.modules())
+    for (const Module& m : state.modules()) {
         (m.address ? modules : unaddressed).push_back(module_json(m));
+    }
     root["modules"] = modules;
     root["unaddressed"] = unaddressed;
     ordered devices = ordered::array();
     for (const ModbusDevice& d : state.modbus_devices()) {
         ordered device;
         device["number"] = d.number;
-        if (!d.name.empty())
+        if (!d.name.empty()) {
             device["name"] = d.name;
+        }
         device["holding_registers"] = register_table(d.holding_registers);
         device["input_registers"] = register_table(d.input_registers);
         device["coils"] = register_table(d.coils);
@@ -154,10 +165,12 @@ std::string state_json_text(const ControllerState& state) {
     committed["services"] = services(state.committed().services);
     committed["x10"] = x10(state.committed().x10);
     root["committed"] = committed;
-    if (!state.program().empty())
+    if (!state.program().empty()) {
         root["program"] = upload_record(state.program());
-    if (!state.firmware().empty())
+    }
+    if (!state.firmware().empty()) {
         root["firmware"] = upload_record(state.firmware());
+    }
     return root.dump(2) + "\n";
 }
 

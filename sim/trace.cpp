@@ -21,8 +21,9 @@ std::string time_stamp() {
 }
 
 void Log::line(const std::string& text) {
-    if (!out_)
+    if (!out_) {
         return;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     *out_ << text << '\n';
     out_->flush();
@@ -33,8 +34,9 @@ void Log::message(const std::string& text) {
 }
 
 void Log::wire(const std::string& where, const std::string& text) {
-    if (tracing())
+    if (tracing()) {
         line(time_stamp() + ' ' + where + ' ' + text);
+    }
 }
 
 }  // namespace vx::sim

@@ -3,7 +3,6 @@
 
 #include <mutex>
 #include <ostream>
-#include <span>
 #include <string>
 
 namespace vx::sim {

@@ -9,8 +9,9 @@
 namespace vx::sim {
 
 bool Upload::begin(uint32_t size) {
-    if (size > kMaxUploadSize)
+    if (size > kMaxUploadSize) {
         return false;
+    }
     active_ = true;
     overrun_ = false;
     announced_ = size;
@@ -21,8 +22,9 @@ bool Upload::begin(uint32_t size) {
 }
 
 bool Upload::add_chunk(std::span<const uint8_t> data_field) {
-    if (!active_)
+    if (!active_) {
         return false;
+    }
     const std::size_t owed = announced_ - data_.size();
     if (owed == 0) {
         overrun_ = true;

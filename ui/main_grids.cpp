@@ -8,8 +8,9 @@
 #include <QHeaderView>
 #include <QStringList>
 
-#include "ui/string_grid.h"
 #include "compiler/Utils.h"
+#include "protocol/Socket_func.h"
+#include "ui/string_grid.h"
 
 namespace vx::ui {
 
@@ -142,30 +143,22 @@ std::vector<int> variables_of_cells(const std::vector<GridCell>& cells) {
     return variables;
 }
 
-std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,
-                                   const std::function<vx::ModuleInfo(int)>& module_info) {
+std::vector<ModuleRow> module_rows(const std::vector<vx::commissioning::ModuleEntry>& modules) {
     std::vector<ModuleRow> rows;
-    for (int j = 0; j < kModuleAddressCount && static_cast<int>(rows.size()) < module_count; ++j) {
-        if (tables.types[j] == kNoModuleType) {
-            continue;
-        }
-        const int address = j + 1;
-        const vx::ModuleInfo info = module_info(address);
-        const QString name =
-            QString::fromStdString(vx::module_type_name(info.type_code, info.subtype));
+    rows.reserve(modules.size());
+    for (const vx::commissioning::ModuleEntry& module : modules) {
+        const QString name = QString::fromStdString(module.name);
         ModuleRow row;
-        row[0] = QString::number(address);
+        row[0] = QString::number(module.address);
         row[1] = name;
-        row[2] = QString::number(info.version);
-        if (tables.health[j] == 1) {
+        row[2] = QString::number(module.version);
+        if (!module.active) {
             row[1] = QStringLiteral("!!! ") + name + QStringLiteral(" !!!");
             row[2] = kInactive;
         }
-        const uint8_t lo = tables.io[2 * j];
-        const uint8_t hi = tables.io[2 * j + 1];
-        const auto word = static_cast<uint16_t>(lo + 256 * hi);
-        row[3] = QString::number(lo);
-        row[4] = QString::number(hi);
+        const uint16_t word = module.data;
+        row[3] = QString::number(word & 0xFF);
+        row[4] = QString::number(word >> 8);
         row[5] = QString::number(word);
         for (int bit = 0; bit < 16; ++bit) {
             row[6 + bit] = QString::number(vx::bit_of(word, static_cast<uint8_t>(bit)));

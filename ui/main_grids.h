@@ -1,16 +1,15 @@
-// What the main window's two grids show: headers, the variables, and the
-// module table built from the controller's type, I/O and health tables. The
-// 64 x 16 variables layout is also the start-up values dialog's grid.
+// What the main window's two grids show: headers, the variables, and the rows
+// of the module table. The 64 x 16 variables layout is also the start-up
+// values dialog's grid.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include <QString>
 
-#include "protocol/Socket_func.h"
+#include "commissioning/module_table.h"
 
 namespace vx::ui {
 
@@ -18,9 +17,7 @@ class StringGrid;
 struct GridCell;
 
 constexpr int kVariableCount = 1024;
-constexpr int kModuleAddressCount = 128;
 constexpr int kModuleColumns = 22;
-constexpr uint8_t kNoModuleType = 0xFE;  // type byte of an address without a module
 
 // The variables grid: 64 rows of 16 variables under a header column;
 // variable n sits in row n / 16 + 1, column n % 16 + 1.
@@ -54,19 +51,12 @@ void highlight_variables(StringGrid& grid, const std::vector<int>& variables);
 // The variables of these cells, ascending and each once; header cells have none.
 std::vector<int> variables_of_cells(const std::vector<GridCell>& cells);
 
-// Working copies of the three tables a module refresh reads.
-struct ModuleTables {
-    std::array<uint8_t, kModuleAddressCount> types{};
-    std::array<uint8_t, 2 * kModuleAddressCount> io{};
-    std::array<uint8_t, kModuleAddressCount> health{};
-};
-
 using ModuleRow = std::array<QString, kModuleColumns>;
 
-// One row per address whose type byte is not 0xFE, in ascending order, at
-// most module_count of them; module_info is asked once per listed address.
-std::vector<ModuleRow> module_rows(const ModuleTables& tables, int module_count,
-                                   const std::function<vx::ModuleInfo(int address)>& module_info);
+// One row per module: address, type name and version ("!!! name !!!" and
+// "Не активен" for a module that does not answer), Data0, Data1, Data and its
+// 16 bits.
+std::vector<ModuleRow> module_rows(const std::vector<vx::commissioning::ModuleEntry>& modules);
 
 // The row count a module count gives: the header row and at least one more.
 int module_grid_row_count(int module_count);

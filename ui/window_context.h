@@ -51,7 +51,6 @@ public:
     UserPrompts& prompts() { return prompts_; }
     QSettings& settings() { return *settings_; }
     QString settings_path() const { return settings_path_; }
-    QString program_dir() const { return options_.program_dir; }
 
     // The serial port for the serial link's commands: null when none is open.
     vx::SerialPort* serial_port() { return serial_port_.get(); }

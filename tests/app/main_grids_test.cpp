@@ -8,9 +8,12 @@
 namespace vx::ui {
 namespace {
 
+using vx::commissioning::list_modules;
+using vx::commissioning::ModuleTables;
+
 ModuleTables empty_tables() {
     ModuleTables tables;
-    tables.types.fill(kNoModuleType);
+    tables.types.fill(vx::commissioning::kNoModuleType);
     return tables;
 }
 
@@ -19,10 +22,10 @@ TEST(ModuleTable, ListsOnlyAddressesWithAModuleAndAsksEachOnce) {
     tables.types[4] = 1;  // address 5
     tables.types[8] = 2;  // address 9
     std::vector<int> asked;
-    const auto rows = module_rows(tables, 2, [&](int address) {
+    const auto rows = module_rows(list_modules(tables, 2, [&](int address) {
         asked.push_back(address);
         return vx::ModuleInfo{7, 1, 0};
-    });
+    }));
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ("5", rows[0][0].toStdString());
     EXPECT_EQ("9", rows[1][0].toStdString());
@@ -37,10 +40,10 @@ TEST(ModuleTable, StopsAtTheModuleCount) {
     tables.types[8] = 1;
     tables.types[100] = 1;
     std::vector<int> asked;
-    const auto rows = module_rows(tables, 2, [&](int address) {
+    const auto rows = module_rows(list_modules(tables, 2, [&](int address) {
         asked.push_back(address);
         return vx::ModuleInfo{};
-    });
+    }));
     EXPECT_EQ(2u, rows.size());
     EXPECT_EQ((std::vector<int>{5, 9}), asked);  // address 101 is never asked
 }
@@ -49,7 +52,9 @@ TEST(ModuleTable, UnansweredInfoShowsTheRecordItGives) {
     ModuleTables tables = empty_tables();
     tables.types[0] = 1;
     // read_module_info gives version 0, type 0, subtype 15 when nothing answers.
-    const auto rows = module_rows(tables, 1, [](int) { return vx::ModuleInfo{0, 0, 15}; });
+    const auto rows = module_rows(list_modules(tables, 1, [](int) {
+        return vx::ModuleInfo{0, 0, 15};
+    }));
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ("Undefined.0", rows[0][1].toStdString());
     EXPECT_EQ("0", rows[0][2].toStdString());

@@ -183,9 +183,10 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
              local.tm_hour, local.tm_min,         local.tm_sec};
     }
     // The date first, then the time, as the services window sets them.
-    int result = write_controller_clock(*c, 0, t.year % 100, t.month, t.day);
-    if (result == kDone)
-        result = write_controller_clock(*c, 1, t.hour, t.minute, t.second);
+    int result = write_controller_clock(*c, kClockSetDate, t.year % 100, t.month, t.day);
+    if (result == kDone) {
+        result = write_controller_clock(*c, kClockSetTime, t.hour, t.minute, t.second);
+    }
     return result == kDone ? kExitDone : ctx.controller_failed(result, cm::kOperationFailedText);
 }
 
