@@ -7,30 +7,30 @@
 #include <vector>
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSysInfo>
 #include <QSpinBox>
+#include <QSysInfo>
 
 #include "app/application.h"
-#include "app/module_refresh.h"
-#include "ui/main_grids.h"
 #include "app/maintenance.h"
+#include "app/module_refresh.h"
+#include "commissioning/support_report.h"
+#include "editor/rtf/atomic_file.h"
+#include "serial/Cportfunc.h"
+#include "ui/main_grids.h"
 #include "ui/panel_status_bar.h"
 #include "ui/program_version.h"
 #include "ui/string_grid.h"
 #include "ui/time_of_day.h"
-#include "ui/wait_cursor.h"
 #include "ui/user_prompts.h"
-#include "serial/Cportfunc.h"
-#include "commissioning/support_report.h"
-#include "editor/rtf/atomic_file.h"
+#include "ui/wait_cursor.h"
 
 namespace vx::ui {
 
@@ -404,9 +404,9 @@ void Tmain_form::SupportReport1Click() {
                                  .arg(total));
         QCoreApplication::processEvents();
     };
-    const std::string report = vx::commissioning::gather_support_report(connection_, inputs, progress);
-    const std::string failure =
-        vx::rtf::write_file_atomically(path->toStdString(), report);
+    const std::string report =
+        vx::commissioning::gather_support_report(connection_, inputs, progress);
+    const std::string failure = vx::rtf::write_file_atomically(path->toStdString(), report);
     set_operation_status(QString());
     SupportReport1->setEnabled(true);
     if (!failure.empty()) {

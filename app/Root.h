@@ -45,9 +45,7 @@ public:
     // A window created after this one, under its form variable name; the first
     // showing fills its controls by their names (AboutBox: Label2 and Label6,
     // properties: ud).
-    void register_form(const QString& name, QWidget* form) {
-        context_.register_window(name, form);
-    }
+    void register_form(const QString& name, QWidget* form) { context_.register_window(name, form); }
     // Makes item show form (a QDialog: modal runs it, modeless shows it beside
     // this window) and enables the item unless its state is fixed as disabled.
     void attach_form(QAction* item, QWidget* form, ShowMode mode);
@@ -86,9 +84,9 @@ public:
     QPushButton* Button2 = nullptr;
     QProgressBar* transfer_progress = nullptr;  // beside panel 5 during transfers
     QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr, *N25 = nullptr, *Reconnect1 = nullptr;
-    QAction* Backup1 = nullptr;  // the configuration backup window
+    QAction* Backup1 = nullptr;           // the configuration backup window
     QAction* ExchangeMonitor1 = nullptr;  // "Монитор обмена...", after the added items
-    QAction* VarWatch1 = nullptr;         // "Наблюдение за переменными...", after the monitor
+    QAction* VarWatch1 = nullptr;  // "Наблюдение за переменными...", after the monitor
     QAction *N4 = nullptr, *N3 = nullptr, *N12 = nullptr, *N21 = nullptr, *N13 = nullptr,
             *X101 = nullptr, *N11 = nullptr, *N15 = nullptr, *N6 = nullptr, *N10 = nullptr,
             *N14 = nullptr, *N16 = nullptr, *N17 = nullptr, *N20 = nullptr;
@@ -97,7 +95,7 @@ public:
     QAction* N9 = nullptr;
     QAction *N7 = nullptr, *N22 = nullptr, *N23 = nullptr;
     QAction* SupportReport1 = nullptr;  // "Отчёт для поддержки...", after the added items
-    QAction* AddToWatch1 = nullptr;     // the variables grid's context menu
+    QAction* AddToWatch1 = nullptr;  // the variables grid's context menu
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -124,8 +122,8 @@ private:
     QString program_dialog_dir_;  // OpenDialog1's initial directory
     bool shown_once_ = false;
     bool closing_ = false;
-    QString transfer_close_question_;  // empty unless a transfer runs
-    std::vector<QAction*> modal_items_;  // items that show a window modally
+    QString transfer_close_question_;     // empty unless a transfer runs
+    std::vector<QAction*> modal_items_;   // items that show a window modally
     std::vector<uint16_t> shown_values_;  // the grid's values, empty before the first refresh
 };
 

@@ -194,9 +194,8 @@ void Tmain_form::build_menu() {
         fixed->setEnabled(false);
     }
     // Items that show a window stay disabled until that window exists.
-    for (QAction* window_item :
-         {N2, N5, N3, N12, N21, X101, N11, Parlo1, S1, VX2o1, N24, N19, ModBus1, N23, Backup1,
-          ExchangeMonitor1, VarWatch1}) {
+    for (QAction* window_item : {N2, N5, N3, N12, N21, X101, N11, Parlo1, S1, VX2o1, N24, N19,
+                                 ModBus1, N23, Backup1, ExchangeMonitor1, VarWatch1}) {
         window_item->setEnabled(false);
     }
 

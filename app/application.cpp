@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <exception>
 
-
 #include "app/Root.h"
 #include "ui/program_look.h"
 #include "ui/user_prompts.h"

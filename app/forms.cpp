@@ -114,9 +114,11 @@ void create_forms(WindowContext& context) {
     add_form(c_prop, new Tc_prop(context, main_form), "c_prop", main_form->N3, ShowMode::modeless);
     add_form(prog_editor, new Tprog_editor(context, main_form), "prog_editor", main_form->N5,
              ShowMode::modal);
-    add_form(AboutBox, new TAboutBox(context, main_form), "AboutBox", main_form->N23, ShowMode::modal);
+    add_form(AboutBox, new TAboutBox(context, main_form), "AboutBox", main_form->N23,
+             ShowMode::modal);
     add_form(VXVC, new TVXVC(context, main_form), "VXVC", main_form->Parlo1, ShowMode::modeless);
-    add_form(properties, new Tproperties(context, main_form), "properties", main_form->N9, ShowMode::modal);
+    add_form(properties, new Tproperties(context, main_form), "properties", main_form->N9,
+             ShowMode::modal);
     add_form(controller_x10_properties, new Tcontroller_x10_properties(context),
              "controller_x10_properties", main_form->X101, ShowMode::modeless);
     add_form(var_change, new Tvar_change(context), "var_change", main_form->N11,
@@ -134,7 +136,8 @@ void create_forms(WindowContext& context) {
              main_form->N21, ShowMode::modeless);
     add_form(mb_unit_params, new Tmb_unit_params(context), "mb_unit_params", main_form->ModBus1,
              ShowMode::modal);
-    add_form(vx_thermo, new Tvx_thermo(context, main_form), "vx_thermo", main_form->N24, ShowMode::modal);
+    add_form(vx_thermo, new Tvx_thermo(context, main_form), "vx_thermo", main_form->N24,
+             ShowMode::modal);
     add_form(config_backup, new Tconfig_backup(context), "config_backup", main_form->Backup1,
              ShowMode::modeless);
     add_form(exchange_monitor, new TExchangeMonitor(context, main_form), "exchange_monitor",

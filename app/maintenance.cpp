@@ -6,9 +6,9 @@
 #include <QFile>
 
 #include "commissioning/controller_texts.h"
-#include "ui/user_prompts.h"
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
+#include "ui/user_prompts.h"
 
 namespace vx::ui {
 

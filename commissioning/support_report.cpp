@@ -17,8 +17,12 @@ using nlohmann::json;
 
 constexpr std::size_t kMaxSettingsSize = 1 << 20;
 
-json error(const std::string& text) { return json{{"error", text}}; }
-json no_answer() { return error(kNoAnswerText); }
+json error(const std::string& text) {
+    return json{{"error", text}};
+}
+json no_answer() {
+    return error(kNoAnswerText);
+}
 
 std::string hex(const std::vector<uint8_t>& bytes) {
     std::string text;
@@ -43,7 +47,8 @@ const char* target_kind(ExchangeTarget::Kind kind) {
 
 json settings_section(const std::string& path) {
     std::string contents;
-    if (std::string failure = rtf::read_whole_file(path, contents, kMaxSettingsSize); !failure.empty()) {
+    if (std::string failure = rtf::read_whole_file(path, contents, kMaxSettingsSize);
+        !failure.empty()) {
         return json{{"path", path}, {"error", failure}};
     }
     return json{{"path", path}, {"contents", contents}};
@@ -69,7 +74,8 @@ json clock_section(ControllerConnection& c) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", clock.year, clock.month,
                   clock.day, clock.hour, clock.minute, clock.second);
-    return json{{"controller", text}, {"computer", local_time_text(std::chrono::system_clock::now(), false)}};
+    return json{{"controller", text},
+                {"computer", local_time_text(std::chrono::system_clock::now(), false)}};
 }
 
 json modules_section(ControllerConnection& c) {
@@ -79,8 +85,12 @@ json modules_section(ControllerConnection& c) {
     }
     json rows = json::array();
     for (const ModuleEntry& m : modules) {
-        rows.push_back({{"address", m.address}, {"type", m.type_code}, {"subtype", m.subtype},
-                        {"name", m.name}, {"version", m.version}, {"active", m.active},
+        rows.push_back({{"address", m.address},
+                        {"type", m.type_code},
+                        {"subtype", m.subtype},
+                        {"name", m.name},
+                        {"version", m.version},
+                        {"active", m.active},
                         {"data", m.data}});
     }
     return rows;
@@ -104,13 +114,13 @@ json exchange_log_section(const ExchangeLog* log) {
     }
     json rows = json::array();
     for (const ExchangeRecord& r : log->records()) {
-        rows.push_back({{"time", local_time_text(r.start)},
-                        {"us", r.duration.count()},
-                        {"request", r.parameters.empty() ? r.operation
-                                                         : r.operation + " " + r.parameters},
-                        {"sent", hex(r.sent)},
-                        {"received", hex(r.received)},
-                        {"result", r.result}});
+        rows.push_back(
+            {{"time", local_time_text(r.start)},
+             {"us", r.duration.count()},
+             {"request", r.parameters.empty() ? r.operation : r.operation + " " + r.parameters},
+             {"sent", hex(r.sent)},
+             {"received", hex(r.received)},
+             {"result", r.result}});
     }
     return rows;
 }
@@ -121,8 +131,10 @@ json statistics_section(const ExchangeLog* log) {
     }
     json rows = json::array();
     for (const ModuleStatistics& m : log->module_statistics()) {
-        json row{{"kind", target_kind(m.target.kind)}, {"address", m.target.address},
-                 {"requests", m.requests}, {"failures", m.failures},
+        json row{{"kind", target_kind(m.target.kind)},
+                 {"address", m.target.address},
+                 {"requests", m.requests},
+                 {"failures", m.failures},
                  {"median_us", m.median_round_trip.count()}};
         if (m.failures > 0) {
             row["last_failure_time"] = local_time_text(m.last_failure_time);
@@ -131,8 +143,10 @@ json statistics_section(const ExchangeLog* log) {
         rows.push_back(row);
     }
     const ExchangeSummary s = log->summary();
-    return json{{"exchanges", s.exchanges}, {"failures", s.failures},
-                {"median_us", s.median.count()}, {"percentile_95_us", s.percentile_95.count()},
+    return json{{"exchanges", s.exchanges},
+                {"failures", s.failures},
+                {"median_us", s.median.count()},
+                {"percentile_95_us", s.percentile_95.count()},
                 {"modules", rows}};
 }
 

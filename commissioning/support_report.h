@@ -14,7 +14,7 @@ namespace vx::commissioning {
 struct SupportReportInputs {
     std::string program_version;
     std::string operating_system;
-    std::string settings_path;               // its contents go into the report
+    std::string settings_path;                  // its contents go into the report
     const ExchangeLog* exchange_log = nullptr;  // null: recorded as missing
 };
 

@@ -163,8 +163,10 @@ std::vector<WatchHistory::Point> WatchHistory::trend(int variable, Clock::time_p
         std::size_t high = begin;
         for (std::size_t i = begin; i < end; ++i) {
             const uint16_t v = s->values[i - offset];
-            if (v < s->values[low - offset]) low = i;
-            if (v > s->values[high - offset]) high = i;
+            if (v < s->values[low - offset])
+                low = i;
+            if (v > s->values[high - offset])
+                high = i;
         }
         points.push_back(at(std::min(low, high)));
         if (low != high) {

@@ -61,7 +61,8 @@ public:
         std::deque<uint16_t> values;  // beside the newest times
         uint16_t min = 0;
         uint16_t max = 0;
-        std::optional<Clock::time_point> changed;  // the last sample that differed from its previous
+        std::optional<Clock::time_point>
+            changed;  // the last sample that differed from its previous
     };
     // A point of a trend: milliseconds since the epoch and the value.
     struct Point {
@@ -69,8 +70,7 @@ public:
         uint16_t value = 0;
     };
 
-    explicit WatchHistory(std::chrono::milliseconds kept = std::chrono::hours(24))
-        : kept_(kept) {}
+    explicit WatchHistory(std::chrono::milliseconds kept = std::chrono::hours(24)) : kept_(kept) {}
 
     // Starts an empty series for the variable (kept when it is watched already).
     void watch(int variable);

@@ -9,10 +9,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "ui/window_context.h"
+#include "ui/dialog_controls.h"
 #include "ui/program_version.h"
 #include "ui/user_prompts.h"
-#include "ui/dialog_controls.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 

@@ -13,11 +13,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "ui/window_context.h"
+#include "ui/dialog_controls.h"
 #include "ui/string_grid.h"
 #include "ui/user_prompts.h"
-#include "ui/dialog_controls.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 
@@ -27,10 +27,10 @@ constexpr int kWizardWidth = 560;
 constexpr int kResultGridWidth = 420;
 const QString kFinishText = QStringLiteral("Завершить мастер регистрации новых модулей");
 const QString kExitText = QStringLiteral("Выход");
-const QString kServicesNotRestoredText =
-    QStringLiteral("Не удалось снова включить службы контроллера.\n"
-                   "Включите их в меню Операции, пункт "
-                   "\"Настройка параметров контроллера...\".");
+const QString kServicesNotRestoredText = QStringLiteral(
+    "Не удалось снова включить службы контроллера.\n"
+    "Включите их в меню Операции, пункт "
+    "\"Настройка параметров контроллера...\".");
 
 QLabel* make_text(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -396,7 +396,7 @@ void Taaddr::FormClose() {
         // Left off, the house has no bus polling and no program running.
         if (!restored) {
             context_.prompts().message(PromptIcon::warning, kCaptionWarning,
-                                         kServicesNotRestoredText);
+                                       kServicesNotRestoredText);
         }
     }
 }

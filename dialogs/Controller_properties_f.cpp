@@ -13,12 +13,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "ui/program_look.h"
-#include "ui/window_context.h"
-#include "ui/user_prompts.h"
 #include "dialogs/controller_services.h"
 #include "ui/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/user_prompts.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 
@@ -31,9 +31,7 @@ constexpr int kBottomStripHeight = 41;
 }  // namespace
 
 Tc_prop::Tc_prop(WindowContext& context, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
-      clock_([] { return QDateTime::currentDateTime(); }) {
+    : QDialog(parent), context_(context), clock_([] { return QDateTime::currentDateTime(); }) {
     setObjectName(QStringLiteral("c_prop"));
     setWindowTitle(QStringLiteral("Управление службами контроллера"));
 

@@ -10,11 +10,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/program_look.h"
-#include "ui/window_context.h"
-#include "ui/string_grid.h"
-#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/string_grid.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 

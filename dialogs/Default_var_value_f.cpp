@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/program_look.h"
-#include "ui/window_context.h"
+#include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
 #include "ui/main_grids.h"
+#include "ui/program_look.h"
 #include "ui/string_grid.h"
 #include "ui/user_prompts.h"
-#include "ui/dialog_controls.h"
-#include "protocol/Socket_func.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 

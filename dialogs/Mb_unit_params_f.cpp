@@ -12,10 +12,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
 #include "ui/program_look.h"
 #include "ui/window_context.h"
-#include "ui/dialog_controls.h"
-#include "protocol/Socket_func.h"
 
 namespace vx::ui {
 

@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "ui/program_look.h"
-#include "ui/window_context.h"
-#include "ui/user_prompts.h"
-#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/user_prompts.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 

@@ -12,11 +12,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/window_context.h"
-#include "ui/user_prompts.h"
 #include "compiler/Utils.h"
-#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
+#include "ui/user_prompts.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 
@@ -31,7 +31,8 @@ QString discrete_outputs_error_text(int result) {
     return QStringLiteral("Ошибка выполнения команды");
 }
 
-Tvxr80Light::Tvxr80Light(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+Tvxr80Light::Tvxr80Light(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("vxr80Light"));
     setWindowTitle(QStringLiteral("Управление дискретными выходами"));
 
@@ -115,8 +116,8 @@ void Tvxr80Light::Button2Click() {
     int result = 0;
     {
         WaitCursor wait;
-        result = vx::write_discrete_outputs(context_.connection(), ud1->value(), cb1->currentIndex(),
-                                            bits_to_byte(mask));
+        result = vx::write_discrete_outputs(context_.connection(), ud1->value(),
+                                            cb1->currentIndex(), bits_to_byte(mask));
     }
     const QString error = discrete_outputs_error_text(result);
     if (!error.isEmpty()) {

@@ -12,10 +12,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/window_context.h"
 #include "compiler/Utils.h"
-#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 
@@ -72,7 +72,8 @@ QStringList thermostat_result_lines(int result) {
     return lines;
 }
 
-Tvx_thermo::Tvx_thermo(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+Tvx_thermo::Tvx_thermo(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("vx_thermo"));
     setWindowTitle(QStringLiteral("Управление терморегулятором..."));
 

@@ -8,9 +8,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/window_context.h"
-#include "ui/dialog_controls.h"
 #include "protocol/Socket_func.h"
+#include "ui/dialog_controls.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "ui/string_grid.h"
 #include "compiler/Utils.h"
+#include "ui/string_grid.h"
 
 namespace vx::ui {
 

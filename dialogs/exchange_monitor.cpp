@@ -44,17 +44,17 @@ QString exchange_result_text(int result) {
     // U+2212, the minus sign, as the codes are written for the installer.
     const QString code = QStringLiteral(" (") + QChar(0x2212) + QString::number(-result) + ')';
     switch (result) {
-    case vx::kDone:
-        return QStringLiteral("выполнено");
-    case vx::kNoReply:
-        return QStringLiteral("нет ответа") + code;
-    case vx::kBadEcho:
-        return QStringLiteral("неверный ответ") + code;
-    case vx::kTransferFailed:
-        return QStringLiteral("передача не выполнена") + code;
-    default:
-        return result < 0 ? QStringLiteral("ошибка") + code
-                          : QStringLiteral("ошибка (") + QString::number(result) + ')';
+        case vx::kDone:
+            return QStringLiteral("выполнено");
+        case vx::kNoReply:
+            return QStringLiteral("нет ответа") + code;
+        case vx::kBadEcho:
+            return QStringLiteral("неверный ответ") + code;
+        case vx::kTransferFailed:
+            return QStringLiteral("передача не выполнена") + code;
+        default:
+            return result < 0 ? QStringLiteral("ошибка") + code
+                              : QStringLiteral("ошибка (") + QString::number(result) + ')';
     }
 }
 
@@ -79,7 +79,8 @@ QString hex_dump(const std::vector<uint8_t>& bytes) {
     QString text;
     for (std::size_t offset = 0; offset < bytes.size(); offset += 16) {
         const std::size_t end = std::min(bytes.size(), offset + 16);
-        text += QString::number(offset, 16).rightJustified(4, '0').toUpper() + QStringLiteral("  ") +
+        text += QString::number(offset, 16).rightJustified(4, '0').toUpper() +
+                QStringLiteral("  ") +
                 hex_bytes({bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                            bytes.begin() + static_cast<std::ptrdiff_t>(end)}) +
                 '\n';
@@ -97,20 +98,20 @@ QString exchange_request_text(const vx::ExchangeRecord& record) {
 
 QString exchange_target_text(const vx::ExchangeTarget& target) {
     switch (target.kind) {
-    case vx::ExchangeTarget::Kind::bus_module:
-        return QStringLiteral("Tarnet+ ") + QString::number(target.address);
-    case vx::ExchangeTarget::Kind::modbus_device:
-        return QStringLiteral("ModBus ") + QString::number(target.address);
-    case vx::ExchangeTarget::Kind::none:
-        break;
+        case vx::ExchangeTarget::Kind::bus_module:
+            return QStringLiteral("Tarnet+ ") + QString::number(target.address);
+        case vx::ExchangeTarget::Kind::modbus_device:
+            return QStringLiteral("ModBus ") + QString::number(target.address);
+        case vx::ExchangeTarget::Kind::none:
+            break;
     }
     return {};
 }
 
 QString exchange_log_line(const vx::ExchangeRecord& record) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        record.start.time_since_epoch())
-                        .count();
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(record.start.time_since_epoch())
+            .count();
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
            '\t' + exchange_request_text(record) + '\t' + exchange_target_text(record.target) +
            QStringLiteral("\tотправлено: ") + hex_bytes(record.sent) +
@@ -138,20 +139,20 @@ QVariant ExchangeTableModel::data(const QModelIndex& index, int role) const {
     }
     const vx::ExchangeRecord& r = record(index.row());
     switch (index.column()) {
-    case time:
-        return time_text(r.start);
-    case request:
-        return exchange_request_text(r);
-    case sent:
-        return hex_bytes(r.sent, kShownBytes);
-    case received:
-        return hex_bytes(r.received, kShownBytes);
-    case result:
-        return exchange_result_text(r.result);
-    case milliseconds:
-        return milliseconds_text(r.duration);
-    default:
-        return {};
+        case time:
+            return time_text(r.start);
+        case request:
+            return exchange_request_text(r);
+        case sent:
+            return hex_bytes(r.sent, kShownBytes);
+        case received:
+            return hex_bytes(r.received, kShownBytes);
+        case result:
+            return exchange_result_text(r.result);
+        case milliseconds:
+            return milliseconds_text(r.duration);
+        default:
+            return {};
     }
 }
 
@@ -171,7 +172,8 @@ void ExchangeTableModel::append(const std::vector<vx::ExchangeRecord>& records) 
     }
     // A batch larger than the capacity keeps only its newest records.
     const std::size_t taken = std::min(records.size(), capacity_);
-    const std::size_t overflow = rows_.size() + taken > capacity_ ? rows_.size() + taken - capacity_ : 0;
+    const std::size_t overflow =
+        rows_.size() + taken > capacity_ ? rows_.size() + taken - capacity_ : 0;
     if (overflow > 0) {
         beginRemoveRows({}, 0, static_cast<int>(overflow) - 1);
         rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(overflow));
@@ -382,21 +384,19 @@ void TExchangeMonitor::show_selected() {
         return;
     }
     const vx::ExchangeRecord& r = model->record(current.row());
-    detail->setPlainText(exchange_request_text(r) + QStringLiteral(" — ") +
-                         exchange_result_text(r.result) + QStringLiteral("\nОтправлено (") +
-                         QString::number(r.sent.size()) + QStringLiteral(" байт):\n") +
-                         hex_dump(r.sent) + QStringLiteral("Получено (") +
-                         QString::number(r.received.size()) + QStringLiteral(" байт):\n") +
-                         hex_dump(r.received));
+    detail->setPlainText(
+        exchange_request_text(r) + QStringLiteral(" — ") + exchange_result_text(r.result) +
+        QStringLiteral("\nОтправлено (") + QString::number(r.sent.size()) +
+        QStringLiteral(" байт):\n") + hex_dump(r.sent) + QStringLiteral("Получено (") +
+        QString::number(r.received.size()) + QStringLiteral(" байт):\n") + hex_dump(r.received));
 }
 
 void TExchangeMonitor::show_summary() {
     const vx::ExchangeSummary s = log_.summary();
-    summary->setText(QStringLiteral("Обменов: ") + QString::number(s.exchanges) +
-                     QStringLiteral(", ошибок: ") + QString::number(s.failures) +
-                     QStringLiteral(", медиана: ") + milliseconds_text(s.median) +
-                     QStringLiteral(" мс, 95%: ") + milliseconds_text(s.percentile_95) +
-                     QStringLiteral(" мс"));
+    summary->setText(
+        QStringLiteral("Обменов: ") + QString::number(s.exchanges) + QStringLiteral(", ошибок: ") +
+        QString::number(s.failures) + QStringLiteral(", медиана: ") + milliseconds_text(s.median) +
+        QStringLiteral(" мс, 95%: ") + milliseconds_text(s.percentile_95) + QStringLiteral(" мс"));
 }
 
 void TExchangeMonitor::show_module_statistics() {

@@ -9,10 +9,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/window_context.h"
+#include "ui/dialog_controls.h"
 #include "ui/settings.h"
 #include "ui/user_prompts.h"
-#include "ui/dialog_controls.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 
@@ -20,7 +20,8 @@ namespace {
 constexpr int kHighestPortNumber = 20;
 }  // namespace
 
-Tproperties::Tproperties(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+Tproperties::Tproperties(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("properties"));
     setWindowTitle(QStringLiteral("Настройки программы"));
 
@@ -59,7 +60,7 @@ void Tproperties::Button1Click() {
     settings.sync();  // at once: the file is read back at the next start
     if (settings.status() != QSettings::NoError) {
         context_.prompts().error(QStringLiteral("Не удалось записать настройки в файл ") +
-                              context_.settings_path() + QStringLiteral("."));
+                                 context_.settings_path() + QStringLiteral("."));
         return;
     }
     shown_value_ = number;

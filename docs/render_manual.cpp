@@ -49,7 +49,7 @@ void polish(QTextDocument& document) {
             format.setTopMargin(0);
             format.setBottomMargin(0);
         } else if (format.hasProperty(QTextFormat::BlockCodeFence) ||
-            format.hasProperty(QTextFormat::BlockCodeLanguage)) {
+                   format.hasProperty(QTextFormat::BlockCodeLanguage)) {
             format.setBackground(QColor(0xF0, 0xF0, 0xF0));
             format.setLeftMargin(12);
         } else if (format.headingLevel() > 0) {

@@ -20,11 +20,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "ui/window_context.h"
-#include "ui/panel_status_bar.h"
-#include "ui/settings.h"
-#include "ui/time_of_day.h"
-#include "ui/user_prompts.h"
 #include "compiler/compile_program.h"
 #include "editor/editing_aids.h"
 #include "editor/find_dialog.h"
@@ -33,6 +28,11 @@
 #include "editor/program_pane.h"
 #include "editor/program_printing.h"
 #include "editor/rtf/notes_file.h"
+#include "ui/panel_status_bar.h"
+#include "ui/settings.h"
+#include "ui/time_of_day.h"
+#include "ui/user_prompts.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 
@@ -404,8 +404,7 @@ void Tprog_editor::Manual1Click() {
 }
 
 void Tprog_editor::update_converter_item() {
-    Converter1->setEnabled(context_.window(QStringLiteral("bit_to_char_convertor")) !=
-                           nullptr);
+    Converter1->setEnabled(context_.window(QStringLiteral("bit_to_char_convertor")) != nullptr);
 }
 
 void Tprog_editor::Converter1Click() {

@@ -53,7 +53,7 @@ class Tprog_editor final : public QDialog {
     Q_OBJECT
 public:
     explicit Tprog_editor(WindowContext& context, QWidget* parent = nullptr);  // FormCreate
-    ~Tprog_editor() override;                 // FormDestroy
+    ~Tprog_editor() override;                                                  // FormDestroy
 
     QString current_file() const { return current_file_; }
     EditorFont font_setting() const { return font_; }

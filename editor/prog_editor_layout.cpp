@@ -6,10 +6,10 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "ui/panel_status_bar.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/find_dialog.h"
 #include "editor/program_pane.h"
+#include "ui/panel_status_bar.h"
 
 namespace vx::ui {
 

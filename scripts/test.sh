@@ -7,6 +7,8 @@ bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 (cd build && ctest -j2 --output-on-failure --timeout 300) || status=1
+# Every C++ file as clang-format lays it out, so the style holds by itself.
+bash scripts/format-check.sh || status=1
 # Fuzz targets run after the suites, with sanitizers: every kept input, then a
 # fixed-seed exploration of a fixed number of runs, so the verdict is the tree's.
 if [ -x scripts/fuzz.sh ]; then

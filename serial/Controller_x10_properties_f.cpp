@@ -9,11 +9,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ui/dialog_controls.h"
 #include "ui/program_look.h"
-#include "ui/window_context.h"
 #include "ui/string_grid.h"
 #include "ui/user_prompts.h"
-#include "ui/dialog_controls.h"
+#include "ui/window_context.h"
 
 namespace vx::ui {
 

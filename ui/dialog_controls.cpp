@@ -19,9 +19,9 @@ QSpinBox* make_spinner(const QString& object_name, int minimum, int maximum, int
     return spinner;
 }
 
-SpinnerRow add_spinner_row(QGridLayout& grid, const QString& caption,
-                           const QString& spinner_name, int minimum, int maximum, int value,
-                           const QString& button_text, const QString& button_name) {
+SpinnerRow add_spinner_row(QGridLayout& grid, const QString& caption, const QString& spinner_name,
+                           int minimum, int maximum, int value, const QString& button_text,
+                           const QString& button_name) {
     SpinnerRow row;
     const int r = grid.rowCount();
     row.label = new QLabel(caption);

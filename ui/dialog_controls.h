@@ -31,8 +31,8 @@ struct SpinnerRow {
     QSpinBox* spinner = nullptr;
     QPushButton* button = nullptr;  // null without a button
 };
-SpinnerRow add_spinner_row(QGridLayout& grid, const QString& caption,
-                           const QString& spinner_name, int minimum, int maximum, int value,
+SpinnerRow add_spinner_row(QGridLayout& grid, const QString& caption, const QString& spinner_name,
+                           int minimum, int maximum, int value,
                            const QString& button_text = QString(),
                            const QString& button_name = QString());
 

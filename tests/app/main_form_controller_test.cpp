@@ -9,10 +9,10 @@
 #include <QTimer>
 
 #include "app/module_refresh.h"
-#include "ui/string_grid.h"
 #include "controller_script.h"
 #include "main_form_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
@@ -325,8 +325,8 @@ TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
     main_->attach_form(main_->N11, &modeless, ui::ShowMode::modeless);
     std::map<QString, bool> during;
     QTimer::singleShot(0, main_.get(), [&] {
-        for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N20,
-                              main_->N2, main_->N11, main_->Reconnect1}) {
+        for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N20, main_->N2,
+                              main_->N11, main_->Reconnect1}) {
             during[item->objectName()] = item->isEnabled();
         }
         during["Button1"] = main_->Button1->isEnabled();
@@ -342,9 +342,9 @@ TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {
               prompts_.texts().value(2));
     EXPECT_TRUE(stamped(panel(5), kReconnectHint));  // the controller restarts now
     const std::map<QString, bool> expected = {
-        {"N6", false}, {"N10", false},    {"N16", false},    {"N17", false},
-        {"N20", true}, {"Button1", true}, {"Button2", true}, {"progress", true},
-        {"N2", false}, {"N11", true},  // a modal window would stall the transfer
+        {"N6", false},        {"N10", false},    {"N16", false},    {"N17", false},
+        {"N20", true},        {"Button1", true}, {"Button2", true}, {"progress", true},
+        {"N2", false},        {"N11", true},  // a modal window would stall the transfer
         {"Reconnect1", false}};
     EXPECT_EQ(expected, during);
     for (QAction* item : {main_->N6, main_->N10, main_->N16, main_->N17, main_->N2}) {

@@ -16,9 +16,9 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "main_form_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "ui/string_grid.h"
-#include "main_form_fixture.h"
 
 namespace vx::test {
 
@@ -129,7 +129,8 @@ TEST_F(MainFormTest, SupportReportIsWrittenWithTheControllersError) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString report = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(report.contains("\"cycle_delay\": {\n    \"error\": \"Нет ответа от контроллера.\""))
+    EXPECT_TRUE(
+        report.contains("\"cycle_delay\": {\n    \"error\": \"Нет ответа от контроллера.\""))
         << report.left(2000).toStdString();
     EXPECT_TRUE(report.contains("\"program_version\""));
 }

@@ -13,12 +13,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "compiler/compile_program.h"
 #include "main_form_fixture.h"
 #include "sim/simulator_thread.h"
 #include "tests/support/temp_dir.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {

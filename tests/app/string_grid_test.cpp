@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include "support/ui/gui_test.h"
 #include "ui/main_grids.h"
 #include "ui/string_grid.h"
 #include "ui/user_prompts.h"
-#include "support/ui/gui_test.h"
 
 namespace vx::ui {
 namespace {

@@ -25,8 +25,8 @@ protected:
         WindowTest::SetUp();
         ASSERT_TRUE(fake.listening());
         if (!std::filesystem::exists(settings_file())) {
-            write_settings(
-                QByteArray::fromStdString(serial_device_settings(dir_.file("no-such-tty").string())));
+            write_settings(QByteArray::fromStdString(
+                serial_device_settings(dir_.file("no-such-tty").string())));
         }
         create_all_windows(fake.port());
         ASSERT_TRUE(fake.wait_connected());

@@ -16,7 +16,6 @@
 
 #include "app/Root.h"
 #include "app/forms.h"
-#include "ui/string_grid.h"
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Vx2o_f.h"
 #include "dialogs/Vx8olight_f.h"
@@ -24,6 +23,7 @@
 #include "dialogs/Vxvc_f.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
@@ -61,8 +61,7 @@ protected:
 
     template <typename F>
     auto with_module(int address, F&& fn) {
-        return sim_->with_state(
-            [&](sim::ControllerState& s) { return fn(*s.module_at(address)); });
+        return sim_->with_state([&](sim::ControllerState& s) { return fn(*s.module_at(address)); });
     }
 
     std::unique_ptr<sim::SimulatorThread> sim_;

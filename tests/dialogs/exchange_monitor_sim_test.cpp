@@ -1,5 +1,5 @@
-// The exchange monitor against the in-process simulator dropping replies: a module refresh's failures in the table, the filter, the module
-// statistics and the saved log.
+// The exchange monitor against the in-process simulator dropping replies: a module refresh's
+// failures in the table, the filter, the module statistics and the saved log.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -28,12 +28,14 @@ TEST(ExchangeMonitorTexts, BytesAndResultsAsTheInstallerReadsThem) {
         {ui::hex_bytes({0x06, 0x00, 0x06}), QStringLiteral("06 00 06")},
         {ui::hex_bytes({}), QString()},
         {ui::hex_bytes({0x0F, 0xA0, 0x01}, 2), QStringLiteral("0F A0 … (3 байт)")},
-        {ui::hex_dump(std::vector<uint8_t>(17, 0x01)).section('\n', 1, 1), QStringLiteral("0010  01")},
+        {ui::hex_dump(std::vector<uint8_t>(17, 0x01)).section('\n', 1, 1),
+         QStringLiteral("0010  01")},
         {ui::exchange_result_text(0), QStringLiteral("выполнено")},
         {ui::exchange_result_text(-15), QStringLiteral("нет ответа (−15)")},
         {ui::exchange_result_text(-16), QStringLiteral("неверный ответ (−16)")},
         {ui::exchange_result_text(-7), QStringLiteral("ошибка (−7)")},
-        {ui::exchange_target_text(vx::ExchangeTarget::modbus_device(5)), QStringLiteral("ModBus 5")},
+        {ui::exchange_target_text(vx::ExchangeTarget::modbus_device(5)),
+         QStringLiteral("ModBus 5")},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(row.expected, row.got);
@@ -60,9 +62,8 @@ protected:
         std::vector<std::pair<QString, QString>> rows;
         const auto* f = monitor_->filter;
         for (int row = 0; row < f->rowCount(); ++row) {
-            rows.emplace_back(
-                f->index(row, ui::ExchangeTableModel::request).data().toString(),
-                f->index(row, ui::ExchangeTableModel::result).data().toString());
+            rows.emplace_back(f->index(row, ui::ExchangeTableModel::request).data().toString(),
+                              f->index(row, ui::ExchangeTableModel::result).data().toString());
         }
         return rows;
     }
@@ -116,8 +117,8 @@ TEST_F(ExchangeMonitorAgainstFaults, FailuresAreShownFilteredCountedPerModuleAnd
         }
     }
     EXPECT_EQ(failures_per_module, counted);
-    EXPECT_TRUE(monitor_->summary->text().contains(
-        QStringLiteral("ошибок: ") + QString::number(failed.size()) + ','));
+    EXPECT_TRUE(monitor_->summary->text().contains(QStringLiteral("ошибок: ") +
+                                                   QString::number(failed.size()) + ','));
 
     // The saved log: one line per exchange with every byte, failures included.
     prompts_.answer_file(path("exchange.txt"));

@@ -9,9 +9,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "ui/user_prompts.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/controller_services.h"
+#include "ui/user_prompts.h"
 #include "wizard_fixture.h"
 
 namespace vx::test {

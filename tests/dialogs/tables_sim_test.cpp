@@ -14,7 +14,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "ui/string_grid.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
@@ -23,6 +22,7 @@
 #include "serial/Controller_x10_properties_f.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "ui/string_grid.h"
 #include "dialogs/Unit_params_f.h"
 #include "tables_fixture.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
@@ -23,7 +23,7 @@ Bytes read_request(int parameter) {
 // The module's answer: the request repeated with the value in byte 5 and 0 in byte 6.
 Bytes read_answer(int parameter, int value, uint8_t status = 0) {
     return with_checksum(Bytes{0x0A, 0x02, kModule, 0x01, static_cast<uint8_t>(parameter),
-                        static_cast<uint8_t>(value), status});
+                               static_cast<uint8_t>(value), status});
 }
 // A value that differs from one parameter to the next.
 int value_of(int parameter) {

@@ -19,8 +19,8 @@
 #include "control_fixture.h"
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Bit_to_char_f.h"
-#include "ui/dialog_controls.h"
 #include "dialogs/properties_f.h"
+#include "ui/dialog_controls.h"
 
 namespace vx::test {
 namespace {

@@ -12,13 +12,13 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/controller_services.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {

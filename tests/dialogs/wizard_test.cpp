@@ -8,9 +8,9 @@
 #include <QStackedWidget>
 #include <QTest>
 
-#include "ui/string_grid.h"
 #include "compiler/Utils.h"
 #include "dialogs/Autoaddr.h"
+#include "ui/string_grid.h"
 #include "wizard_fixture.h"
 
 namespace vx::test {

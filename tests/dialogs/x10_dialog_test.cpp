@@ -17,11 +17,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "ui/string_grid.h"
 #include "serial/Controller_x10_properties_f.h"
 #include "support/ui/window_fixture.h"
 #include "tests/support/bytes.h"
 #include "tests/support/reserved_port.h"
+#include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {

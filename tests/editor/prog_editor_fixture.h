@@ -12,11 +12,11 @@
 #include <QTest>
 #include <QTextEdit>
 
-#include "ui/panel_status_bar.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/program_pane.h"
 #include "support/fake_controller.h"
 #include "support/ui/window_fixture.h"
+#include "ui/panel_status_bar.h"
 
 // Readable failure messages for Qt's strings.
 inline void PrintTo(const QString& text, std::ostream* out) {

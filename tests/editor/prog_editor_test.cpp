@@ -11,9 +11,9 @@
 #include <QTimer>
 
 #include "app/forms.h"
-#include "ui/settings.h"
 #include "editor/find_dialog.h"
 #include "prog_editor_fixture.h"
+#include "ui/settings.h"
 
 namespace vx::ui {
 namespace {

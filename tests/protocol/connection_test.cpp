@@ -10,8 +10,8 @@
 #include "protocol/Socket_func.h"
 #include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
-#include "tests/support/socket_calls.h"
 #include "tests/support/reserved_port.h"
+#include "tests/support/socket_calls.h"
 
 namespace vx::test {
 namespace {

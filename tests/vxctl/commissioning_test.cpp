@@ -204,6 +204,7 @@ TEST(Restore, GoesOnPastARefusalAndStopsWhenAsked) {
     ASSERT_EQ(kDone, read_configuration(c, plan, controller, notes));
 
     file = controller;
+    ASSERT_TRUE(file.modules && !file.modules->empty() && (*file.modules)[0].parameters);
     (*file.modules)[0].parameters->at(2) = 99;  // the module's version: refused
     (*file.modules)[0].parameters->at(30) = 99;
     (*file.services)[1] = true;
@@ -231,15 +232,17 @@ TEST(SupportReport, HoldsEverySectionAndRecordsWhatCouldNotBeRead) {
         ExchangeLog log;
         c.observer = [&](const ExchangeRecord& r) { log.add(r); };
         ASSERT_EQ(0, connect_to_service(c, sim.port()));
-        if (silent) sim.stop();
+        if (silent)
+            sim.stop();
         int last_done = -1, last_total = 0;
         StepObserver progress{[&](const std::string&, int done, int total) {
-            EXPECT_EQ(last_done + 1, done);
-            last_done = done;
-            last_total = total;
-        }};
-        const auto report = nlohmann::json::parse(gather_support_report(
-            c, {"1.0", "Linux", settings.string(), &log}, progress));
+                                  EXPECT_EQ(last_done + 1, done);
+                                  last_done = done;
+                                  last_total = total;
+                              },
+                              nullptr};
+        const auto report = nlohmann::json::parse(
+            gather_support_report(c, {"1.0", "Linux", settings.string(), &log}, progress));
         EXPECT_EQ(last_total, last_done);
         EXPECT_EQ("[Connection]\nPort=2100\n", report["settings"]["contents"]);
         for (const char* key : {"program_version", "operating_system", "exchange_log"})
@@ -251,7 +254,9 @@ TEST(SupportReport, HoldsEverySectionAndRecordsWhatCouldNotBeRead) {
         }
         EXPECT_FALSE(report["exchange_log"].empty());
         EXPECT_EQ(silent, report["module_statistics"]["failures"].get<int>() > 0);
-        if (!silent) EXPECT_EQ(kVariableCount, static_cast<int>(report["variables"].size()));
+        if (!silent) {
+            EXPECT_EQ(kVariableCount, static_cast<int>(report["variables"].size()));
+        }
     }
     std::filesystem::remove(settings);
     const auto missing = nlohmann::json::parse(gather_support_report(

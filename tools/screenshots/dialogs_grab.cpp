@@ -8,9 +8,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "ui/program_look.h"
 #include "app/forms.h"
 #include "support/ui/scripted_prompts.h"
+#include "ui/program_look.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -23,10 +23,10 @@
 
 #include "app/application.h"
 #include "app/forms.h"
-#include "ui/settings.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/program_pane.h"
 #include "tool_prompts.h"
+#include "ui/settings.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include "app/Root.h"
 #include "app/application.h"
 #include "app/forms.h"
-#include "ui/qt_user_prompts.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Controller_properties_f.h"
 #include "sim/simulator_thread.h"
+#include "ui/qt_user_prompts.h"
 
 namespace {
 

@@ -363,7 +363,9 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
 
     auto var_ranges = std::make_shared<std::vector<std::string>>();
     add("vars", "значения переменных (N или N-M от 0 до 1023; по умолчанию все)",
-        [&ctx, var_ranges] { return variable_table(ctx, *var_ranges, "variables", read_variables); })
+        [&ctx, var_ranges] {
+            return variable_table(ctx, *var_ranges, "variables", read_variables);
+        })
         ->add_option("RANGE", *var_ranges, "N или N-M");
 
     auto set_args = std::make_shared<std::pair<int, int>>();
