@@ -147,11 +147,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
         if (view == nullptr) {
             return kNoReply;
         }
-        std::vector<uint16_t> values(kVariableCount);
-        for (int i = 0; i < kVariableCount; ++i) {
-            values[static_cast<std::size_t>(i)] = view_u16(view, i);
-        }
-        configuration.start_values = std::move(values);
+        configuration.start_values = view_u16_values(view, kVariableCount);
         steps.done("start_values");
     }
     if (plan.poll_frequencies) {

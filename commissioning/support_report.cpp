@@ -101,11 +101,7 @@ json variables_section(ControllerConnection& c) {
     if (view == nullptr) {
         return no_answer();
     }
-    json values = json::array();
-    for (int v = 0; v < kVariableCount; ++v) {
-        values.push_back(view_u16(view, v));
-    }
-    return values;
+    return view_u16_values(view, kVariableCount);
 }
 
 json exchange_log_section(const ExchangeLog* log) {

@@ -24,10 +24,7 @@ WatchSample sample_variables(ControllerConnection& c, const std::vector<int>& va
         return sample;
     }
     sample.answered = true;
-    sample.all.reserve(kVariableCount);
-    for (int v = 0; v < kVariableCount; ++v) {
-        sample.all.push_back(view_u16(view, v));
-    }
+    sample.all = view_u16_values(view, kVariableCount);
     return select_variables(sample, variables);
 }
 
@@ -163,10 +160,12 @@ std::vector<WatchHistory::Point> WatchHistory::trend(int variable, Clock::time_p
         std::size_t high = begin;
         for (std::size_t i = begin; i < end; ++i) {
             const uint16_t v = s->values[i - offset];
-            if (v < s->values[low - offset])
+            if (v < s->values[low - offset]) {
                 low = i;
-            if (v > s->values[high - offset])
+            }
+            if (v > s->values[high - offset]) {
                 high = i;
+            }
         }
         points.push_back(at(std::min(low, high)));
         if (low != high) {

@@ -52,12 +52,6 @@ const QString kNoAnswer = QStringLiteral(" Нет ответа от контро
 const QString kPaused =
     QStringLiteral(" Наблюдение приостановлено: выполняется другая операция с контроллером.");
 
-QString clock_text(cm::WatchHistory::Clock::time_point t) {
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
-    return QDateTime::fromMSecsSinceEpoch(ms).time().toString(long_time_format());
-}
-
 QTableWidgetItem* fixed_item(const QString& text = QString()) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
@@ -387,7 +381,7 @@ void Tvar_watch::show_values() {
         watch_list->item(row, min_column)->setText(any ? QString::number(s->min) : QString());
         watch_list->item(row, max_column)->setText(any ? QString::number(s->max) : QString());
         watch_list->item(row, changed_column)
-            ->setText(any && s->changed ? clock_text(*s->changed) : QString());
+            ->setText(any && s->changed ? time_of_day_text(*s->changed) : QString());
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "protocol/exchange_observer.h"
 #include "protocol/posix_socket.h"
@@ -151,6 +152,15 @@ const uint8_t* read_poll_frequencies(ControllerConnection& c);  // 128 bytes or 
 // Value i of a view of 16-bit little-endian values.
 inline uint16_t view_u16(const uint8_t* view, int i) {
     return static_cast<uint16_t>(view[2 * i] | (view[2 * i + 1] << 8));
+}
+
+// The first count values of such a view, copied before the next request overwrites it.
+inline std::vector<uint16_t> view_u16_values(const uint8_t* view, int count) {
+    std::vector<uint16_t> values(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        values[static_cast<std::size_t>(i)] = view_u16(view, i);
+    }
+    return values;
 }
 
 // --- family 0x0A: Tarnet+ module commands ---------------------------------------

@@ -78,11 +78,7 @@ void set_up_modules_grid(StringGrid& grid) {
 }
 
 std::vector<uint16_t> variable_values(const uint8_t* view) {
-    std::vector<uint16_t> values(kVariableCount);
-    for (int n = 0; n < kVariableCount; ++n) {
-        values[static_cast<std::size_t>(n)] = vx::view_u16(view, n);
-    }
-    return values;
+    return vx::view_u16_values(view, kVariableCount);
 }
 
 void show_variables(StringGrid& grid, const uint8_t* values) {

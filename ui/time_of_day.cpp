@@ -1,6 +1,7 @@
 // The time of day in the system's long format, without a time zone.
 #include "ui/time_of_day.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QTime>
 
@@ -14,6 +15,12 @@ QString long_time_format() {
 
 QString time_of_day_text() {
     return QTime::currentTime().toString(long_time_format());
+}
+
+QString time_of_day_text(std::chrono::system_clock::time_point moment) {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(moment.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms).time().toString(long_time_format());
 }
 
 }  // namespace vx::ui
