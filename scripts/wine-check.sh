@@ -11,6 +11,7 @@ linux_dir=$(realpath -m "${VX_BUILD_DIR:-build}")
 windows_dir=$(realpath -m "${VX_WINDOWS_BUILD_DIR:-build-windows}")
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$wine" ] || { echo "wine-check: no Wine (Debian package wine64)" >&2; exit 1; }
+wineserver=$(command -v wineserver64 || command -v wineserver || echo /usr/lib/wine/wineserver64)
 
 export WINEPREFIX=$windows_dir/wineprefix
 export WINEDEBUG=-all
@@ -19,7 +20,7 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
-  "${wine%/*}/wineserver" -k 2>/dev/null || wineserver -k 2>/dev/null
+  "$wineserver" -k 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -34,6 +35,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1
   echo "wine-check: Wine prefix made in $(($(date +%s) - start)) s"
 fi
+# One server for the whole run. Left to itself, a server exits a few seconds
+# after its last program; a program started in that moment dies with "wine
+# client error: recvmsg: Connection reset by peer" and prints nothing. The
+# server's own background programs are started here too, away from the test
+# programs' output, which ctest would otherwise wait on until its time-out.
+"$wineserver" -k 2>/dev/null
+"$wineserver" -w 2>/dev/null
+"$wineserver" -p
+"$wine" wineboot </dev/null >/dev/null 2>&1
 
 # The serial suite's controller end: two COM ports joined by a pseudo-terminal pair.
 mkdir -p "$work/serial"
