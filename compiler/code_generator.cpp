@@ -227,6 +227,7 @@ int CodeGenerator::resolve_jumps() {
 
 int CodeGenerator::generate_code() {
     instructions_.clear();
+    positions_.clear();
     labels_.clear();
     jumps_.clear();
     const int result = generate_from(first_);
@@ -235,6 +236,7 @@ int CodeGenerator::generate_code() {
 
 int CodeGenerator::generate_from(Token* first) {
     for (cursor_.move_to(first); cursor_.at() != nullptr; cursor_.move_to(cursor_.at()->next)) {
+        const StatementPosition statement{cursor_.at()->line, cursor_.at()->column};
         bool ok;
         switch (cursor_.at()->type) {
             case kVarKeyword:
@@ -256,6 +258,7 @@ int CodeGenerator::generate_from(Token* first) {
         if (!ok) {
             return kPassFailed;
         }
+        positions_.resize(instructions_.size(), statement);
     }
     return kPassed;
 }

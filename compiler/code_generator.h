@@ -17,6 +17,13 @@ namespace vx {
 constexpr int kCodeFault = kPassFailed;  // a fault is recorded
 constexpr int kJumpWithoutLabel = -5;    // a jump names no label instruction (nothing recorded)
 
+// Where the statement an instruction was made from begins in the source (1-based).
+struct StatementPosition {
+    int32_t line = 0;
+    int32_t column = 0;
+    friend bool operator==(const StatementPosition&, const StatementPosition&) = default;
+};
+
 // Jump targets are 16-bit instruction indices.
 constexpr std::size_t kMaxJumpTarget = 0xFFFF;
 
@@ -35,10 +42,17 @@ public:
     int write_compiled_file(const std::string& path = "sample.cpl") const;
 
     // Room for about this many instructions, so that the array need not grow by copies.
-    void reserve(std::size_t instructions) { instructions_.reserve(instructions); }
+    void reserve(std::size_t instructions) {
+        instructions_.reserve(instructions);
+        positions_.reserve(instructions);
+    }
 
     const std::vector<Instruction>& instructions() const { return instructions_; }
     std::vector<Instruction> take_instructions() { return std::move(instructions_); }
+    // One entry per instruction: the statement it belongs to. The lowering's own
+    // statements stand where the `if` or `}` they come from stands.
+    const std::vector<StatementPosition>& statement_map() const { return positions_; }
+    std::vector<StatementPosition> take_statement_map() { return std::move(positions_); }
 
 private:
     struct LabelSite {
@@ -60,6 +74,7 @@ private:
     Token* first_;
     TokenCursor cursor_;
     std::vector<Instruction> instructions_;
+    std::vector<StatementPosition> positions_;
     std::vector<LabelSite> labels_;
     std::vector<std::size_t> jumps_;
 };

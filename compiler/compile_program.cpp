@@ -68,6 +68,7 @@ public:
             return generated;
         }
         program.instructions = generator_.take_instructions();
+        program.statement_map = generator_.take_statement_map();
         return program.instructions.empty() ? kEmptyProgram : kCompiled;
     }
 

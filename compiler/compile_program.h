@@ -35,6 +35,8 @@ struct CompiledProgram {
     bool lowered = false;  // the lowering went through; `listing` holds the chain listing
     std::string listing;
     std::vector<Instruction> instructions;  // complete when the result is kCompiled
+    // Beside the instructions, never in the compiled file: the statement of each one.
+    std::vector<StatementPosition> statement_map;
 };
 
 // Runs lexer, parser, lowering, listing and code generation on source bytes

@@ -80,12 +80,20 @@ CivilTime local_civil_time(std::chrono::system_clock::time_point at) {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
+CivilTime ControllerClock::source_civil_time() const {
+    if (source_is_civil_) {
+        return civil_from_seconds(
+            std::chrono::duration_cast<std::chrono::seconds>(source_().time_since_epoch()).count());
+    }
+    return local_civil_time(source_());
+}
+
 CivilTime ControllerClock::now() const {
-    return civil_from_seconds(civil_seconds(local_civil_time(source_())) + offset_seconds_);
+    return civil_from_seconds(civil_seconds(source_civil_time()) + offset_seconds_);
 }
 
 void ControllerClock::set(const CivilTime& t) {
-    offset_seconds_ = civil_seconds(t) - civil_seconds(local_civil_time(source_()));
+    offset_seconds_ = civil_seconds(t) - civil_seconds(source_civil_time());
 }
 
 bool ControllerClock::set_date(int year_in_century, int month, int day) {

@@ -43,12 +43,18 @@ public:
     int64_t offset_seconds() const { return offset_seconds_; }
     void set_offset_seconds(int64_t offset) { offset_seconds_ = offset; }
     const TimeSource& source() const { return source_; }
+    // A caller that owns the time source (a debugger moving simulated time) may have its
+    // time points read as civil time with no time zone, so that the controller's clock
+    // never jumps at the host's daylight-saving changes.
+    void set_source_is_civil(bool civil) { source_is_civil_ = civil; }
 
 private:
     void set(const CivilTime& t);
+    CivilTime source_civil_time() const;
 
     TimeSource source_;
     int64_t offset_seconds_ = 0;
+    bool source_is_civil_ = false;
 };
 
 }  // namespace vx::sim

@@ -92,6 +92,9 @@ void ProgramInterpreter::restart() {
     slots_.fill(0);
     memory_.restart();
     cycles_ = 0;
+    in_cycle_ = false;
+    pc_ = 0;
+    executed_ = 0;
 }
 
 CycleEnd ProgramInterpreter::stop(std::size_t at, const std::string& why) {
@@ -118,22 +121,15 @@ bool ProgramInterpreter::operand(ControllerState& state, uint8_t type, uint16_t 
     return false;
 }
 
-bool ProgramInterpreter::compute(const ProgramInstruction& in, ControllerState& state,
-                                 std::size_t at, uint16_t& value) {
-    uint16_t a = 0;
-    uint16_t b = 0;
-    if (!operand(state, in.type1, in.arg1, at, a)) {
-        return false;
-    }
-    const bool unary = in.op2 == kNot || in.op2 == kCopy;
-    // The second slot of a one-operand operation is empty and not looked at.
-    if (!unary && !operand(state, in.type2, in.arg2, at, b)) {
-        return false;
-    }
+bool is_unary_operation(uint8_t op) {
+    return op == kNot || op == kCopy;
+}
+
+bool apply_operation(uint8_t op, uint16_t a, uint16_t b, uint16_t& result) {
     const auto sa = static_cast<int16_t>(a);
     const auto sb = static_cast<int16_t>(b);
     unsigned r = 0;
-    switch (in.op2) {
+    switch (op) {
         case 1:
             r = a + b;
             break;
@@ -195,10 +191,27 @@ bool ProgramInterpreter::compute(const ProgramInstruction& in, ControllerState& 
             r = sa <= sb;
             break;
         default:
-            stop(at, "no operation has the code " + std::to_string(in.op2));
             return false;
     }
-    value = static_cast<uint16_t>(r);
+    result = static_cast<uint16_t>(r);
+    return true;
+}
+
+bool ProgramInterpreter::compute(const ProgramInstruction& in, ControllerState& state,
+                                 std::size_t at, uint16_t& value) {
+    uint16_t a = 0;
+    uint16_t b = 0;
+    if (!operand(state, in.type1, in.arg1, at, a)) {
+        return false;
+    }
+    // The second slot of a one-operand operation is empty and not looked at.
+    if (!is_unary_operation(in.op2) && !operand(state, in.type2, in.arg2, at, b)) {
+        return false;
+    }
+    if (!apply_operation(in.op2, a, b, value)) {
+        stop(at, "no operation has the code " + std::to_string(in.op2));
+        return false;
+    }
     return true;
 }
 
@@ -223,6 +236,9 @@ bool ProgramInterpreter::call(const ProgramInstruction& in, ControllerState& sta
     }
     if (state.variable(in.arg3) != result.value) {
         state.set_variable(in.arg3, result.value);
+        if (write_log_ != nullptr) {
+            write_log_->push_back(in.arg3);
+        }
     }
     if (trace_ && function_effect(function) != FunctionEffect::reads) {
         CallRecord record;
@@ -238,68 +254,122 @@ bool ProgramInterpreter::call(const ProgramInstruction& in, ControllerState& sta
     return true;
 }
 
+bool ProgramInterpreter::execute(ControllerState& state) {
+    const std::size_t at = pc_;
+    if (++executed_ > kMaxCycleInstructions) {
+        stop(at, "the cycle ran over " + std::to_string(kMaxCycleInstructions) +
+                     " instructions: a jump leads back into a loop");
+        return false;
+    }
+    const ProgramInstruction& in = code_[at];
+    uint16_t value = 0;
+    switch (in.op3) {
+        case kAssignment:
+            if (!compute(in, state, at, value)) {
+                return false;
+            }
+            if (in.type3 == kVariable && in.arg3 < kVariableCount) {
+                if (state.variable(in.arg3) != value) {
+                    state.set_variable(in.arg3, value);
+                    if (write_log_ != nullptr) {
+                        write_log_->push_back(in.arg3);
+                    }
+                }
+            } else if (in.type3 == kParameterSlot && in.arg3 < kParameterSlots) {
+                slots_[in.arg3] = value;
+            } else {
+                stop(at, in.type3 == kVariable ? variable_fault(in.arg3)
+                                               : "an assignment to nothing a program can write");
+                return false;
+            }
+            pc_ = at + 1;
+            return true;
+        case kCondition:
+            if (!compute(in, state, at, value)) {
+                return false;
+            }
+            // Holds: the next instruction (the jump into the then-part) runs;
+            // otherwise it is skipped and the one after it runs.
+            pc_ = at + (value ? 1 : 2);
+            return true;
+        case kJump:
+            if (in.arg2 >= code_.size()) {
+                stop(at, "jump to instruction " + std::to_string(in.arg2) +
+                             ", outside the program of " + std::to_string(code_.size()) +
+                             " instructions");
+                return false;
+            }
+            pc_ = in.arg2;
+            return true;
+        case kCall:
+            if (!call(in, state, at)) {
+                return false;
+            }
+            pc_ = at + 1;
+            return true;
+        case kLabel:
+            pc_ = at + 1;
+            return true;
+        default:
+            stop(at, "no instruction has the kind " + std::to_string(in.op3));
+            return false;
+    }
+}
+
 CycleEnd ProgramInterpreter::run_cycle(ControllerState& state) {
     if (code_.empty() || stopped_) {
         return CycleEnd::not_loaded;
     }
-    std::size_t at = 0;
-    int executed = 0;
-    while (at < code_.size()) {
-        if (++executed > kMaxCycleInstructions) {
-            return stop(at, "the cycle ran over " + std::to_string(kMaxCycleInstructions) +
-                                " instructions: a jump leads back into a loop");
-        }
-        const ProgramInstruction& in = code_[at];
-        uint16_t value = 0;
-        switch (in.op3) {
-            case kAssignment:
-                if (!compute(in, state, at, value)) {
-                    return CycleEnd::stopped;
-                }
-                if (in.type3 == kVariable && in.arg3 < kVariableCount) {
-                    if (state.variable(in.arg3) != value) {
-                        state.set_variable(in.arg3, value);
-                    }
-                } else if (in.type3 == kParameterSlot && in.arg3 < kParameterSlots) {
-                    slots_[in.arg3] = value;
-                } else {
-                    return stop(at, in.type3 == kVariable
-                                        ? variable_fault(in.arg3)
-                                        : "an assignment to nothing a program can write");
-                }
-                ++at;
-                break;
-            case kCondition:
-                if (!compute(in, state, at, value)) {
-                    return CycleEnd::stopped;
-                }
-                // Holds: the next instruction (the jump into the then-part) runs;
-                // otherwise it is skipped and the one after it runs.
-                at += value ? 1 : 2;
-                break;
-            case kJump:
-                if (in.arg2 >= code_.size()) {
-                    return stop(at, "jump to instruction " + std::to_string(in.arg2) +
-                                        ", outside the program of " + std::to_string(code_.size()) +
-                                        " instructions");
-                }
-                at = in.arg2;
-                break;
-            case kCall:
-                if (!call(in, state, at)) {
-                    return CycleEnd::stopped;
-                }
-                ++at;
-                break;
-            case kLabel:
-                ++at;
-                break;
-            default:
-                return stop(at, "no instruction has the kind " + std::to_string(in.op3));
+    if (!in_cycle_) {
+        pc_ = 0;
+        executed_ = 0;
+        in_cycle_ = true;
+    }
+    while (pc_ < code_.size()) {
+        if (!execute(state)) {
+            in_cycle_ = false;
+            return CycleEnd::stopped;
         }
     }
+    in_cycle_ = false;
     ++cycles_;
     return CycleEnd::completed;
+}
+
+StepEnd ProgramInterpreter::step(ControllerState& state) {
+    if (code_.empty() || stopped_) {
+        return StepEnd::not_loaded;
+    }
+    if (!in_cycle_) {
+        pc_ = 0;
+        executed_ = 0;
+        in_cycle_ = true;
+    }
+    if (!execute(state)) {
+        in_cycle_ = false;
+        return StepEnd::stopped;
+    }
+    if (pc_ < code_.size()) {
+        return StepEnd::next;
+    }
+    in_cycle_ = false;
+    ++cycles_;
+    return StepEnd::cycle_completed;
+}
+
+ProgramInterpreter::ExecutionState ProgramInterpreter::save() const {
+    return {pc_, executed_, in_cycle_, slots_, memory_, stopped_, stop_message_, cycles_};
+}
+
+void ProgramInterpreter::restore(const ExecutionState& state) {
+    pc_ = state.position;
+    executed_ = state.executed;
+    in_cycle_ = state.in_cycle;
+    slots_ = state.slots;
+    memory_ = state.memory;
+    stopped_ = state.stopped;
+    stop_message_ = state.stop_message;
+    cycles_ = state.cycles;
 }
 
 }  // namespace vx::sim
