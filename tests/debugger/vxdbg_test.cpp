@@ -1,0 +1,199 @@
+// vxdbg as an editor drives it: framed requests on its standard input, answers read back.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+class Adapter {
+public:
+    Adapter() {
+        int in[2];
+        int out[2];
+        EXPECT_EQ(pipe(in), 0);
+        EXPECT_EQ(pipe(out), 0);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            execl(VX_VXDBG, VX_VXDBG, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        to_ = in[1];
+        from_ = out[0];
+    }
+    ~Adapter() {
+        close(to_);
+        close(from_);
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    void send_raw(const std::string& bytes) {
+        ASSERT_EQ(write(to_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    int send(const std::string& command, json arguments = json::object()) {
+        const json r = {{"seq", ++seq_}, {"type", "request"}, {"command", command},
+                        {"arguments", arguments}};
+        const std::string body = r.dump();
+        send_raw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+        return seq_;
+    }
+    // The next message, or null after 10 s without one.
+    json next() {
+        for (;;) {
+            const std::size_t end = buffer_.find("\r\n\r\n");
+            if (end != std::string::npos) {
+                const std::size_t length = std::stoul(buffer_.substr(15, end - 15));
+                if (buffer_.size() >= end + 4 + length) {
+                    json m = json::parse(buffer_.substr(end + 4, length));
+                    buffer_.erase(0, end + 4 + length);
+                    return m;
+                }
+            }
+            pollfd p{from_, POLLIN, 0};
+            if (poll(&p, 1, 10000) <= 0) {
+                return nullptr;
+            }
+            char chunk[4096];
+            const ssize_t n = read(from_, chunk, sizeof chunk);
+            if (n <= 0) {
+                return nullptr;
+            }
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+    // Reads until the response to `seq`, keeping the events seen on the way.
+    json response(int seq) {
+        for (json m = next(); !m.is_null(); m = next()) {
+            if (m["type"] == "response" && m["request_seq"] == seq) {
+                return m;
+            }
+            events.push_back(m);
+        }
+        return nullptr;
+    }
+    json event(const std::string& name) {
+        for (auto it = events.begin(); it != events.end(); ++it) {
+            if ((*it)["event"] == name) {
+                json e = *it;
+                events.erase(it);
+                return e;
+            }
+        }
+        for (json m = next(); !m.is_null(); m = next()) {
+            if (m["type"] == "event" && m["event"] == name) {
+                return m;
+            }
+            events.push_back(m);
+        }
+        return nullptr;
+    }
+    json request(const std::string& command, json arguments = json::object()) {
+        return response(send(command, std::move(arguments)));
+    }
+    std::vector<json> events;
+
+private:
+    pid_t pid_ = -1;
+    int to_ = -1;
+    int from_ = -1;
+    int seq_ = 0;
+    std::string buffer_;
+};
+
+std::string write_program() {
+    const fs::path dir = fs::temp_directory_path() / ("vx_vxdbg_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "p.prg", std::ios::binary) << "var[200]=var[200]+1;\n"
+                                                      "\n"
+                                                      "var[201]=var[200]*2;\n"
+                                                      "var[202]=var[201]+1;\n";
+    std::ofstream(dir / "p.prg.tag", std::ios::binary) << "#var[201] удвоенный\n";
+    return (dir / "p.prg").string();
+}
+
+std::string value_of(const json& variables, const std::string& name) {
+    for (const json& v : variables["body"]["variables"]) {
+        if (v["name"] == name) {
+            return v["value"];
+        }
+    }
+    return "(нет)";
+}
+
+TEST(Vxdbg, AFullSessionAsAnEditorDrivesIt) {
+    Adapter a;
+    const std::string program = write_program();
+    EXPECT_EQ(a.request("initialize", {{"adapterID", "vx"}})["body"]["supportsStepBack"], true);
+    ASSERT_EQ(a.request("launch", {{"program", program}, {"speed", 0}})["success"], true);
+    ASSERT_FALSE(a.event("initialized").is_null());
+    const json set = a.request("setBreakpoints", {{"source", {{"path", program}}},
+                                                  {"breakpoints", json::array({{{"line", 2}}})}});
+    EXPECT_EQ(set["body"]["breakpoints"][0]["line"], 3);  // moved to the next line with code
+    a.request("configurationDone");
+    json stop = a.event("stopped");
+    EXPECT_EQ(stop["body"]["reason"], "breakpoint");
+    EXPECT_EQ(a.request("stackTrace", {{"threadId", 1}})["body"]["stackFrames"][0]["line"], 3);
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"), "1");
+    a.request("next", {{"threadId", 1}});
+    EXPECT_EQ(a.event("stopped")["body"]["reason"], "step");
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}),
+                       "var[201] удвоенный"),
+              "2");
+    a.request("stepBack", {{"threadId", 1}});
+    a.event("stopped");
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}),
+                       "var[201] удвоенный"),
+              "0");
+    EXPECT_EQ(a.request("evaluate", {{"expression", "var[200] + 40"}})["body"]["result"], "41");
+    EXPECT_EQ(a.request("force", {{"number", 200}, {"value", 9}})["success"], true);
+    a.request("continue", {{"threadId", 1}});
+    a.event("stopped");
+    // Forced to 9 before the cycle; the program's own +1 shows until the cycle ends.
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"),
+              "10 (сила)");
+    EXPECT_EQ(a.request("stepOut", {{"threadId", 1}})["success"], true);
+    a.event("stopped");
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"),
+              "9 (сила)");
+    const json disconnect = a.request("disconnect");
+    EXPECT_EQ(disconnect["success"], true);
+}
+
+TEST(Vxdbg, MalformedMessagesGetAnErrorAndTheAdapterGoesOn) {
+    Adapter a;
+    const std::string bodies[] = {"{not json", "[1,2]", "{\"type\":\"request\"}",
+                                  "{\"type\":\"request\",\"seq\":5,\"command\":\"launch\","
+                                  "\"arguments\":7}"};
+    for (const std::string& body : bodies) {
+        a.send_raw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+        const json r = a.next();
+        ASSERT_FALSE(r.is_null()) << body;
+        EXPECT_EQ(r["success"], false) << body;
+        EXPECT_FALSE(r.value("message", "").empty()) << body;
+    }
+    a.send_raw("Content-Type: none\r\n\r\n");
+    EXPECT_EQ(a.next()["success"], false);
+    EXPECT_EQ(a.request("stackTrace")["success"], false);  // no session yet
+    EXPECT_EQ(a.request("bogus")["success"], false);
+    const json bad = a.request("launch", {{"program", "/nonexistent/x.prg"}});
+    EXPECT_EQ(bad["success"], false);
+    EXPECT_EQ(a.request("initialize")["success"], true);  // still answering
+}
+
+}  // namespace
