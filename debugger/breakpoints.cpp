@@ -61,8 +61,8 @@ std::vector<BreakpointState> Breakpoints::set(const DebugProgram& program,
         }
         if (problem.empty() && !spec.hit_condition.empty() &&
             !parse_hit_condition(spec.hit_condition, entry.hit_kind, entry.hit_count)) {
-            problem = "Число срабатываний «" + spec.hit_condition +
-                      "»: ожидалось N, >= N, == N или % N.";
+            problem =
+                "Число срабатываний «" + spec.hit_condition + "»: ожидалось N, >= N, == N или % N.";
         }
         if (problem.empty() && !spec.log_message.empty()) {
             entry.has_log = true;
@@ -74,9 +74,8 @@ std::vector<BreakpointState> Breakpoints::set(const DebugProgram& program,
             state.verified = true;
             state.line = *line;
             if (*line != spec.line) {
-                state.message = "Точка останова перенесена со строки " +
-                                std::to_string(spec.line) + " на строку " +
-                                std::to_string(*line) + ": в строке " +
+                state.message = "Точка останова перенесена со строки " + std::to_string(spec.line) +
+                                " на строку " + std::to_string(*line) + ": в строке " +
                                 std::to_string(spec.line) + " нет кода.";
             }
         } else {

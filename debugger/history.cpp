@@ -28,15 +28,6 @@ void History::add_edit(const Position& at, Edit edit) {
     edits_.emplace(at, std::move(edit));
 }
 
-std::vector<const History::Edit*> History::edits_at(const Position& at) const {
-    std::vector<const Edit*> out;
-    const auto [first, last] = edits_.equal_range(at);
-    for (auto it = first; it != last; ++it) {
-        out.push_back(&it->second);
-    }
-    return out;
-}
-
 bool History::edits_within(uint64_t cycle) const {
     const auto it = edits_.lower_bound(Position{cycle, 1});
     return it != edits_.end() && it->first.cycle == cycle;
@@ -56,9 +47,8 @@ void History::set_changes(uint64_t cycle, std::vector<uint16_t> variables) {
 
 bool History::changed_in(uint64_t cycle, int variable) const {
     const auto it = changes_.find(cycle);
-    return it == changes_.end() ||
-           std::binary_search(it->second.begin(), it->second.end(),
-                              static_cast<uint16_t>(variable));
+    return it == changes_.end() || std::binary_search(it->second.begin(), it->second.end(),
+                                                      static_cast<uint16_t>(variable));
 }
 
 }  // namespace vx::debugger

@@ -59,8 +59,16 @@ public:
     uint64_t oldest_cycle() const { return keyframes_.empty() ? 0 : keyframes_.begin()->first; }
 
     void add_edit(const Position& at, Edit edit);
-    // The edits recorded at exactly this position, in order.
-    std::vector<const Edit*> edits_at(const Position& at) const;
+    // Applies the edits recorded at exactly this position, in order.
+    void apply_edits_at(const Position& at, Session& session) const {
+        if (edits_.empty()) {
+            return;
+        }
+        const auto [first, last] = edits_.equal_range(at);
+        for (auto it = first; it != last; ++it) {
+            it->second(session);
+        }
+    }
     bool edits_within(uint64_t cycle) const;  // any edit after the start of the cycle
     // Forgets what happened after `at`: a new edit there starts another course of events.
     void cut_after(const Position& at);

@@ -48,9 +48,8 @@ std::unique_ptr<Session> Session::open(const SessionOptions& options, std::strin
     s->interpreter_.memory().random.seed(1);
     s->interpreter_.set_write_log(&s->written_);
 
-    const std::string notes = options.notes_path.empty()
-                                  ? options.program_path + ".tag"
-                                  : options.notes_path;
+    const std::string notes =
+        options.notes_path.empty() ? options.program_path + ".tag" : options.notes_path;
     if (!options.program_path.empty() || !options.notes_path.empty()) {
         if (!std::filesystem::exists(notes)) {
             s->notes_message_ = "Файл примечаний " + notes + " не найден: переменные без имён.";
@@ -190,8 +189,8 @@ bool Session::variable_forced(int number) const {
 }
 
 bool Session::set_clock(const sim::CivilTime& t) {
-    if (!sim::is_valid_date(t.year, t.month, t.day) || t.hour < 0 || t.hour > 23 ||
-        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59) {
+    if (!sim::is_valid_date(t.year, t.month, t.day) || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
+        t.minute > 59 || t.second < 0 || t.second > 59) {
         return false;
     }
     const int64_t base =

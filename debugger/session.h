@@ -8,7 +8,8 @@
 //     session->step_back(BackMode::cycle);               // the state one cycle earlier
 //
 // Not thread-safe, but for request_pause(), which a front end calls from another thread
-// while run() is under way.
+// while run() is under way; the pause is used up by the stop it causes (a pause asked for
+// between runs stops the next one at its first cycle's end).
 #pragma once
 
 #include <atomic>
@@ -171,7 +172,6 @@ private:
     std::string notes_message_;
     std::function<void(const std::string&)> output_;
     std::atomic<bool> pause_{false};
-    bool replaying_ = false;
 };
 
 }  // namespace vx::debugger

@@ -11,9 +11,7 @@ void Session::arrive() {
         !history_.has_keyframe(now_at_.cycle)) {
         history_.keep_keyframe(now_at_.cycle, snapshot());
     }
-    for (const History::Edit* change : history_.edits_at(now_at_)) {
-        (*change)(*this);
-    }
+    history_.apply_edits_at(now_at_, *this);
 }
 
 void Session::begin_cycle() {
@@ -71,7 +69,19 @@ bool Session::at_statement_start() const {
 }
 
 StopInfo Session::run(const RunRequest& request) {
-    pause_.store(false);
+    // A pause is used up by the stop it causes.
+    struct ClearPause {
+        std::atomic<bool>& flag;
+        ~ClearPause() { flag.store(false); }
+    } clear{pause_};
+    std::optional<int> line;
+    if (request.mode == RunMode::line) {
+        line = program_.line_with_code(request.line);
+        if (!line) {
+            return {StopReason::step, 0,
+                    "После строки " + std::to_string(request.line) + " нет кода."};
+        }
+    }
     const Position from = now_at_;
     const auto started = now_;
     const auto real_start = std::chrono::steady_clock::now();
@@ -82,9 +92,9 @@ StopInfo Session::run(const RunRequest& request) {
         }
         if (now_at_.step == 0 && executed > 0) {
             if (paced) {
-                const auto due = real_start + std::chrono::duration_cast<
-                                                  std::chrono::steady_clock::duration>(
-                                                  (now_ - started) / request.speed);
+                const auto due =
+                    real_start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                     (now_ - started) / request.speed);
                 while (std::chrono::steady_clock::now() < due && !pause_.load()) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 }
@@ -104,12 +114,12 @@ StopInfo Session::run(const RunRequest& request) {
             if (request.mode == RunMode::statement) {
                 return {StopReason::step, 0, {}};
             }
-            const int line = current_statement().line;
-            if (request.mode == RunMode::line && line == request.line) {
+            const int here = current_statement().line;
+            if (line && here == *line) {
                 return {StopReason::step, 0, {}};
             }
             if (!stops_here_.empty() && stops_here_[interpreter_.position()]) {
-                const BreakpointHit hit = breakpoints_.reach(line, state_.variables());
+                const BreakpointHit hit = breakpoints_.reach(here, state_.variables());
                 if (hit.log && output_) {
                     output_(*hit.log);
                 }
@@ -137,7 +147,6 @@ bool Session::go_to(const Position& target) {
     if (key == nullptr) {
         return false;
     }
-    replaying_ = true;
     restore(key->second);
     now_at_ = {key->first, 0};
     last_statement_.reset();
@@ -145,19 +154,16 @@ bool Session::go_to(const Position& target) {
     arrive();
     bool ok = true;
     while (ok && now_at_ < target) {
-        ok = now_at_.cycle < target.cycle && !history_.edits_within(now_at_.cycle)
-                 ? execute_cycle()
-                 : execute_one();
+        ok = now_at_.cycle < target.cycle && !history_.edits_within(now_at_.cycle) ? execute_cycle()
+                                                                                   : execute_one();
     }
-    replaying_ = false;
     return ok;
 }
 
 // Replays the kept history from the current position backwards, a cycle at a time, and
 // goes to the latest position `accept`(position, the one before it) takes.
-StopInfo Session::back_to_first(
-    const std::function<bool(const Position&, const Position&)>& accept,
-    const std::function<bool(uint64_t)>& skip) {
+StopInfo Session::back_to_first(const std::function<bool(const Position&, const Position&)>& accept,
+                                const std::function<bool(uint64_t)>& skip) {
     const Position here = now_at_;
     for (uint64_t c = here.cycle + 1; c-- > history_.oldest_cycle();) {
         if (c < here.cycle && skip && skip(c)) {
@@ -204,9 +210,8 @@ StopInfo Session::step_back(BackMode mode, int variable) {
             return {StopReason::step, 0, {}};
         }
         case BackMode::statement:
-            return back_to_first([this](const Position&, const Position&) {
-                return at_statement_start();
-            });
+            return back_to_first(
+                [this](const Position&, const Position&) { return at_statement_start(); });
         case BackMode::variable_change: {
             if (variable < 0 || variable >= sim::kVariableCount) {
                 return {StopReason::step, 0, "Нет такой переменной."};
@@ -221,9 +226,7 @@ StopInfo Session::step_back(BackMode mode, int variable) {
                     seen = value;
                     return changed;
                 },
-                [this, variable](uint64_t cycle) {
-                    return !history_.changed_in(cycle, variable);
-                });
+                [this, variable](uint64_t cycle) { return !history_.changed_in(cycle, variable); });
         }
         case BackMode::breakpoint:
             return back_to_first([this](const Position&, const Position&) {

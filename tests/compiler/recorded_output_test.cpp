@@ -103,6 +103,14 @@ void expect_same_in_small_pieces(const std::string& entry) {
     EXPECT_EQ(diagnostic_line(whole.error), diagnostic_line(pieces.error)) << entry;
     EXPECT_EQ(whole.program.listing, pieces.program.listing) << entry;
     EXPECT_TRUE(whole.program.instructions == pieces.program.instructions) << entry;
+    // The statement map: one source position per instruction, whatever the pieces.
+    EXPECT_TRUE(whole.program.statement_map == pieces.program.statement_map) << entry;
+    if (whole.result == kCompiled) {
+        EXPECT_EQ(whole.program.statement_map.size(), whole.program.instructions.size()) << entry;
+        for (const StatementPosition& at : whole.program.statement_map) {
+            ASSERT_TRUE(at.line > 0 && at.column > 0) << entry;
+        }
+    }
 }
 
 TEST(RecordedOutputs, EveryProgramCompilesToItsRecordedFilesAndDiagnostic) {

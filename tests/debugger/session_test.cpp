@@ -23,20 +23,21 @@ const char* const kBranches =
     "goto label[1];\n"  // 7
     "var[202]=99;\n"
     "label[1]:\n"
-    "\n"  // 10: no code
-    "var[203]=var[201]+var[200];\n"  // 11
-    "var[204]=StartTimer(1,3600);\n"  // 12
+    "\n"                                            // 10: no code
+    "var[203]=var[201]+var[200];\n"                 // 11
+    "var[204]=StartTimer(1,3600);\n"                // 12
     "if (var[204]==1) { var[205]=var[205]+1; };\n"  // 13
-    "var[206]=GetHour();\n"  // 14
-    "var[207]=Get_Point_State(1,1);\n"  // 15
-    "var[210]=5;\n"  // 16
-    "var[211]=var[210];\n";  // 17
+    "var[206]=GetHour();\n"                         // 14
+    "var[207]=Get_Point_State(1,1);\n"              // 15
+    "var[210]=5;\n"                                 // 16
+    "var[211]=var[210];\n";                         // 17
 
 class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vx_debugger_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() /
+               ("vx_debugger_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -46,8 +47,7 @@ protected:
         std::ofstream(p, std::ios::binary) << text;
         return p.string();
     }
-    std::unique_ptr<Session> open(const std::string& source = kBranches,
-                                  HouseChoice house = {}) {
+    std::unique_ptr<Session> open(const std::string& source = kBranches, HouseChoice house = {}) {
         SessionOptions options;
         options.program_path = write("p.prg", source);
         options.house = house;
@@ -72,12 +72,13 @@ protected:
 
 TEST_F(SessionTest, StatementStepsFollowIfElseAndGoto) {
     auto s = open();
-    const std::vector<int> first = lines_of_cycle(*s);  // var[200] is 1: the else branch
+    const std::vector<int> first = lines_of_cycle(*s);   // var[200] is 1: the else branch
     const std::vector<int> second = lines_of_cycle(*s);  // var[200] is 2: the then branch
     auto has = [](const std::vector<int>& v, int line) {
         return std::find(v.begin(), v.end(), line) != v.end();
     };
-    EXPECT_TRUE(has(first, 5) && !has(first, 3)) << ::testing::PrintToString(first) << ::testing::PrintToString(second);
+    EXPECT_TRUE(has(first, 5) && !has(first, 3))
+        << ::testing::PrintToString(first) << ::testing::PrintToString(second);
     EXPECT_TRUE(has(second, 3) && !has(second, 5)) << ::testing::PrintToString(second);
     EXPECT_FALSE(has(first, 8) || has(second, 8));  // jumped over by the goto
     EXPECT_EQ(s->variables()[201], 10);
@@ -115,6 +116,17 @@ TEST_F(SessionTest, BreakpointsMoveAndJudgeConditionsHitCountsAndLogs) {
         EXPECT_EQ(s->cycle(), e.cycle);
     }
     EXPECT_EQ(log, (std::vector<std::string>{"счёт: 1", "счёт: 2", "счёт: 3", "счёт: 4"}));
+    // Back to the stops before, in reverse, then forward to the same ones again.
+    for (const Expect& e : {Expect{1, 4}, Expect{16, 3}, Expect{11, 3}}) {
+        EXPECT_EQ(s->step_back(BackMode::breakpoint).reason, StopReason::step);
+        EXPECT_EQ(s->current_statement().line, e.line);
+        EXPECT_EQ(s->cycle(), e.cycle);
+    }
+    for (const Expect& e : {Expect{16, 3}, Expect{1, 4}, Expect{11, 4}}) {
+        EXPECT_EQ(s->run({RunMode::resume}).reason, StopReason::breakpoint);
+        EXPECT_EQ(s->current_statement().line, e.line);
+        EXPECT_EQ(s->cycle(), e.cycle);
+    }
     // The condition held once: 20 more cycles stop only on the unconditional ones.
     s->set_breakpoints({{1, "var[200] == 4", "", ""}});
     EXPECT_EQ(s->run({RunMode::cycles, 20}).reason, StopReason::step);
@@ -222,8 +234,7 @@ TEST_F(SessionTest, BadInputGetsAClearMessage) {
 
     const std::vector<std::pair<HouseChoice, std::string>> houses = {
         {{HouseKind::house_file, write("h.json", "{\"modules\": [")}, "h.json"},
-        {{HouseKind::backup, write("b.json", "{\"format\": \"vesta-vx-configuration\"")},
-         "b.json"},
+        {{HouseKind::backup, write("b.json", "{\"format\": \"vesta-vx-configuration\"")}, "b.json"},
         {{HouseKind::backup, (dir_ / "none.json").string()}, "none.json"}};
     for (const auto& [house, name] : houses) {
         options.program_path = write("p.prg", kBranches);
@@ -250,8 +261,8 @@ TEST_F(SessionTest, RunsInTheTwinOfABackedUpHouse) {
     c.modules = std::vector<commissioning::ModuleConfiguration>{{1, "VX In16", 7, {}}};
     const std::string path = (dir_ / "backup.json").string();
     ASSERT_EQ(commissioning::save_configuration(path, c), "");
-    auto s = open("var[211]=var[210];\nvar[207]=Get_Point_State(1,1);\n",
-                  {HouseKind::backup, path});
+    auto s =
+        open("var[211]=var[210];\nvar[207]=Get_Point_State(1,1);\n", {HouseKind::backup, path});
     ASSERT_EQ(s->controller().modules().size(), 1u);
     EXPECT_EQ(s->controller().modules()[0].type, 12);
     EXPECT_EQ(s->cycle_period(), std::chrono::milliseconds(300));

@@ -47,8 +47,8 @@ public:
         ASSERT_EQ(write(to_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
     int send(const std::string& command, json arguments = json::object()) {
-        const json r = {{"seq", ++seq_}, {"type", "request"}, {"command", command},
-                        {"arguments", arguments}};
+        const json r = {
+            {"seq", ++seq_}, {"type", "request"}, {"command", command}, {"arguments", arguments}};
         const std::string body = r.dump();
         send_raw("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
         return seq_;
@@ -152,13 +152,11 @@ TEST(Vxdbg, AFullSessionAsAnEditorDrivesIt) {
     EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"), "1");
     a.request("next", {{"threadId", 1}});
     EXPECT_EQ(a.event("stopped")["body"]["reason"], "step");
-    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}),
-                       "var[201] удвоенный"),
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[201] удвоенный"),
               "2");
     a.request("stepBack", {{"threadId", 1}});
     a.event("stopped");
-    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}),
-                       "var[201] удвоенный"),
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[201] удвоенный"),
               "0");
     EXPECT_EQ(a.request("evaluate", {{"expression", "var[200] + 40"}})["body"]["result"], "41");
     EXPECT_EQ(a.request("force", {{"number", 200}, {"value", 9}})["success"], true);

@@ -1,6 +1,7 @@
 // Requests of the Debug Adapter Protocol turned into session calls.
 #include "dap_adapter.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vx::vxdbg {
@@ -22,8 +23,8 @@ std::string civil_text(const sim::CivilTime& t) {
 // "2026-01-05T06:30:00" (or with a blank); false for anything else.
 bool parse_civil(const std::string& text, sim::CivilTime& t) {
     char sep = 0;
-    return std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &t.year, &t.month, &t.day, &sep,
-                       &t.hour, &t.minute, &t.second) == 7 &&
+    return std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &t.year, &t.month, &t.day, &sep, &t.hour,
+                       &t.minute, &t.second) == 7 &&
            (sep == 'T' || sep == ' ') && sim::is_valid_date(t.year, t.month, t.day);
 }
 
@@ -52,14 +53,17 @@ std::string string_arg(const json& args, const char* key) {
 }  // namespace
 
 DapAdapter::~DapAdapter() {
-    if (session_) {
+    end_run();
+}
+
+void DapAdapter::end_run() {
+    if (session_ && running_) {
         session_->request_pause();
     }
     join_run();
 }
 
-void DapAdapter::respond(const json& request, bool success, json body,
-                         const std::string& message) {
+void DapAdapter::respond(const json& request, bool success, json body, const std::string& message) {
     json r = {{"type", "response"},
               {"request_seq", request.value("seq", 0)},
               {"command", request.value("command", "")},
@@ -155,10 +159,7 @@ bool DapAdapter::handle(const std::string& body) {
             return true;
         }
         if (command == "disconnect" || command == "terminate") {
-            if (session_) {
-                session_->request_pause();
-            }
-            join_run();
+            end_run();
             respond(request, true);
             event("terminated");
             return command != "disconnect";
@@ -177,8 +178,12 @@ bool DapAdapter::handle(const std::string& body) {
             return true;
         }
         if (command == "pause") {
-            session_->request_pause();
             respond(request, true);
+            if (running_) {
+                session_->request_pause();  // the run's own stop follows
+            } else {
+                stopped({dbg::StopReason::pause, 0, {}});
+            }
             return true;
         }
         if (running_) {
@@ -220,11 +225,13 @@ bool DapAdapter::handle(const std::string& body) {
             respond(request, true, {{"stackFrames", json::array({frame})}, {"totalFrames", 1}});
         } else if (command == "scopes") {
             json scopes = json::array();
-            const std::pair<const char*, int> list[] = {
-                {"Переменные", kVariables}, {"Модули", kModules}, {"Силы", kForces},
-                {"Часы", kClock}};
+            const std::pair<const char*, int> list[] = {{"Переменные", kVariables},
+                                                        {"Модули", kModules},
+                                                        {"Силы", kForces},
+                                                        {"Часы", kClock}};
             for (const auto& [name, ref] : list) {
-                scopes.push_back({{"name", name}, {"variablesReference", ref}, {"expensive", false}});
+                scopes.push_back(
+                    {{"name", name}, {"variablesReference", ref}, {"expensive", false}});
             }
             respond(request, true, {{"scopes", scopes}});
         } else if (command == "variables") {
@@ -262,6 +269,10 @@ void DapAdapter::launch(const json& request) {
         options.house = {dbg::HouseKind::house_file, house};
     }
     if (const std::string backup = string_arg(args, "backup"); !backup.empty()) {
+        if (options.house.kind != dbg::HouseKind::built_in) {
+            respond(request, false, {}, "Укажите дом одним способом: house или backup.");
+            return;
+        }
         options.house = {dbg::HouseKind::backup, backup};
     }
     if (const std::string start = string_arg(args, "start");
@@ -273,10 +284,7 @@ void DapAdapter::launch(const json& request) {
         respond(request, false, {}, "Не указана программа (program).");
         return;
     }
-    if (session_) {
-        session_->request_pause();
-        join_run();
-    }
+    end_run();
     std::string error;
     session_ = dbg::Session::open(options, error);
     if (!session_) {
@@ -285,8 +293,8 @@ void DapAdapter::launch(const json& request) {
     }
     program_path_ = options.program_path;
     stop_on_entry_ = args.value("stopOnEntry", false);
-    speed_ = args.contains("speed") && args["speed"].is_number() ? args["speed"].get<double>()
-                                                                  : 1.0;
+    speed_ =
+        args.contains("speed") && args["speed"].is_number() ? args["speed"].get<double>() : 1.0;
     session_->set_output([this](const std::string& text) { output(text); });
     if (!session_->notes_message().empty()) {
         output(session_->notes_message());
@@ -304,7 +312,9 @@ void DapAdapter::set_breakpoints(const json& request) {
     }
     json list = json::array();
     for (const dbg::BreakpointState& s : session_->set_breakpoints(specs)) {
-        json b = {{"id", s.id}, {"verified", s.verified}, {"line", s.verified ? s.line : s.requested_line}};
+        json b = {{"id", s.id},
+                  {"verified", s.verified},
+                  {"line", s.verified ? s.line : s.requested_line}};
         if (!s.message.empty()) {
             b["message"] = s.message;
             output(s.message);
@@ -323,7 +333,9 @@ json DapAdapter::variable_item(int number) const {
     if (session_->variable_forced(number)) {
         value += " (сила)";
     }
-    return {{"name", name}, {"value", value}, {"variablesReference", 0},
+    return {{"name", name},
+            {"value", value},
+            {"variablesReference", 0},
             {"evaluateName", "var[" + std::to_string(number) + "]"}};
 }
 
@@ -352,10 +364,15 @@ void DapAdapter::variables(const json& request) {
                 if (m.address == 0) {
                     continue;
                 }
-                list.push_back({{"name", "модуль " + std::to_string(m.address) + " " + m.name},
-                                {"value", "вход/выход " + std::to_string(m.io_word()) +
-                                              (m.active ? "" : ", не отвечает")},
-                                {"variablesReference", 0}});
+                const bool forced = std::any_of(
+                    session_->forces().begin(), session_->forces().end(), [&](const dbg::Force& f) {
+                        return f.target != dbg::ForceTarget::variable && f.number == m.address;
+                    });
+                list.push_back(
+                    {{"name", "модуль " + std::to_string(m.address) + " " + m.name},
+                     {"value", "вход/выход " + std::to_string(m.io_word()) +
+                                   (m.active ? "" : ", не отвечает") + (forced ? " (сила)" : "")},
+                     {"variablesReference", 0}});
             }
             break;
         case kForces:

@@ -34,6 +34,7 @@ private:
     void stopped(const debugger::StopInfo& stop);
     void start_run(const debugger::RunRequest& request);
     void join_run();
+    void end_run();  // pauses a run under way and waits for it
 
     void launch(const json& request);
     void set_breakpoints(const json& request);
