@@ -187,6 +187,12 @@ TEST_F(SessionTest, ForcesHoldAgainstTheProgramUntilReleased) {
     EXPECT_EQ(s->variables()[210], 5);
     s->release_all();
     EXPECT_TRUE(s->forces().empty());
+    // A pause asked for between runs stops the next one at its first cycle's end, once.
+    const uint64_t cycle = s->cycle();
+    s->request_pause();
+    EXPECT_EQ(s->run({RunMode::resume}).reason, StopReason::pause);
+    EXPECT_EQ(s->cycle(), cycle + 1);
+    EXPECT_EQ(s->run({RunMode::cycles, 2}).reason, StopReason::step);
 }
 
 TEST_F(SessionTest, AdvancingADayFiresAnHourlyTimerAndMovesTheClock) {

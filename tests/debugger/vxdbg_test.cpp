@@ -169,6 +169,23 @@ TEST(Vxdbg, AFullSessionAsAnEditorDrivesIt) {
     a.event("stopped");
     EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"),
               "9 (сила)");
+    // Time: an hour of simulated time at a cycle a second, then the clock set by hand.
+    a.request("setBreakpoints", {{"source", {{"path", program}}}, {"breakpoints", json::array()}});
+    EXPECT_EQ(a.request("advance", {{"seconds", 3600}, {"period_ms", 1000}})["success"], true);
+    EXPECT_EQ(a.event("stopped")["body"]["reason"], "step");
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 4}}), "время"),
+              "2026-01-01 01:00:00");
+    EXPECT_EQ(a.request("setClock", {{"time", "2026-02-03T22:00:00"}})["success"], true);
+    EXPECT_EQ(a.request("setClock", {{"time", "2026-02-30T22:00:00"}})["success"], false);
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 4}}), "время"),
+              "2026-02-03 22:00:00");
+    EXPECT_EQ(a.request("release", {{"all", true}})["success"], true);
+    EXPECT_EQ(a.request("runCycles", {{"count", 2}})["success"], true);
+    EXPECT_EQ(a.event("stopped")["body"]["reason"], "step");
+    // Held at 9 through the hour by the force; released, two cycles count on from there.
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"), "11");
+    a.request("pause", {{"threadId", 1}});
+    EXPECT_EQ(a.event("stopped")["body"]["reason"], "pause");
     const json disconnect = a.request("disconnect");
     EXPECT_EQ(disconnect["success"], true);
 }

@@ -244,6 +244,23 @@ bool DapAdapter::handle(const std::string& body) {
             force(request, command == "release");
         } else if (command == "advance") {
             advance(request);
+        } else if (command == "runCycles" || command == "runToLine") {
+            const json args = request.value("arguments", json::object());
+            const int count = int_arg(args, command == "runCycles" ? "count" : "line", 0);
+            if (count <= 0) {
+                respond(request, false, {}, "Ожидалось число больше 0.");
+                return true;
+            }
+            respond(request, true);
+            start_run(
+                command == "runCycles"
+                    ? dbg::RunRequest{dbg::RunMode::cycles, static_cast<uint64_t>(count), 0, {}, 0}
+                    : dbg::RunRequest{dbg::RunMode::line, 1, count, {}, 0});
+        } else if (command == "setClock") {
+            sim::CivilTime t;
+            const json args = request.value("arguments", json::object());
+            const bool ok = parse_civil(string_arg(args, "time"), t) && session_->set_clock(t);
+            respond(request, ok, {}, ok ? "" : "time: ожидалась дата и время ГГГГ-ММ-ДДTЧЧ:ММ:СС.");
         } else if (command == "stepBackCycle" || command == "stepBackToChange") {
             const json args = request.value("arguments", json::object());
             respond(request, true);
@@ -256,6 +273,8 @@ bool DapAdapter::handle(const std::string& body) {
         }
     } catch (const json::exception& e) {
         respond(request, false, {}, std::string("Неверные аргументы: ") + e.what());
+    } catch (const std::exception& e) {
+        respond(request, false, {}, std::string("Запрос не выполнен: ") + e.what());
     }
     return true;
 }
