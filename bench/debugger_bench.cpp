@@ -80,6 +80,16 @@ void BM_HistoryMemoryOf1000Cycles(benchmark::State& bench) {
 }
 BENCHMARK(BM_HistoryMemoryOf1000Cycles)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// With a breakpoint whose condition never holds the cycle runs an instruction at a time.
+void BM_SessionCycleConditionNeverHolds(benchmark::State& bench) {
+    auto session = open_session();
+    session->set_breakpoints({{40, "var[1000] == 1", "", ""}});
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(session->run({dbg::RunMode::cycles, 1}));
+    }
+}
+BENCHMARK(BM_SessionCycleConditionNeverHolds);
+
 void BM_RunToBreakpoint(benchmark::State& bench) {
     auto session = open_session();
     session->set_breakpoints({{40, "", "", ""}});
