@@ -142,6 +142,20 @@ TEST_F(SessionTest, StepsBackAndForwardToTheSameState) {
     }
     s->set_variable(220, 7);  // an edit from outside belongs to the history too
     s->run({RunMode::cycles, 30});
+    // So do a force and an edit in the middle of a cycle, replayed where they were made.
+    s->run({RunMode::line, 0, 11});
+    s->set_variable(201, 500);
+    s->force({ForceTarget::variable, 221, 0, 3});
+    s->run({RunMode::cycles, 1});
+    const Variables edited = s->variables();
+    s->step_back(BackMode::cycle);
+    s->step_back(BackMode::cycle);
+    EXPECT_NE(s->variables(), edited);
+    s->run({RunMode::cycles, 2});
+    EXPECT_EQ(s->variables(), edited);
+    EXPECT_EQ(edited[203], 500 + edited[200]);  // line 11 read the edited var[201]
+    EXPECT_TRUE(s->variable_forced(221));
+    s->release_all();
     s->run({RunMode::line, 0, 13});
     const Variables there = s->variables();
     const uint64_t cycle = s->cycle();

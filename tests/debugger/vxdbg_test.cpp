@@ -202,8 +202,15 @@ TEST(Vxdbg, MalformedMessagesGetAnErrorAndTheAdapterGoesOn) {
         EXPECT_EQ(r["success"], false) << body;
         EXPECT_FALSE(r.value("message", "").empty()) << body;
     }
-    a.send_raw("Content-Type: none\r\n\r\n");
-    EXPECT_EQ(a.next()["success"], false);
+    for (const char* header : {"Content-Type: none\r\n\r\n", "Content-Length: x\r\n\r\n",
+                               "Content-Length: 99999999999\r\n\r\n"}) {
+        a.send_raw(header);
+        EXPECT_EQ(a.next()["success"], false) << header;
+    }
+    // Line ends of a bare LF are taken too.
+    const std::string body = R"({"seq":9,"type":"request","command":"threads"})";
+    a.send_raw("Content-Length: " + std::to_string(body.size()) + "\n\n" + body);
+    EXPECT_EQ(a.next()["success"], true);
     EXPECT_EQ(a.request("stackTrace")["success"], false);  // no session yet
     EXPECT_EQ(a.request("bogus")["success"], false);
     const json bad = a.request("launch", {{"program", "/nonexistent/x.prg"}});
