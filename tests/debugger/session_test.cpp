@@ -201,6 +201,13 @@ TEST_F(SessionTest, ForcesHoldAgainstTheProgramUntilReleased) {
     EXPECT_EQ(s->variables()[210], 5);
     s->release_all();
     EXPECT_TRUE(s->forces().empty());
+    // A released point keeps its value until something sets it.
+    s->run({RunMode::cycles, 1});
+    EXPECT_EQ(s->variables()[207], 1);
+    EXPECT_EQ(s->set_module_input(1, 1, false), "");
+    EXPECT_NE(s->set_module_input(1, 16, false), "");
+    s->run({RunMode::cycles, 1});
+    EXPECT_EQ(s->variables()[207], 0);
     // A pause asked for between runs stops the next one at its first cycle's end, once.
     const uint64_t cycle = s->cycle();
     s->request_pause();
