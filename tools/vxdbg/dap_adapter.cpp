@@ -495,7 +495,8 @@ void DapAdapter::advance(const json& request) {
     }
     session_->set_cycle_period(std::chrono::milliseconds(int_arg(args, "period_ms", 0)));
     respond(request, true);
-    stopped(session_->run({dbg::RunMode::duration, 1, 0, std::chrono::seconds(seconds)}));
+    // A long span takes a while: on the run thread, so that a pause can end it early.
+    start_run({dbg::RunMode::duration, 1, 0, std::chrono::seconds(seconds)});
 }
 
 }  // namespace vx::vxdbg
