@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -44,6 +45,40 @@ const QString kNoAnswer = QStringLiteral("Контроллер не отвеча
 const QString kReconnectHint = QStringLiteral(
     " Когда контроллер снова запустится, подключитесь к нему: меню Утилиты, пункт "
     "\"Подключиться к контроллеру\".");
+
+// The support report's optional sections, in the order of their boxes.
+enum SupportReportItem { report_log, report_settings, report_variables, report_size_limit };
+
+// What the report will hold, shown before it is gathered.
+CheckListRequest support_report_request(std::size_t exchanges, const QString& settings_path) {
+    CheckListRequest request;
+    request.caption = QStringLiteral("Отчёт для поддержки");
+    request.text = QStringLiteral(
+        "В отчёт войдут версии программы и контроллера, сведения о системе, службы,\n"
+        "часы, задержка цикла, таблица модулей и статистика обмена. Кроме того:");
+    request.items = {
+        QStringLiteral("Журнал обмена (обменов: %1; данные загрузки программ и прошивок\n"
+                       "сокращены до длины и первых байт)")
+            .arg(exchanges),
+        QStringLiteral("Настройки программы (файл %1)").arg(QFileInfo(settings_path).fileName()),
+        QStringLiteral("Значения переменных контроллера"),
+        QStringLiteral("Не больше 1 МБ (самые старые обмены не войдут)"),
+    };
+    request.checked = {true, true, true, true};
+    request.note =
+        QStringLiteral("Пути к папкам компьютера (и имя пользователя в них) в отчёт не пишутся.");
+    request.accept_text = QStringLiteral("Сохранить...");
+    return request;
+}
+
+void apply_support_report_choice(const QList<bool>& checked,
+                                 vx::commissioning::SupportReportInputs& inputs) {
+    const auto on = [&](SupportReportItem item) { return checked.value(item, true); };
+    inputs.sections.exchange_log = on(report_log);
+    inputs.sections.settings = on(report_settings);
+    inputs.sections.variables = on(report_variables);
+    inputs.size_limit = on(report_size_limit) ? vx::commissioning::kSupportReportSizeLimit : 0;
+}
 
 }  // namespace
 
@@ -373,9 +408,17 @@ void Tmain_form::N22Click() {
     context_.open_manual();
 }
 
-// Gathers the report with its steps in the status panel, then writes it where the
-// user chose; a section the controller did not answer is in the file with its error.
+// Shows what the report will hold, gathers it with its steps in the status panel, writes
+// it where the user chose and says where; a section the controller did not answer is in
+// the file with its error.
 void Tmain_form::SupportReport1Click() {
+    vx::commissioning::SupportReportInputs inputs;
+    const std::optional<QList<bool>> choice = prompts_.choose_items(
+        support_report_request(context_.exchange_log().records().size(), context_.settings_path()));
+    if (!choice) {
+        return;
+    }
+    apply_support_report_choice(*choice, inputs);
     FileDialogRequest request;
     request.filter = QStringLiteral("Файлы JSON (*.json)");
     request.default_suffix = QStringLiteral("json");
@@ -387,7 +430,6 @@ void Tmain_form::SupportReport1Click() {
     SupportReport1->setEnabled(false);
     const WaitCursor wait;
     const LongOperation long_operation(context_);
-    vx::commissioning::SupportReportInputs inputs;
     inputs.program_version = program_version_text().toStdString();
     inputs.operating_system =
         (QSysInfo::prettyProductName() + QStringLiteral(", ") + QSysInfo::kernelType() +
@@ -395,6 +437,7 @@ void Tmain_form::SupportReport1Click() {
          QSysInfo::currentCpuArchitecture())
             .toStdString();
     inputs.settings_path = context_.settings_path().toStdString();
+    inputs.home_dir = QDir::homePath().toStdString();
     inputs.exchange_log = &context_.exchange_log();
     vx::commissioning::StepObserver progress;
     progress.progress = [this](const std::string& step, int done, int total) {
@@ -411,7 +454,11 @@ void Tmain_form::SupportReport1Click() {
     SupportReport1->setEnabled(true);
     if (!failure.empty()) {
         prompts_.error(QString::fromStdString(failure));
+        return;
     }
+    prompts_.information(QStringLiteral("Отчёт для поддержки сохранён в файл\n%1\n(%2 КБ).")
+                             .arg(QDir::toNativeSeparators(*path))
+                             .arg((report.size() + 1023) / 1024));
 }
 
 }  // namespace vx::ui

@@ -2,8 +2,12 @@
 // holds {"error": ...} instead of its data, so nothing is left out silently.
 #include "commissioning/support_report.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
+#include <string_view>
+#include <utility>
 
 #include "commissioning/controller_texts.h"
 #include "commissioning/local_time.h"
@@ -45,13 +49,29 @@ const char* target_kind(ExchangeTarget::Kind kind) {
     }
 }
 
-json settings_section(const std::string& path) {
+// Every occurrence of what in text replaced by with.
+void replace_all(std::string& text, const std::string& what, const std::string& with) {
+    if (what.empty()) {
+        return;
+    }
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size())) {
+        text.replace(at, what.size(), with);
+    }
+}
+
+// Under its file name only, the user's home folder as "~": a path may name the user
+// (/home/NAME/.config/...).
+json settings_section(const std::string& path, const std::string& home_dir) {
+    const std::string name = std::filesystem::path(path).filename().string();
     std::string contents;
     if (std::string failure = rtf::read_whole_file(path, contents, kMaxSettingsSize);
         !failure.empty()) {
-        return json{{"path", path}, {"error", failure}};
+        replace_all(failure, path, name);
+        return json{{"file", name}, {"error", failure}};
     }
-    return json{{"path", path}, {"contents", contents}};
+    replace_all(contents, home_dir, "~");
+    return json{{"file", name}, {"contents", contents}};
 }
 
 json services_section(ControllerConnection& c) {
@@ -104,21 +124,52 @@ json variables_section(ControllerConnection& c) {
     return view_u16_values(view, kVariableCount);
 }
 
+// Bytes under "key" in full, or cut to their first bytes with their length under
+// "key_bytes": a program's chunks would otherwise carry the whole program.
+void put_bytes(json& row, const char* key, const std::vector<uint8_t>& bytes) {
+    if (bytes.size() <= kPayloadBytesWhole) {
+        row[key] = hex(bytes);
+        return;
+    }
+    row[key] = hex({bytes.begin(), bytes.begin() + kPayloadBytesKept});
+    row[std::string(key) + "_bytes"] = bytes.size();
+}
+
 json exchange_log_section(const ExchangeLog* log) {
     if (log == nullptr) {
         return error(kInternalErrorText);
     }
     json rows = json::array();
     for (const ExchangeRecord& r : log->records()) {
-        rows.push_back(
-            {{"time", local_time_text(r.start)},
-             {"us", r.duration.count()},
-             {"request", r.parameters.empty() ? r.operation : r.operation + " " + r.parameters},
-             {"sent", hex(r.sent)},
-             {"received", hex(r.received)},
-             {"result", r.result}});
+        json row{{"time", local_time_text(r.start)},
+                 {"us", r.duration.count()},
+                 {"request", r.parameters.empty() ? r.operation : r.operation + " " + r.parameters},
+                 {"result", r.result}};
+        put_bytes(row, "sent", r.sent);
+        put_bytes(row, "received", r.received);
+        rows.push_back(std::move(row));
     }
     return rows;
+}
+
+// The report's text within the limit: the oldest exchanges go until it fits.
+// Each pass drops about the excess's worth of rows, so a few passes do.
+std::string dump_within(json& report, std::size_t limit) {
+    std::string text = report.dump(2);
+    if (!report.contains("exchange_log")) {
+        return text;
+    }
+    json& rows = report["exchange_log"];
+    std::size_t left_out = 0;
+    while (limit != 0 && text.size() > limit && rows.is_array() && !rows.empty()) {
+        const std::size_t per_row = std::max<std::size_t>(rows.dump(2).size() / rows.size(), 1);
+        const std::size_t drop = std::min(rows.size(), (text.size() - limit) / per_row + 1);
+        rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(drop));
+        left_out += drop;
+        report["exchange_log_left_out"] = left_out;
+        text = report.dump(2);
+    }
+    return text;
 }
 
 json statistics_section(const ExchangeLog* log) {
@@ -150,11 +201,23 @@ json statistics_section(const ExchangeLog* log) {
 
 std::string gather_support_report(ControllerConnection& c, const SupportReportInputs& inputs,
                                   const StepObserver& observer) {
+    const SupportReportSections& wanted = inputs.sections;
     json report;
     report["taken"] = local_time_stamp();
     report["program_version"] = inputs.program_version;
     report["operating_system"] = inputs.operating_system;
-    report["settings"] = settings_section(inputs.settings_path);
+    json left_out = json::array();
+    for (const auto& [key, included] :
+         {std::pair{"exchange_log", wanted.exchange_log}, std::pair{"settings", wanted.settings},
+          std::pair{"variables", wanted.variables}}) {
+        if (!included) {
+            left_out.push_back(key);
+        }
+    }
+    report["left_out"] = left_out;
+    if (wanted.settings) {
+        report["settings"] = settings_section(inputs.settings_path, inputs.home_dir);
+    }
 
     // The controller's sections, asked in turn whatever the one before got.
     struct Step {
@@ -178,9 +241,15 @@ std::string gather_support_report(ControllerConnection& c, const SupportReportIn
         {"modules", "Таблица модулей", modules_section},
         {"variables", "Переменные", variables_section},
     };
-    const int total = static_cast<int>(std::size(steps));
+    const auto asked = [&](const Step& step) {
+        return wanted.variables || std::string_view(step.key) != "variables";
+    };
+    const int total = static_cast<int>(std::count_if(std::begin(steps), std::end(steps), asked));
     int done = 0;
     for (const Step& step : steps) {
+        if (!asked(step)) {
+            continue;
+        }
         if (observer.progress) {
             observer.progress(step.title, done, total);
         }
@@ -191,9 +260,11 @@ std::string gather_support_report(ControllerConnection& c, const SupportReportIn
         observer.progress("", done, total);
     }
     // Last, so that the log holds the report's own exchanges too.
-    report["exchange_log"] = exchange_log_section(inputs.exchange_log);
+    if (wanted.exchange_log) {
+        report["exchange_log"] = exchange_log_section(inputs.exchange_log);
+    }
     report["module_statistics"] = statistics_section(inputs.exchange_log);
-    return report.dump(2);
+    return dump_within(report, inputs.size_limit);
 }
 
 std::string support_report_file_name() {

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QDateTime>
-#include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "editor/rtf/atomic_file.h"
 #include "protocol/Socket_func.h"
 #include "ui/user_prompts.h"
 #include "ui/window_context.h"
@@ -369,11 +369,12 @@ void TExchangeMonitor::SaveClick() {
     for (const vx::ExchangeRecord& r : log_.records()) {
         text += exchange_log_line(r) + '\n';
     }
-    QFile file(*path);
+    // A new file renamed over the old one: a failed save leaves the old log whole.
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        context_.prompts().error(QStringLiteral("Не удалось сохранить файл.\n") + *path);
+    const std::string failure = vx::rtf::write_file_atomically(
+        path->toStdString(), {bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    if (!failure.empty()) {
+        context_.prompts().error(QString::fromStdString(failure));
     }
 }
 

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "ui/check_list_dialog.h"
+
 namespace vx::ui {
 
 namespace {
@@ -123,6 +125,14 @@ std::optional<QFont> QtUserPrompts::choose_font(const QFont& current) {
         return std::nullopt;
     }
     return font;
+}
+
+std::optional<QList<bool>> QtUserPrompts::choose_items(const CheckListRequest& request) {
+    CheckListDialog dialog(request, owner());
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.checked();
 }
 
 bool QtUserPrompts::choose_printer(QPrinter& printer) {

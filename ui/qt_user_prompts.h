@@ -19,6 +19,7 @@ public:
     std::optional<QString> open_file(const FileDialogRequest& request) override;
     std::optional<QString> save_file(const FileDialogRequest& request) override;
     std::optional<QFont> choose_font(const QFont& current) override;
+    std::optional<QList<bool>> choose_items(const CheckListRequest& request) override;
     bool choose_printer(QPrinter& printer) override;
     bool open_with_desktop(const QUrl& url) override;
 

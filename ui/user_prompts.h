@@ -5,7 +5,9 @@
 #include <optional>
 
 #include <QFont>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QUrl;
@@ -36,6 +38,17 @@ struct FileDialogRequest {
     QString file_name;       // proposed file name (save dialogs)
 };
 
+// A list of check boxes between a text and a note, with an accepting button and
+// Cancel: what an operation is about to include, for the user to narrow.
+struct CheckListRequest {
+    QString caption;
+    QString text;         // above the boxes
+    QStringList items;    // one box each
+    QList<bool> checked;  // the boxes' first states, one per item
+    QString note;         // below the boxes; empty: none
+    QString accept_text;  // the accepting button's caption
+};
+
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
@@ -54,6 +67,8 @@ public:
     virtual std::optional<QString> save_file(const FileDialogRequest& request) = 0;
     // The chosen font, or nothing when the user cancels.
     virtual std::optional<QFont> choose_font(const QFont& current) = 0;
+    // The boxes' states as accepted, or nothing when the user cancels.
+    virtual std::optional<QList<bool>> choose_items(const CheckListRequest& request) = 0;
     // Lets the user choose and set up the printer; false when cancelled.
     virtual bool choose_printer(QPrinter& printer) = 0;
     // Opens a document or an address with the desktop's default handler;

@@ -8,16 +8,19 @@
 #include <vector>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
 #include "main_form_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "ui/check_list_dialog.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
@@ -115,24 +118,47 @@ TEST_F(MainFormTest, MenuHasItsCaptionsAndFixedStates) {
     }
 }
 
-// The report is written where the user chose, with a controller that can't be
-// reached recorded as such rather than left out.
-TEST_F(MainFormTest, SupportReportIsWrittenWithTheControllersError) {
+// The report shows what it will hold, is written where the user chose with the sections
+// left in, a controller that can't be reached recorded as such, and says where it went.
+TEST_F(MainFormTest, SupportReportIsWrittenWithTheChosenSectionsAndTheControllersError) {
     create(no_controller_.port());
     TempDir dir;
     const QString path = QString::fromStdString((dir.path() / "report.json").string());
     prompts_.clear_records();
-    prompts_.answer_file(path);
+    prompts_.cancel_items();
     main_->SupportReport1->trigger();
-    ASSERT_EQ(1u, prompts_.records().size());
-    EXPECT_TRUE(prompts_.records()[0].file_request.file_name.startsWith("vx-support-"));
+    ASSERT_EQ(1u, prompts_.records().size());  // no file dialog after Cancel
+    const CheckListRequest shown = prompts_.records()[0].check_list;
+    EXPECT_EQ(4, shown.items.size());
+    EXPECT_EQ((QList<bool>{true, true, true, true}), shown.checked);
+    EXPECT_TRUE(shown.items[1].endsWith("(файл properties.ini)")) << shown.items[1].toStdString();
+
+    prompts_.clear_records();
+    prompts_.answer_items({true, false, false, true}).answer_file(path);
+    main_->SupportReport1->trigger();
+    ASSERT_EQ(3u, prompts_.records().size());
+    EXPECT_TRUE(prompts_.records()[1].file_request.file_name.startsWith("vx-support-"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString report = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(
         report.contains("\"cycle_delay\": {\n    \"error\": \"Нет ответа от контроллера.\""))
         << report.left(2000).toStdString();
-    EXPECT_TRUE(report.contains("\"program_version\""));
+    EXPECT_TRUE(report.contains("\"left_out\": [\n    \"settings\",\n    \"variables\"\n  ]"));
+    EXPECT_TRUE(report.contains("\"exchange_log\": ["));
+    EXPECT_FALSE(report.contains(dir.path().string().c_str()));
+    EXPECT_EQ(QStringLiteral("Отчёт для поддержки сохранён в файл\n%1\n(%2 КБ).")
+                  .arg(QDir::toNativeSeparators(path))
+                  .arg((file.size() + 1023) / 1024),
+              prompts_.messages().value(0));
+
+    // The dialog the program shows for the list: a box per item, read back as ticked.
+    ui::CheckListDialog dialog(shown);
+    ASSERT_EQ(4, dialog.boxes.size());
+    EXPECT_EQ(shown.items[2], dialog.boxes[2]->text());
+    dialog.boxes[0]->setChecked(false);
+    EXPECT_EQ((QList<bool>{false, true, true, true}), dialog.checked());
+    EXPECT_EQ("Сохранить...", dialog.accept_button->text());
 }
 
 TEST_F(MainFormTest, AttachedWindowsAreShownByTheirItems) {

@@ -105,6 +105,7 @@ TEST(Lexer, ClassifiesByTheTokenTable) {
         {"} ", kPunctuation},
         {"CalculateFanSpeed ", kFunctionName},
         {"\xCF\xF0\xE8\xE2\xE5\xF2 ", kUnrecognised},  // Cyrillic in code page 1251
+        {"els\xE5 ", kUnrecognised},                   // "else" ending in a Cyrillic "е"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);

@@ -45,6 +45,10 @@ TEST(TokenTable, FindsEntriesByExactText) {
         {"$", -1},
         {"", -1},
         {"CalculateFanSpeed", 75},
+        // A Cyrillic look-alike as the last letter (code page 1251): "е" is 0xE5, "e"
+        // 0x65, so both land in one slot of the lookup; only the whole text tells.
+        {"els\xE5", -1},
+        {"GetTim\xE5", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -123,18 +123,26 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
 }
 
 TEST_F(BackupAgainstSimulator, BadFilesGiveABoxAndChangeNothing) {
-    const std::string cases[] = {
-        "not json at all",
-        R"({"format": "something-else", "version": 1})",
-        R"({"format": "vesta-vx-configuration", "version": 1, "cycle_delay": "slow"})",
+    // Each file is refused for the one fault it names, the others being right.
+    const struct {
+        std::string content;
+        QString named;  // in the box
+    } cases[] = {
+        {"not json at all", "bad.json"},
+        {R"({"format": "something-else", "format_version": 1})", "\"format\""},
+        {R"({"format": "vesta-vx-configuration", "format_version": 2})", "format_version"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "cycle_delay": "slow"})",
+         "cycle_delay"},
     };
-    for (const std::string& content : cases) {
+    for (const auto& [content, named] : cases) {
         dir_.write("bad.json", content);
         for (QPushButton* button : {window_->compare_button, window_->restore_button}) {
             prompts_.clear_records();
             prompts_.answer_file(path("bad.json"));
             button->click();
             ASSERT_EQ(1, prompts_.messages().size()) << content;
+            EXPECT_TRUE(prompts_.messages()[0].contains(named))
+                << prompts_.messages()[0].toStdString();
             EXPECT_EQ(ui::PromptIcon::error, prompts_.records().back().icon);
             EXPECT_EQ(0, window_->differences->rowCount());
             EXPECT_FALSE(window_->write_button->isEnabled());

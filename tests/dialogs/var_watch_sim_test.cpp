@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -227,24 +228,35 @@ TEST_F(WatchAgainstSimulator, NoSampleFallsBetweenTheRequestsOfAnotherWindowsLoo
     struct Case {
         const char* name;
         std::function<void()> run;
+        std::function<void()> prepare = [] {};  // before the watch's tick is due
     };
     const Case cases[] = {
         {"module parameters", [] { ui::unit_params->Button1Click(); }},
         {"backup copy",
          [this] {
              ui::config_backup->parameters_box->setChecked(false);  // 256 a module take long
+             ui::config_backup->x10_box->setChecked(false);  // no serial link to the simulator
              prompts_.answer_file(path("copy.json"));
              ui::config_backup->SaveClick();
          }},
+        {"backup write", [] { ui::config_backup->WriteClick(); },
+         [this] {
+             ASSERT_EQ(vx::kDone, vx::write_start_value(context_->connection(), 12, 777));
+             prompts_.answer_file(path("copy.json"));
+             ui::config_backup->RestoreClick();  // the copy above holds 12's old value
+             ASSERT_TRUE(ui::config_backup->write_button->isEnabled());
+         }},
         {"support report",
          [this] {
-             prompts_.answer_file(path("report.json"));
+             prompts_.answer_items().answer_file(path("report.json"));
              ui::main_form->SupportReport1Click();
          }},
         {"address search", [] { ui::aaddr->Button3Click(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        c.prepare();
+        settle_events();
         std::optional<std::size_t> tick_requests;
         // Runs at the loop's first event processing, as the watch's timer would.
         QTimer::singleShot(0, watch_, [&] {

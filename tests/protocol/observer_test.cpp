@@ -138,6 +138,15 @@ TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
     log.clear();
     EXPECT_EQ(0u, log.summary().exchanges);
     EXPECT_TRUE(log.module_statistics().empty());
+
+    // 1 to 40 ms: the 95th percentile (nearest rank 38) and the median stand apart
+    // from the maximum and from each other.
+    ExchangeLog wide;
+    for (int ms = 40; ms >= 1; --ms) {
+        wide.add(record({}, ms, kDone));
+    }
+    EXPECT_EQ(std::chrono::milliseconds(38), wide.summary().percentile_95);
+    EXPECT_EQ(std::chrono::milliseconds(20), wide.summary().median);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "commissioning/configuration_compare.h"
@@ -119,6 +120,18 @@ TEST(WatchCsv, HeaderKeepsColumnsAndRowsCarryMilliseconds) {
     const std::string row = watch_csv_row(sample);
     EXPECT_EQ(local_time_text(sample.time) + ";1;65535", row);
     EXPECT_EQ(23u, local_time_text(sample.time).size());  // YYYY-MM-DD HH:MM:SS.mmm
+
+    // Another reader sees each row while the record is still open.
+    const auto path = std::filesystem::temp_directory_path() / "vx-watch-csv-test.csv";
+    {
+        WatchCsv csv;
+        ASSERT_EQ("", csv.open(path, {7, 8}, {}));
+        ASSERT_EQ("", csv.write(sample));
+        std::ifstream reader(path, std::ios::binary);
+        const std::string seen{std::istreambuf_iterator<char>(reader), {}};
+        EXPECT_EQ("\xEF\xBB\xBF" + watch_csv_header({7, 8}, {}) + "\r\n" + row + "\r\n", seen);
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(WatchHistory, KeepsTheNewestSpanExtremesAndChangesAndTheTrendKeepsSpikes) {
@@ -126,12 +139,14 @@ TEST(WatchHistory, KeepsTheNewestSpanExtremesAndChangesAndTheTrendKeepsSpikes) {
     WatchHistory history(10s);
     const auto t0 = std::chrono::system_clock::now();
     history.watch(1);
+    history.watch(3);
     std::vector<uint16_t> all(kVariableCount, 0);
     for (int i = 0; i < 15; ++i) {
         if (i == 5)
             history.watch(2);  // joins later: its series is the newest samples only
         all[1] = i == 7 ? 900 : (i < 12 ? 100 + i % 2 : 101);
         all[2] = 5;
+        all[3] = i < 9 ? 60 : 40;  // its last change is a fall
         history.add(t0 + i * 1s, all);
     }
     EXPECT_EQ(11u, history.size());  // 4 s to 14 s: the older ones went
@@ -142,6 +157,7 @@ TEST(WatchHistory, KeepsTheNewestSpanExtremesAndChangesAndTheTrendKeepsSpikes) {
     EXPECT_EQ(900, s.max);
     EXPECT_EQ(t0 + 11s, s.changed);  // 101 from 11 s on
     EXPECT_FALSE(history.series(2)->changed.has_value());
+    EXPECT_EQ(t0 + 9s, history.series(3)->changed);
 
     const auto from_10s = history.trend(1, t0 + 10s, 100);
     ASSERT_EQ(5u, from_10s.size());
@@ -222,7 +238,11 @@ TEST(Restore, GoesOnPastARefusalAndStopsWhenAsked) {
 TEST(SupportReport, HoldsEverySectionAndRecordsWhatCouldNotBeRead) {
     const std::filesystem::path settings =
         std::filesystem::temp_directory_path() / "vx-support-report-test.ini";
-    std::ofstream(settings) << "[Connection]\nPort=2100\n";
+    const std::string home = settings.parent_path().string();
+    std::ofstream(settings) << "[Connection]\nPort=2100\n[AutoLoad]\nComPortDevice=" << home
+                            << "/serial\n";
+    SupportReportInputs inputs{"1.0", "Linux", settings.string(),      nullptr,
+                               home,  {},      kSupportReportSizeLimit};
     const char* controller_sections[] = {"controller_version", "services", "clock",
                                          "cycle_delay",        "modules",  "variables"};
     for (const bool silent : {false, true}) {
@@ -241,10 +261,14 @@ TEST(SupportReport, HoldsEverySectionAndRecordsWhatCouldNotBeRead) {
                                   last_total = total;
                               },
                               nullptr};
-        const auto report = nlohmann::json::parse(
-            gather_support_report(c, {"1.0", "Linux", settings.string(), &log}, progress));
+        inputs.exchange_log = &log;
+        const std::string text = gather_support_report(c, inputs, progress);
+        const auto report = nlohmann::json::parse(text);
         EXPECT_EQ(last_total, last_done);
-        EXPECT_EQ("[Connection]\nPort=2100\n", report["settings"]["contents"]);
+        EXPECT_EQ("[Connection]\nPort=2100\n[AutoLoad]\nComPortDevice=~/serial\n",
+                  report["settings"]["contents"]);
+        EXPECT_EQ("vx-support-report-test.ini", report["settings"]["file"]);
+        EXPECT_EQ(std::string::npos, text.find(settings.parent_path().string()));
         for (const char* key : {"program_version", "operating_system", "exchange_log"})
             EXPECT_TRUE(report.contains(key)) << key;
         for (const char* key : controller_sections) {
@@ -259,10 +283,53 @@ TEST(SupportReport, HoldsEverySectionAndRecordsWhatCouldNotBeRead) {
         }
     }
     std::filesystem::remove(settings);
-    const auto missing = nlohmann::json::parse(gather_support_report(
-        *std::make_unique<ControllerConnection>(), {"1.0", "Linux", settings.string(), nullptr}));
+    inputs.exchange_log = nullptr;
+    const auto missing = nlohmann::json::parse(
+        gather_support_report(*std::make_unique<ControllerConnection>(), inputs));
     EXPECT_TRUE(missing["settings"].contains("error"));
+    EXPECT_EQ(std::string::npos, missing["settings"]["error"].get<std::string>().find(
+                                     settings.parent_path().string()));
     EXPECT_TRUE(missing["exchange_log"].contains("error"));
+}
+
+// A user's choice of sections, payloads cut to their first bytes, and the oldest exchanges
+// left out to keep the report under its limit while the newest stay.
+TEST(SupportReport, HoldsTheChosenSectionsWithinItsSize) {
+    ExchangeLog log;
+    ExchangeRecord chunk;
+    chunk.operation = "transfer_chunk";
+    chunk.sent.assign(1028, 0xAB);
+    chunk.sent[0] = 0x51;
+    chunk.received = {0x06, 0x00, 0x06};
+    for (std::size_t i = 0; i < ExchangeLog::kDefaultCapacity; ++i) {
+        chunk.parameters = std::to_string(i);
+        log.add(chunk);
+    }
+    const auto report = [&](SupportReportSections sections, std::size_t limit) {
+        ControllerConnection gone;
+        const std::string text =
+            gather_support_report(gone, {"1.0", "Linux", "", &log, "", sections, limit});
+        EXPECT_TRUE(limit == 0 || text.size() <= limit) << text.size();
+        return nlohmann::json::parse(text);
+    };
+    const auto limited = report({}, kSupportReportSizeLimit);
+    const auto& rows = limited["exchange_log"];
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(ExchangeLog::kDefaultCapacity,
+              rows.size() + limited["exchange_log_left_out"].get<std::size_t>());
+    EXPECT_EQ("transfer_chunk 9999", rows.back()["request"]);
+    EXPECT_EQ("51 AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB", rows.back()["sent"]);
+    EXPECT_EQ(1028, rows.back()["sent_bytes"]);
+    EXPECT_EQ("06 00 06", rows.back()["received"]);
+    EXPECT_FALSE(rows.back().contains("received_bytes"));
+    EXPECT_EQ(ExchangeLog::kDefaultCapacity, report({}, 0)["exchange_log"].size());
+
+    const auto bare = report({false, false, false}, kSupportReportSizeLimit);
+    EXPECT_EQ((nlohmann::json{"exchange_log", "settings", "variables"}), bare["left_out"]);
+    for (const char* key : {"exchange_log", "settings", "variables", "exchange_log_left_out"}) {
+        EXPECT_FALSE(bare.contains(key)) << key;
+    }
+    EXPECT_TRUE(bare.contains("modules") && bare.contains("module_statistics"));
 }
 
 }  // namespace

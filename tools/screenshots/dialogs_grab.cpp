@@ -1,5 +1,6 @@
-// Saves a picture of each module control and small tool dialog, for looking
-// at them: dialogs_grab OUTPUT_DIR (run offscreen or under Xvfb).
+// Saves a picture of each module control and small tool dialog, and of the list the
+// support report shows before it is saved, for looking at them: dialogs_grab
+// OUTPUT_DIR (run offscreen or under Xvfb).
 #include <cstdio>
 
 #include <QApplication>
@@ -8,8 +9,10 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "app/Root.h"
 #include "app/forms.h"
 #include "support/ui/scripted_prompts.h"
+#include "ui/check_list_dialog.h"
 #include "ui/program_look.h"
 
 int main(int argc, char** argv) {
@@ -47,6 +50,21 @@ int main(int argc, char** argv) {
         }
         form->hide();
     }
+    // The support report's list, as the main window asks it; cancelled once pictured.
+    prompts.on_prompt = [&](const vx::test::RecordedPrompt& prompt) {
+        if (prompt.kind != vx::test::PromptKind::check_list) {
+            return;
+        }
+        vx::ui::CheckListDialog dialog(prompt.check_list, vx::ui::main_form);
+        dialog.show();
+        QApplication::processEvents();
+        if (!dialog.grab().save(out.filePath(QStringLiteral("support_dialog.png")))) {
+            std::fprintf(stderr, "support_dialog: could not write it\n");
+            ++failures;
+        }
+    };
+    prompts.cancel_items();
+    vx::ui::main_form->SupportReport1Click();
     vx::ui::destroy_forms();
     return failures == 0 ? 0 : 1;
 }

@@ -29,6 +29,9 @@ public:
     std::optional<QString> open_file(const vx::ui::FileDialogRequest&) override { return answer(); }
     std::optional<QString> save_file(const vx::ui::FileDialogRequest&) override { return answer(); }
     std::optional<QFont> choose_font(const QFont&) override { return std::nullopt; }
+    std::optional<QList<bool>> choose_items(const vx::ui::CheckListRequest& request) override {
+        return request.checked;  // as proposed, as a user who just accepts would
+    }
     bool choose_printer(QPrinter&) override { return false; }
     bool open_with_desktop(const QUrl&) override { return false; }
 

@@ -37,6 +37,16 @@ ScriptedPrompts& ScriptedPrompts::cancel_font_dialog() {
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::answer_items(const QList<bool>& checked) {
+    item_choices_.push_back({true, checked});
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::cancel_items() {
+    item_choices_.push_back({false, {}});
+    return *this;
+}
+
 ScriptedPrompts& ScriptedPrompts::accept_printer(bool accept) {
     if (accept) {
         printers_.emplace_back(QString());
@@ -70,7 +80,8 @@ QStringList ScriptedPrompts::messages() const {
 }
 
 bool ScriptedPrompts::all_answers_used() const {
-    return answers_.empty() && files_.empty() && fonts_.empty() && printers_.empty();
+    return answers_.empty() && files_.empty() && fonts_.empty() && printers_.empty() &&
+           item_choices_.empty();
 }
 
 void ScriptedPrompts::record(RecordedPrompt prompt) {
@@ -81,7 +92,7 @@ void ScriptedPrompts::record(RecordedPrompt prompt) {
 }
 
 void ScriptedPrompts::message(PromptIcon icon, const QString& caption, const QString& text) {
-    record({PromptKind::message, icon, caption, text, {}, {}});
+    record({PromptKind::message, icon, caption, text, {}, {}, {}});
 }
 
 std::optional<Answer> ScriptedPrompts::next_answer(const QString& text) {
@@ -95,7 +106,7 @@ std::optional<Answer> ScriptedPrompts::next_answer(const QString& text) {
 }
 
 bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) {
-    record({PromptKind::question, icon, caption, text, {}, {}});
+    record({PromptKind::question, icon, caption, text, {}, {}, {}});
     const std::optional<Answer> answer = next_answer(text);
     if (answer == Answer::cancel) {
         ADD_FAILURE() << "Cancel queued for a yes/no question: " << text.toStdString();
@@ -105,13 +116,13 @@ bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const 
 
 Answer ScriptedPrompts::ask_yes_no_cancel(PromptIcon icon, const QString& caption,
                                           const QString& text) {
-    record({PromptKind::question, icon, caption, text, {}, {}});
+    record({PromptKind::question, icon, caption, text, {}, {}, {}});
     return next_answer(text).value_or(Answer::cancel);
 }
 
 std::optional<QString> ScriptedPrompts::file_answer(PromptKind kind,
                                                     const FileDialogRequest& request) {
-    record({kind, PromptIcon::none, request.title, request.filter, request, {}});
+    record({kind, PromptIcon::none, request.title, request.filter, request, {}, {}});
     if (files_.empty()) {
         ADD_FAILURE() << "unexpected file dialog: " << request.filter.toStdString();
         return std::nullopt;
@@ -131,7 +142,7 @@ std::optional<QString> ScriptedPrompts::save_file(const FileDialogRequest& reque
 }
 
 std::optional<QFont> ScriptedPrompts::choose_font(const QFont& current) {
-    record({PromptKind::font, PromptIcon::none, {}, current.family(), {}, {}});
+    record({PromptKind::font, PromptIcon::none, {}, current.family(), {}, {}, {}});
     if (fonts_.empty()) {
         ADD_FAILURE() << "unexpected font dialog";
         return std::nullopt;
@@ -141,8 +152,23 @@ std::optional<QFont> ScriptedPrompts::choose_font(const QFont& current) {
     return font;
 }
 
+std::optional<QList<bool>> ScriptedPrompts::choose_items(const CheckListRequest& request) {
+    record(
+        {PromptKind::check_list, PromptIcon::none, request.caption, request.text, {}, {}, request});
+    if (item_choices_.empty()) {
+        ADD_FAILURE() << "unexpected check list: " << request.text.toStdString();
+        return std::nullopt;
+    }
+    const ItemChoice choice = item_choices_.front();
+    item_choices_.pop_front();
+    if (!choice.accepted) {
+        return std::nullopt;
+    }
+    return choice.checked.isEmpty() ? request.checked : choice.checked;
+}
+
 bool ScriptedPrompts::choose_printer(QPrinter& printer) {
-    record({PromptKind::printer, PromptIcon::none, {}, {}, {}, {}});
+    record({PromptKind::printer, PromptIcon::none, {}, {}, {}, {}, {}});
     if (printers_.empty()) {
         ADD_FAILURE() << "unexpected print dialog";
         return false;
@@ -157,7 +183,7 @@ bool ScriptedPrompts::choose_printer(QPrinter& printer) {
 }
 
 bool ScriptedPrompts::open_with_desktop(const QUrl& url) {
-    record({PromptKind::desktop, PromptIcon::none, {}, url.toString(), {}, url});
+    record({PromptKind::desktop, PromptIcon::none, {}, url.toString(), {}, url, {}});
     return desktop_opens_;
 }
 

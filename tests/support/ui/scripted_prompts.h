@@ -15,10 +15,20 @@
 namespace vx::test {
 
 using ui::Answer;
+using ui::CheckListRequest;
 using ui::FileDialogRequest;
 using ui::PromptIcon;
 
-enum class PromptKind { message, question, open_file, save_file, font, printer, desktop };
+enum class PromptKind {
+    message,
+    question,
+    open_file,
+    save_file,
+    font,
+    printer,
+    desktop,
+    check_list
+};
 
 struct RecordedPrompt {
     PromptKind kind = PromptKind::message;
@@ -27,6 +37,7 @@ struct RecordedPrompt {
     QString text;
     FileDialogRequest file_request;  // file dialogs
     QUrl url;                        // desktop openings
+    CheckListRequest check_list;     // check lists
 };
 
 class ScriptedPrompts final : public ui::UserPrompts {
@@ -44,6 +55,10 @@ public:
     ScriptedPrompts& cancel_file_dialog();
     ScriptedPrompts& answer_font(const QFont& font);
     ScriptedPrompts& cancel_font_dialog();
+    // Check lists: the boxes' states to accept with (empty: as proposed), or a cancel.
+    // A list without a queued choice fails the test and is cancelled.
+    ScriptedPrompts& answer_items(const QList<bool>& checked = {});
+    ScriptedPrompts& cancel_items();
     ScriptedPrompts& accept_printer(bool accept);
     // Accepts the print dialog with the printer set to write a PDF file at path.
     ScriptedPrompts& accept_printer_to_pdf(const QString& path);
@@ -68,6 +83,7 @@ public:
     std::optional<QString> open_file(const FileDialogRequest& request) override;
     std::optional<QString> save_file(const FileDialogRequest& request) override;
     std::optional<QFont> choose_font(const QFont& current) override;
+    std::optional<QList<bool>> choose_items(const CheckListRequest& request) override;
     bool choose_printer(QPrinter& printer) override;
     bool open_with_desktop(const QUrl& url) override;
 
@@ -81,6 +97,11 @@ private:
     std::deque<Answer> answers_;
     std::deque<std::optional<QString>> files_;
     std::deque<std::optional<QFont>> fonts_;
+    struct ItemChoice {
+        bool accepted = false;
+        QList<bool> checked;  // empty: as proposed
+    };
+    std::deque<ItemChoice> item_choices_;
     std::deque<std::optional<QString>> printers_;  // accepted (PDF file or none), or cancelled
     bool desktop_opens_ = true;
     std::vector<RecordedPrompt> records_;
