@@ -47,8 +47,8 @@ std::vector<FunctionDoc> parse_function_table(std::string_view text) {
             continue;
         }
         const std::vector<std::string_view> columns = split(line, '\t');
-        FunctionDoc doc{std::string(columns[0]), columns.size() > 1 ? std::string(columns[1]) : "",
-                        {}};
+        FunctionDoc doc{
+            std::string(columns[0]), columns.size() > 1 ? std::string(columns[1]) : "", {}};
         for (std::size_t i = 2; i < columns.size(); ++i) {
             const std::vector<std::string_view> fields = split(columns[i], '|');
             doc.parameters.push_back({std::string(fields[0]),

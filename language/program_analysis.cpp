@@ -56,7 +56,7 @@ std::string_view ProgramAnalysis::line_text(int line) const {
     }
     const std::size_t start = line_starts_[line];
     std::size_t end = line + 1 < static_cast<int>(line_starts_.size()) ? line_starts_[line + 1] - 1
-                                                                         : text_.size();
+                                                                       : text_.size();
     std::string_view text(text_.data() + start, end - start);
     if (!text.empty() && text.back() == '\r') {
         text.remove_suffix(1);
@@ -73,12 +73,13 @@ void ProgramAnalysis::check() {
     if (result == kCompiled) {
         return;
     }
-    Diagnostic diagnostic{error.line, error.column,
-                          compile_failure_message(result, error, kCheckedFileName), {}};
+    Diagnostic diagnostic{
+        error.line, error.column, compile_failure_message(result, error, kCheckedFileName), {}};
     if (diagnostic.has_place()) {
         const TextPosition at{error.line - 1, error.column - 1};
-        const auto found = std::find_if(token_order_.begin(), token_order_.end(),
-                                        [&](const Token* t) { return token_range(*t).start == at; });
+        const auto found =
+            std::find_if(token_order_.begin(), token_order_.end(),
+                         [&](const Token* t) { return token_range(*t).start == at; });
         diagnostic.range = found != token_order_.end() ? token_range(**found)
                                                        : TextRange{at, {at.line, at.column + 1}};
     }
@@ -178,9 +179,10 @@ Hover ProgramAnalysis::hover(TextPosition at) const {
         out.range = symbol->range;
         const std::string number = std::to_string(symbol->number);
         if (symbol->kind != Symbol::kVariable) {
-            const auto gotos = std::count_if(symbols_.begin(), symbols_.end(), [&](const Symbol& s) {
-                return s.kind == Symbol::kGoto && s.number == symbol->number;
-            });
+            const auto gotos =
+                std::count_if(symbols_.begin(), symbols_.end(), [&](const Symbol& s) {
+                    return s.kind == Symbol::kGoto && s.number == symbol->number;
+                });
             out.text = "label[" + number + "]: переходов сюда " + std::to_string(gotos);
             return out;
         }

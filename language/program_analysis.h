@@ -34,10 +34,10 @@ struct TextRange {
 
 // The compiler's verdict on the text, as vxc reports it.
 struct Diagnostic {
-    int line = 0;          // 1-based as the compiler gives it; 0 when the place is unknown
-    int column = 0;        // 1-based; 0 when unknown
-    std::string message;   // UTF-8, the compiler's text
-    TextRange range;       // the token at the place, to underline; empty when unknown
+    int line = 0;         // 1-based as the compiler gives it; 0 when the place is unknown
+    int column = 0;       // 1-based; 0 when unknown
+    std::string message;  // UTF-8, the compiler's text
+    TextRange range;      // the token at the place, to underline; empty when unknown
     bool has_place() const { return line > 0; }
 };
 

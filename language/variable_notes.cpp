@@ -28,8 +28,7 @@ bool read_tag(std::string_view line, int& index, std::string_view& rest) {
         index = index * 10 + (line[digits] - '0');
         ++digits;
     }
-    if (digits == 0 || digits >= line.size() || line[digits] != ']' ||
-        index > kMaxVariableIndex) {
+    if (digits == 0 || digits >= line.size() || line[digits] != ']' || index > kMaxVariableIndex) {
         return false;
     }
     rest = line.substr(digits + 1);
