@@ -57,7 +57,8 @@ TEST(ProgramAnalysis, DiagnosticsEqualVxcOnTheRecordedCorpus) {
         }
         const std::size_t first = line.find('\t');
         const std::size_t second = line.find('\t', first + 1);
-        const std::string recorded = line.substr(second + 1, line.find('\t', second + 1) - second - 1);
+        const std::string recorded =
+            line.substr(second + 1, line.find('\t', second + 1) - second - 1);
         ProgramAnalysis analysis;
         analysis.set_text(test::recorded_source(line.substr(0, first)));
         std::string now = "-";
@@ -105,7 +106,8 @@ TEST(ProgramAnalysis, CompletesByWhatComesBeforeTheCaret) {
         {"var[" + cyrillic_word + "@", {"var[20]=20]", "var[21]=21]"}},
         {"var[0]=" + cyrillic_word + "@", {"var[20]=var[20]", "var[21]=var[21]"}},
         {"var[0]=1; # Ran@", {}},
-        {"goto label[5];\ngoto @\nlabel[3]:\nlabel[9]:\n", {"label[3]=label[3]", "label[9]=label[9]"}},
+        {"goto label[5];\ngoto @\nlabel[3]:\nlabel[9]:\n",
+         {"label[3]=label[3]", "label[9]=label[9]"}},
         {"goto label[5];\ngoto label[@\nlabel[3]:\n", {"label[3]=3]"}},
         {"label[7]:\ngoto label[5];\ngoto label[6];\nlabel[6]:\nlabel[@", {"label[5]=5]"}},
     };
@@ -193,10 +195,11 @@ TEST(VariableNotes, ReadsNamesFromRtfAndPlainTextNotes) {
     test::TempDir dir;
     const std::filesystem::path rtf_program = dir / "rtf.prg";
     const std::filesystem::path plain_program = dir / "plain.prg";
-    test::write_file(dir / "rtf.prg.tag",
-                     "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 "
-                     "#var[20] \\b \\'d2\\'e5\\'ec\\'ef\\'e5\\'f0\\'e0\\'f2\\'f3\\'f0\\'e0\\b0\\par "
-                     "#var[5] x\\line #var[6] y\\par}");
+    test::write_file(
+        dir / "rtf.prg.tag",
+        "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 "
+        "#var[20] \\b \\'d2\\'e5\\'ec\\'ef\\'e5\\'f0\\'e0\\'f2\\'f3\\'f0\\'e0\\b0\\par "
+        "#var[5] x\\line #var[6] y\\par}");
     test::write_file(dir / "plain.prg.tag", rtf::utf8_to_cp1251("#var[3] Свет\r\n#var[4] \r\n"));
     const VariableNotes rtf_notes = load_variable_notes(rtf_program);
     EXPECT_EQ("Температура", rtf_notes.name(20));
