@@ -39,7 +39,15 @@ void ProgramAnalysis::set_text(std::string_view cp1251_text) {
         }
     }
     index_tokens();
-    check();
+    checked_ = false;
+}
+
+const std::vector<Diagnostic>& ProgramAnalysis::diagnostics() const {
+    if (!checked_) {
+        check();
+        checked_ = true;
+    }
+    return diagnostics_;
 }
 
 void ProgramAnalysis::set_notes(VariableNotes notes) {
@@ -65,7 +73,7 @@ std::string_view ProgramAnalysis::line_text(int line) const {
 }
 
 // The compile the editor's Compile command and vxc run, writing nothing.
-void ProgramAnalysis::check() {
+void ProgramAnalysis::check() const {
     diagnostics_.clear();
     CompileError error;
     CompiledProgram program;

@@ -87,8 +87,10 @@ public:
 
     const std::string& text() const { return text_; }
     const VariableNotes& notes() const { return notes_; }
-    // Empty when the program compiles, else the compiler's one fault.
-    const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
+    // Empty when the program compiles, else the compiler's one fault. The
+    // compile runs on the first call after a change, so queries that need
+    // only the tokens cost no compile.
+    const std::vector<Diagnostic>& diagnostics() const;
 
     Completion complete(TextPosition at) const;
     std::optional<SignatureHelp> signature_help(TextPosition at) const;
@@ -108,7 +110,7 @@ public:
     const std::vector<Symbol>& symbols() const { return symbols_; }
 
 private:
-    void check();
+    void check() const;
     void index_tokens();
     const Symbol* symbol_at(TextPosition at) const;
     const Symbol* symbol_at_caret(TextPosition at) const;
@@ -126,7 +128,8 @@ private:
     VariableNotes notes_;
     std::vector<std::string> name_keys_;  // lower-case code page 1251 of each notes name
     const VariableValues* values_ = nullptr;
-    std::vector<Diagnostic> diagnostics_;
+    mutable std::vector<Diagnostic> diagnostics_;
+    mutable bool checked_ = false;
     TokenList tokens_;
     std::vector<const Token*> token_order_;
     std::vector<Symbol> symbols_;
