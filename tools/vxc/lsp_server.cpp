@@ -10,9 +10,9 @@
 
 namespace vx::vxc {
 
-using nlohmann::json;
 using language::TextPosition;
 using language::TextRange;
+using nlohmann::json;
 
 namespace {
 
@@ -275,12 +275,13 @@ json LspServer::completion(const json& params) {
     const language::Completion completion = doc.analysis.complete(doc.at(params));
     json items = json::array();
     for (const language::CompletionItem& item : completion.items) {
-        items.push_back({{"label", item.label},
-                         {"kind", completion_item_kind(item.kind)},
-                         {"detail", item.detail},
-                         {"filterText", item.filter_text},
-                         {"textEdit",
-                          {{"range", doc.range(completion.replace)}, {"newText", item.insert_text}}}});
+        items.push_back(
+            {{"label", item.label},
+             {"kind", completion_item_kind(item.kind)},
+             {"detail", item.detail},
+             {"filterText", item.filter_text},
+             {"textEdit",
+              {{"range", doc.range(completion.replace)}, {"newText", item.insert_text}}}});
     }
     // Narrower lists come from asking again as the word grows.
     return {{"isIncomplete", true}, {"items", items}};

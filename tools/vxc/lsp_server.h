@@ -51,7 +51,8 @@ private:
 // Reads framed messages until `exit` or the end of input; the exit code.
 int run_lsp(std::istream& in, std::ostream& out);
 
-// The local path of a file: URI ("file:///home/a%20b/x.prg" -> "/home/a b/x.prg"); "" for other schemes.
+// The local path of a file: URI ("file:///home/a%20b/x.prg" -> "/home/a b/x.prg"); "" for other
+// schemes.
 std::string uri_to_path(std::string_view uri);
 
 }  // namespace vx::vxc
