@@ -5,6 +5,7 @@
 
 #include "compiler/token_table.h"
 #include "editor/rtf/codepage.h"
+#include "language/document_text.h"
 #include "language/program_analysis.h"
 #include "tests/compiler/recorded_corpus.h"
 
@@ -227,6 +228,23 @@ TEST(FunctionDocs, DescribeEveryParameterOfEveryBuiltinFunction) {
                          parameter.range.empty());
         }
     }
+}
+
+TEST(DocumentText, MapsUtf16ColumnsToTheBytesTheCompilerReads) {
+    // A wide character (two UTF-16 units) and one code page 1251 lacks, then Cyrillic.
+    DocumentText text("var[0]=1;\n\U0001F600\u00FCб var[1]=2;\n");
+    EXPECT_EQ("var[0]=1;\n??\xE1 var[1]=2;\n", text.cp1251());
+    const std::vector<std::pair<int, int>> utf16_to_byte = {{0, 0}, {2, 1}, {3, 2}, {5, 4}, {9, 8}};
+    for (const auto& [utf16, byte] : utf16_to_byte) {
+        SCOPED_TRACE(utf16);
+        EXPECT_EQ(byte, text.byte_column(1, utf16));
+        EXPECT_EQ(utf16, text.utf16_column(1, byte));
+        EXPECT_EQ(utf16, text.byte_column(0, utf16));  // a line without wide characters
+    }
+    text.replace({1, 3}, {1, 4}, "Я");
+    EXPECT_EQ("var[0]=1;\n\U0001F600\u00FCЯ var[1]=2;\n", text.utf8());
+    text.replace({0, 7}, {0, 8}, "12\n");
+    EXPECT_EQ("var[0]=12\n;\n??\xDF var[1]=2;\n", text.cp1251());
 }
 
 }  // namespace
