@@ -46,6 +46,7 @@ LanguageAssist::LanguageAssist(ProgramPane& pane, QTextEdit& notes, QObject* par
     list_ = new QListWidget(pane.viewport());
     list_->setObjectName(QStringLiteral("completion_list"));
     list_->setFocusPolicy(Qt::NoFocus);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->hide();
     connect(list_, &QListWidget::itemClicked, this, [this] { accept_completion(); });
 
@@ -56,6 +57,7 @@ LanguageAssist::LanguageAssist(ProgramPane& pane, QTextEdit& notes, QObject* par
     hint_->setPalette(QToolTip::palette());
     hint_->setFrameShape(QFrame::Box);
     hint_->setMargin(2);
+    hint_->setWordWrap(true);
     hint_->hide();
 
     connect(pane.document(), &QTextDocument::contentsChange, this, &LanguageAssist::text_changed);
@@ -115,6 +117,11 @@ void LanguageAssist::check_now() {
     pane_.set_problem_selections(problems);
 }
 
+// A left edge that keeps a widget of `width` inside the viewport.
+int LanguageAssist::fitted_left(int left, int width) const {
+    return std::max(0, std::min(left, pane_.viewport()->width() - width));
+}
+
 language::TextPosition LanguageAssist::caret() const {
     const QTextCursor cursor = pane_.textCursor();
     return text_.to_bytes({cursor.blockNumber(), cursor.positionInBlock()});
@@ -157,8 +164,8 @@ void LanguageAssist::update_completion(bool show_empty) {
     const QRect caret_rect = pane_.cursorRect();
     const int row_height = list_->fontMetrics().height() + 2;
     const int rows = std::clamp(list_->count(), 1, kListRows);
-    list_->resize(std::min(pane_.viewport()->width(), 420), rows * row_height + 6);
-    list_->move(caret_rect.left(), caret_rect.bottom() + 2);
+    list_->resize(std::min(pane_.viewport()->width(), 480), rows * row_height + 6);
+    list_->move(fitted_left(caret_rect.left(), list_->width()), caret_rect.bottom() + 2);
     list_->show();
     list_->raise();
 }
@@ -222,10 +229,12 @@ void LanguageAssist::update_signature_hint() {
                     .toHtmlEscaped();
     }
     hint_->setText(text);
+    hint_->setMaximumWidth(pane_.viewport()->width());
     hint_->adjustSize();
     const QRect caret_rect = pane_.cursorRect();
     const int above = caret_rect.top() - hint_->height() - 2;
-    hint_->move(caret_rect.left(), above >= 0 ? above : caret_rect.bottom() + 2);
+    hint_->move(fitted_left(caret_rect.left(), hint_->width()),
+                above >= 0 ? above : caret_rect.bottom() + 2);
     hint_->show();
     hint_->raise();
 }

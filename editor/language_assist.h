@@ -53,6 +53,7 @@ private:
     void accept_completion();
     void update_signature_hint();
     bool list_key(int key);
+    int fitted_left(int left, int width) const;
 
     ProgramPane& pane_;
     QTextEdit& notes_;
