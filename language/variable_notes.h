@@ -12,9 +12,9 @@ namespace vx::language {
 class VariableNotes {
 public:
     VariableNotes() = default;
-    // Reads the names from notes text (UTF-8), one paragraph a line: a line
-    // that starts, after blanks, with #var[N] names variable N with the rest
-    // of the line. A variable named twice keeps its first name.
+    // Reads the names from notes text (UTF-8): a line that starts, after
+    // blanks, with #var[N] names variable N with the rest of the line, as the
+    // watch window and vxctl read them.
     explicit VariableNotes(std::string_view notes_text);
 
     // The name of a variable (UTF-8), or "" when the notes give none.
@@ -22,6 +22,7 @@ public:
     const std::map<int, std::string>& names() const { return names_; }
 
 private:
+    friend VariableNotes load_variable_notes(const std::filesystem::path& program_file);
     std::map<int, std::string> names_;
 };
 
