@@ -298,7 +298,7 @@ TEST_F(Vxc, AnswersMalformedMessagesWithAnErrorAndGoesOn) {
         request(1, "textDocument/hover",
                 {{"textDocument", document}, {"position", position(0, 0)}}) +
         request(2, "initialize", json::object()) + "Content-Length: 9\r\n\r\n{\"id\": 3," +
-        framed(json::array({1, 2})) +
+        framed(json::array({1, 2})) + "Content-Type: text/plain\r\n\r\n" +
         request(4, "textDocument/hover",
                 {{"textDocument", document}, {"position", position(0, 0)}}) +
         request(5, "textDocument/hover", {{"textDocument", document}}) +
@@ -313,16 +313,15 @@ TEST_F(Vxc, AnswersMalformedMessagesWithAnErrorAndGoesOn) {
     EXPECT_EQ(1, run.exit_code);  // exit without shutdown
     std::vector<json> out = messages_of(run.out);
     const std::vector<std::pair<json, int>> expected = {
-        {1, -32002},       {2, 0},       {nullptr, -32700},
-        {nullptr, -32600}, {4, -32602},  {5, -32602},
-        {6, -32601},       {nullptr, 0}, {7, 0}};
+        {1, -32002}, {2, 0},      {nullptr, -32700}, {nullptr, -32600}, {nullptr, -32700},
+        {4, -32602}, {5, -32602}, {6, -32601},       {nullptr, 0},      {7, 0}};
     ASSERT_EQ(expected.size(), out.size()) << run.out;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(out[i].dump());
         EXPECT_EQ(expected[i].first, out[i]["id"]);
         EXPECT_EQ(expected[i].second, out[i].value("/error/code"_json_pointer, 0));
     }
-    EXPECT_EQ("GetHour()\nТекущий час.", out[8]["result"]["contents"]["value"]);
+    EXPECT_EQ("GetHour()\nТекущий час.", out[9]["result"]["contents"]["value"]);
 }
 
 }  // namespace
