@@ -53,6 +53,13 @@ int utf16_length(std::string_view utf8) {
     return units;
 }
 
+// The notes beside a program file; a document that is no file (an editor's
+// unsaved buffer) has none.
+language::VariableNotes notes_of(const std::string& uri) {
+    const std::string path = uri_to_path(uri);
+    return path.empty() ? language::VariableNotes() : language::load_variable_notes(path);
+}
+
 int hex_digit(char ch) {
     if (ch >= '0' && ch <= '9') {
         return ch - '0';
@@ -193,9 +200,7 @@ json LspServer::dispatch(const std::string& method, const json& params) {
     } else if (method == "textDocument/didChange") {
         change(params);
     } else if (method == "textDocument/didSave") {
-        Document& doc = document(params);
-        const std::string path = uri_to_path(params["textDocument"]["uri"].get<std::string>());
-        doc.analysis.set_notes(language::load_variable_notes(path));
+        document(params).analysis.set_notes(notes_of(params["textDocument"]["uri"]));
     } else if (method == "textDocument/didClose") {
         const std::string uri = params.at("textDocument").at("uri");
         documents_.erase(uri);
@@ -233,7 +238,7 @@ void LspServer::open(const json& params) {
     const std::string uri = item.at("uri");
     auto doc = std::make_unique<Document>();
     doc->text = language::DocumentText(item.at("text").get<std::string>());
-    doc->analysis.set_notes(language::load_variable_notes(uri_to_path(uri)));
+    doc->analysis.set_notes(notes_of(uri));
     doc->analysis.set_text(doc->text.cp1251());
     documents_[uri] = std::move(doc);
     publish_diagnostics(uri);
