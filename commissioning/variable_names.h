@@ -1,20 +1,11 @@
-// Variable names from a program's notes: lines "#var[N] text", as the editor's
-// default notes write them, in an RTF notes file (.prg.tag) or plain text.
+// Variable names from a program's notes, as the notes library reads them.
 #pragma once
 
-#include <filesystem>
-#include <map>
-#include <string>
-#include <string_view>
+#include "editor/rtf/variable_names.h"
 
 namespace vx::commissioning {
 
-// Names by variable from notes text (UTF-8); later lines for the same variable win.
-std::map<int, std::string> parse_variable_names(std::string_view text);
-
-// Reads a notes file (RTF in code page 1251, or plain text). "" on success, else the
-// error text; a damaged RTF file gives the names of what could be read.
-std::string load_variable_names(const std::filesystem::path& path,
-                                std::map<int, std::string>& names);
+using rtf::load_variable_names;
+using rtf::parse_variable_names;
 
 }  // namespace vx::commissioning

@@ -165,7 +165,10 @@ std::map<std::string, std::string> parse_notes(std::string_view text, std::strin
         }
         const std::size_t tab = line.find('\t');
         const std::string name(trimmed(line.substr(0, tab)));
-        const std::string note(tab == std::string_view::npos ? "" : trimmed(line.substr(tab + 1)));
+        // Columns after the second (a function's parameters) are the editor's.
+        const std::string_view rest =
+            tab == std::string_view::npos ? std::string_view{} : line.substr(tab + 1);
+        const std::string note(trimmed(rest.substr(0, rest.find('\t'))));
         if (name.empty() || note.empty() || !notes.emplace(name, note).second) {
             error =
                 "notes line " + std::to_string(number) + " is not \"name<TAB>text\" of a new name";

@@ -23,6 +23,7 @@
 #include "compiler/compile_program.h"
 #include "editor/editing_aids.h"
 #include "editor/find_dialog.h"
+#include "editor/language_assist.h"
 #include "editor/notes_document.h"
 #include "editor/program_file.h"
 #include "editor/program_pane.h"
@@ -78,6 +79,7 @@ Tprog_editor::Tprog_editor(WindowContext& context, QWidget* parent)
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     build_layout();
+    language_assist = new LanguageAssist(*editor, *editor2, this);
     build_menu();
     set_default_texts();
     resize(845, 580);

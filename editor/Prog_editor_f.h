@@ -21,6 +21,7 @@ struct CompileError;
 namespace vx::ui {
 
 class FindDialog;
+class LanguageAssist;
 class PanelStatusBar;
 class ProgramPane;
 class WindowContext;
@@ -91,6 +92,8 @@ public:
     QSplitter* Splitter1 = nullptr;  // between the program and the notes pane
     QSplitter* Splitter2 = nullptr;  // above the message pane
     FindDialog* FindDialog1 = nullptr;
+    // Completion, the parameter hint, hover and live underlines of the program pane.
+    LanguageAssist* language_assist = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveAs1 = nullptr,
             *Print1 = nullptr, *Close1 = nullptr;

@@ -62,22 +62,31 @@ void ProgramPane::mark_error_line(int line) {
 }
 
 void ProgramPane::show_error_line() {
+    show_selections();
+    line_numbers_->update();
+}
+
+void ProgramPane::set_problem_selections(const QList<QTextEdit::ExtraSelection>& problems) {
+    problems_ = problems;
+    show_selections();
+}
+
+void ProgramPane::show_selections() {
     QList<QTextEdit::ExtraSelection> selections;
     const QTextBlock block = document()->findBlockByNumber(error_line_);
-    if (block.isValid()) {
+    if (error_line_ >= 0 && block.isValid()) {
         QTextEdit::ExtraSelection selection;
         selection.format.setBackground(kErrorLineColour);
         selection.format.setProperty(QTextFormat::FullWidthSelection, true);
         selection.cursor = QTextCursor(block);
         selections << selection;
     }
-    setExtraSelections(selections);
-    line_numbers_->update();
+    setExtraSelections(selections + problems_);
 }
 
 void ProgramPane::clear_error_line() {
     error_line_ = -1;
-    setExtraSelections({});
+    show_selections();
     line_numbers_->update();
 }
 

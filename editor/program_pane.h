@@ -23,6 +23,9 @@ public:
     // The marked line, or -1.
     int error_line() const { return error_line_; }
 
+    // The live check's problems (underlines), shown with the error line.
+    void set_problem_selections(const QList<QTextEdit::ExtraSelection>& problems);
+
     int line_number_width() const;
     ProgramHighlighter* highlighter() const { return highlighter_; }
 
@@ -39,10 +42,12 @@ private:
     void update_line_numbers(const QRect& rect, int dy);
     void show_error_line();
     void clear_error_line();
+    void show_selections();
 
     LineNumberArea* line_numbers_ = nullptr;
     ProgramHighlighter* highlighter_ = nullptr;
     int error_line_ = -1;
+    QList<QTextEdit::ExtraSelection> problems_;
 };
 
 }  // namespace vx::ui

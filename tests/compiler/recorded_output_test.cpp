@@ -1,10 +1,5 @@
-// Every known program compiles to exactly the files and diagnostic in recorded_outputs.txt.
-//
-// One line a program, tab-separated: the source (`file:PATH` in the tree,
-// `mixed:LINES` or `straight:LINES` from the bench's generator, or the bytes
-// themselves in quotes), the compile's result, the diagnostic as vxc prints
-// it after the file name (`-` when none), and the size and FNV-1a hash of the
-// .prg.chain and .prg.cpl left beside the source (`-` when not written).
+// Every known program compiles to exactly the files and diagnostic in recorded_outputs.txt
+// (recorded_corpus.h describes its lines).
 // Each program also compiles the same when cut into pieces of one statement.
 // After a change meant to alter the output, VX_RECORD_OUTPUTS=FILE writes the
 // lines as they come out now, to be reviewed and copied over the record.
@@ -17,40 +12,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "bench/generated_programs.h"
-#include "compiler_test_support.h"
+#include "tests/compiler/recorded_corpus.h"
 
 namespace vx {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The bytes of a quoted source: \xHH for a byte, anything else as it is.
-std::string unescape(const std::string& quoted) {
-    std::string out;
-    for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
-        if (quoted[i] == '\\' && i + 3 < quoted.size()) {
-            out += static_cast<char>(std::stoi(quoted.substr(i + 2, 2), nullptr, 16));
-            i += 3;
-        } else {
-            out += quoted[i];
-        }
-    }
-    return out;
-}
-
-std::string source_of(const std::string& entry) {
-    if (entry.rfind("file:", 0) == 0) {
-        return test::read_file(fs::path(VX_SOURCE_DIR) / entry.substr(5));
-    }
-    if (entry.rfind("mixed:", 0) == 0) {
-        return bench::mixed_program(std::stoi(entry.substr(6)));
-    }
-    if (entry.rfind("straight:", 0) == 0) {
-        return bench::straight_program(std::stoi(entry.substr(9)));
-    }
-    return unescape(entry);
-}
 
 // The chain listing is a text-mode file (text_mode): its line ends are CR LF on
 // Windows, LF here, where the records were made; it is hashed with LF ends.
@@ -80,7 +47,7 @@ std::string file_record(const fs::path& path, bool text_mode = false) {
 std::string compile_record(const std::string& entry) {
     test::TempDir dir;
     const std::string path = (dir / "p.prg").string();
-    test::write_file(path, source_of(entry));
+    test::write_file(path, test::recorded_source(entry));
     CompileError error;
     const int result = compile_program(path, error);
     std::string diagnostic = "-";
@@ -94,7 +61,7 @@ std::string compile_record(const std::string& entry) {
 
 // A compile in pieces of one statement each comes out as a compile in one piece.
 void expect_same_in_small_pieces(const std::string& entry) {
-    const std::string source = source_of(entry);
+    const std::string source = test::recorded_source(entry);
     test::Compiled whole;
     test::Compiled pieces;
     whole.result = compile_source(source, whole.error, whole.program, SIZE_MAX);
@@ -114,7 +81,7 @@ void expect_same_in_small_pieces(const std::string& entry) {
 }
 
 TEST(RecordedOutputs, EveryProgramCompilesToItsRecordedFilesAndDiagnostic) {
-    std::ifstream record(fs::path(VX_SOURCE_DIR) / "tests/compiler/recorded_outputs.txt");
+    std::ifstream record(test::kRecordedOutputs);
     ASSERT_TRUE(record.good());
     const char* rewrite = std::getenv("VX_RECORD_OUTPUTS");
     std::ostringstream rewritten;

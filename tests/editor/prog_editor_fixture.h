@@ -86,7 +86,18 @@ protected:
         prompts_.answer_file(file);
         ASSERT_TRUE(window->SaveAs1Click());
     }
-    void type(const QString& text) { QTest::keyClicks(&pane(), text); }
+    // Types the text key by key; a character without a key of its own (Cyrillic)
+    // comes as a key event that carries it.
+    void type(const QString& text) {
+        for (const QChar ch : text) {
+            if (ch.unicode() < 0x80) {
+                QTest::keyClicks(&pane(), QString(ch));
+            } else {
+                QTest::sendKeyEvent(QTest::Click, &pane(), Qt::Key_unknown, QString(ch),
+                                    Qt::NoModifier);
+            }
+        }
+    }
     void key(Qt::Key code) { QTest::keyClick(&pane(), code); }
     void put_caret(int anchor, int position) {
         QTextCursor cursor = pane().textCursor();

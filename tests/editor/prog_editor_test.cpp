@@ -1,8 +1,11 @@
 // The editor window's aids: start-up state, Tab and Backspace steps, position
-// display, find, message clearing, paste, font setting, print, manual, converter.
+// display, find, message clearing, paste, font setting, print, manual, converter,
+// and the language help: completion, the parameter hint, hover, live underlines.
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -12,6 +15,7 @@
 
 #include "app/forms.h"
 #include "editor/find_dialog.h"
+#include "editor/language_assist.h"
 #include "prog_editor_fixture.h"
 #include "ui/settings.h"
 
@@ -258,6 +262,79 @@ TEST_F(ProgEditorTest, TheProgramCreatesTheEditorForItsMenuItemAndItWritesTheFon
     QSettings stored(path("forms.ini"), QSettings::IniFormat);
     EXPECT_EQ(QStringLiteral("MS Sans Serif"), stored.value(kEditorFontNameKey).toString());
     EXPECT_EQ(8, stored.value(kEditorFontSizeKey).toInt());
+}
+
+TEST_F(ProgEditorTest, CompletesFromTheNotesAndHintsTheParameterInACall) {
+    LanguageAssist& assist = *window->language_assist;
+    window->editor2->setPlainText(QStringLiteral("#var[20] Температура в зале\n#var[21] Уставка"));
+    set_program(QString());
+    type(QStringLiteral("var["));
+    QListWidget& list = *assist.completion_list();
+    ASSERT_TRUE(list.isVisible());
+    EXPECT_EQ(2, list.count());
+    EXPECT_EQ(QStringLiteral("var[20]  —  Температура в зале"), list.item(0)->text());
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_FALSE(list.isVisible());
+    type(QStringLiteral("=SetTh"));
+    ASSERT_TRUE(list.isVisible());
+    EXPECT_EQ(1, list.count());
+    key(Qt::Key_Tab);  // takes the item: no two spaces
+    type(QStringLiteral("3, "));
+    EXPECT_EQ(QStringLiteral("var[21]=SetThermoregOutput(3, "), program());
+    QLabel& hint = *assist.signature_hint();
+    ASSERT_TRUE(hint.isVisible());
+    EXPECT_EQ(QStringLiteral("SetThermoregOutput(адрес, <b>канал</b>, значение)<br>"
+                             "канал — канал терморегулятора; 0"),
+              hint.text());
+    type(QStringLiteral("1, 2);"));
+    EXPECT_FALSE(hint.isVisible());
+    key(Qt::Key_Return);
+    type(QStringLiteral("var[0]=Уст"));  // a name finds its variable
+    ASSERT_TRUE(list.isVisible());
+    EXPECT_EQ(QStringLiteral("var[21]  —  Уставка"), list.item(0)->text());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(list.isVisible());
+    QTest::keyClick(&pane(), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(list.isVisible());
+}
+
+TEST_F(ProgEditorTest, UnderlinesTheCompilersProblemAsYouTypeAndLeavesTheMessagesAlone) {
+    LanguageAssist& assist = *window->language_assist;
+    window->message_memo->setPlainText(QStringLiteral("(1 : 1) прежнее сообщение"));
+    set_program(QStringLiteral("var[0]=1;\nvar[1]=StartTimer(1);\n"));
+    assist.check_now();  // what the quiet time after typing runs
+    const auto underlines = [&] {
+        QStringList found;
+        for (const QTextEdit::ExtraSelection& s : pane().extraSelections()) {
+            if (s.format.underlineStyle() == QTextCharFormat::WaveUnderline) {
+                found << QStringLiteral("%1:%2")
+                             .arg(s.cursor.blockNumber())
+                             .arg(s.cursor.selectedText());
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(QStringList{QStringLiteral("1:)")}, underlines());
+    // The middle of a character, as the mouse would be on it.
+    const auto point_at = [&](int line, int column) {
+        const int position = pane().document()->findBlockByNumber(line).position() + column;
+        QTextCursor cursor(pane().document());
+        cursor.setPosition(position);
+        const QRect before = pane().cursorRect(cursor);
+        cursor.setPosition(position + 1);
+        return QPoint((before.left() + pane().cursorRect(cursor).left()) / 2, before.center().y());
+    };
+    EXPECT_EQ(QStringLiteral("Неверное количество параметров функции."),
+              assist.hover_text(point_at(1, 19)));
+    EXPECT_EQ(QStringLiteral("StartTimer(таймер, время)\nЗапуск таймера.\n"
+                             "таймер — номер таймера; 0–65535\nвремя — время в секундах; 0–65535"),
+              assist.hover_text(point_at(1, 9)));
+    EXPECT_EQ(QStringLiteral("(1 : 1) прежнее сообщение"), window->message_memo->toPlainText());
+
+    set_program(QStringLiteral("var[0]=1;\nvar[1]=StartTimer(1, 2);\n"));
+    assist.check_now();
+    EXPECT_TRUE(underlines().isEmpty());
 }
 
 }  // namespace

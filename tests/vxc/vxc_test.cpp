@@ -1,4 +1,5 @@
-// vxc end to end: compiling, its one-line errors, the disassembly and damaged files.
+// vxc end to end: compiling, its one-line errors, the disassembly and damaged
+// files, and the language server driven over its standard input and output.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -7,6 +8,9 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "../compiler/compiler_test_support.h"
 
@@ -29,16 +33,20 @@ std::string quoted(const std::string& arg) {
 
 class Vxc : public ::testing::Test {
 protected:
-    // Runs vxc in the temporary folder with these arguments.
-    VxcRun vxc(std::initializer_list<std::string> args) {
+    // Runs vxc in the temporary folder with these arguments, `input` on its standard input.
+    VxcRun vxc(std::initializer_list<std::string> args, const std::string& input = {}) {
         std::string command = "cd " + quoted(dir_.path().string()) + " && " + quoted(VXC_PATH);
         for (const std::string& arg : args) {
             command += " " + quoted(arg);
         }
         const auto out = dir_.path().parent_path() / (dir_.path().filename().string() + ".out");
         const auto err = dir_.path().parent_path() / (dir_.path().filename().string() + ".err");
-        command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+        const auto in = dir_.path().parent_path() / (dir_.path().filename().string() + ".in");
+        test::write_file(in, input);
+        command +=
+            " <" + quoted(in.string()) + " >" + quoted(out.string()) + " 2>" + quoted(err.string());
         const int status = std::system(command.c_str());
+        std::filesystem::remove(in);
         VxcRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::read_file(out),
                    test::read_file(err)};
         std::filesystem::remove(out);
@@ -196,6 +204,124 @@ TEST_F(Vxc, ExplainsItsCommandLine) {
     write("-dash.prg", "var[1]=2;\n");
     EXPECT_EQ(0, vxc({"--", "-dash.prg"}).exit_code);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "-dash.prg.cpl"));
+}
+
+using nlohmann::json;
+
+// One message as an editor frames it.
+std::string framed(const json& message) {
+    const std::string content = message.dump();
+    return "Content-Length: " + std::to_string(content.size()) + "\r\n\r\n" + content;
+}
+
+std::string request(int id, const std::string& method, const json& params) {
+    return framed({{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}});
+}
+
+std::string notification(const std::string& method, const json& params) {
+    return framed({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+}
+
+// Every message the server wrote, in order.
+std::vector<json> messages_of(std::string out) {
+    std::vector<json> messages;
+    while (!out.empty()) {
+        const std::size_t blank = out.find("\r\n\r\n");
+        const std::size_t length = std::stoul(out.substr(out.find(':') + 1));
+        messages.push_back(json::parse(out.substr(blank + 4, length)));
+        out.erase(0, blank + 4 + length);
+    }
+    return messages;
+}
+
+json position(int line, int character) {
+    return {{"line", line}, {"character", character}};
+}
+
+TEST_F(Vxc, ServesAnEditorOverStandardInputAndOutput) {
+    write("heat.prg.tag", "#var[20] Температура\r\n");
+    const std::string uri = "file://" + (dir_ / "heat.prg").string();
+    const json document = {{"uri", uri}};
+    // Cyrillic before the fault: the range counts characters (UTF-16), not UTF-8 bytes.
+    const std::string bad = "var[1]=2;\nТест var[0]=1;\n";
+    const std::string good =
+        "if (var[20]==1) { goto label[3]; };\nvar[1]=StartTimer(1, 2);\nlabel[3]:\n";
+    const std::string input =
+        request(1, "initialize", {{"processId", nullptr}, {"capabilities", json::object()}}) +
+        notification("initialized", json::object()) +
+        notification("textDocument/didOpen",
+                     {{"textDocument",
+                       {{"uri", uri}, {"languageId", "vx"}, {"version", 1}, {"text", bad}}}}) +
+        notification("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                                                {"contentChanges", {{{"text", good}}}}}) +
+        request(2, "textDocument/completion",
+                {{"textDocument", document}, {"position", position(0, 8)}}) +
+        request(3, "textDocument/signatureHelp",
+                {{"textDocument", document}, {"position", position(1, 21)}}) +
+        request(4, "textDocument/hover",
+                {{"textDocument", document}, {"position", position(0, 6)}}) +
+        request(5, "textDocument/definition",
+                {{"textDocument", document}, {"position", position(0, 25)}}) +
+        request(6, "textDocument/references",
+                {{"textDocument", document},
+                 {"position", position(2, 2)},
+                 {"context", {{"includeDeclaration", true}}}}) +
+        request(7, "shutdown", nullptr) + notification("exit", nullptr);
+    const VxcRun run = vxc({"--lsp"}, input);
+    EXPECT_EQ(0, run.exit_code);
+    std::vector<json> out = messages_of(run.out);
+    ASSERT_EQ(9u, out.size()) << run.out;
+    EXPECT_TRUE(out[0]["result"]["capabilities"]["hoverProvider"]);
+    EXPECT_EQ((json{{"range", {{"start", position(1, 0)}, {"end", position(1, 4)}}},
+                    {"severity", 1},
+                    {"source", "vxc"},
+                    {"message", "Данная лексема не может располагаться на этом месте."}}),
+              out[1]["params"]["diagnostics"][0]);
+    EXPECT_EQ(json::array(), out[2]["params"]["diagnostics"]);
+    EXPECT_EQ("var[20]", out[3]["result"]["items"][0]["label"]);
+    EXPECT_EQ("Температура 20", out[3]["result"]["items"][0]["filterText"]);
+    EXPECT_EQ("20]", out[3]["result"]["items"][0]["textEdit"]["newText"]);
+    EXPECT_EQ("StartTimer(таймер, время)", out[4]["result"]["signatures"][0]["label"]);
+    EXPECT_EQ(json({19, 24}), out[4]["result"]["signatures"][0]["parameters"][1]["label"]);
+    EXPECT_EQ(1, out[4]["result"]["activeParameter"]);
+    EXPECT_EQ("var[20] — Температура", out[5]["result"]["contents"]["value"]);
+    EXPECT_EQ((json{{"start", position(2, 0)}, {"end", position(2, 8)}}),
+              out[6]["result"]["range"]);
+    EXPECT_EQ(2u, out[7]["result"].size());
+    EXPECT_EQ(7, out[8]["id"]);
+    EXPECT_EQ("", run.err);
+}
+
+TEST_F(Vxc, AnswersMalformedMessagesWithAnErrorAndGoesOn) {
+    const json document = {{"uri", "file:///nowhere/p.prg"}};
+    const std::string input =
+        request(1, "textDocument/hover",
+                {{"textDocument", document}, {"position", position(0, 0)}}) +
+        request(2, "initialize", json::object()) + "Content-Length: 9\r\n\r\n{\"id\": 3," +
+        framed(json::array({1, 2})) + "Content-Type: text/plain\r\n\r\n" +
+        request(4, "textDocument/hover",
+                {{"textDocument", document}, {"position", position(0, 0)}}) +
+        request(5, "textDocument/hover", {{"textDocument", document}}) +
+        request(6, "workspace/frobnicate", json::object()) +
+        notification(
+            "textDocument/didOpen",
+            {{"textDocument", {{"uri", document["uri"]}, {"text", "var[0]=GetHour();\n"}}}}) +
+        request(7, "textDocument/hover",
+                {{"textDocument", document}, {"position", position(0, 9)}}) +
+        notification("exit", nullptr);
+    const VxcRun run = vxc({"--lsp"}, input);
+    EXPECT_EQ(1, run.exit_code);  // exit without shutdown
+    std::vector<json> out = messages_of(run.out);
+    const std::vector<std::pair<json, int>> expected = {
+        {1, -32002}, {2, 0},      {nullptr, -32700}, {nullptr, -32600}, {nullptr, -32700},
+        {4, -32602}, {5, -32602}, {6, -32601},       {nullptr, 0},      {7, 0}};
+    ASSERT_EQ(expected.size(), out.size()) << run.out;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(out[i].dump());
+        EXPECT_EQ(expected[i].first, out[i]["id"]);
+        EXPECT_EQ(expected[i].second, out[i].value("/error/code"_json_pointer, 0));
+    }
+    EXPECT_EQ("GetHour()\nТекущий час.", out[9]["result"]["contents"]["value"]);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 //
 //   vx_screens OUTPUT_DIR [PORT]     (default 2100)
 //
-// Writes OUTPUT_DIR/main_window.png and OUTPUT_DIR/editor.png and prints
+// Writes OUTPUT_DIR/main_window.png, OUTPUT_DIR/editor.png and
+// OUTPUT_DIR/editor_help.png (the live underline, the parameter hint and the
+// completion list of the notes' names) and prints
 // their paths; exits 1 when a picture can't be written, 2 for a wrong
 // command line. The boxes the program shows are printed on standard error.
 #include <cstdio>
@@ -24,6 +26,7 @@
 #include "app/application.h"
 #include "app/forms.h"
 #include "editor/Prog_editor_f.h"
+#include "editor/language_assist.h"
 #include "editor/program_pane.h"
 #include "tool_prompts.h"
 #include "ui/settings.h"
@@ -134,6 +137,13 @@ int main(int argc, char** argv) {
         editor->Compile1Click();
         editor->editor->setFocus();
         edited = save_picture(*editor, output, "editor.png");
+        // Typing on: the checks as the quiet time after typing runs them, the
+        // hint inside a call, and the list a name from the notes opens.
+        editor->editor->moveCursor(QTextCursor::End);
+        editor->editor->insertPlainText(QStringLiteral("var[24]=Random(var["));
+        editor->language_assist->check_now();
+        editor->language_assist->show_completion();
+        edited = save_picture(*editor, output, "editor_help.png") && edited;
         editor->reject();
     });
     if (auto* item = main.findChild<QAction*>(QStringLiteral("N5"))) {

@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -15,6 +18,7 @@
 #include "compiler/compile_program.h"
 #include "compiler/compiled_file.h"
 #include "tools/vxc/disassembler.h"
+#include "tools/vxc/lsp_server.h"
 
 namespace {
 
@@ -29,6 +33,8 @@ constexpr const char* kHelp =
     "  vxc ПРОГРАММА.prg ...            компилировать; рядом с программой пишутся\n"
     "                                   ПРОГРАММА.prg.chain и ПРОГРАММА.prg.cpl\n"
     "  vxc --disasm ФАЙЛ.prg.cpl ...    показать команды откомпилированной программы\n"
+    "  vxc --lsp                        сервер языка (Language Server Protocol) на\n"
+    "                                   стандартных вводе и выводе, для редакторов\n"
     "  vxc --help                       эта справка\n"
     "\n"
     "Компиляция без ошибок ничего не выводит, код возврата 0. При ошибке в поток\n"
@@ -162,6 +168,15 @@ int main(int argc, char** argv) {
         if (!options_done && (arg == "--help" || arg == "-h")) {
             std::fputs(kHelp, stdout);
             return kExitOk;
+        }
+        if (!options_done && arg == "--lsp") {
+#ifdef _WIN32
+            // The protocol counts bytes: no CR LF translation either way.
+            _setmode(_fileno(stdin), _O_BINARY);
+            _setmode(_fileno(stdout), _O_BINARY);
+#endif
+            std::ios::sync_with_stdio(false);
+            return vx::vxc::run_lsp(std::cin, std::cout);
         }
         if (!options_done && arg == "--disasm") {
             disasm = true;

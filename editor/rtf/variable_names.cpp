@@ -1,12 +1,12 @@
 // Reading "#var[N] text" lines out of notes.
-#include "commissioning/variable_names.h"
+#include "editor/rtf/variable_names.h"
 
 #include <cctype>
 
 #include "editor/rtf/notes_file.h"
 #include "editor/rtf/rtf_document.h"
 
-namespace vx::commissioning {
+namespace vx::rtf {
 
 namespace {
 
@@ -49,11 +49,11 @@ std::map<int, std::string> parse_variable_names(std::string_view text) {
     while (start <= text.size()) {
         // A line ends at a paragraph end or at the notes' own line break (U+2028).
         std::size_t end = text.find_first_of("\n\r", start);
-        const std::size_t soft = text.find(vx::rtf::line_break, start);
+        const std::size_t soft = text.find(line_break, start);
         std::size_t next_start;
         if (soft != std::string_view::npos && (end == std::string_view::npos || soft < end)) {
             end = soft;
-            next_start = soft + vx::rtf::line_break.size();
+            next_start = soft + line_break.size();
         } else {
             next_start = end == std::string_view::npos ? text.size() + 1 : end + 1;
         }
@@ -66,17 +66,17 @@ std::map<int, std::string> parse_variable_names(std::string_view text) {
 
 std::string load_variable_names(const std::filesystem::path& path,
                                 std::map<int, std::string>& names) {
-    const rtf::NotesLoadResult loaded = rtf::load_notes_file(path);
+    const NotesLoadResult loaded = load_notes_file(path);
     switch (loaded.origin) {
-        case rtf::NotesOrigin::missing:
+        case NotesOrigin::missing:
             return "Файл " + path.string() + " не найден.";
-        case rtf::NotesOrigin::unreadable:
+        case NotesOrigin::unreadable:
             return loaded.message;
         default:
             break;
     }
-    names = parse_variable_names(rtf::document_text(loaded.document));
+    names = parse_variable_names(document_text(loaded.document));
     return {};
 }
 
-}  // namespace vx::commissioning
+}  // namespace vx::rtf
