@@ -1,6 +1,9 @@
 // Writing and reading the configuration file with nlohmann-json.
 #include "commissioning/configuration_file.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <nlohmann/json.hpp>
 
 #include "editor/rtf/atomic_file.h"
@@ -12,6 +15,10 @@ using nlohmann::json;
 namespace {
 
 constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;  // a configuration is well under 1 MB
+// The file nests four deep and holds about 36 000 values with every module's parameters;
+// the limits keep a hostile file from costing more memory than a few times its size.
+constexpr std::size_t kMaxDepth = 16;
+constexpr std::size_t kMaxValues = 200000;
 
 // One line of JSON; a name that is not UTF-8 must not stop a backup.
 std::string compact(const json& value) {
@@ -109,7 +116,8 @@ void read_document(const json& doc, Configuration& out) {
         out.services = states;
     }
     if (doc.contains("cycle_delay")) {
-        out.cycle_delay = static_cast<int>(number(doc["cycle_delay"], 0, 255, "cycle_delay"));
+        out.cycle_delay =
+            static_cast<int>(number(doc["cycle_delay"], 0, kMaxCycleDelay, "cycle_delay"));
     }
     if (doc.contains("start_values")) {
         out.start_values =
@@ -171,6 +179,173 @@ void read_document(const json& doc, Configuration& out) {
     }
 }
 
+// The reader's place in the text: how many bytes it has taken, so that an error found
+// between two of its steps (a duplicate key, a nesting too deep) can name its place.
+class CountingIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CountingIterator(const char* at, std::size_t* taken) : at_(at), taken_(taken) {}
+    reference operator*() const { return *at_; }
+    CountingIterator& operator++() {
+        ++at_;
+        ++*taken_;
+        return *this;
+    }
+    bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+    bool operator!=(const CountingIterator& other) const { return at_ != other.at_; }
+
+private:
+    const char* at_;
+    std::size_t* taken_;
+};
+
+// "строка 3, столбец 7" of a byte offset; columns count characters, not bytes.
+std::string place_of(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    int line = 1, column = 1;
+    for (std::size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            ++column;
+        }
+    }
+    return "строка " + std::to_string(line) + ", столбец " + std::to_string(column);
+}
+
+// The reader's own fault, in the installer's words.
+std::string parse_fault(const nlohmann::detail::exception& e) {
+    const std::string what = e.what();
+    if (e.id == 406) {
+        return "число вне допустимого диапазона";
+    }
+    if (what.find("unexpected end of input") != std::string::npos) {
+        return "файл обрывается";
+    }
+    if (what.find("invalid string") != std::string::npos) {
+        return "неверная строка";
+    }
+    if (what.find("invalid number") != std::string::npos) {
+        return "неверное число";
+    }
+    return "неверный синтаксис";
+}
+
+// The opening quote of the key that ends just before offset.
+std::size_t key_start(std::string_view text, std::size_t offset) {
+    for (std::size_t i = offset >= 2 ? offset - 2 : 0; i > 0; --i) {
+        if (text[i] != '"') {
+            continue;
+        }
+        std::size_t slashes = 0;
+        while (slashes < i && text[i - 1 - slashes] == '\\') ++slashes;
+        if (slashes % 2 == 0) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+// Builds the document from the reader's events as its own builder does, refusing
+// duplicate keys (which would silently replace the first value), nesting deeper than
+// kMaxDepth and more than kMaxValues values. The first fault stops the reader.
+class DocumentBuilder : public nlohmann::json_sax<json> {
+public:
+    DocumentBuilder(std::string_view text, const std::size_t& taken) : text_(text), taken_(taken) {}
+
+    json document;
+    std::string fault;  // "" or "строка L, столбец C: what"
+
+    bool null() override { return add(nullptr); }
+    bool boolean(bool value) override { return add(value); }
+    bool number_integer(number_integer_t value) override { return add(value); }
+    bool number_unsigned(number_unsigned_t value) override { return add(value); }
+    bool number_float(number_float_t value, const string_t&) override { return add(value); }
+    bool string(string_t& value) override { return add(std::move(value)); }
+    bool binary(binary_t& value) override { return add(json::binary(std::move(value))); }
+    bool start_object(std::size_t) override { return open(json::object()); }
+    bool start_array(std::size_t) override { return open(json::array()); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool key(string_t& name) override {
+        if (open_.back()->contains(name)) {
+            return refuse(key_start(text_, taken_),
+                          "ключ " + compact(name) + " встречается дважды");
+        }
+        key_ = std::move(name);
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string& token,
+                     const nlohmann::detail::exception& e) override {
+        // After a number too large for a double the reader stands just behind it; after
+        // any other fault on the byte it could not take.
+        const std::size_t at = e.id == 406 ? position - std::min(position, token.size())
+                                           : (position > 0 ? position - 1 : 0);
+        return refuse(at, "не разобрать JSON: " + parse_fault(e));
+    }
+
+private:
+    bool refuse(std::size_t offset, const std::string& what) {
+        fault = place_of(text_, offset) + ": " + what;
+        return false;
+    }
+    // Places value in the container open last (or as the document); null when refused.
+    json* place(json value) {
+        if (++values_ > kMaxValues) {
+            refuse(taken_ - 1, "больше " + std::to_string(kMaxValues) + " значений");
+            return nullptr;
+        }
+        if (open_.empty()) {
+            document = std::move(value);
+            return &document;
+        }
+        json& container = *open_.back();
+        if (container.is_array()) {
+            container.push_back(std::move(value));
+            return &container.back();
+        }
+        return &(container[key_] = std::move(value));
+    }
+    bool add(json value) { return place(std::move(value)) != nullptr; }
+    bool open(json empty) {
+        if (open_.size() >= kMaxDepth) {
+            return refuse(taken_ - 1,
+                          "вложенность глубже " + std::to_string(kMaxDepth) + " уровней");
+        }
+        json* container = place(std::move(empty));
+        if (container != nullptr) {
+            open_.push_back(container);
+        }
+        return container != nullptr;
+    }
+    bool close() {
+        open_.pop_back();
+        return true;
+    }
+
+    std::string_view text_;
+    const std::size_t& taken_;  // bytes the reader has taken so far
+    std::vector<json*> open_;   // the containers being filled, innermost last
+    std::string key_;
+    std::size_t values_ = 0;
+};
+
+// Parses text into document. "" or one line naming the line and column of the fault.
+std::string parse_document(std::string_view text, json& document) {
+    std::size_t taken = 0;
+    DocumentBuilder builder(text, taken);
+    json::sax_parse(CountingIterator(text.data(), &taken),
+                    CountingIterator(text.data() + text.size(), &taken), &builder);
+    document = std::move(builder.document);
+    return builder.fault;
+}
+
 }  // namespace
 
 std::string x10_address_name(int index) {
@@ -226,11 +401,13 @@ std::string configuration_to_json(const Configuration& configuration) {
 }
 
 std::string configuration_from_json(std::string_view text, Configuration& configuration) {
+    json document;
+    if (std::string error = parse_document(text, document); !error.empty()) {
+        return error;
+    }
     try {
-        read_document(json::parse(text), configuration);
+        read_document(document, configuration);
         return {};
-    } catch (const json::parse_error& e) {
-        return "не разобрать JSON (байт " + std::to_string(e.byte) + ")";
     } catch (const Malformed& e) {
         return e.what;
     }
