@@ -515,8 +515,8 @@ TEST(VxctlRestoreEnds, TheReportSaysWhatWasWrittenVerifiedAndLeft) {
          "ошибок: 1, не записано: 1.\n",
          "vxctl: Нет ответа от контроллера.\n"},
         {"reply lost", {.drop_every = 3}, 0, 3, first_only, "vxctl: Нет ответа от контроллера.\n"},
-        {"SIGINT", {.delay_ms = 300}, SIGINT, 130, first_only, ""},
-        {"SIGTERM", {.delay_ms = 300}, SIGTERM, 143, first_only, ""},
+        {"SIGINT", {.delay_ms = 800}, SIGINT, 130, first_only, ""},
+        {"SIGTERM", {.delay_ms = 800}, SIGTERM, 143, first_only, ""},
     };
     std::string values = "1,22,0,7,7,7";
     for (int i = 6; i < 1024; ++i) values += i == 10 ? ",100" : i == 512 ? ",3600" : ",0";
