@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 
 #include <nlohmann/json.hpp>
 
@@ -27,6 +28,7 @@ std::string compact(const json& value) {
 
 // Thrown while reading a document, caught at the top: the one message for the user.
 struct Malformed {
+    std::string where;  // the place in the document: "modules[0].address", "" for the whole
     std::string what;
 };
 
@@ -46,15 +48,15 @@ json x10_json(const std::array<X10Table, kX10TableCount>& tables) {
 
 const json& field(const json& object, const char* key, const std::string& where) {
     if (!object.contains(key)) {
-        throw Malformed{where + ": нет поля \"" + key + "\""};
+        throw Malformed{where, std::string("нет поля \"") + key + "\""};
     }
     return object.at(key);
 }
 
 long number(const json& value, long low, long high, const std::string& where) {
     if (!value.is_number_integer() || value.get<long>() < low || value.get<long>() > high) {
-        throw Malformed{where + ": ожидалось целое число от " + std::to_string(low) + " до " +
-                        std::to_string(high)};
+        throw Malformed{where, "ожидалось целое число от " + std::to_string(low) + " до " +
+                                   std::to_string(high)};
     }
     return value.get<long>();
 }
@@ -63,7 +65,7 @@ template <typename T>
 std::vector<T> number_table(const json& value, std::size_t count, long high,
                             const std::string& where) {
     if (!value.is_array() || value.size() != count) {
-        throw Malformed{where + ": ожидался массив из " + std::to_string(count) + " чисел"};
+        throw Malformed{where, "ожидался массив из " + std::to_string(count) + " чисел"};
     }
     std::vector<T> values;
     for (std::size_t i = 0; i < count; ++i) {
@@ -84,17 +86,17 @@ int x10_index(const json& name, const std::string& where) {
             }
         }
     }
-    throw Malformed{where + ": ожидался адрес X10 от A1 до P16"};
+    throw Malformed{where, "ожидался адрес X10 от A1 до P16"};
 }
 
 void read_document(const json& doc, Configuration& out) {
     if (!doc.is_object() || !doc.contains("format") || doc["format"] != kConfigurationFormat) {
-        throw Malformed{std::string("это не файл конфигурации (нет \"format\": \"") +
-                        kConfigurationFormat + "\")"};
+        throw Malformed{"", std::string("это не файл конфигурации (нет \"format\": \"") +
+                                kConfigurationFormat + "\")"};
     }
     if (number(field(doc, "format_version", "файл"), 1, 1000000, "format_version") !=
         kConfigurationFormatVersion) {
-        throw Malformed{"format_version: поддерживается только версия 1"};
+        throw Malformed{"format_version", "поддерживается только версия 1"};
     }
     out = Configuration{};
     if (doc.contains("taken") && doc["taken"].is_string()) {
@@ -109,7 +111,7 @@ void read_document(const json& doc, Configuration& out) {
             const char* name = kServiceNames[static_cast<std::size_t>(s)];
             const json& state = field(doc["services"], name, "services");
             if (!state.is_boolean()) {
-                throw Malformed{std::string("services.") + name + ": ожидалось true или false"};
+                throw Malformed{std::string("services.") + name, "ожидалось true или false"};
             }
             states[static_cast<std::size_t>(s)] = state.get<bool>();
         }
@@ -129,25 +131,25 @@ void read_document(const json& doc, Configuration& out) {
     }
     if (doc.contains("modules")) {
         if (!doc["modules"].is_array()) {
-            throw Malformed{"modules: ожидался массив модулей"};
+            throw Malformed{"modules", "ожидался массив модулей"};
         }
         out.modules.emplace();
         for (std::size_t i = 0; i < doc["modules"].size(); ++i) {
             const json& item = doc["modules"][i];
             const std::string where = "modules[" + std::to_string(i) + "]";
             if (!item.is_object()) {
-                throw Malformed{where + ": ожидался объект"};
+                throw Malformed{where, "ожидался объект"};
             }
             ModuleConfiguration module;
             module.address = static_cast<int>(
                 number(field(item, "address", where), 1, kAddressCount, where + ".address"));
             if (out.module_at(module.address) != nullptr) {
-                throw Malformed{where + ": адрес " + std::to_string(module.address) +
-                                " встречается дважды"};
+                throw Malformed{where + ".address",
+                                "адрес " + std::to_string(module.address) + " встречается дважды"};
             }
             const json& name = field(item, "name", where);
             if (!name.is_string()) {
-                throw Malformed{where + ".name: ожидалась строка"};
+                throw Malformed{where + ".name", "ожидалась строка"};
             }
             module.name = name.get<std::string>();
             if (item.contains("version")) {
@@ -167,12 +169,13 @@ void read_document(const json& doc, Configuration& out) {
             const char* name = kX10TableNames[static_cast<std::size_t>(t)];
             const json& list = field(doc["x10"], name, "x10");
             if (!list.is_array()) {
-                throw Malformed{std::string("x10.") + name + ": ожидался массив адресов"};
+                throw Malformed{std::string("x10.") + name, "ожидался массив адресов"};
             }
-            for (const json& address : list) {
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                const std::string where =
+                    "x10." + std::string(name) + "[" + std::to_string(i) + "]";
                 tables[static_cast<std::size_t>(t)]
-                      [static_cast<std::size_t>(x10_index(address, std::string("x10.") + name))] =
-                          1;
+                      [static_cast<std::size_t>(x10_index(list[i], where))] = 1;
             }
         }
         out.x10 = tables;
@@ -237,8 +240,8 @@ std::string parse_fault(const nlohmann::detail::exception& e) {
     return "неверный синтаксис";
 }
 
-// The opening quote of the key that ends just before offset.
-std::size_t key_start(std::string_view text, std::size_t offset) {
+// The opening quote of the string (or key) that ends just before offset.
+std::size_t string_start(std::string_view text, std::size_t offset) {
     for (std::size_t i = offset >= 2 ? offset - 2 : 0; i > 0; --i) {
         if (text[i] != '"') {
             continue;
@@ -261,21 +264,28 @@ public:
 
     json document;
     std::string fault;  // "" or "строка L, столбец C: what"
+    // Where each value begins, by its place as the document's checks name it
+    // ("modules[0].address").
+    std::map<std::string, std::size_t> starts;
 
-    bool null() override { return add(nullptr); }
-    bool boolean(bool value) override { return add(value); }
-    bool number_integer(number_integer_t value) override { return add(value); }
-    bool number_unsigned(number_unsigned_t value) override { return add(value); }
-    bool number_float(number_float_t value, const string_t&) override { return add(value); }
-    bool string(string_t& value) override { return add(std::move(value)); }
-    bool binary(binary_t& value) override { return add(json::binary(std::move(value))); }
+    bool null() override { return add(nullptr, taken_ - 4); }
+    bool boolean(bool value) override { return add(value, taken_ - (value ? 4 : 5)); }
+    bool number_integer(number_integer_t value) override { return add(value, number_start()); }
+    bool number_unsigned(number_unsigned_t value) override { return add(value, number_start()); }
+    bool number_float(number_float_t value, const string_t&) override {
+        return add(value, number_start());
+    }
+    bool string(string_t& value) override {
+        return add(std::move(value), string_start(text_, taken_));
+    }
+    bool binary(binary_t& value) override { return add(json::binary(std::move(value)), 0); }
     bool start_object(std::size_t) override { return open(json::object()); }
     bool start_array(std::size_t) override { return open(json::array()); }
     bool end_object() override { return close(); }
     bool end_array() override { return close(); }
     bool key(string_t& name) override {
         if (open_.back()->contains(name)) {
-            return refuse(key_start(text_, taken_),
+            return refuse(string_start(text_, taken_),
                           "ключ " + compact(name) + " встречается дважды");
         }
         key_ = std::move(name);
@@ -295,54 +305,80 @@ private:
         fault = place_of(text_, offset) + ": " + what;
         return false;
     }
+    // The reader takes one byte past a number unless the text ends there.
+    std::size_t number_start() const {
+        const auto in_number = [](char ch) {
+            return (ch >= '0' && ch <= '9') || ch == '-' || ch == '+' || ch == '.' || ch == 'e' ||
+                   ch == 'E';
+        };
+        std::size_t start = std::min(taken_, text_.size());
+        if (start > 0 && !in_number(text_[start - 1])) {
+            --start;
+        }
+        while (start > 0 && in_number(text_[start - 1])) --start;
+        return start;
+    }
     // Places value in the container open last (or as the document); null when refused.
-    json* place(json value) {
+    json* place(json value, std::size_t start) {
         if (++values_ > kMaxValues) {
             refuse(taken_ - 1, "больше " + std::to_string(kMaxValues) + " значений");
             return nullptr;
         }
         if (open_.empty()) {
+            path_.clear();
             document = std::move(value);
             return &document;
         }
         json& container = *open_.back();
+        const std::string& parent = paths_.back();
         if (container.is_array()) {
+            path_ = parent + "[" + std::to_string(container.size()) + "]";
+            starts[path_] = start;
             container.push_back(std::move(value));
             return &container.back();
         }
+        path_ = parent.empty() ? key_ : parent + "." + key_;
+        starts[path_] = start;
         return &(container[key_] = std::move(value));
     }
-    bool add(json value) { return place(std::move(value)) != nullptr; }
+    bool add(json value, std::size_t start) { return place(std::move(value), start) != nullptr; }
     bool open(json empty) {
         if (open_.size() >= kMaxDepth) {
             return refuse(taken_ - 1,
                           "вложенность глубже " + std::to_string(kMaxDepth) + " уровней");
         }
-        json* container = place(std::move(empty));
+        json* container = place(std::move(empty), taken_ - 1);
         if (container != nullptr) {
             open_.push_back(container);
+            paths_.push_back(path_);
         }
         return container != nullptr;
     }
     bool close() {
         open_.pop_back();
+        paths_.pop_back();
         return true;
     }
 
     std::string_view text_;
-    const std::size_t& taken_;  // bytes the reader has taken so far
-    std::vector<json*> open_;   // the containers being filled, innermost last
+    const std::size_t& taken_;        // bytes the reader has taken so far
+    std::vector<json*> open_;         // the containers being filled, innermost last
+    std::vector<std::string> paths_;  // their places
+    std::string path_;                // the place of the value placed last
     std::string key_;
     std::size_t values_ = 0;
 };
 
-// Parses text into document. "" or one line naming the line and column of the fault.
-std::string parse_document(std::string_view text, json& document) {
+// Parses text into document, with where each value starts. "" or one line naming the
+// line and column of the fault.
+std::string parse_document(std::string_view text, json& document,
+                           std::map<std::string, std::size_t>& starts) {
     std::size_t taken = 0;
     DocumentBuilder builder(text, taken);
     json::sax_parse(CountingIterator(text.data(), &taken),
                     CountingIterator(text.data() + text.size(), &taken), &builder);
     document = std::move(builder.document);
+    starts = std::move(builder.starts);
     return builder.fault;
 }
 
@@ -402,14 +438,17 @@ std::string configuration_to_json(const Configuration& configuration) {
 
 std::string configuration_from_json(std::string_view text, Configuration& configuration) {
     json document;
-    if (std::string error = parse_document(text, document); !error.empty()) {
+    std::map<std::string, std::size_t> starts;
+    if (std::string error = parse_document(text, document, starts); !error.empty()) {
         return error;
     }
     try {
         read_document(document, configuration);
         return {};
     } catch (const Malformed& e) {
-        return e.what;
+        const auto start = starts.find(e.where);
+        return (start != starts.end() ? place_of(text, start->second) + ": " : "") +
+               (e.where.empty() ? "" : e.where + ": ") + e.what;
     }
 }
 

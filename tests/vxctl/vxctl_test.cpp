@@ -399,7 +399,7 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
          "bad.json: строка 1, столбец 59: ключ \"format\" встречается дважды"},
         {std::string(100000, '['), "bad.json: строка 1, столбец 17: вложенность глубже 16"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "cycle_delay": 6})",
-         "cycle_delay: ожидалось целое число от 0 до 5"},
+         "bad.json: строка 1, столбец 74: cycle_delay: ожидалось целое число от 0 до 5"},
         {R"({"format": "something else", "format_version": 1})", "это не файл конфигурации"},
         {R"({"format": "vesta-vx-configuration", "format_version": 2})", "format_version"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "start_values": [1, 2]})",
@@ -418,7 +418,7 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
          "адрес X10"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "x10": {"all_units_off": [],
              "all_lights_on": ["A17"], "all_lights_off": []}})",
-         "x10.all_lights_on: ожидался адрес X10"},
+         "x10.all_lights_on[0]: ожидался адрес X10"},
     };
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(content);
