@@ -290,7 +290,9 @@ void add_configuration_commands(CLI::App& app, Context& ctx, Commands& commands)
     o = std::make_shared<Options>();
     sub = app.add_subcommand("compare",
                              "сравнить контроллер с файлом: РАЗДЕЛ[N]: file X, controller Y; "
-                             "код 1 — есть различия, 4 — не всё сравнено (строка на раздел)");
+                             "код 1 — есть различия, 4 — не всё сравнено (строка на раздел); "
+                             "параметры 0–3 модуля (тип, подтип, версия, адрес) — только для "
+                             "сведения, с пометкой «только чтение»");
     commands.push_back({sub, [&ctx, o] { return compare(ctx, *o); }});
     sub->add_option("FILE", o->file, "файл конфигурации")->required();
     sub->add_option("--serial", o->serial, "сравнить и таблицы X10 по этому порту");
