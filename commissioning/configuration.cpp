@@ -39,6 +39,20 @@ ReadPlan ReadPlan::matching(const Configuration& configuration, SerialPort* seri
     return plan;
 }
 
+int commit_settings_checked(ControllerConnection& c) {
+    const int result = commit_settings(c);
+    return result < 0 ? kNoReply : (result == 0 ? kDone : kNotCommitted);
+}
+
+int commit_serial_settings_checked(SerialPort* port) {
+    const int result = serial_commit_settings(port);
+    return result < 0 ? kNoReply : (result == 0 ? kDone : kNotCommitted);
+}
+
+std::string commit_failure_text(int result) {
+    return result == kNotCommitted ? "контроллер их не сохранил" : "нет ответа";
+}
+
 std::string version_text(uint16_t version) {
     return std::to_string(version & 0xFF) + "." + std::to_string(version >> 8);
 }

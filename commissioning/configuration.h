@@ -15,9 +15,14 @@
 
 namespace vx::commissioning {
 
-constexpr int kServiceCount = 3;   // 0 bus polling, 1 MySQL work, 2 user program
-constexpr int kX10TableCount = 3;  // All Units Off, All Lights On, All Lights Off
-constexpr int kStopped = -100;     // the caller asked to stop between two requests
+constexpr int kServiceCount = 3;     // 0 bus polling, 1 MySQL work, 2 user program
+constexpr int kX10TableCount = 3;    // All Units Off, All Lights On, All Lights Off
+constexpr int kStopped = -100;       // the caller asked to stop between two requests
+constexpr int kNotCommitted = -101;  // the controller answered a commit: settings not stored
+constexpr int kMaxCycleDelay = 5;    // the controller refuses a longer end-of-cycle delay
+// Parameters 0 to 3 of a module are its type, subtype, version and address: the module
+// refuses to have them written.
+constexpr int kReadOnlyParameterCount = 4;
 
 // The names the command line and the configuration file give the services, by number.
 inline constexpr std::array<const char*, kServiceCount> kServiceNames{"bus", "mysql", "program"};
@@ -74,6 +79,14 @@ struct StepObserver {
 // (one that is not active) is kept without them, with a line in notes saying so.
 int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configuration& configuration,
                        std::vector<std::string>& notes, const StepObserver& observer = {});
+
+// Switched services (and, over the serial link, X10 entries) last over the controller's
+// next start only once committed. kDone when the controller answers that it stored them
+// (reply byte 2 is 0), kNotCommitted when it answers otherwise, kNoReply without answer.
+int commit_settings_checked(ControllerConnection& c);
+int commit_serial_settings_checked(SerialPort* port);
+// Why a commit failed: "нет ответа" or "контроллер их не сохранил".
+std::string commit_failure_text(int result);
 
 // "2.15" from the version word (major in the low byte).
 std::string version_text(uint16_t version);

@@ -1,6 +1,8 @@
 // Comparing two configurations section by section.
 #include "commissioning/configuration_compare.h"
 
+#include <algorithm>
+
 #include "commissioning/configuration_file.h"
 
 namespace vx::commissioning {
@@ -63,8 +65,12 @@ std::vector<Difference> compare_configurations(const Configuration& file,
         for (const ModuleConfiguration& module : *file.modules) {
             const ModuleConfiguration* other = controller.module_at(module.address);
             if (module.parameters && other && other->parameters && other->name == module.name) {
+                const std::size_t first = out.size();
                 compare_tables("parameters", *module.parameters, *other->parameters, 0,
                                module.address, out);
+                for (std::size_t i = first; i < out.size(); ++i) {
+                    out[i].read_only = out[i].index < kReadOnlyParameterCount;
+                }
             }
         }
     }
@@ -97,6 +103,42 @@ std::vector<Difference> compare_configurations(const Configuration& file,
         }
     }
     return out;
+}
+
+bool in_sections(const std::string& section, const std::vector<std::string>& only) {
+    const std::string name = section == "parameters" ? "modules" : section;
+    return only.empty() || std::any_of(only.begin(), only.end(), [&](const std::string& s) {
+               return s == name || (s == "parameters" && name == "modules");
+           });
+}
+
+std::vector<std::string> left_out(const Configuration& file, const Configuration& controller,
+                                  const std::string& not_done,
+                                  const std::vector<std::string>& only) {
+    std::vector<std::string> lines;
+    if (file.modules && controller.modules && in_sections("modules", only)) {
+        for (const ModuleConfiguration& module : *file.modules) {
+            const ModuleConfiguration* other = controller.module_at(module.address);
+            std::string why;
+            if (!module.parameters) {
+                continue;
+            } else if (other == nullptr) {
+                why = "модуля нет на контроллере.";
+            } else if (other->name != module.name) {
+                why = "на контроллере модуль другого типа (" + other->name + ").";
+            } else if (!other->parameters) {
+                why = "модуль не отвечает.";
+            } else {
+                continue;
+            }
+            lines.push_back("modules[" + std::to_string(module.address) + "]: параметры " +
+                            not_done + ": " + why);
+        }
+    }
+    if (file.x10 && !controller.x10 && in_sections("x10", only)) {
+        lines.push_back("x10: таблицы X10 " + not_done + ": нет последовательного порта.");
+    }
+    return lines;
 }
 
 std::optional<int> value_at(const Configuration& configuration, const Difference& place) {

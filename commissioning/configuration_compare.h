@@ -23,13 +23,27 @@ struct Difference {
     int file_value = 0;  // the numbers behind the texts, where there are numbers
     int controller_value = 0;
     bool numeric = true;  // file_value and controller_value are what the texts say
+    // A module parameter the module refuses to have written (its type, subtype, version
+    // or address): shown for information, never restored.
+    bool read_only = false;
 };
 
-// Only the sections both configurations hold are compared; the parameters only of
-// modules that both hold with parameters and that are of the same type. Rows come in
-// the order a restore writes them: modules, tables, parameters, X10, delay, services.
+// Only the sections both configurations hold are compared (read-only parameters too, marked); the
+// parameters only of modules that both hold with parameters and that are of the same type. Rows
+// come in the order a restore writes them: modules, tables, parameters, X10, delay, services.
 std::vector<Difference> compare_configurations(const Configuration& file,
                                                const Configuration& controller);
+
+// The sections a compare or restore may be limited to: as the file names them, with
+// "parameters" standing for the modules' parameters. Every section when only is empty.
+bool in_sections(const std::string& section, const std::vector<std::string>& only);
+
+// What of the file could not be looked at on the controller, one line each: the X10
+// tables without a serial port, the parameters of a module that is missing, of another
+// type or silent there. not_done says what did not happen to them ("не сравнены").
+std::vector<std::string> left_out(const Configuration& file, const Configuration& controller,
+                                  const std::string& not_done,
+                                  const std::vector<std::string>& only = {});
 
 // The value configuration holds at the place of a difference (its number, 0 or 1 for
 // on/off), or nothing when it does not hold that section or module.

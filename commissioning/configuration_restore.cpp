@@ -2,6 +2,7 @@
 #include "commissioning/configuration_restore.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vx::commissioning {
 
@@ -9,20 +10,6 @@ namespace {
 
 constexpr std::array<const char*, 6> kSections{"services",         "cycle_delay", "start_values",
                                                "poll_frequencies", "modules",     "x10"};
-
-bool in_scope(const std::string& section, const std::vector<std::string>& only) {
-    if (only.empty()) {
-        return true;
-    }
-    const std::string name = section == "parameters" ? "modules" : section;
-    return std::any_of(only.begin(), only.end(), [&](const std::string& s) {
-        return s == name || (s == "parameters" && name == "modules");
-    });
-}
-
-std::string skip_line(int address, const std::string& why) {
-    return "modules[" + std::to_string(address) + "]: параметры не записаны: " + why;
-}
 
 // The write of one row: 0 when the controller accepted it, else its result.
 int write_row(ControllerConnection& c, SerialPort* serial, const Difference& d) {
@@ -56,30 +43,31 @@ bool is_restore_section(const std::string& name) {
            std::find(kSections.begin(), kSections.end(), name) != kSections.end();
 }
 
+ReadPlan restore_read_plan(const Configuration& file, SerialPort* serial,
+                           const std::vector<std::string>& only) {
+    ReadPlan plan = ReadPlan::matching(file, serial);
+    plan.services = plan.services && in_sections("services", only);
+    plan.cycle_delay = plan.cycle_delay && in_sections("cycle_delay", only);
+    plan.start_values = plan.start_values && in_sections("start_values", only);
+    plan.poll_frequencies = plan.poll_frequencies && in_sections("poll_frequencies", only);
+    plan.modules = plan.modules && in_sections("modules", only);
+    plan.parameters = plan.parameters && plan.modules;
+    plan.serial = in_sections("x10", only) ? plan.serial : nullptr;
+    return plan;
+}
+
 RestorePlan plan_restore(const Configuration& file, const Configuration& controller,
                          const std::vector<std::string>& only) {
     RestorePlan plan;
     for (const Difference& d : compare_configurations(file, controller)) {
-        if (d.section != "modules" && in_scope(d.section, only)) {
+        if (d.section != "modules" && !d.read_only && in_sections(d.section, only)) {
             plan.rows.push_back({d});
         }
     }
-    if (file.modules && controller.modules && in_scope("modules", only)) {
-        for (const ModuleConfiguration& module : *file.modules) {
-            if (!module.parameters) {
-                continue;
-            }
-            const ModuleConfiguration* other = controller.module_at(module.address);
-            if (other == nullptr) {
-                plan.skipped.push_back(skip_line(module.address, "модуля нет на контроллере."));
-            } else if (other->name != module.name) {
-                plan.skipped.push_back(skip_line(
-                    module.address, "на контроллере модуль другого типа (" + other->name + ")."));
-            } else if (!other->parameters) {
-                plan.skipped.push_back(skip_line(module.address, "модуль не отвечает."));
-            }
-        }
-    }
+    plan.skipped = left_out(file, controller, "не записаны", only);
+    plan.services_commit.wanted =
+        file.services && controller.services && in_sections("services", only);
+    plan.x10_commit.wanted = file.x10 && controller.x10 && in_sections("x10", only);
     return plan;
 }
 
@@ -100,7 +88,8 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
         }
         row.code = write_row(c, serial, row.difference);
         row.outcome = row.code == kDone ? WriteOutcome::written : WriteOutcome::failed;
-        if (row.outcome == WriteOutcome::written) {
+        // A write without reply may have reached the controller: it is committed too.
+        if (row.code == kDone || row.code == kNoReply) {
             services_changed |= row.difference.section == "services";
             x10_changed |= row.difference.section == "x10";
         }
@@ -112,27 +101,47 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
             break;
         }
     }
-    // Keeps the services and X10 entries over the controller's next start, as the
-    // services and X10 windows do after a change.
-    if (services_changed) {
-        commit_settings(c);
+    // As the services and X10 windows do after a change, so that the values last over the
+    // controller's next start.
+    if (plan.services_commit.wanted && (result == kDone || services_changed)) {
+        plan.services_commit.result = commit_settings_checked(c);
     }
-    if (x10_changed) {
-        serial_commit_settings(serial);
+    if (plan.x10_commit.wanted && (result == kDone || x10_changed)) {
+        plan.x10_commit.result = commit_serial_settings_checked(serial);
     }
     return result;
 }
 
 void verify_restore(RestorePlan& plan, const Configuration& reread) {
+    const auto committed = [](const CommitStep& step) {
+        return !step.wanted || step.result == kDone;
+    };
     for (RestoreRow& row : plan.rows) {
-        if (row.outcome != WriteOutcome::written) {
+        if (row.outcome == WriteOutcome::planned) {
             continue;
         }
         // A value the read-back does not hold (a module gone silent) is not verified.
         const std::optional<int> now = value_at(reread, row.difference);
-        row.outcome =
-            now == row.difference.file_value ? WriteOutcome::verified : WriteOutcome::failed;
+        const std::string& section = row.difference.section;
+        const bool kept = section == "services"
+                              ? committed(plan.services_commit)
+                              : (section == "x10" ? committed(plan.x10_commit) : true);
+        row.outcome = now == row.difference.file_value && kept ? WriteOutcome::verified
+                                                               : WriteOutcome::failed;
     }
+}
+
+std::vector<std::string> commit_failures(const RestorePlan& plan) {
+    std::vector<std::string> lines;
+    const std::pair<const CommitStep*, const char*> steps[] = {
+        {&plan.services_commit, "services: службы"}, {&plan.x10_commit, "x10: таблицы X10"}};
+    for (const auto& [step, what] : steps) {
+        if (step->result && *step->result != kDone) {
+            lines.push_back(std::string(what) + " не сохранены в контроллере: " +
+                            commit_failure_text(*step->result) + ".");
+        }
+    }
+    return lines;
 }
 
 RestoreSummary summarize(const RestorePlan& plan) {

@@ -2,6 +2,7 @@
 // file (rows can be deselected), the writes, and the read-back that verifies them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,31 +25,53 @@ struct RestoreRow {
     int code = 0;  // the write's result when it failed
 };
 
+// The commit that keeps the services (or the X10 entries) over the controller's next
+// start. The controller can't be asked what it committed, so a restore commits what the
+// file holds in scope at the end of every run, changed or not: a run after an interrupted
+// one commits what that one switched.
+struct CommitStep {
+    bool wanted = false;
+    std::optional<int> result;  // once sent: kDone, kNotCommitted or kNoReply
+};
+
 struct RestorePlan {
     std::vector<RestoreRow> rows;      // in the order they are written
     std::vector<std::string> skipped;  // what can't be restored, and why (one line each)
+    CommitStep services_commit;
+    CommitStep x10_commit;
 };
 
 // The section names a restore may be limited to: as the file names them, with
 // "parameters" also accepted for the modules' parameters. False for another name.
 bool is_restore_section(const std::string& name);
 
+// What a restore limited to only reads from the controller: the file's sections in scope.
+ReadPlan restore_read_plan(const Configuration& file, SerialPort* serial,
+                           const std::vector<std::string>& only);
+
 // Rows for every value that differs, limited to the sections in only (all when empty).
-// The registered modules themselves are not restored: the parameters of a module that
-// is missing, of another type or unreadable on the controller are skipped with a line.
+// The registered modules themselves are not restored, nor their read-only parameters: the
+// parameters of a module that is missing, of another type or unreadable on the
+// controller, and X10 tables without a serial port, are skipped with a line.
 RestorePlan plan_restore(const Configuration& file, const Configuration& controller,
                          const std::vector<std::string>& only = {});
 
 // Writes the selected rows in order: tables, parameters, X10, delay, and services last,
-// so that a program switched off comes back on once its tables are right; settings
-// are committed after services or X10 entries changed. A write without reply ends the
-// run (kNoReply); kStopped when the observer asked to stop; kDone otherwise, refused
-// writes included (their rows are failed).
+// so that a program switched off comes back on once its tables are right; then commits
+// the services and X10 entries (after a stop or a lost reply only what was switched).
+// A write without reply ends the run (kNoReply); kStopped when the observer asked to
+// stop; kDone otherwise, refused writes included (their rows are failed).
 int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
                 const StepObserver& observer = {});
 
-// Marks each written row verified when the read-back holds the file's value, else failed.
+// Marks each attempted row verified when the read-back holds the file's value (a write
+// whose reply was lost may have been applied), else failed. Services and X10 rows are
+// verified only once their commit succeeded.
 void verify_restore(RestorePlan& plan, const Configuration& reread);
+
+// A line for each commit that was sent and failed: "services: не сохранены в контроллере:
+// нет ответа.", so that a script knows what will not last over a restart.
+std::vector<std::string> commit_failures(const RestorePlan& plan);
 
 // Counts of the rows with each outcome.
 struct RestoreSummary {

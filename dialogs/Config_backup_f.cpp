@@ -67,6 +67,8 @@ QString element_text(const cm::Difference& d) {
         return QStringLiteral("Переменная %1").arg(d.index);
     if (d.section == "modules" || d.section == "poll_frequencies")
         return QStringLiteral("Модуль %1").arg(d.index);
+    if (d.section == "parameters" && d.read_only)
+        return QStringLiteral("Модуль %1, параметр %2 (только чтение)").arg(d.module).arg(d.index);
     if (d.section == "parameters")
         return QStringLiteral("Модуль %1, параметр %2").arg(d.module).arg(d.index);
     if (d.section == "x10" && d.module >= 0 && d.module < cm::kX10TableCount)
@@ -345,9 +347,10 @@ void Tconfig_backup::CompareClick() {
     plan_ = {};
     for (const cm::Difference& d : cm::compare_configurations(file, controller))
         plan_.rows.push_back({d});
+    plan_.skipped = cm::left_out(file, controller, "не сравнены");
     plan_ready_ = false;
     write_button->setEnabled(false);
-    show_rows(false, file.x10 && context_.serial_port() == nullptr);
+    show_rows(false);
 }
 
 void Tconfig_backup::RestoreClick() {
@@ -358,10 +361,10 @@ void Tconfig_backup::RestoreClick() {
     plan_ = cm::plan_restore(file_, controller);
     plan_ready_ = !plan_.rows.empty();
     write_button->setEnabled(plan_ready_);
-    show_rows(true, file_.x10 && context_.serial_port() == nullptr);
+    show_rows(true);
 }
 
-void Tconfig_backup::show_rows(bool with_checks, bool x10_left_out) {
+void Tconfig_backup::show_rows(bool with_checks) {
     differences->setColumnCount(with_checks ? kResultColumn + 1 : kResultColumn);
     differences->setHorizontalHeaderLabels(kColumns);
     differences->setRowCount(static_cast<int>(plan_.rows.size()));
@@ -382,8 +385,6 @@ void Tconfig_backup::show_rows(bool with_checks, bool x10_left_out) {
     differences->resizeColumnsToContents();
     QStringList lines{count_line(rows)};
     for (const std::string& line : plan_.skipped) lines << text(line);
-    if (x10_left_out)
-        lines << QStringLiteral("Таблицы X10 не сравниваются: последовательный порт не открыт.");
     summary->setText(lines.join('\n'));
 }
 
@@ -421,11 +422,13 @@ void Tconfig_backup::show_outcomes() {
     // Written but not verified: the read-back did not come.
     const QString unverified =
         s.written > 0 ? QStringLiteral(", записано без проверки: %1").arg(s.written) : QString();
-    summary->setText(QStringLiteral("Записано и проверено: %1%2, ошибок: %3, не записано: %4.")
-                         .arg(s.verified)
-                         .arg(unverified)
-                         .arg(s.failed)
-                         .arg(s.planned));
+    QStringList lines{QStringLiteral("Записано и проверено: %1%2, ошибок: %3, не записано: %4.")
+                          .arg(s.verified)
+                          .arg(unverified)
+                          .arg(s.failed)
+                          .arg(s.planned)};
+    for (const std::string& line : cm::commit_failures(plan_)) lines << text(line);
+    summary->setText(lines.join('\n'));
 }
 
 void Tconfig_backup::StopClick() {

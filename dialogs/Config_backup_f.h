@@ -72,8 +72,8 @@ private:
     bool load_and_read(commissioning::Configuration& file,
                        commissioning::Configuration& controller);
     void set_busy(bool busy);
-    // The plan's rows; x10_left_out: the file has X10 tables but no serial port is open.
-    void show_rows(bool with_checks, bool x10_left_out);
+    // The plan's rows, then the summary and what of the file could not be looked at.
+    void show_rows(bool with_checks);
     void show_outcomes();
     commissioning::StepObserver observer();
 

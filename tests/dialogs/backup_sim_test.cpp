@@ -148,6 +148,16 @@ TEST_F(BackupAgainstSimulator, BadFilesGiveABoxAndChangeNothing) {
             EXPECT_FALSE(window_->write_button->isEnabled());
         }
     }
+    // The reader's own faults in the command line's words: file, line and column.
+    dir_.write("bad.json", R"({"format": 1e400})");
+    prompts_.clear_records();
+    prompts_.answer_file(path("bad.json"));
+    window_->CompareClick();
+    ASSERT_EQ(1, prompts_.messages().size());
+    EXPECT_TRUE(prompts_.messages()[0].endsWith(
+        QStringLiteral("bad.json: строка 1, столбец 12: не разобрать JSON: число вне "
+                       "допустимого диапазона")))
+        << prompts_.messages()[0].toStdString();
 }
 
 TEST_F(BackupAgainstSimulator, StopBetweenRequestsKeepsNothing) {

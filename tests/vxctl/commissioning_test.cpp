@@ -70,6 +70,8 @@ TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
     (*controller.services)[2] = false;
     (*controller.start_values)[1023] = 1;
     (*controller.poll_frequencies)[127] = 5;
+    (*controller.poll_frequencies)[7] = 5;
+    (*controller.modules)[0].parameters->at(2) = 15;  // its version: read-only
     (*controller.modules)[0].parameters->at(20) = 44;
     (*controller.modules)[1].name = "VX In16";  // another type at address 3
     (*controller.modules)[2].address = 6;       // 5 gone, 6 added
@@ -77,13 +79,15 @@ TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
     const std::vector<std::string> expected = {
         "modules[3] VX Duo88 VX In16",   "modules[5] VX In16 none",
         "modules[6] none VX In16",       "start_values[1023] 65535 1",
-        "poll_frequencies[128] 10 5",    "modules[1].parameters[20] 7 44",
+        "poll_frequencies[8] 10 5",      "poll_frequencies[128] 10 5",
+        "modules[1].parameters[2] 7 15", "modules[1].parameters[20] 7 44",
         "x10[all_lights_on][B1] on off", "services[program] on off",
     };
     EXPECT_EQ(expected, places(compare_configurations(file, controller)));
 
     RestorePlan plan = plan_restore(file, controller);
-    EXPECT_EQ(5u, plan.rows.size());  // everything but the modules themselves, services last
+    // everything but the modules themselves and their read-only parameters, services last
+    EXPECT_EQ(6u, plan.rows.size());
     EXPECT_EQ("services", plan.rows.back().difference.section);
     EXPECT_EQ(std::vector<std::string>{"modules[3]: параметры не записаны: на контроллере модуль "
                                        "другого типа (VX In16)."},
@@ -92,14 +96,19 @@ TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
     ASSERT_EQ(1u, plan.rows.size());
     EXPECT_EQ(20, plan.rows[0].difference.index);
 
-    // A written value that the read-back does not hold, or holds otherwise, fails.
-    plan = plan_restore(file, controller, {"modules", "start_values"});
+    // A written value that the read-back does not hold, or holds otherwise, fails; a write
+    // whose reply was lost is verified when the controller applied it.
+    plan = plan_restore(file, controller, {"modules", "start_values", "poll_frequencies"});
+    ASSERT_EQ(4u, plan.rows.size());
     for (RestoreRow& row : plan.rows) row.outcome = WriteOutcome::written;
+    plan.rows[0].outcome = WriteOutcome::failed;
     Configuration reread = file;
     reread.modules->erase(reread.modules->begin());
+    (*reread.poll_frequencies)[6] = (*reread.poll_frequencies)[8] = 1;  // address 8's neighbours
     verify_restore(plan, reread);
     EXPECT_EQ(WriteOutcome::verified, plan.rows[0].outcome);  // start_values[1023]
-    EXPECT_EQ(WriteOutcome::failed, plan.rows[1].outcome);    // module 1 no longer read
+    EXPECT_EQ(WriteOutcome::verified, plan.rows[1].outcome);  // poll_frequencies[8]
+    EXPECT_EQ(WriteOutcome::failed, plan.rows[3].outcome);    // module 1 no longer read
 }
 
 TEST(VariableNames, TakesHashVarLinesOnly) {
@@ -221,15 +230,16 @@ TEST(Restore, GoesOnPastARefusalAndStopsWhenAsked) {
 
     file = controller;
     ASSERT_TRUE(file.modules && !file.modules->empty() && (*file.modules)[0].parameters);
-    (*file.modules)[0].parameters->at(2) = 99;  // the module's version: refused
+    (*file.modules)[0].parameters->at(2) = 99;  // the module's version: read-only, not written
     (*file.modules)[0].parameters->at(30) = 99;
     (*file.services)[1] = true;
     RestorePlan restore = plan_restore(file, controller);
-    ASSERT_EQ(3u, restore.rows.size());
+    ASSERT_EQ(2u, restore.rows.size());
+    sim.with_state([](sim::ControllerState& s) { return s.module_at(1)->active = false; });
     EXPECT_EQ(kDone, run_restore(c, nullptr, restore));
-    EXPECT_EQ(WriteOutcome::failed, restore.rows[0].outcome);
+    EXPECT_EQ(WriteOutcome::failed, restore.rows[0].outcome);  // the module stopped answering
     EXPECT_EQ(WriteOutcome::written, restore.rows[1].outcome);
-    EXPECT_EQ(WriteOutcome::written, restore.rows[2].outcome);
+    EXPECT_EQ(kDone, restore.services_commit.result);
     EXPECT_TRUE(sim.with_state([](sim::ControllerState& s) { return s.committed().services[1]; }));
 }
 

@@ -2,12 +2,19 @@
 // against the simulator's own state.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "commissioning/variable_names.h"
@@ -206,12 +213,14 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
 
     state([](ControllerState& s) {
         s.set_start_value(3, 1);
+        s.set_poll_frequency(8, 3);
         s.module_at(1)->parameters[20] = 44;
         s.set_service(2, false);
         return 0;
     });
     const std::string differences =
         "start_values[3]: file 0, controller 1\n"
+        "poll_frequencies[8]: file 5, controller 3\n"
         "modules[1].parameters[20]: file 0, controller 44\n"
         "services[program]: file on, controller off\n";
     r = run({"compare", file});
@@ -231,39 +240,51 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     EXPECT_EQ(0u, r.out.find("start_values[3]: 1 -> 0\n")) << r.out;
     EXPECT_EQ(differences, run({"compare", file}).out);  // nothing was written
 
-    r = run({"restore", file, "--only", "start_values,services"});
+    r = run({"restore", file, "--only", "start_values,poll_frequencies,services"});
     EXPECT_EQ(0, r.exit_code) << r.err;
     EXPECT_EQ(
-        "start_values[3]: 1 -> 0 verified\nservices[program]: off -> on verified\n"
-        "Записано и проверено: 2, ошибок: 0, не записано: 0.\n",
+        "start_values[3]: 1 -> 0 verified\npoll_frequencies[8]: 3 -> 5 verified\n"
+        "services[program]: off -> on verified\n"
+        "Записано и проверено: 3, ошибок: 0, не записано: 0.\n",
         r.out);
     EXPECT_TRUE(state([](ControllerState& s) { return s.committed().services[2]; }));
     EXPECT_EQ(0, run({"restore", file}).exit_code);
     r = run({"--json", "compare", file});
     EXPECT_EQ(0, r.exit_code);
-    EXPECT_EQ("{\n  \"differences\": []\n}\n", r.out);
+    EXPECT_EQ("{\n  \"differences\": [],\n  \"read_only\": [],\n  \"skipped\": []\n}\n", r.out);
 
-    // Parameter 2 is the module's version: read-only, so the controller refuses it.
+    // Parameter 2 is the module's version: read-only, shown by compare and never written.
     std::string text = read_text(file);
     const std::string parameters = "\"parameters\":[30,0,14,";
     ASSERT_NE(std::string::npos, text.find(parameters));
     text.replace(text.find(parameters), parameters.size(), "\"parameters\":[30,0,15,");
     dir_.write("house.json", text);
-    r = run({"restore", file});
-    EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ(
-        "modules[1].parameters[2]: 14 -> 15 failed\n"
-        "Записано и проверено: 0, ошибок: 1, не записано: 0.\n",
-        r.out);
-
-    // A module of another type is reported, and its parameters are left alone.
-    state([](ControllerState& s) { return s.module_at(1)->type = 12; });
+    r = run({"compare", file});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ("modules[1].parameters[2]: file 15, controller 14 (только чтение)\n", r.out);
     r = run({"restore", file});
     EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ("Записано и проверено: 0, ошибок: 0, не записано: 0.\n", r.out);
+
+    // A module of another type, or silent, is reported with exit 4, its parameters left alone.
+    state([](ControllerState& s) { return s.module_at(1)->type = 12; });
+    r = run({"restore", file});
+    EXPECT_EQ(4, r.exit_code) << r.err;
     EXPECT_EQ(0u, r.out.find("modules[1]: параметры не записаны: на контроллере модуль другого "
                              "типа ("))
         << r.out;
-    EXPECT_EQ(0u, run({"compare", file}).out.find("modules[1]: file VX Duo65, controller "));
+    EXPECT_EQ("vxctl: не всё записано\n", r.err);
+    r = run({"compare", file});
+    EXPECT_EQ(4, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("modules[1]: file VX Duo65, controller ")) << r.out;
+    state([](ControllerState& s) { return s.module_at(1)->type = 30; });
+    state([](ControllerState& s) { return s.module_at(1)->active = false; });
+    r = run({"compare", file});
+    EXPECT_EQ(4, r.exit_code) << r.err;
+    EXPECT_EQ("modules[1]: параметры не сравнены: модуль не отвечает.\n", r.out);
+    r = run({"restore", file, "--only", "services"});  // reads no module
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ("", r.err);
 }
 
 TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
@@ -323,6 +344,45 @@ TEST(VxctlSerial, X10TablesAndShutDownOverThePseudoTerminal) {
     EXPECT_TRUE(sim.simulator().shut_down());
 }
 
+// The controller can't be asked what it committed: a restore commits the file's services
+// even when none differs, and a commit the controller did not store is an error.
+TEST(VxctlCommit, ARestoreCommitsWhatItFindsAndAnUnstoredCommitIsAnError) {
+    test::TempDir dir;
+    sim::Options options = sim::SimulatorThread::test_options();
+    options.state_path = dir.file("state.json").string();
+    sim::SimulatorThread sim(options);
+    const auto committed_mysql = [&sim] {
+        return sim.with_state([](ControllerState& s) { return s.committed().services[1]; });
+    };
+    sim.with_state([](ControllerState& s) {  // switched by a restore that ended before its commit
+        s.set_service(1, true);
+        return 0;
+    });
+    const std::string file = dir.file("house.json").string();
+    ASSERT_EQ(0, vxctl(sim.port(), dir, {"backup", file, "--no-params"}).exit_code);
+    ASSERT_FALSE(committed_mysql());
+    Result r = vxctl(sim.port(), dir, {"restore", file});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_TRUE(committed_mysql());
+
+    // The settings store becomes a folder: the controller answers every commit "not stored".
+    std::filesystem::remove(options.state_path);
+    std::filesystem::create_directories(options.state_path + "/blocked");
+    r = vxctl(sim.port(), dir, {"services", "mysql", "off"});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(
+        "vxctl: services[mysql]: переключена, но не сохранена в контроллере: контроллер их "
+        "не сохранил.\n",
+        r.err);
+    r = vxctl(sim.port(), dir, {"restore", file, "--only", "services"});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(
+        "services[mysql]: off -> on failed\nЗаписано и проверено: 0, ошибок: 1, не записано: 0.\n",
+        r.out);
+    EXPECT_EQ("vxctl: services: службы не сохранены в контроллере: контроллер их не сохранил.\n",
+              r.err);
+}
+
 TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
     test::TempDir dir;
     test::ReservedPort nobody;
@@ -331,7 +391,15 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
     EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
 
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"{ not json", "не разобрать JSON"},
+        {"{ not json", "bad.json: строка 1, столбец 4: не разобрать JSON: неверный синтаксис"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1,
+             "taken": -1e400})",
+         "bad.json: строка 2, столбец 23: не разобрать JSON: число вне допустимого диапазона"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "format": 1})",
+         "bad.json: строка 1, столбец 59: ключ \"format\" встречается дважды"},
+        {std::string(100000, '['), "bad.json: строка 1, столбец 17: вложенность глубже 16"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "cycle_delay": 6})",
+         "bad.json: строка 1, столбец 74: cycle_delay: ожидалось целое число от 0 до 5"},
         {R"({"format": "something else", "format_version": 1})", "это не файл конфигурации"},
         {R"({"format": "vesta-vx-configuration", "format_version": 2})", "format_version"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "start_values": [1, 2]})",
@@ -348,6 +416,9 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "x10": {"all_units_off": ["Q1"],
              "all_lights_on": [], "all_lights_off": []}})",
          "адрес X10"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "x10": {"all_units_off": [],
+             "all_lights_on": ["A17"], "all_lights_off": []}})",
+         "x10.all_lights_on[0]: ожидался адрес X10"},
     };
     for (const auto& [content, message] : files) {
         SCOPED_TRACE(content);
@@ -390,27 +461,82 @@ protected:
     ClosingController() : Vxctl(closing_after(1)) {}
 };
 
-// The controller goes away after the version, the start-up values and the first write.
-class ClosingDuringRestore : public Vxctl {
-protected:
-    ClosingDuringRestore() : Vxctl(closing_after(3)) {}
-};
+// Runs vxctl and sends it signal once the simulator holds start-up value 3 = 7: the first
+// write of the restore below, whose reply the simulator delays.
+Result vxctl_signalled(sim::SimulatorThread& sim, const test::TempDir& dir,
+                       const std::vector<std::string>& args, int signal) {
+    const std::string out = dir.file("vxctl.out").string(), err = dir.file("vxctl.err").string();
+    std::vector<std::string> all = {VXCTL_PATH, "--port", std::to_string(sim.port())};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {  // only async-signal-safe calls: the simulator's thread runs in the parent
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        execv(VXCTL_PATH, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (sim.with_state([](ControllerState& s) { return s.start_value(3); }) == 7) {
+            kill(pid, signal);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(out), read_text(err)};
+}
 
-TEST_F(ClosingDuringRestore, StopsAtTheFirstWriteWithoutReplyAndSaysWhatWasWritten) {
+// A restore of three start-up values while the controller goes away after the version, the
+// start-up values and the first write; drops the first write's reply but applies it; or
+// while Ctrl-C or SIGTERM come during the first write.
+TEST(VxctlRestoreEnds, TheReportSaysWhatWasWrittenVerifiedAndLeft) {
+    const std::string first_only =
+        "start_values[3]: 0 -> 7 verified\nstart_values[4]: 0 -> 7 planned\n"
+        "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 1, ошибок: 0, не записано: 2.\n";
+    struct Row {
+        const char* name;
+        sim::Faults faults;
+        int signal;
+        int exit_code;
+        std::string out;
+        std::string err;
+    };
+    const std::vector<Row> rows = {
+        {"closed",
+         {.close_after = 3},
+         0,
+         3,
+         "start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
+         "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
+         "ошибок: 1, не записано: 1.\n",
+         "vxctl: Нет ответа от контроллера.\n"},
+        {"reply lost", {.drop_every = 3}, 0, 3, first_only, "vxctl: Нет ответа от контроллера.\n"},
+        {"SIGINT", {.delay_ms = 800}, SIGINT, 130, first_only, ""},
+        {"SIGTERM", {.delay_ms = 800}, SIGTERM, 143, first_only, ""},
+    };
     std::string values = "1,22,0,7,7,7";
     for (int i = 6; i < 1024; ++i) values += i == 10 ? ",100" : i == 512 ? ",3600" : ",0";
-    const auto file = dir_.write("values.json", R"({"format": "vesta-vx-configuration", )"
-                                                R"("format_version": 1, "start_values": [)" +
-                                                    values + "]}");
-    const Result r = run({"restore", file.string()});
-    EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ(
-        "start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
-        "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
-        "ошибок: 1, не записано: 1.\n",
-        r.out);
-    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
-    EXPECT_EQ(7, state([](ControllerState& s) { return s.start_value(3); }));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TempDir dir;
+        sim::Options options = sim::SimulatorThread::test_options();
+        options.faults = row.faults;
+        sim::SimulatorThread sim(options);
+        const auto file = dir.write("values.json", R"({"format": "vesta-vx-configuration", )"
+                                                   R"("format_version": 1, "start_values": [)" +
+                                                       values + "]}");
+        const std::vector<std::string> args = {"restore", file.string()};
+        const Result r =
+            row.signal ? vxctl_signalled(sim, dir, args, row.signal) : vxctl(sim.port(), dir, args);
+        EXPECT_EQ(row.exit_code, r.exit_code);
+        EXPECT_EQ(row.out, r.out);
+        EXPECT_EQ(row.err, r.err);
+        EXPECT_EQ(7, sim.with_state([](ControllerState& s) { return s.start_value(3); }));
+    }
 }
 
 TEST_F(ClosingController, AWatchGoesOnPastFailedSamples) {

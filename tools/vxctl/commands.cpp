@@ -137,7 +137,11 @@ int services(Context& ctx, const std::vector<std::string>& args) {
         return ctx.controller_failed(result, "services[" + args[0] + "]: Ошибка");
     }
     const int printed = print_services(ctx, *c, {s});
-    commit_settings(*c);
+    if (const int commit = cm::commit_settings_checked(*c); commit != kDone) {
+        return ctx.fail("services[" + args[0] + "]: переключена, но не сохранена в контроллере: " +
+                            cm::commit_failure_text(commit) + ".",
+                        kExitController);
+    }
     return printed;
 }
 

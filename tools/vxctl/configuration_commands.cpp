@@ -1,5 +1,6 @@
 // vxctl backup, compare and restore over the configuration file.
 #include <algorithm>
+#include <csignal>
 #include <sstream>
 
 #include "commissioning/configuration.h"
@@ -99,36 +100,52 @@ int backup(Context& ctx, const Options& o) {
     return kExitDone;
 }
 
-// Loads the file and reads the same sections from the controller.
-int load_and_read(Context& ctx, const Options& o, std::unique_ptr<SerialPort>& port,
-                  cm::Configuration& file, cm::Configuration& controller) {
+// Loads the file and reads from the controller the sections of it in only (all when empty).
+int load_and_read(Context& ctx, const Options& o, const std::vector<std::string>& only,
+                  std::unique_ptr<SerialPort>& port, cm::Configuration& file,
+                  cm::Configuration& controller) {
     if (const std::string error = cm::load_configuration(o.file, file); !error.empty()) {
         return ctx.fail(error, kExitUsage);
     }
     if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
         return kExitController;
-    if (file.x10 && !port) {
-        ctx.fail("таблицы X10 не сравниваются без --serial", 0);
-    }
-    return read(ctx, cm::ReadPlan::matching(file, port.get()), controller);
+    return read(ctx, cm::restore_read_plan(file, port.get(), only), controller);
+}
+
+// Exit 4 after the lines of what the file holds and the controller could not show.
+int incomplete(Context& ctx, const std::vector<std::string>& lines, const char* what) {
+    return lines.empty() ? kExitDone : ctx.fail(what, kExitIncomplete);
 }
 
 int compare(Context& ctx, const Options& o) {
     cm::Configuration file, controller;
     std::unique_ptr<SerialPort> port;
-    if (const int code = load_and_read(ctx, o, port, file, controller); code != kExitDone) {
+    if (const int code = load_and_read(ctx, o, {}, port, file, controller); code != kExitDone) {
         return code;
     }
-    const std::vector<cm::Difference> differences = cm::compare_configurations(file, controller);
+    std::vector<cm::Difference> differences, read_only;
+    for (const cm::Difference& d : cm::compare_configurations(file, controller)) {
+        (d.read_only ? read_only : differences).push_back(d);
+    }
+    const std::vector<std::string> skipped = cm::left_out(file, controller, "не сравнены");
     if (ctx.json) {
-        Json list = Json::array();
-        for (const cm::Difference& d : differences) list.push_back(difference_json(d));
-        ctx.print({{"differences", list}});
+        Json lists[2] = {Json::array(), Json::array()};
+        for (const cm::Difference& d : differences) lists[0].push_back(difference_json(d));
+        for (const cm::Difference& d : read_only) lists[1].push_back(difference_json(d));
+        ctx.print({{"differences", lists[0]}, {"read_only", lists[1]}, {"skipped", skipped}});
     } else {
         for (const cm::Difference& d : differences) {
             ctx.line(cm::difference_place(d) + ": file " + d.file + ", controller " + d.controller);
         }
+        // The module's own type, version or address: nothing a restore could change.
+        for (const cm::Difference& d : read_only) {
+            ctx.line(cm::difference_place(d) + ": file " + d.file + ", controller " + d.controller +
+                     " (только чтение)");
+        }
+        for (const std::string& line : skipped) ctx.line(line);
     }
+    if (!skipped.empty())
+        return incomplete(ctx, skipped, "не всё сравнено");
     return differences.empty() ? kExitDone : kExitDifferences;
 }
 
@@ -154,7 +171,10 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
             item["outcome"] = outcome_name(row.outcome);
             rows.push_back(item);
         }
-        ctx.print({{"differences", rows}, {"skipped", plan.skipped}});
+        Json document = {{"differences", rows}, {"skipped", plan.skipped}};
+        if (with_outcome)
+            document["not_committed"] = cm::commit_failures(plan);
+        ctx.print(document);
         return;
     }
     for (const std::string& line : plan.skipped) ctx.line(line);
@@ -175,6 +195,33 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
              std::to_string(s.failed) + ", не записано: " + std::to_string(s.planned) + ".");
 }
 
+volatile std::sig_atomic_t stop_signal = 0;
+
+extern "C" void note_stop_signal(int signal) {
+    stop_signal = signal;
+}
+
+// Ctrl-C and SIGTERM while it lives stop a restore after the write in flight, so that
+// the controller is read back and the report says what was written.
+class StopOnSignal {
+public:
+    StopOnSignal()
+        : old_interrupt_(std::signal(SIGINT, note_stop_signal)),
+          old_terminate_(std::signal(SIGTERM, note_stop_signal)) {}
+    ~StopOnSignal() {
+        std::signal(SIGINT, old_interrupt_);
+        std::signal(SIGTERM, old_terminate_);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+    int signal() const { return stop_signal; }
+
+private:
+    using Handler = void (*)(int);
+    Handler old_interrupt_;
+    Handler old_terminate_;
+};
+
 int restore(Context& ctx, const Options& o) {
     const std::vector<std::string> only = split(o.only);
     for (const std::string& section : only) {
@@ -184,17 +231,18 @@ int restore(Context& ctx, const Options& o) {
     }
     cm::Configuration file, controller;
     std::unique_ptr<SerialPort> port;
-    if (const int code = load_and_read(ctx, o, port, file, controller); code != kExitDone) {
+    if (const int code = load_and_read(ctx, o, only, port, file, controller); code != kExitDone) {
         return code;
     }
     cm::RestorePlan plan = cm::plan_restore(file, controller, only);
     if (o.dry_run) {
         print_plan(ctx, plan, false);
-        return kExitDone;
+        return incomplete(ctx, plan.skipped, "не всё записано");
     }
     ControllerConnection* c = ctx.connection();
     if (c == nullptr)
         return kExitController;
+    const StopOnSignal stop;
     int run;
     {
         ProgressBar bar;
@@ -202,20 +250,29 @@ int restore(Context& ctx, const Options& o) {
         observer.progress = [&bar](const std::string& step, int done, int total) {
             bar.show(step, done, total);
         };
+        observer.stop_requested = [&stop] { return stop.signal() != 0; };
         run = cm::run_restore(*c, port.get(), plan, observer);
     }
     // Read back what was written, whatever the run's end, so that the report is true.
     cm::Configuration reread;
-    const int reread_code = read(ctx, cm::ReadPlan::matching(file, port.get()), reread);
+    const int reread_code = read(ctx, cm::restore_read_plan(file, port.get(), only), reread);
     if (reread_code == kExitDone) {
         cm::verify_restore(plan, reread);
     }
     print_plan(ctx, plan, true);
+    const std::vector<std::string> not_committed = cm::commit_failures(plan);
+    for (const std::string& line : not_committed) ctx.fail(line, kExitController);
+    if (run == cm::kStopped)
+        return 128 + stop.signal();  // 130 after Ctrl-C, 143 after SIGTERM
     if (reread_code != kExitDone)
         return reread_code;  // its message is out already
-    if (run != kDone)
+    const cm::RestoreSummary summary = cm::summarize(plan);
+    // A lost reply ends the run: an error when rows were left unwritten.
+    if (run != kDone && summary.planned > 0)
         return ctx.controller_failed(run, cm::kOperationFailedText);
-    return cm::summarize(plan).failed > 0 ? kExitController : kExitDone;
+    if (summary.failed > 0 || !not_committed.empty())
+        return kExitController;
+    return incomplete(ctx, plan.skipped, "не всё записано");
 }
 
 }  // namespace
@@ -232,14 +289,20 @@ void add_configuration_commands(CLI::App& app, Context& ctx, Commands& commands)
 
     o = std::make_shared<Options>();
     sub = app.add_subcommand("compare",
-                             "сравнить контроллер с файлом: РАЗДЕЛ[N]: file X, controller Y");
+                             "сравнить контроллер с файлом: РАЗДЕЛ[N]: file X, controller Y; "
+                             "код 1 — есть различия, 4 — не всё сравнено (строка на раздел); "
+                             "параметры 0–3 модуля (тип, подтип, версия, адрес) — только для "
+                             "сведения, с пометкой «только чтение»");
     commands.push_back({sub, [&ctx, o] { return compare(ctx, *o); }});
     sub->add_option("FILE", o->file, "файл конфигурации")->required();
     sub->add_option("--serial", o->serial, "сравнить и таблицы X10 по этому порту");
 
     o = std::make_shared<Options>();
     sub = app.add_subcommand(
-        "restore", "записать в контроллер различия с файлом, затем прочитать и проверить");
+        "restore",
+        "записать в контроллер различия с файлом, затем прочитать и проверить; код 3 — ошибка "
+        "записи или сохранения служб, 4 — не всё записано (строка на раздел), 130/143 — "
+        "прервано Ctrl-C/SIGTERM после текущей записи");
     commands.push_back({sub, [&ctx, o] { return restore(ctx, *o); }});
     sub->add_option("FILE", o->file, "файл конфигурации")->required();
     sub->add_flag("--dry-run", o->dry_run, "только показать, что будет записано");
