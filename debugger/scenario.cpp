@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -96,17 +96,31 @@ void read_values(const std::string& word, uint16_t& low, uint16_t& high) {
 // "30 мин", "1 ч 30 мин", "2 сут": a span of simulated time, in seconds.
 int64_t read_duration(const Words& w, std::size_t from, std::size_t to) {
     static const std::array<std::pair<const char*, int64_t>, 18> kUnits{{
-        {"с", 1},       {"сек", 1},       {"секунд", 1},    {"секунды", 1},  {"секунда", 1},
-        {"мин", 60},    {"минут", 60},    {"минуты", 60},   {"минута", 60},  {"ч", 3600},
-        {"час", 3600},  {"часа", 3600},   {"часов", 3600},  {"сут", 86400},  {"дн", 86400},
-        {"день", 86400}, {"дня", 86400},  {"дней", 86400},
+        {"с", 1},
+        {"сек", 1},
+        {"секунд", 1},
+        {"секунды", 1},
+        {"секунда", 1},
+        {"мин", 60},
+        {"минут", 60},
+        {"минуты", 60},
+        {"минута", 60},
+        {"ч", 3600},
+        {"час", 3600},
+        {"часа", 3600},
+        {"часов", 3600},
+        {"сут", 86400},
+        {"дн", 86400},
+        {"день", 86400},
+        {"дня", 86400},
+        {"дней", 86400},
     }};
     if (from >= to || (to - from) % 2 != 0) {
         fail("ожидалось время: число и единица (с, мин, ч, сут), например «через 30 мин»");
     }
     int64_t total = 0;
     for (std::size_t i = from; i < to; i += 2) {
-        const int64_t n = number(w[i], 100000, "число");
+        const int64_t n = number(w[i], 100000, "количество");
         const auto unit = std::find_if(kUnits.begin(), kUnits.end(),
                                        [&](const auto& u) { return w[i + 1] == u.first; });
         if (unit == kUnits.end()) {
@@ -148,9 +162,8 @@ sim::CivilTime read_start(const Words& w) {
 }
 
 int read_weekday(const std::string& word) {
-    static const std::array<const char*, 7> kDays{"воскресенья", "понедельника", "вторника",
-                                                  "среды",       "четверга",     "пятницы",
-                                                  "субботы"};
+    static const std::array<const char*, 7> kDays{
+        "воскресенья", "понедельника", "вторника", "среды", "четверга", "пятницы", "субботы"};
     for (std::size_t d = 0; d < kDays.size(); ++d) {
         if (word == kDays[d]) {
             return static_cast<int>(d);
@@ -218,9 +231,10 @@ ScenarioStep read_step(const Words& w) {
             s.seconds = read_duration(w, i + 2, w.size());
         }
     } else {
-        fail("ожидался шаг (установить, зафиксировать, отпустить, через, в, до, ожидать), "
-             "тест, начало или цикл, а не «" +
-             verb + "»");
+        fail(
+            "ожидался шаг (установить, зафиксировать, отпустить, через, в, до, ожидать), "
+            "тест, начало или цикл, а не «" +
+            verb + "»");
     }
     return s;
 }
@@ -269,8 +283,7 @@ const ScenarioCase* Scenario::case_at(int line) const {
     return found;
 }
 
-std::string ScenarioParser::parse(const std::string& path, const std::string& text,
-                                  Scenario& out) {
+std::string ScenarioParser::parse(const std::string& path, const std::string& text, Scenario& out) {
     out = Scenario{};
     out.path = path;
     std::optional<sim::CivilTime> start;

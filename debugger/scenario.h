@@ -30,12 +30,12 @@ struct ScenarioPoint {
 };
 
 enum class StepKind {
-    set,          // установить
-    force,        // зафиксировать
-    release,      // отпустить (a point), or every force when `all`
-    advance_by,   // через 30 мин
-    advance_to,   // в 22:00, до понедельника 06:00
-    expect,       // ожидать ... [в течение ...]
+    set,         // установить
+    force,       // зафиксировать
+    release,     // отпустить (a point), or every force when `all`
+    advance_by,  // через 30 мин
+    advance_to,  // в 22:00, до понедельника 06:00
+    expect,      // ожидать ... [в течение ...]
 };
 
 struct ScenarioStep {

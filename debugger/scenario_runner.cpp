@@ -86,7 +86,8 @@ private:
         if (seconds <= 0) {
             return true;
         }
-        const StopInfo stop = session_.run({RunMode::duration, 1, 0, std::chrono::seconds(seconds)});
+        const StopInfo stop =
+            session_.run({RunMode::duration, 1, 0, std::chrono::seconds(seconds)});
         return stop.reason == StopReason::fault ? done("программа остановлена: " + stop.text)
                                                 : true;
     }
@@ -133,8 +134,7 @@ private:
         return false;
     }
     void fail(const std::string& actual) {
-        result_.failure = StepFailure{step_->line, step_->text, "", actual,
-                                      time()};
+        result_.failure = StepFailure{step_->line, step_->text, "", actual, time()};
     }
 
     std::string time() const {

@@ -31,8 +31,7 @@ int main(int argc, char** argv) {
     app.add_option("program", program, "Программа (.prg)")->required();
     app.add_option("scenarios", scenarios, "Файлы сценариев")->required();
     auto* house_option = app.add_option("--house", house, "Файл дома");
-    app.add_option("--backup", backup, "Файл резервной копии конфигурации")
-        ->excludes(house_option);
+    app.add_option("--backup", backup, "Файл резервной копии конфигурации")->excludes(house_option);
     app.add_option("--notes", notes, "Файл примечаний (по умолчанию PROGRAM.prg.tag)");
     app.add_option("--junit", junit, "Записать отчёт JUnit XML в файл");
     app.add_option("--json", json, "Отчёт JSON в файл (без имени: в стандартный вывод)")

@@ -9,8 +9,7 @@ namespace {
 
 std::string failure_text(const StepFailure& f) {
     std::string text = "строка " + std::to_string(f.line) + " «" + f.step + "»: ";
-    text += f.expected.empty() ? f.actual
-                               : "ожидалось " + f.expected + ", получено " + f.actual;
+    text += f.expected.empty() ? f.actual : "ожидалось " + f.expected + ", получено " + f.actual;
     return text + "; время " + f.time;
 }
 
@@ -18,10 +17,18 @@ std::string xml_escape(const std::string& s) {
     std::string out;
     for (const char c : s) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
             default:
                 // Control characters have no place in XML 1.0.
                 if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') {
@@ -52,14 +59,13 @@ std::string ScenarioReport::case_line(const std::string& path, const CaseResult&
     if (!r.failure) {
         return line;
     }
-    nlohmann::json launch = {{"program", replay.program},
-                             {"scenario", path},
-                             {"stopAtStep", r.failure->line}};
+    nlohmann::json launch = {
+        {"program", replay.program}, {"scenario", path}, {"stopAtStep", r.failure->line}};
     if (replay.house.kind != HouseKind::built_in) {
         launch[replay.house.kind == HouseKind::backup ? "backup" : "house"] = replay.house.path;
     }
-    return line + ": " + failure_text(*r.failure) +
-           "\n  повторить в отладчике: vxdbg, launch " + launch.dump();
+    return line + ": " + failure_text(*r.failure) + "\n  повторить в отладчике: vxdbg, launch " +
+           launch.dump();
 }
 
 std::string ScenarioReport::summary(const std::vector<FileResults>& files) {
@@ -109,8 +115,10 @@ std::string ScenarioReport::json(const std::vector<FileResults>& files) {
             nlohmann::json one = {
                 {"name", c.name}, {"line", c.line}, {"passed", c.passed}, {"cycles", c.cycles}};
             if (c.failure) {
-                one["failure"] = {{"line", c.failure->line},     {"step", c.failure->step},
-                                  {"expected", c.failure->expected}, {"actual", c.failure->actual},
+                one["failure"] = {{"line", c.failure->line},
+                                  {"step", c.failure->step},
+                                  {"expected", c.failure->expected},
+                                  {"actual", c.failure->actual},
                                   {"time", c.failure->time}};
             }
             cases.push_back(one);
