@@ -129,13 +129,16 @@ TEST_F(ScenarioTest, MalformedFilesNameTheLineAndWhatWasExpected) {
         {"начало 2026-01-05 06:00\nтест \"a\"\nждать 5\n", "f:3: ожидался шаг"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nожидать var[1024] = 1\n", "f:3: ожидалось номер"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nожидать var[1] = 9..3\n", "f:3: в диапазоне 9..3"},
-        {"начало 2026-01-05 06:00\nтест \"a\"\nожидать var[1] = 70000\n", "f:3: ожидалось значение"},
-        {"начало 2026-01-05 06:00\nтест \"a\"\nожидать var[1] = 1 в течение\n", "f:3: ожидалось время"},
+        {"начало 2026-01-05 06:00\nтест \"a\"\nожидать var[1] = 70000\n",
+         "f:3: ожидалось значение"},
+        {"начало 2026-01-05 06:00\nтест \"a\"\nожидать var[1] = 1 в течение\n",
+         "f:3: ожидалось время"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nчерез 30 лет\n", "f:3: ожидалась единица времени"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nдо пятница 06:00\n", "f:3: ожидался день недели"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nв 24:00\n", "f:3: ожидалось час"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nустановить выход 3.9 = 1\n", "f:3: выходы пишет"},
-        {"начало 2026-01-05 06:00\nтест \"a\"\nзафиксировать выход 3.2 = 1\n", "f:3: выходы модуля"},
+        {"начало 2026-01-05 06:00\nтест \"a\"\nзафиксировать выход 3.2 = 1\n",
+         "f:3: выходы модуля"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nустановить вход 3.2 = 2\n", "f:3: точка модуля"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nустановить вход 3 = 1\n", "f:3: ожидался вход"},
         {"начало 2026-01-05 06:00\nтест \"a\"\nчерез 1 с\nначало 2026-01-05 07:00\n",
@@ -180,10 +183,10 @@ TEST_F(ScenarioTest, VxtestExitCodesReportsAndReplayLine) {
     std::string out;
     EXPECT_EQ(vxtest(program + " " + good, out), 0) << out;
     EXPECT_NE(out.find("пройден: " + good + ":2 «t», циклов: 3600"), std::string::npos) << out;
-    EXPECT_EQ(vxtest(program + " " + good + " " + bad + " --junit " + junit + " --json " + json,
-                     out),
-              1);
-    EXPECT_NE(out.find("ПРОВАЛЕН: " + bad + ":3 «второй & <последний>»: строка 5 «ожидать "
+    EXPECT_EQ(
+        vxtest(program + " " + good + " " + bad + " --junit " + junit + " --json " + json, out), 1);
+    EXPECT_NE(out.find("ПРОВАЛЕН: " + bad +
+                       ":3 «второй & <последний>»: строка 5 «ожидать "
                        "var[200] = 10»: ожидалось 10, получено 11; время 2026-01-05 06:00:10, пн"),
               std::string::npos)
         << out;
@@ -193,8 +196,8 @@ TEST_F(ScenarioTest, VxtestExitCodesReportsAndReplayLine) {
         << out;
     EXPECT_NE(out.find("Тестов: 3, пройдено: 2, провалено: 1."), std::string::npos) << out;
     const std::string xsd = std::string(VX_SOURCE_DIR) + "/tests/debugger/junit.xsd";
-    EXPECT_EQ(std::system(("xmllint --noout --schema " + xsd + " " + junit + " 2>/dev/null").c_str()),
-              0);
+    EXPECT_EQ(
+        std::system(("xmllint --noout --schema " + xsd + " " + junit + " 2>/dev/null").c_str()), 0);
     std::ifstream in(json);
     const auto report = nlohmann::json::parse(in);
     EXPECT_EQ(report["tests"], 3);
