@@ -212,5 +212,17 @@ TEST_F(ScenarioTest, VxtestExitCodesReportsAndReplayLine) {
     EXPECT_NE(out.find("x.prg:1:"), std::string::npos) << out;
 }
 
+// The manual shows the example scenario that ctest runs, word for word.
+TEST(ScenarioManual, ShowsTheExampleThatIsRun) {
+    auto read = [](const std::string& path) {
+        std::ifstream in(std::string(VX_SOURCE_DIR) + path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string example = read("/examples/night_mode.scenario");
+    ASSERT_FALSE(example.empty());
+    EXPECT_NE(read("/docs/programming_manual.md").find("```text\n" + example + "```"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace vx::debugger
