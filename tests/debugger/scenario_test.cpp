@@ -208,6 +208,10 @@ TEST_F(ScenarioTest, VxtestExitCodesReportsAndReplayLine) {
     EXPECT_EQ(vxtest(program + " " + good + " " + (dir_ / "broken.scenario").string(), out), 2);
     EXPECT_EQ(out, (dir_ / "broken.scenario").string() +
                        ":3: ожидалось количество (число от 0 до 100000), а не «пять»\n");
+    EXPECT_EQ(vxtest(program, out), 2);  // no scenario named
+    // The report's file name taken from what was meant as one more scenario: nothing written.
+    EXPECT_EQ(vxtest(program + " " + good + " --json " + bad, out), 2);
+    EXPECT_NE(out.find("поверх входного файла"), std::string::npos) << out;
     EXPECT_EQ(vxtest(write("x.prg", "var[1]=;\n") + " " + good, out), 2);
     EXPECT_NE(out.find("x.prg:1:"), std::string::npos) << out;
 }

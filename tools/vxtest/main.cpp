@@ -1,6 +1,7 @@
 // vxtest: runs scenario files against a controller program on the simulated controller.
 // Exit 0 when every case passes, 1 when one fails, 2 when a file cannot be used.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -36,8 +37,24 @@ int main(int argc, char** argv) {
     app.add_option("--junit", junit, "Записать отчёт JUnit XML в файл");
     app.add_option("--json", json, "Отчёт JSON в файл (без имени: в стандартный вывод)")
         ->expected(0, 1);
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "vxtest: " << e.what() << "\n";
+        return 2;
+    }
 
+    // `--json a.scenario` takes the file as the report's name: never write over an input.
+    for (const std::string* report : {&junit, json ? &*json : nullptr}) {
+        if (report != nullptr && !report->empty() &&
+            (*report == program ||
+             std::find(scenarios.begin(), scenarios.end(), *report) != scenarios.end())) {
+            std::cerr << "vxtest: отчёт не пишется поверх входного файла " << *report << "\n";
+            return 2;
+        }
+    }
     const bool json_to_stdout = json && json->empty();
     std::ostream& lines = json_to_stdout ? std::cerr : std::cout;
     dbg::SessionOptions options;
