@@ -211,7 +211,8 @@ TEST_F(ScenarioTest, VxtestExitCodesReportsAndReplayLine) {
     EXPECT_EQ(vxtest(program, out), 2);  // no scenario named
     // The report's file name taken from what was meant as one more scenario: nothing written.
     EXPECT_EQ(vxtest(program + " " + good + " --json " + bad, out), 2);
-    EXPECT_NE(out.find("поверх входного файла"), std::string::npos) << out;
+    EXPECT_NE(out.find("не похож на отчёт и не перезаписан"), std::string::npos) << out;
+    EXPECT_EQ(vxtest(program + " " + bad, out), 1);  // and still there
     EXPECT_EQ(vxtest(write("x.prg", "var[1]=;\n") + " " + good, out), 2);
     EXPECT_NE(out.find("x.prg:1:"), std::string::npos) << out;
 }
