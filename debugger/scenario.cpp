@@ -128,6 +128,10 @@ int64_t read_duration(const Words& w, std::size_t from, std::size_t to) {
         }
         total += n * unit->second;
     }
+    // A month of cycles runs in seconds; more in one step is a slip of the pen.
+    if (total > 31 * 86400) {
+        fail("не больше 31 сут за один шаг");
+    }
     return total;
 }
 
@@ -239,6 +243,27 @@ ScenarioStep read_step(const Words& w) {
     return s;
 }
 
+bool valid_utf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = c < 0x80         ? 1
+                              : (c >> 5) == 6  ? 2
+                              : (c >> 4) == 14 ? 3
+                              : (c >> 3) == 30 ? 4
+                                               : 0;
+        if (n == 0 || i + n > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += n;
+    }
+    return true;
+}
+
 // The line without its comment and its blanks at the ends; a `#` inside quotes stays.
 std::string strip(const std::string& line) {
     bool quoted = false;
@@ -297,6 +322,9 @@ std::string ScenarioParser::parse(const std::string& path, const std::string& te
             if (line == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) {
                 raw.erase(0, 3);  // a byte order mark some editors write
             }
+            if (!valid_utf8(raw)) {
+                fail("строка не в кодировке UTF-8: сохраните файл в UTF-8");
+            }
             const std::string stripped = strip(raw);
             if (stripped.empty()) {
                 continue;
@@ -319,8 +347,9 @@ std::string ScenarioParser::parse(const std::string& path, const std::string& te
                 const bool ms = w.size() == 3 && w[2] == "мс";
                 out.period = ms ? std::chrono::milliseconds(number(w[1], 3600000, "длительность"))
                                 : std::chrono::seconds(read_duration(w, 1, w.size()));
-                if (out.period.count() == 0) {
-                    fail("цикл не может быть нулевым");
+                if (out.period < std::chrono::milliseconds(100) ||
+                    out.period > std::chrono::hours(1)) {
+                    fail("цикл: от 100 мс до 1 ч");
                 }
             } else if (w[0] == "тест") {
                 ScenarioCase c;
