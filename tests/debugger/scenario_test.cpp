@@ -52,8 +52,8 @@ protected:
         return r;
     }
     // vxtest's exit code; its standard output in `out`.
-    int vxtest(const std::string& arguments, std::string& out) {
-        const std::string command = std::string(VX_VXTEST) + " " + arguments + " > " +
+    int vxtest(const std::string& arguments, std::string& out, const std::string& env = "") {
+        const std::string command = env + std::string(VX_VXTEST) + " " + arguments + " > " +
                                     (dir_ / "out.txt").string() + " 2>&1";
         const int status = std::system(command.c_str());
         std::ifstream in(dir_ / "out.txt");
@@ -198,6 +198,10 @@ TEST_F(ScenarioTest, VxtestExitCodesReportsAndReplayLine) {
               std::string::npos)
         << out;
     EXPECT_NE(out.find("Тестов: 3, пройдено: 2, провалено: 1."), std::string::npos) << out;
+    // The same report in a time zone far from UTC: the clock is the scenario's own.
+    const std::string here = out;
+    vxtest(program + " " + good + " " + bad, out, "TZ=Pacific/Chatham ");
+    EXPECT_EQ(out, here);
     const std::string xsd = std::string(VX_SOURCE_DIR) + "/tests/debugger/junit.xsd";
     EXPECT_EQ(
         std::system(("xmllint --noout --schema " + xsd + " " + junit + " 2>/dev/null").c_str()), 0);
