@@ -16,6 +16,8 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the scenario tests check vxtest's JUnit XML against a schema
+  libxml2-utils
   # the compiler benchmark's peer: Lua 5.4's compiler, luac5.4
   lua5.4
   # simulator

@@ -218,4 +218,27 @@ TEST(Vxdbg, MalformedMessagesGetAnErrorAndTheAdapterGoesOn) {
     EXPECT_EQ(a.request("initialize")["success"], true);  // still answering
 }
 
+TEST(Vxdbg, ReplaysAScenarioUpToTheFailingStep) {
+    Adapter a;
+    const std::string program = write_program();
+    const std::string scenario = program + ".scenario";
+    std::ofstream(scenario, std::ios::binary) << "начало 2026-01-05 06:00\n"
+                                                 "тест \"час\"\n"
+                                                 "через 1 ч\n"
+                                                 "ожидать var[200] = 7\n";
+    const json bad = a.request("launch", {{"program", program}, {"scenario", program}});
+    EXPECT_EQ(bad["success"], false);
+    EXPECT_EQ(bad["message"].get<std::string>().rfind(program + ":1: ", 0), 0u) << bad;
+    ASSERT_EQ(
+        a.request("launch",
+                  {{"program", program}, {"scenario", scenario}, {"stopAtStep", 4}})["success"],
+        true);
+    a.request("configurationDone");
+    EXPECT_EQ(a.event("stopped")["body"]["reason"], "entry");
+    // The first cycle at 06:00 and one a second for the hour: stopped before the expectation.
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 1}}), "var[200]"), "3601");
+    EXPECT_EQ(value_of(a.request("variables", {{"variablesReference", 4}}), "время"),
+              "2026-01-05 07:00:01");
+}
+
 }  // namespace

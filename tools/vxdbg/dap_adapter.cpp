@@ -1,6 +1,8 @@
 // Requests of the Debug Adapter Protocol turned into session calls.
 #include "dap_adapter.h"
 
+#include "debugger/scenario_runner.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -303,15 +305,49 @@ void DapAdapter::launch(const json& request) {
         respond(request, false, {}, "Не указана программа (program).");
         return;
     }
+    // A scenario replayed: the session of its case, played up to the step on stopAtStep.
+    const std::string scenario_path = string_arg(args, "scenario");
+    dbg::Scenario scenario;
+    const dbg::ScenarioCase* scenario_case = nullptr;
+    const int stop_at = args.value("stopAtStep", 0);
+    if (!scenario_path.empty()) {
+        if (std::string e = dbg::ScenarioParser::load(scenario_path, scenario); !e.empty()) {
+            respond(request, false, {}, e);
+            return;
+        }
+        scenario_case = stop_at > 0 ? scenario.case_at(stop_at) : &scenario.cases.front();
+        if (scenario_case == nullptr) {
+            respond(request, false, {},
+                    "stopAtStep: в строке " + std::to_string(stop_at) + " и выше нет теста.");
+            return;
+        }
+    }
     end_run();
     std::string error;
-    session_ = dbg::Session::open(options, error);
+    session_ = scenario_case ? dbg::ScenarioRunner::open(options, scenario, *scenario_case, error)
+                             : dbg::Session::open(options, error);
     if (!session_) {
         respond(request, false, {}, error);
         return;
     }
     program_path_ = options.program_path;
-    stop_on_entry_ = args.value("stopOnEntry", false);
+    stop_on_entry_ = args.value("stopOnEntry", false) || scenario_case != nullptr;
+    if (scenario_case != nullptr) {
+        const dbg::CaseResult played =
+            dbg::ScenarioRunner::play(*session_, *scenario_case, stop_at);
+        std::string text = "Тест «" + scenario_case->name + "»: ";
+        if (played.failure) {
+            text += "остановлен на строке " + std::to_string(played.failure->line) + " «" +
+                    played.failure->step + "»: " +
+                    (played.failure->expected.empty() ? played.failure->actual
+                                                      : "ожидалось " + played.failure->expected +
+                                                            ", получено " + played.failure->actual);
+        } else {
+            text += stop_at > 0 ? "шаги до строки " + std::to_string(stop_at) + " выполнены."
+                                : "все шаги выполнены.";
+        }
+        output(text);
+    }
     speed_ =
         args.contains("speed") && args["speed"].is_number() ? args["speed"].get<double>() : 1.0;
     session_->set_output([this](const std::string& text) { output(text); });
