@@ -73,6 +73,21 @@ Json difference_json(const cm::Difference& d) {
     return row;
 }
 
+// What a backup holds, for a script: the file, the controller and its sections.
+Json backup_summary(const std::string& file, const cm::Configuration& c) {
+    int with_parameters = 0;
+    for (const cm::ModuleConfiguration& m :
+         c.modules.value_or(std::vector<cm::ModuleConfiguration>{})) {
+        with_parameters += m.parameters.has_value() ? 1 : 0;
+    }
+    return {{"file", file},
+            {"taken", c.taken},
+            {"controller_version", c.controller_version},
+            {"modules", c.modules ? c.modules->size() : 0},
+            {"modules_with_parameters", with_parameters},
+            {"x10", c.x10.has_value()}};
+}
+
 int backup(Context& ctx, const Options& o) {
     cm::ReadPlan plan;
     plan.parameters = !o.no_params;
@@ -95,6 +110,9 @@ int backup(Context& ctx, const Options& o) {
         return code;
     if (const std::string error = cm::save_configuration(o.file, configuration); !error.empty()) {
         return ctx.fail(error, kExitUsage);
+    }
+    if (ctx.json) {
+        ctx.print({{"backup", backup_summary(o.file, configuration)}});
     }
     return kExitDone;
 }
