@@ -367,6 +367,12 @@ std::string manual_page(const CLI::App& app, const std::string& version) {
              parent = parent->get_parent()) {
             path = parent->get_name() + " " + path;
         }
+        for (const CLI::Option* positional : command->get_options(
+                 [](const CLI::Option* option) { return option->get_positional(); })) {
+            const std::string name =
+                positional->get_name() + (positional->get_items_expected_max() > 1 ? "..." : "");
+            path += " " + (positional->get_required() ? name : "[" + name + "]");
+        }
         out << ".SS " << roff(path) << "\n" << roff(command->get_description()) << "\n";
         if (!options_of(*command).empty()) {
             out << ".RS\n";
