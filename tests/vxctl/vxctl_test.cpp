@@ -322,6 +322,11 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     r = run({"compare", file});
     EXPECT_EQ(1, r.exit_code);
     EXPECT_EQ(differences, r.out);
+    r = run({"compare", file, "-j"});  // on/off as booleans, as in the file
+    EXPECT_NE(std::string::npos,
+              r.out.find("\"section\": \"services\",\n      \"index\": 2,\n      "
+                         "\"file\": true,\n      \"controller\": false\n"))
+        << r.out;
 
     r = run({"--json", "restore", file, "--dry-run", "--only", "start_values"});
     EXPECT_EQ(0, r.exit_code) << r.err;

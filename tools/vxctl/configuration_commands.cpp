@@ -63,13 +63,18 @@ Json difference_json(const cm::Difference& d) {
         row["module"] = d.module;
     if (d.index >= 0)
         row["index"] = d.index;
-    if (d.numeric) {
-        row["file"] = d.file_value;
-        row["controller"] = d.controller_value;
-    } else {
-        row["file"] = d.file;
-        row["controller"] = d.controller;
-    }
+    // One type per field: numbers, on/off as booleans, a module as an object (null: none).
+    const auto value = [&d](const std::string& text, int number) -> Json {
+        if (d.numeric) {
+            return number;
+        }
+        if (d.section == "modules") {
+            return text == "none" ? Json(nullptr) : Json{{"name", text}};
+        }
+        return number != 0;
+    };
+    row["file"] = value(d.file, d.file_value);
+    row["controller"] = value(d.controller, d.controller_value);
     return row;
 }
 
