@@ -135,6 +135,12 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
          Row::whole,
          "Модуль 1, параметр 2: параметр только для чтения."},
         {{"modbus", "read", "99", "1"}, 3, "", Row::whole, "регистра 1 (устройство 99)."},
+        {{"param", "100", "20", "3"},
+         3,
+         "",
+         Row::whole,
+         "параметр 20: по этому адресу нет модуля."},
+        {{"param", "57", "20", "3"}, 3, "", Row::whole, "параметр 20: модуль не активен на шине."},
         // a wrong command line: nothing is asked of the controller
         {{"vars", "1024"}, 2, ""},
         {{"vars", "5-2"}, 2, ""},

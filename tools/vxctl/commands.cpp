@@ -227,7 +227,10 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
     if (kind == kTransferProgram && cm::is_program_source(path)) {
         std::filesystem::path compiled;
         if (const std::string error = cm::compile_for_load(path, compiled); !error.empty()) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+            if (ctx.json) {
+                return ctx.fail(error, kExitUsage);
+            }
+            std::fprintf(stderr, "%s\n", error.c_str());  // as vxc prints it
             return kExitUsage;
         }
         path = compiled.string();

@@ -1,5 +1,7 @@
 // vxctl commands on the controller's tables: module parameters, poll frequencies,
 // start-up values and ModBus registers.
+#include <algorithm>
+
 #include "commissioning/controller_texts.h"
 #include "commissioning/module_table.h"
 #include "tools/vxctl/vxctl.h"
@@ -154,7 +156,15 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
             if (c == nullptr)
                 return kExitController;
             // A refusal (status F8 included) is reported: the value was not written.
-            const int result = write_module_parameter(*c, args.a, args.b, args.c);
+            int result = write_module_parameter(*c, args.a, args.b, args.c);
+            // A wrong echo comes back as -1, as does the module's own FF (no module):
+            // only a reply that repeats the request carries the module's status.
+            constexpr int kReplyLength = 8, kEchoed = 5;
+            if (result == -1 &&
+                (c->received_count != kReplyLength ||
+                 !std::equal(c->send_buffer, c->send_buffer + kEchoed, c->receive_buffer))) {
+                result = kBadEcho;
+            }
             if (result != kDone) {
                 return module_failed(ctx, result, cm::kParameterWriteFailedText, args.a, args.b);
             }
