@@ -380,8 +380,9 @@ std::string manual_page(const CLI::App& app, const std::string& version) {
             out << ".RE\n";
         }
     }
+    const std::string footer = app.get_footer();  // the exit codes, then a note
     out << ".SH КОДЫ ВОЗВРАТА\n"
-        << roff(app.get_footer()) << "\n"
+        << roff(footer.substr(0, footer.find('\n'))) << "\n"
         << ".SH ОКРУЖЕНИЕ\n.TP\n.B VX_PORT\nпорт службы контроллера, когда \\fB\\-\\-port\\fR "
            "не задан\n"
         << ".SH СМ. ТАКЖЕ\n.BR vxc (1)\n";

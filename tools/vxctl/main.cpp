@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         "с --json; ошибки — одна строка \"vxctl: ...\" в поток ошибок.",
         "vxctl"};
     vx::vxctl::russian_help(app);
-    app.footer(kExitCodes);
+    app.footer(std::string(kExitCodes) +
+               "\nОбщие параметры (-p, -j, -q, -v) можно ставить и после команды.");
     app.require_subcommand(1);
     // Global options are taken after the command too: vxctl version --port 2101 --json.
     app.fallthrough();
