@@ -94,6 +94,10 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         {{"set", "--help"}, 0, "Аргументы:\n  VAR ЧИСЛО:0–1023 (обязательный)", Row::contains},
         {{"vars", "0-2", "1023"}, 0, "0 1\n1 22\n2 5\n1023 65535\n"},
         {{"vars", "1,2,010-11"}, 0, "1 22\n2 5\n10 100\n11 7\n"},
+        {{"watch", "1,2", "--count", "2", "--interval", "0.1", "-j"},
+         0,
+         ",\"values\":{\"1\":22,\"2\":5}}\n{\"time\":",
+         Row::contains},
         {{"--json", "vars", "10", "2"},
          0,
          "{\n  \"variables\": {\n    \"10\": 100,\n    \"2\": 5\n  }\n}\n"},
@@ -224,7 +228,10 @@ TEST_F(Vxctl, WritesReachTheController) {
     };
     const std::vector<Row> rows = {
         {{"set", "5", "65535"}, [](ControllerState& s) { return s.variable(5); }, 65535},
-        {{"set", "200", "010"}, [](ControllerState& s) { return s.variable(200); }, 10},
+        {{"set", "200", "010", "-j"},
+         [](ControllerState& s) { return s.variable(200); },
+         10,
+         "{\n  \"written\": {\n    \"variable\": 200,\n    \"value\": 10\n  }\n}\n"},
         {{"start-value", "010", "7"}, [](ControllerState& s) { return s.start_value(10); }, 7},
         {{"start-value", "3", "99"}, [](ControllerState& s) { return s.start_value(3); }, 99},
         {{"--json", "param", "1", "20", "9"},
