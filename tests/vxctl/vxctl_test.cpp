@@ -203,6 +203,7 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
     const std::string port = "0" + std::to_string(sim_.port());
     EXPECT_EQ("2.15\n", vxctl(0, dir_, {"version"}, "VX_PORT=" + port).out);
     EXPECT_EQ("2.15\n", vxctl(0, dir_, {"version", "-p", port}, "VX_PORT=1").out);
+    EXPECT_EQ(0u, vxctl(0, dir_, {"version"}, "VX_PORT=0x10").err.find("vxctl: VX_PORT: неверное"));
 
     // Completion from the same command table.
     const std::string script = dir_.write("vxctl.bash", run({"completion", "bash"}).out).string();

@@ -23,6 +23,17 @@ bool asks_for_json(int argc, char** argv) {
     return false;
 }
 
+bool port_given(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-p" || arg == "--port" || arg.rfind("--port=", 0) == 0 ||
+            (arg.rfind("-p", 0) == 0 && arg.size() > 2 && arg[2] != '-')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The files the build installs beside the program: the manual page and bash completion.
 int write_help_files(const CLI::App& app, const std::string& folder) {
     const std::filesystem::path dir(folder);
@@ -93,8 +104,11 @@ int main(int argc, char** argv) {
         return app.exit(e);  // --help, --version
     } catch (const CLI::ParseError& e) {
         context.json = asks_for_json(argc, argv);
-        return context.fail(vx::vxctl::parse_error_text(app, e, {argv + 1, argv + argc}),
-                            vx::vxctl::kExitUsage);
+        std::string text = vx::vxctl::parse_error_text(app, e, {argv + 1, argv + argc});
+        if (text.rfind("--port: ", 0) == 0 && !port_given(argc, argv)) {
+            text.replace(0, 6, "VX_PORT");  // the value came from the environment
+        }
+        return context.fail(text, vx::vxctl::kExitUsage);
     }
     // Standard error holds JSON objects only with --json: no progress lines there.
     vx::vxctl::ProgressBar::quiet = context.quiet || context.json;
