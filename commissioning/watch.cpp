@@ -2,6 +2,7 @@
 #include "commissioning/watch.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "commissioning/module_table.h"
 
@@ -69,20 +70,86 @@ std::string watch_csv_row(const WatchSample& sample) {
     return row;
 }
 
+std::string WatchCsv::check(const std::filesystem::path& path, const std::string& header,
+                            Existing existing) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) || existing == Existing::replace) {
+        return "";
+    }
+    if (existing == Existing::refuse) {
+        return "Файл " + path.string() +
+               " уже есть: --append добавит строки к нему, --force заменит его.";
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    if (!first.empty() && first.back() == '\r') {
+        first.pop_back();
+    }
+    if (first.rfind(kByteOrderMark, 0) == 0) {
+        first.erase(0, std::strlen(kByteOrderMark));
+    }
+    if (first != header) {
+        return "Файл " + path.string() + " записан с другими столбцами (\"" + first +
+               "\"): --append добавляет только к тем же столбцам.";
+    }
+    return "";
+}
+
 std::string WatchCsv::open(const std::filesystem::path& path, const std::vector<int>& variables,
-                           const std::map<int, std::string>& names) {
+                           const std::map<int, std::string>& names, Existing existing) {
+    const std::string header = watch_csv_header(variables, names);
+    if (std::string error = check(path, header, existing); !error.empty()) {
+        return error;
+    }
+    std::error_code ignored;
+    const bool appending = existing == Existing::append && std::filesystem::exists(path, ignored) &&
+                           std::filesystem::file_size(path, ignored) > 0;
     path_ = path;
-    out_.open(path, std::ios::binary | std::ios::trunc);
+    columns_ = variables.size();
+    out_.open(path, std::ios::binary | (appending ? std::ios::app : std::ios::trunc));
     if (!out_) {
         return file_error(path);
     }
-    out_ << kByteOrderMark << watch_csv_header(variables, names) << "\r\n" << std::flush;
-    return out_ ? std::string() : file_error(path);
+    return appending ? std::string() : write_row(kByteOrderMark + header);
 }
 
 std::string WatchCsv::write(const WatchSample& sample) {
-    out_ << watch_csv_row(sample) << "\r\n" << std::flush;
+    return write_row(watch_csv_row(sample));
+}
+
+std::string WatchCsv::write_gap(std::chrono::system_clock::time_point time,
+                                const std::string& reason) {
+    std::string row = local_time_text(time) + kSeparator + "нет данных: " + reason;
+    row.append(columns_ > 1 ? columns_ - 1 : 0, kSeparator);
+    return write_row(row);
+}
+
+std::string WatchCsv::write_row(const std::string& row) {
+    out_ << row << "\r\n" << std::flush;
     return out_ ? std::string() : file_error(path_);
+}
+
+ReconnectSchedule::ReconnectSchedule(std::chrono::milliseconds interval,
+                                     std::chrono::milliseconds max_wait)
+    : max_skipped_(static_cast<int>(max_wait / std::max(interval, std::chrono::milliseconds(1)))) {}
+
+bool ReconnectSchedule::due() {
+    if (skipped_ >= wait_) {
+        skipped_ = 0;
+        return true;
+    }
+    ++skipped_;
+    return false;
+}
+
+void ReconnectSchedule::failed() {
+    wait_ = std::min(wait_ * 2 + 1, std::max(max_skipped_, 0));
+}
+
+void ReconnectSchedule::succeeded() {
+    wait_ = 0;
+    skipped_ = 0;
 }
 
 void WatchHistory::watch(int variable) {

@@ -36,19 +36,50 @@ std::string watch_csv_header(const std::vector<int>& variables,
 // "2026-12-09 14:03:27.125;1;22"
 std::string watch_csv_row(const WatchSample& sample);
 
-// The CSV file of a watch: the header at open, then one row per answered sample,
-// each flushed so that a watch cut short keeps every row it took.
+// The CSV file of a watch: the header at open, then one row per sample, each flushed
+// so that a watch cut short keeps every row it took. A sample without data is a row
+// too, "нет данных: REASON" in its first column, so the gap shows in the record.
 class WatchCsv {
 public:
+    // What to do with a file that is there already: refuse it, add rows to it (when
+    // its header names the same columns), or replace it.
+    enum class Existing { refuse, append, replace };
+
+    // "" when open() may go ahead, else the error text; touches nothing.
+    static std::string check(const std::filesystem::path& path, const std::string& header,
+                             Existing existing);
     // "" on success, else the error text.
     std::string open(const std::filesystem::path& path, const std::vector<int>& variables,
-                     const std::map<int, std::string>& names);
+                     const std::map<int, std::string>& names,
+                     Existing existing = Existing::replace);  // the window's file dialog asked
     // "" on success, else the error text.
     std::string write(const WatchSample& sample);
+    std::string write_gap(std::chrono::system_clock::time_point time, const std::string& reason);
 
 private:
+    std::string write_row(const std::string& row);
+
     std::ofstream out_;
     std::filesystem::path path_;
+    std::size_t columns_ = 0;
+};
+
+// When a watch that lost its connection connects again: at the next sample, then
+// after 1, 3, 7, ... skipped samples, never more than max_wait apart; an answered
+// sample starts over. Counted in samples, so a record's rows stay one per interval.
+class ReconnectSchedule {
+public:
+    ReconnectSchedule(std::chrono::milliseconds interval,
+                      std::chrono::milliseconds max_wait = std::chrono::seconds(30));
+    // Asked once per sample while there is no connection: true to try now.
+    bool due();
+    void failed();
+    void succeeded();
+
+private:
+    int max_skipped_;
+    int wait_ = 0;
+    int skipped_ = 0;
 };
 
 // What a watch keeps of its answered samples: one time axis shared by every watched

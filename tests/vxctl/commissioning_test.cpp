@@ -143,6 +143,25 @@ TEST(WatchCsv, HeaderKeepsColumnsAndRowsCarryMilliseconds) {
     std::filesystem::remove(path);
 }
 
+// Tries while the controller is away: at once, then after 1, 3, 7 skipped samples, never
+// more than the cap apart; an answer starts over.
+TEST(ReconnectSchedule, BacksOffInSamplesUpToItsCapAndStartsOverOnAnAnswer) {
+    using namespace std::chrono_literals;
+    ReconnectSchedule schedule(1s, 5s);
+    std::string tries;
+    for (int sample = 0; sample < 24; ++sample) {
+        if (sample == 19) {
+            schedule.succeeded();
+        }
+        const bool due = schedule.due();
+        tries += due ? 'T' : '.';
+        if (due) {
+            schedule.failed();
+        }
+    }
+    EXPECT_EQ("T.T...T.....T.....TT.T..", tries);
+}
+
 TEST(WatchHistory, KeepsTheNewestSpanExtremesAndChangesAndTheTrendKeepsSpikes) {
     using namespace std::chrono_literals;
     WatchHistory history(10s);

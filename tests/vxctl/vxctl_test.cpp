@@ -47,11 +47,24 @@ std::string read_text(const std::filesystem::path& path) {
     return text.str();
 }
 
-Result vxctl(uint16_t port, const test::TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = quoted(VXCTL_PATH) + " --port " + std::to_string(port);
+// Port 0: no --port, for the environment's VX_PORT or a port given later on the line.
+Result vxctl(uint16_t port, const test::TempDir& dir, const std::vector<std::string>& args,
+             const std::string& environment = "") {
+    std::string command = environment + " " + quoted(VXCTL_PATH);
+    if (port != 0) {
+        command += " --port " + std::to_string(port);
+    }
     for (const std::string& arg : args) command += " " + quoted(arg);
     const auto out = dir.file("vxctl.out"), err = dir.file("vxctl.err");
     command += " >" + quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null";
+    // The child must not hold the in-process simulator's listening sockets: a reboot
+    // closes them, and a copy held open would keep the port taken and silent.
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        const int n = std::atoi(fd.path().filename().c_str());
+        if (n > 2) {
+            fcntl(n, F_SETFD, FD_CLOEXEC);
+        }
+    }
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(out), read_text(err)};
 }
@@ -76,17 +89,33 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         int exit_code;
         std::string out;  // the whole of standard output, its beginning, or a part of it
         enum { whole, prefix, contains } match = whole;
+        std::string err = "";  // a part of standard error
     };
     const std::vector<Row> rows = {
         {{"version"}, 0, "2.15\n"},
         {{"--json", "version"}, 0, "{\n  \"version\": \"2.15\"\n}\n"},
+        {{"version", "-j"}, 0, "{\n  \"version\": \"2.15\"\n}\n"},  // global options anywhere
+        {{"--version"}, 0, "vxctl ", Row::prefix},
+        {{"-v", "version"}, 0, "2.15\n", Row::whole, "обмен read_controller_version(): > 51 09 "},
+        {{"set", "--help"}, 0, "Аргументы:\n  VAR ЧИСЛО:0–1023 (обязательный)", Row::contains},
         {{"vars", "0-2", "1023"}, 0, "0 1\n1 22\n2 5\n1023 65535\n"},
+        {{"vars", "1,2,010-11"}, 0, "1 22\n2 5\n10 100\n11 7\n"},
+        {{"watch", "1,2", "--count", "2", "--interval", "0.1", "-j"},
+         0,
+         ",\"values\":{\"1\":22,\"2\":5}}\n{\"time\":",
+         Row::contains},
         {{"--json", "vars", "10", "2"},
          0,
          "{\n  \"variables\": {\n    \"10\": 100,\n    \"2\": 5\n  }\n}\n"},
-        {{"modules"}, 0, "1 VX Duo65 14 active 773\n3 VX Duo88 12 active 33024\n", Row::prefix},
+        {{"modules"},
+         0,
+         "1\tVX Duo65\t14\tactive\t773\n3\tVX Duo88\t12\tactive\t33024\n",
+         Row::prefix},
         // the thermostat at 8 changes its word with time; the inactive module at 57 doesn't
-        {{"modules"}, 0, "\n57 VX Guard 6 inactive 2\n64 VX Drape R 8 active 256\n", Row::contains},
+        {{"modules"},
+         0,
+         "\n57\tVX Guard\t6\tinactive\t2\n64\tVX Drape R\t8\tactive\t256\n",
+         Row::contains},
         {{"--json", "modules"},
          0,
          "{\n  \"modules\": [\n    {\n      \"address\": 1,\n      \"name\": \"VX Duo65\",\n      "
@@ -105,13 +134,48 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         {{"--json", "modbus", "read", "17", "4"}, 0, "{\n  \"value\": 300\n}\n"},
         {{"clock"}, 0, "20", Row::prefix},
         // refusals: an inactive module, a read-only parameter, a ModBus device that isn't there
-        {{"params", "57", "0"}, 3, ""},
-        {{"param", "1", "2", "5"}, 3, ""},
-        {{"modbus", "read", "99", "1"}, 3, ""},
+        {{"params", "57", "0"},
+         3,
+         "",
+         Row::whole,
+         "Модуль 57, параметр 0: модуль не активен на шине."},
+        {{"param", "1", "2", "5"},
+         3,
+         "",
+         Row::whole,
+         "Модуль 1, параметр 2: параметр только для чтения."},
+        {{"modbus", "read", "99", "1"}, 3, "", Row::whole, "регистра 1 (устройство 99)."},
+        {{"param", "100", "20", "3"},
+         3,
+         "",
+         Row::whole,
+         "параметр 20: по этому адресу нет модуля."},
+        {{"param", "57", "20", "3"}, 3, "", Row::whole, "параметр 20: модуль не активен на шине."},
         // a wrong command line: nothing is asked of the controller
         {{"vars", "1024"}, 2, ""},
         {{"vars", "5-2"}, 2, ""},
         {{"set", "1", "70000"}, 2, ""},
+        // decimal only, one reader for every number
+        {{"set", "200", "0x10"}, 2, "", Row::whole, "VALUE: неверное число \"0x10\""},
+        {{"set", "200", "1e3"}, 2, "", Row::whole, "ожидалось десятичное число от 0 до 65535"},
+        {{"start-value", "12a", "1"}, 2, "", Row::whole, "VAR: неверное число \"12a\""},
+        {{"vars", "1,0x10"}, 2, "", Row::whole, "\"0x10\": ожидалось N или N-M"},
+        {{"watch", "1", "--interval", "1e3"}, 2, "", Row::whole, "неверное число секунд"},
+        {{"--json", "vars", "2000"},
+         2,
+         "",
+         Row::whole,
+         "{\"error\":{\"code\":2,\"message\":\"неверный"},
+        // the parser's own messages, in Russian
+        {{"set", "1"}, 2, "", Row::whole, "не задан обязательный аргумент VALUE"},
+        {{"vars", "--bogus"}, 2, "", Row::whole, "лишние аргументы: --bogus"},
+        {{"verison"}, 2, "", Row::whole, "неизвестная команда \"verison\"; может быть, version?"},
+        {{"modbus", "raed", "1", "2"}, 2, "", Row::whole, "может быть, read?"},
+        {{"watch", "1", "--append", "--force"},
+         2,
+         "",
+         Row::whole,
+         "--append нельзя вместе с --force"},
         {{"delay", "6"}, 2, ""},
         {{"services", "bus"}, 2, ""},
         {{"restore", "x.json", "--only", "nothing"}, 2, ""},
@@ -129,8 +193,37 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         } else {
             EXPECT_EQ(row.out, row.match == Row::prefix ? r.out.substr(0, row.out.size()) : r.out);
         }
-        EXPECT_EQ(row.exit_code != 0, r.err.rfind("vxctl: ", 0) == 0) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find(row.err)) << r.err;
+        const bool json = row.args.front() == "--json";
+        if (row.exit_code != 0) {
+            EXPECT_EQ(0u, r.err.find(json ? "{\"error\":{\"code\":" : "vxctl: ")) << r.err;
+        } else if (row.err.empty()) {
+            EXPECT_EQ("", r.err);
+        }
+        for (const char* leak : {"required", "expected", "convert", "-15", "-16"}) {
+            EXPECT_EQ(std::string::npos, r.err.find(leak)) << r.err;
+        }
     }
+
+    // A port with a leading zero is decimal too, from the environment or after the command.
+    const std::string port = "0" + std::to_string(sim_.port());
+    EXPECT_EQ("2.15\n", vxctl(0, dir_, {"version"}, "VX_PORT=" + port).out);
+    EXPECT_EQ("2.15\n", vxctl(0, dir_, {"version", "-p", port}, "VX_PORT=1").out);
+    EXPECT_EQ(0u, vxctl(0, dir_, {"version"}, "VX_PORT=0x10").err.find("vxctl: VX_PORT: неверное"));
+
+    // Completion from the same command table.
+    const std::string script = dir_.write("vxctl.bash", run({"completion", "bash"}).out).string();
+    const auto complete = [&](const std::string& words) {
+        const std::string line = ". " + quoted(script) + "; COMP_WORDS=(" + words +
+                                 "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _vxctl; echo "
+                                 "\"${COMPREPLY[*]}\" >" +
+                                 quoted(dir_.file("reply").string());
+        EXPECT_EQ(0, std::system(("bash -c " + quoted(line)).c_str()));
+        return read_text(dir_.file("reply"));
+    };
+    EXPECT_EQ("version\n", complete("vxctl -p 2100 vers"));
+    EXPECT_EQ("read\n", complete("vxctl modbus re"));
+    EXPECT_EQ("--append\n", complete("vxctl watch 1 --app"));
 }
 
 TEST_F(Vxctl, WritesReachTheController) {
@@ -138,13 +231,21 @@ TEST_F(Vxctl, WritesReachTheController) {
         std::vector<std::string> args;
         std::function<int(ControllerState&)> read_back;
         int expected;
+        std::string out = "";
     };
     const std::vector<Row> rows = {
         {{"set", "5", "65535"}, [](ControllerState& s) { return s.variable(5); }, 65535},
+        {{"set", "200", "010", "-j"},
+         [](ControllerState& s) { return s.variable(200); },
+         10,
+         "{\n  \"written\": {\n    \"variable\": 200,\n    \"value\": 10\n  }\n}\n"},
+        {{"start-value", "010", "7"}, [](ControllerState& s) { return s.start_value(10); }, 7},
         {{"start-value", "3", "99"}, [](ControllerState& s) { return s.start_value(3); }, 99},
-        {{"param", "1", "20", "9"},
+        {{"--json", "param", "1", "20", "9"},
          [](ControllerState& s) { return s.module_at(1)->parameters[20]; },
-         9},
+         9,
+         "{\n  \"written\": {\n    \"module\": 1,\n    \"parameter\": 20,\n    \"value\": 9\n  "
+         "}\n}\n"},
         {{"poll-frequency", "128", "7"},
          [](ControllerState& s) { return s.poll_frequency(128); },
          7},
@@ -169,7 +270,18 @@ TEST_F(Vxctl, WritesReachTheController) {
         const Result r = run(row.args);
         EXPECT_EQ(0, r.exit_code) << r.err;
         EXPECT_EQ(row.expected, state(row.read_back));
+        if (!row.out.empty()) {
+            EXPECT_EQ(row.out, r.out);
+        }
     }
+
+    // What clock prints, clock set reads.
+    const std::string now = run({"clock"}).out;
+    EXPECT_EQ(0, run({"clock", "set", now.substr(0, now.size() - 1)}).exit_code) << now;
+
+    const Result r = run({"reboot", "--wait", "--timeout", "10", "-j"});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    EXPECT_EQ(0u, r.out.find("{\n  \"reboot\": true,\n  \"version\": \"2.15\",")) << r.out;
 }
 
 TEST_F(Vxctl, TransfersCompileASourceAndReportTheVerdict) {
@@ -195,6 +307,12 @@ TEST_F(Vxctl, TransfersCompileASourceAndReportTheVerdict) {
     r = run({"load", dir_.file("missing.prg.cpl").string()});
     EXPECT_EQ(2, r.exit_code);
     EXPECT_NE(std::string::npos, r.err.find("Ошибка при открытии файла.")) << r.err;
+
+    // An empty firmware is refused before the controller is asked anything.
+    r = run({"firmware", dir_.write("empty.upd", "").string()});
+    EXPECT_EQ(2, r.exit_code);
+    EXPECT_NE(std::string::npos, r.err.find("файл пуст")) << r.err;
+    EXPECT_EQ(0u, state([](ControllerState& s) { return s.firmware().size(); }));
 
     r = run({"firmware", dir_.write("new.upd", std::string(2500, 'x')).string()});
     EXPECT_EQ(0, r.exit_code) << r.err;
@@ -226,6 +344,11 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     r = run({"compare", file});
     EXPECT_EQ(1, r.exit_code);
     EXPECT_EQ(differences, r.out);
+    r = run({"compare", file, "-j"});  // on/off as booleans, as in the file
+    EXPECT_NE(std::string::npos,
+              r.out.find("\"section\": \"services\",\n      \"index\": 2,\n      "
+                         "\"file\": true,\n      \"controller\": false\n"))
+        << r.out;
 
     r = run({"--json", "restore", file, "--dry-run", "--only", "start_values"});
     EXPECT_EQ(0, r.exit_code) << r.err;
@@ -285,6 +408,18 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     r = run({"restore", file, "--only", "services"});  // reads no module
     EXPECT_EQ(0, r.exit_code) << r.err;
     EXPECT_EQ("", r.err);
+    state([](ControllerState& s) { return s.module_at(1)->active = true; });
+
+    // A name from the file can neither forge a line nor reach the terminal.
+    text = read_text(file);
+    text.replace(text.find("VX Duo65"), 8,
+                 R"(VX\nservices[bus]: file on, controller off\u001b[2J)");
+    dir_.write("house.json", text);
+    r = run({"compare", file});
+    EXPECT_EQ(0u, r.out.find("modules[1]: file VX\\nservices[bus]: file on, controller "
+                             "off\\x1B[2J, controller "))
+        << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("\nservices[bus]")) << r.out;
 }
 
 TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
@@ -296,7 +431,7 @@ TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
         SCOPED_TRACE(notes.string());
         const auto csv = dir_.file("watch.csv");
         const Result r = run({"watch", "0", "1", "--count", "2", "--interval", "0.1", "--csv",
-                              csv.string(), "--names", notes.string()});
+                              csv.string(), "--names", notes.string(), "--force"});
         EXPECT_EQ(0, r.exit_code) << r.err;
         std::istringstream out(r.out);
         for (std::string line; std::getline(out, line);) {
@@ -308,6 +443,20 @@ TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
         EXPECT_EQ(3, std::count(text.begin(), text.end(), '\n'));
         EXPECT_NE(std::string::npos, text.find(";1;22\r\n"));
     }
+
+    // A record is kept: refused without --append, appended with the same columns only.
+    const auto csv = dir_.file("watch.csv").string();
+    const std::string before = read_text(csv);
+    EXPECT_EQ(2, run({"watch", "0", "1", "--count", "1", "--csv", csv, "--names", plain.string()})
+                     .exit_code);
+    EXPECT_EQ(2, run({"watch", "0", "--count", "1", "--csv", csv, "--append"}).exit_code);
+    EXPECT_EQ(before, read_text(csv));
+    const Result r = run(
+        {"watch", "0", "1", "--count", "1", "--csv", csv, "--names", plain.string(), "--append"});
+    EXPECT_EQ(0, r.exit_code) << r.err;
+    const std::string text = read_text(csv);
+    EXPECT_EQ(0u, text.find(before));
+    EXPECT_EQ(4, std::count(text.begin(), text.end(), '\n')) << text;
 }
 
 TEST(VxctlSerial, X10TablesAndShutDownOverThePseudoTerminal) {
@@ -388,7 +537,20 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
     test::ReservedPort nobody;
     Result r = vxctl(nobody.port(), dir, {"version"});
     EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
+    const std::string port = std::to_string(nobody.port());
+    EXPECT_EQ("vxctl: Нет соединения с контроллером (127.0.0.1:" + port +
+                  "): никто не слушает порт " + port + ".\n",
+              r.err);
+    r = vxctl(nobody.port(), dir, {"wait", "--timeout", "0.3"});
+    EXPECT_EQ(3, r.exit_code);
+    EXPECT_EQ(0u, r.err.find("vxctl: Контроллер не ответил за 0.3 с (127.0.0.1:")) << r.err;
+
+    // The watch connects before it touches its record, even one it was told to replace.
+    const auto record = dir.write("record.csv", "earlier rows");
+    EXPECT_EQ(
+        3,
+        vxctl(nobody.port(), dir, {"watch", "1", "--csv", record.string(), "--force"}).exit_code);
+    EXPECT_EQ("earlier rows", read_text(record));
 
     const std::vector<std::pair<std::string, std::string>> files = {
         {"{ not json", "bad.json: строка 1, столбец 4: не разобрать JSON: неверный синтаксис"},
@@ -446,7 +608,9 @@ TEST_F(SilentController, FailsWithTheConfiguratorsTextAndKeepsTheOldBackup) {
     const auto file = dir_.write("house.json", "the backup of yesterday");
     const Result r = run({"backup", file.string()});
     EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ("vxctl: Нет ответа от контроллера.\n", r.err);
+    EXPECT_EQ("vxctl: Нет ответа от контроллера (127.0.0.1:" + std::to_string(sim_.port()) +
+                  "): нет ответа за 3 с.\n",
+              r.err);
     EXPECT_EQ("the backup of yesterday", read_text(file));
 }
 
@@ -503,7 +667,7 @@ TEST(VxctlRestoreEnds, TheReportSaysWhatWasWrittenVerifiedAndLeft) {
         int signal;
         int exit_code;
         std::string out;
-        std::string err;
+        std::string reason;  // of the error line, none when stopped by a signal
     };
     const std::vector<Row> rows = {
         {"closed",
@@ -513,8 +677,8 @@ TEST(VxctlRestoreEnds, TheReportSaysWhatWasWrittenVerifiedAndLeft) {
          "start_values[3]: 0 -> 7 written\nstart_values[4]: 0 -> 7 failed\n"
          "start_values[5]: 0 -> 7 planned\nЗаписано и проверено: 0, записано без проверки: 1, "
          "ошибок: 1, не записано: 1.\n",
-         "vxctl: Нет ответа от контроллера.\n"},
-        {"reply lost", {.drop_every = 3}, 0, 3, first_only, "vxctl: Нет ответа от контроллера.\n"},
+         "соединение закрыто"},
+        {"reply lost", {.drop_every = 3}, 0, 3, first_only, "нет ответа за 3 с"},
         {"SIGINT", {.delay_ms = 800}, SIGINT, 130, first_only, ""},
         {"SIGTERM", {.delay_ms = 800}, SIGTERM, 143, first_only, ""},
     };
@@ -534,18 +698,29 @@ TEST(VxctlRestoreEnds, TheReportSaysWhatWasWrittenVerifiedAndLeft) {
             row.signal ? vxctl_signalled(sim, dir, args, row.signal) : vxctl(sim.port(), dir, args);
         EXPECT_EQ(row.exit_code, r.exit_code);
         EXPECT_EQ(row.out, r.out);
-        EXPECT_EQ(row.err, r.err);
+        EXPECT_EQ(row.reason.empty() ? ""
+                                     : "vxctl: Нет ответа от контроллера (127.0.0.1:" +
+                                           std::to_string(sim.port()) + "): " + row.reason + ".\n",
+                  r.err);
         EXPECT_EQ(7, sim.with_state([](ControllerState& s) { return s.start_value(3); }));
     }
 }
 
-TEST_F(ClosingController, AWatchGoesOnPastFailedSamples) {
-    const Result r = run({"watch", "1", "--count", "3", "--interval", "0.05"});
+// The connection closes after every request: each lost sample is a marked gap, and the
+// next sample connects again.
+TEST_F(ClosingController, AWatchConnectsAgainAndMarksTheGap) {
+    const auto csv = dir_.file("gap.csv");
+    const Result r =
+        run({"watch", "1", "--count", "3", "--interval", "0.05", "--csv", csv.string()});
     EXPECT_EQ(3, r.exit_code);
-    EXPECT_EQ(1, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
-    EXPECT_NE(std::string::npos, r.out.find(" 1=22\n"));
-    EXPECT_EQ(2, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
-    EXPECT_NE(std::string::npos, r.err.find("Нет ответа от контроллера.")) << r.err;
+    EXPECT_EQ(2, std::count(r.out.begin(), r.out.end(), '\n')) << r.out;
+    EXPECT_EQ(r.out.size(), r.out.rfind(" 1=22\n") + 6) << r.out;
+    EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find(" нет данных: соединение закрыто\n")) << r.err;
+    const std::string text = read_text(csv);
+    EXPECT_EQ(4, std::count(text.begin(), text.end(), '\n')) << text;
+    EXPECT_NE(std::string::npos, text.find(";22\r\n"));
+    EXPECT_NE(std::string::npos, text.find(";нет данных: соединение закрыто\r\n")) << text;
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include "commissioning/configuration_file.h"
 #include "commissioning/controller_texts.h"
 #include "commissioning/file_transfer.h"
+#include "commissioning/local_time.h"
 #include "commissioning/module_table.h"
 #include "commissioning/variable_names.h"
-#include "commissioning/watch.h"
 #include "tools/vxctl/vxctl.h"
 
 namespace vx::vxctl {
@@ -63,7 +63,11 @@ int set_variable(Context& ctx, int variable, int value) {
     if (c == nullptr)
         return kExitController;
     const int result = write_variable(*c, variable, value);
-    return result == kDone ? kExitDone : ctx.controller_failed(result, cm::kOperationFailedText);
+    if (result != kDone) {
+        return ctx.controller_failed(result, cm::kOperationFailedText);
+    }
+    ctx.written({{"variable", variable}, {"value", value}});
+    return kExitDone;
 }
 
 int modules(Context& ctx) {
@@ -82,8 +86,10 @@ int modules(Context& ctx) {
                             {"active", m.active},
                             {"data", m.data}});
         } else {
-            ctx.line(std::to_string(m.address) + " " + m.name + " " + std::to_string(m.version) +
-                     (m.active ? " active " : " inactive ") + std::to_string(m.data));
+            // One field per column: a name holds blanks, and a tab in it is escaped.
+            ctx.line(std::to_string(m.address) + "\t" + escape_controls(m.name) + "\t" +
+                     std::to_string(m.version) + (m.active ? "\tactive\t" : "\tinactive\t") +
+                     std::to_string(m.data));
         }
     }
     if (ctx.json)
@@ -165,7 +171,8 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
         if (!t.answered)
             return ctx.controller_failed(kNoReply, "");
         char text[64];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+        // The form clock set reads, so that a printed time can be set again.
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
                       t.hour, t.minute, t.second);
         if (!valid_clock(t))
             return ctx.fail(std::string("неверная дата контроллера ") + text, kExitController);
@@ -191,7 +198,14 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
     if (result == kDone) {
         result = write_controller_clock(*c, kClockSetTime, t.hour, t.minute, t.second);
     }
-    return result == kDone ? kExitDone : ctx.controller_failed(result, cm::kOperationFailedText);
+    if (result != kDone) {
+        return ctx.controller_failed(result, cm::kOperationFailedText);
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    ctx.written({{"clock", text}});
+    return kExitDone;
 }
 
 int delay(Context& ctx, const std::vector<int>& args) {
@@ -200,8 +214,11 @@ int delay(Context& ctx, const std::vector<int>& args) {
         return kExitController;
     if (!args.empty()) {
         const int result = set_cycle_delay(*c, args[0]);
-        return result == kDone ? kExitDone
-                               : ctx.controller_failed(result, cm::kOperationFailedText);
+        if (result != kDone) {
+            return ctx.controller_failed(result, cm::kOperationFailedText);
+        }
+        ctx.written({{"delay", args[0]}});
+        return kExitDone;
     }
     const int value = read_cycle_delay(*c);
     if (value < 0)
@@ -214,10 +231,20 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
     if (kind == kTransferProgram && cm::is_program_source(path)) {
         std::filesystem::path compiled;
         if (const std::string error = cm::compile_for_load(path, compiled); !error.empty()) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+            if (ctx.json) {
+                return ctx.fail(error, kExitUsage);
+            }
+            std::fprintf(stderr, "%s\n", error.c_str());  // as vxc prints it
             return kExitUsage;
         }
         path = compiled.string();
+    }
+    // An empty file is no program and no firmware: the controller would take it and,
+    // for firmware, be rebooted onto nothing.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error) &&
+        std::filesystem::file_size(path, error) == 0) {
+        return ctx.fail(path + ": файл пуст, в контроллер ничего не передано", kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
     if (c == nullptr)
@@ -255,20 +282,34 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
     return exit_code;
 }
 
-int simple_request(Context& ctx, bool reboot) {
+int simple_request(Context& ctx, bool reboot, double wait_seconds = -1) {
     ControllerConnection* c = ctx.connection();
     if (c == nullptr)
         return kExitController;
     const bool done = reboot ? reboot_controller(*c) == kDone : rescan_bus(*c);
-    return done ? kExitDone : ctx.fail(cm::kControllerSilentText, kExitController);
+    if (!done) {
+        return ctx.fail(cm::kControllerSilentText, kExitController);
+    }
+    if (wait_seconds >= 0) {
+        return wait_for_controller(ctx, wait_seconds, reboot ? "reboot" : "rescan");
+    }
+    if (ctx.json) {
+        ctx.print({{reboot ? "reboot" : "rescan", true}});
+    }
+    return kExitDone;
 }
 
 int shutdown(Context& ctx, const std::string& device) {
     std::unique_ptr<SerialPort> port = open_serial(ctx, device);
     if (!port)
         return kExitController;
-    return serial_shutdown(port.get()) == 0 ? kExitDone
-                                            : ctx.fail(cm::kControllerSilentText, kExitController);
+    if (serial_shutdown(port.get()) != 0) {
+        return ctx.fail(cm::kControllerSilentText, kExitController);
+    }
+    if (ctx.json) {
+        ctx.print({{"shutdown", true}});
+    }
+    return kExitDone;
 }
 
 int x10(Context& ctx, const std::string& device) {
@@ -297,64 +338,6 @@ int x10(Context& ctx, const std::string& device) {
     return kExitDone;
 }
 
-struct WatchOptions {
-    std::vector<std::string> ranges;
-    double interval = 1.0;
-    int count = 0;
-    std::string csv;
-    std::string names;
-};
-
-int watch(Context& ctx, const WatchOptions& options) {
-    std::vector<int> variables;
-    std::string error;
-    if (!parse_ranges(options.ranges, kMaxVariable, variables, error)) {
-        return ctx.fail(error, kExitUsage);
-    }
-    std::map<int, std::string> names;
-    if (!options.names.empty()) {
-        if (error = cm::load_variable_names(options.names, names); !error.empty()) {
-            return ctx.fail(error, kExitUsage);
-        }
-    }
-    cm::WatchCsv csv;
-    if (!options.csv.empty()) {
-        if (error = csv.open(options.csv, variables, names); !error.empty()) {
-            return ctx.fail(error, kExitUsage);
-        }
-    }
-    ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
-        return kExitController;
-    const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(options.interval));
-    auto next = std::chrono::steady_clock::now();
-    int exit_code = kExitDone;
-    for (int n = 0; options.count == 0 || n < options.count; ++n) {
-        if (n > 0) {
-            next += interval;
-            std::this_thread::sleep_until(next);
-        }
-        const cm::WatchSample sample = cm::sample_variables(*c, variables);
-        if (!sample.answered) {
-            exit_code = ctx.fail(cm::local_time_text(sample.time) + " " + cm::kNoAnswerText,
-                                 kExitController);
-            continue;
-        }
-        std::string line = cm::local_time_text(sample.time);
-        for (std::size_t i = 0; i < variables.size(); ++i) {
-            line += " " + std::to_string(variables[i]) + "=" + std::to_string(sample.values[i]);
-        }
-        ctx.line(line);
-        std::fflush(stdout);
-        if (!options.csv.empty()) {
-            if (error = csv.write(sample); !error.empty())
-                return ctx.fail(error, kExitUsage);
-        }
-    }
-    return exit_code;
-}
-
 }  // namespace
 
 void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
@@ -366,11 +349,13 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
     add("version", "версия контроллера", [&ctx] { return version(ctx); });
 
     auto var_ranges = std::make_shared<std::vector<std::string>>();
-    add("vars", "значения переменных (N или N-M от 0 до 1023; по умолчанию все)",
+    add("vars",
+        "значения переменных (N, N-M или их список через запятую от 0 до 1023; по "
+        "умолчанию все)",
         [&ctx, var_ranges] {
             return variable_table(ctx, *var_ranges, "variables", read_variables);
         })
-        ->add_option("RANGE", *var_ranges, "N или N-M");
+        ->add_option("RANGE", *var_ranges, "N, N-M или 1,2,10-20");
 
     auto set_args = std::make_shared<std::pair<int, int>>();
     CLI::App* set = add("set", "записать значение переменной", [&ctx, set_args] {
@@ -378,12 +363,12 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
     });
     set->add_option("VAR", set_args->first, "переменная 0–1023")
         ->required()
-        ->check(CLI::Range(0, kMaxVariable));
+        ->transform(decimal(0, kMaxVariable));
     set->add_option("VALUE", set_args->second, "значение 0–65535")
         ->required()
-        ->check(CLI::Range(0, 65535));
+        ->transform(decimal(0, 65535));
 
-    add("modules", "таблица модулей: АДРЕС ИМЯ ВЕРСИЯ active|inactive DATA",
+    add("modules", "таблица модулей, поля через табуляцию: АДРЕС ИМЯ ВЕРСИЯ active|inactive DATA",
         [&ctx] { return modules(ctx); });
 
     auto service_args = std::make_shared<std::vector<std::string>>();
@@ -402,7 +387,7 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
         [&ctx, delay_args] { return delay(ctx, *delay_args); })
         ->add_option("MS", *delay_args, "новое значение 0–5")
         ->expected(0, 1)
-        ->check(CLI::Range(0, 5));
+        ->transform(decimal(0, 5));
 
     auto load_args = std::make_shared<std::pair<std::string, bool>>();
     CLI::App* load =
@@ -420,7 +405,14 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
         ->add_option("FILE", *firmware_path, "файл прошивки")
         ->required();
 
-    add("reboot", "перезагрузка контроллера", [&ctx] { return simple_request(ctx, true); });
+    auto reboot_wait = std::make_shared<std::pair<bool, double>>(false, kWaitSeconds);
+    CLI::App* reboot = add("reboot", "перезагрузка контроллера", [&ctx, reboot_wait] {
+        return simple_request(ctx, true, reboot_wait->first ? reboot_wait->second : -1);
+    });
+    reboot->add_flag("--wait", reboot_wait->first, "затем ждать, пока контроллер снова ответит");
+    reboot->add_option("--timeout", reboot_wait->second, "ждать не дольше стольких секунд")
+        ->capture_default_str()
+        ->transform(seconds(0, 86400));
     add("rescan", "поиск активных модулей на шине", [&ctx] { return simple_request(ctx, false); });
 
     auto shutdown_device = std::make_shared<std::string>();
@@ -434,18 +426,6 @@ void add_controller_commands(CLI::App& app, Context& ctx, Commands& commands) {
         [&ctx, x10_device] { return x10(ctx, *x10_device); })
         ->add_option("--serial", *x10_device, "устройство порта")
         ->required();
-
-    auto watch_options = std::make_shared<WatchOptions>();
-    CLI::App* w = add("watch", "наблюдение за переменными: время, затем N=ЗНАЧЕНИЕ",
-                      [&ctx, watch_options] { return watch(ctx, *watch_options); });
-    w->add_option("VAR", watch_options->ranges, "N или N-M")->required();
-    w->add_option("--interval", watch_options->interval, "секунд между опросами")
-        ->capture_default_str()
-        ->check(CLI::Range(0.05, 86400.0));
-    w->add_option("--count", watch_options->count, "число опросов (0 — без конца)")
-        ->check(CLI::NonNegativeNumber);
-    w->add_option("--csv", watch_options->csv, "файл CSV (UTF-8, разделитель ;)");
-    w->add_option("--names", watch_options->names, "файл примечаний с именами #var[N] текст");
 }
 
 }  // namespace vx::vxctl

@@ -64,14 +64,34 @@ Json difference_json(const cm::Difference& d) {
         row["module"] = d.module;
     if (d.index >= 0)
         row["index"] = d.index;
-    if (d.numeric) {
-        row["file"] = d.file_value;
-        row["controller"] = d.controller_value;
-    } else {
-        row["file"] = d.file;
-        row["controller"] = d.controller;
-    }
+    // One type per field: numbers, on/off as booleans, a module as an object (null: none).
+    const auto value = [&d](const std::string& text, int number) -> Json {
+        if (d.numeric) {
+            return number;
+        }
+        if (d.section == "modules") {
+            return text == "none" ? Json(nullptr) : Json{{"name", text}};
+        }
+        return number != 0;
+    };
+    row["file"] = value(d.file, d.file_value);
+    row["controller"] = value(d.controller, d.controller_value);
     return row;
+}
+
+// What a backup holds, for a script: the file, the controller and its sections.
+Json backup_summary(const std::string& file, const cm::Configuration& c) {
+    int with_parameters = 0;
+    for (const cm::ModuleConfiguration& m :
+         c.modules.value_or(std::vector<cm::ModuleConfiguration>{})) {
+        with_parameters += m.parameters.has_value() ? 1 : 0;
+    }
+    return {{"file", file},
+            {"taken", c.taken},
+            {"controller_version", c.controller_version},
+            {"modules", c.modules ? c.modules->size() : 0},
+            {"modules_with_parameters", with_parameters},
+            {"x10", c.x10.has_value()}};
 }
 
 int backup(Context& ctx, const Options& o) {
@@ -96,6 +116,9 @@ int backup(Context& ctx, const Options& o) {
         return code;
     if (const std::string error = cm::save_configuration(o.file, configuration); !error.empty()) {
         return ctx.fail(error, kExitUsage);
+    }
+    if (ctx.json) {
+        ctx.print({{"backup", backup_summary(o.file, configuration)}});
     }
     return kExitDone;
 }

@@ -21,7 +21,8 @@ bool error_stream_is_terminal() {
 }
 
 ProgressBar::ProgressBar(bool always_lines)
-    : terminal_(error_stream_is_terminal()), lines_(always_lines && !terminal_) {}
+    : terminal_(!quiet && error_stream_is_terminal()),
+      lines_(!quiet && always_lines && !terminal_) {}
 
 ProgressBar::~ProgressBar() {
     if (drawn_) {
