@@ -76,7 +76,7 @@ RestorePlan plan_restore(const Configuration& file, const Configuration& control
                 plan.skipped.push_back(skip_line(
                     module.address, "на контроллере модуль другого типа (" + other->name + ")."));
             } else if (!other->parameters) {
-                plan.skipped.push_back(skip_line(module.address, "модуль не отвечает."));
+                plan.skipped.push_back(skip_line(module.address, "Не активен."));
             }
         }
     }

@@ -317,7 +317,11 @@ void Tconfig_backup::SaveClick() {
         prompts_.error(text(error));
         return;
     }
-    summary->setText(QStringLiteral("Копия сохранена: %1").arg(*path));
+    // What could not be read is named under the file, as the read listed it.
+    QStringList lines{QStringLiteral("Копия сохранена: %1").arg(*path)};
+    if (!configuration.not_read.empty())
+        lines << step_label->text();
+    summary->setText(lines.join('\n'));
 }
 
 bool Tconfig_backup::load_and_read(cm::Configuration& file, cm::Configuration& controller) {
@@ -347,7 +351,7 @@ void Tconfig_backup::CompareClick() {
         plan_.rows.push_back({d});
     plan_ready_ = false;
     write_button->setEnabled(false);
-    show_rows(false, file.x10 && context_.serial_port() == nullptr);
+    show_rows(false, x10_left_out(file, controller));
 }
 
 void Tconfig_backup::RestoreClick() {
@@ -358,10 +362,21 @@ void Tconfig_backup::RestoreClick() {
     plan_ = cm::plan_restore(file_, controller);
     plan_ready_ = !plan_.rows.empty();
     write_button->setEnabled(plan_ready_);
-    show_rows(true, file_.x10 && context_.serial_port() == nullptr);
+    show_rows(true, x10_left_out(file_, controller));
 }
 
-void Tconfig_backup::show_rows(bool with_checks, bool x10_left_out) {
+// Why the file's X10 tables are not compared, or nothing when they are.
+QString Tconfig_backup::x10_left_out(const cm::Configuration& file,
+                                     const cm::Configuration& controller) const {
+    if (!file.x10 || controller.x10)
+        return QString();
+    return context_.serial_port() == nullptr
+               ? QStringLiteral("Таблицы X10 не сравниваются: последовательный порт не открыт.")
+               : QStringLiteral(
+                     "Таблицы X10 не сравниваются: нет ответа по последовательному порту.");
+}
+
+void Tconfig_backup::show_rows(bool with_checks, const QString& x10_note) {
     differences->setColumnCount(with_checks ? kResultColumn + 1 : kResultColumn);
     differences->setHorizontalHeaderLabels(kColumns);
     differences->setRowCount(static_cast<int>(plan_.rows.size()));
@@ -382,8 +397,8 @@ void Tconfig_backup::show_rows(bool with_checks, bool x10_left_out) {
     differences->resizeColumnsToContents();
     QStringList lines{count_line(rows)};
     for (const std::string& line : plan_.skipped) lines << text(line);
-    if (x10_left_out)
-        lines << QStringLiteral("Таблицы X10 не сравниваются: последовательный порт не открыт.");
+    if (!x10_note.isEmpty())
+        lines << x10_note;
     summary->setText(lines.join('\n'));
 }
 

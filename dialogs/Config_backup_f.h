@@ -72,8 +72,10 @@ private:
     bool load_and_read(commissioning::Configuration& file,
                        commissioning::Configuration& controller);
     void set_busy(bool busy);
-    // The plan's rows; x10_left_out: the file has X10 tables but no serial port is open.
-    void show_rows(bool with_checks, bool x10_left_out);
+    // The plan's rows, and under them x10_note (why the X10 tables are not compared).
+    void show_rows(bool with_checks, const QString& x10_note);
+    QString x10_left_out(const commissioning::Configuration& file,
+                         const commissioning::Configuration& controller) const;
     void show_outcomes();
     commissioning::StepObserver observer();
 
