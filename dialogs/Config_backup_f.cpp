@@ -277,6 +277,8 @@ int Tconfig_backup::read(const cm::ReadPlan& plan, cm::Configuration& configurat
     QStringList lines;
     for (const std::string& note : notes) lines << text(note);
     step_label->setText(code == cm::kStopped ? QStringLiteral("Остановлено.") : lines.join('\n'));
+    if (code == kDone)
+        progress->setValue(progress->maximum());  // the steps of a section left out included
     if (code == kBadEcho) {
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
     } else if (code != kDone && code != cm::kStopped) {

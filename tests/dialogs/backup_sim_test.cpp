@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -152,6 +153,7 @@ TEST_F(BackupAgainstSimulator, SilentSerialLinkAndInactiveModuleLeaveOnlyTheirPa
     ::close(master);
 
     EXPECT_TRUE(prompts_.messages().isEmpty()) << prompts_.messages().join('|').toStdString();
+    EXPECT_EQ(window_->progress->maximum(), window_->progress->value());
     commissioning::Configuration saved;
     ASSERT_EQ("", commissioning::load_configuration(copy.toStdString(), saved));
     EXPECT_FALSE(saved.x10.has_value());
