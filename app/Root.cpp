@@ -22,6 +22,7 @@
 #include "app/application.h"
 #include "app/maintenance.h"
 #include "app/module_refresh.h"
+#include "commissioning/controller_texts.h"
 #include "commissioning/support_report.h"
 #include "editor/rtf/atomic_file.h"
 #include "serial/Cportfunc.h"
@@ -220,7 +221,16 @@ void Tmain_form::Reconnect1Click() {
     vx::close_connection(connection_);
     vx::connect_to_service(connection_, context_.port());
     show_connection_state();
-    show_controller_version();
+    // The old connection's messages and marks say nothing about the new one, and the
+    // first refresh after a restart compares with nothing.
+    const bool connected = vx::is_connected(connection_);
+    set_operation_status(connected ? QString() : time_of_day_text() + kNoAnswer);
+    clear_variable_highlights();
+    shown_values_.clear();
+    show_controller_version();  // a box says when nobody answers
+    if (connected) {
+        Q_EMIT reconnected();
+    }
 }
 
 void Tmain_form::closeEvent(QCloseEvent* event) {
@@ -293,6 +303,10 @@ void Tmain_form::show_variable_values(const std::vector<uint16_t>& values) {
     show_variables(*sg1, values);
     highlight_variables(*sg1, changed_variables(shown_values_, values));
     shown_values_ = values;
+}
+
+void Tmain_form::clear_variable_highlights() {
+    highlight_variables(*sg1, {});
 }
 
 void Tmain_form::Button1Click() {
@@ -376,9 +390,11 @@ void Tmain_form::N16Click() {
         return;
     }
     if (vx::reboot_controller(connection_) == 0) {
-        prompts_.information(QStringLiteral(
-            "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
-            "попробуйте загрузить ее через несколько минут(3-5)."));
+        prompts_.information(
+            QStringLiteral(
+                "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
+                "попробуйте загрузить ее через несколько минут(3-5).") +
+            QString::fromUtf8(vx::commissioning::kReconnectSentence));
         set_operation_status(time_of_day_text() + kReconnectHint);
     } else {
         prompts_.error(kNoAnswer);

@@ -70,10 +70,14 @@ public Q_SLOTS:
     // variables grid; the cells whose value differs from the previous values
     // are highlighted until the next call. A list of another size is ignored.
     void show_variable_values(const std::vector<uint16_t>& values);
+    // No highlight is left: the refreshes that marked the changes have ended.
+    void clear_variable_highlights();
 
 Q_SIGNALS:
     // "Добавить в наблюдение" on the variables grid: the selected variables, ascending.
     void watch_requested(const std::vector<int>& variables);
+    // "Подключиться к контроллеру" has made a new connection.
+    void reconnected();
 
 public:
     // --- controls, by the names of the window's design ------------------------------

@@ -148,6 +148,10 @@ void create_forms(WindowContext& context) {
     // the grid's "Добавить в наблюдение" hands the selected variables to the watch.
     QObject::connect(var_watch, &Tvar_watch::variables_read, main_form,
                      &Tmain_form::show_variable_values);
+    QObject::connect(var_watch, &Tvar_watch::grid_feed_ended, main_form,
+                     &Tmain_form::clear_variable_highlights);
+    QObject::connect(main_form, &Tmain_form::reconnected, var_watch,
+                     &Tvar_watch::ResetExtremesClick);
     QObject::connect(main_form, &Tmain_form::watch_requested, var_watch,
                      &Tvar_watch::add_variables);
 }

@@ -125,7 +125,8 @@ TransferOutcome send_firmware_file(vx::ControllerConnection& connection, UserPro
     if (const QString verdict = firmware_verdict(rc); !verdict.isEmpty()) {
         prompts.information(verdict);
     }
-    prompts.message(PromptIcon::none, kCaptionInformation, text(texts::kFirmwareRebootText));
+    prompts.message(PromptIcon::none, kCaptionInformation,
+                    text(texts::kFirmwareRebootText) + text(texts::kReconnectSentence));
     vx::reboot_controller_nocheck(connection);  // its result is not shown
     return TransferOutcome::finished;
 }

@@ -59,8 +59,14 @@ std::string version_text(uint16_t version) {
 
 namespace {
 
-constexpr const char* kParameterReadFailedNote =
-    "параметры модуля не прочитаны: модуль не отвечает.";
+// Named as the main window names a module that does not answer.
+std::string inactive_module_note(const ModuleConfiguration& module) {
+    return "Модуль " + std::to_string(module.address) + " (" + module.name +
+           "): Не активен, параметры не сохранены.";
+}
+
+constexpr const char* kX10NotReadNote =
+    "Таблицы X10: нет ответа по последовательному порту, раздел не сохранён.";
 
 // Counts the steps and asks the observer whether to go on.
 class Steps {
@@ -209,24 +215,31 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
             if (read_controller_version(c) == 0) {
                 return kNoReply;
             }
-            notes.push_back("modules[" + std::to_string(module.address) +
-                            "]: " + kParameterReadFailedNote);
+            notes.push_back(inactive_module_note(module));
+            configuration.not_read.push_back("modules[" + std::to_string(module.address) +
+                                             "].parameters");
         }
         configuration.modules = std::move(modules);
     }
     if (plan.serial != nullptr) {
+        // The tables come over the serial link, not from the controller service: a
+        // silent link costs this section only, and the next tables are not waited for.
         std::array<X10Table, kX10TableCount> tables{};
-        for (int t = 0; t < kX10TableCount; ++t) {
+        bool complete = true;
+        for (int t = 0; t < kX10TableCount && complete; ++t) {
             if (!steps.go_on()) {
                 return kStopped;
             }
             tables[static_cast<std::size_t>(t)] = x10_read_table(plan.serial, t);
-            if (tables[static_cast<std::size_t>(t)][0] == kX10TableIncomplete) {
-                return kNoReply;
-            }
+            complete = tables[static_cast<std::size_t>(t)][0] != kX10TableIncomplete;
             steps.done("x10");
         }
-        configuration.x10 = tables;
+        if (complete) {
+            configuration.x10 = tables;
+        } else {
+            notes.push_back(kX10NotReadNote);
+            configuration.not_read.push_back("x10");
+        }
     }
     return kDone;
 }

@@ -47,6 +47,8 @@ struct Configuration {
     std::optional<std::vector<uint8_t>> poll_frequencies;  // 128, index 0 = address 1
     std::optional<std::vector<ModuleConfiguration>> modules;
     std::optional<std::array<X10Table, kX10TableCount>> x10;
+    // What a read was asked for but could not get: "x10", "modules[5].parameters".
+    std::vector<std::string> not_read;
 
     const ModuleConfiguration* module_at(int address) const;
 };
@@ -76,7 +78,8 @@ struct StepObserver {
 // Reads what the plan asks for into configuration. Returns kDone, kNoReply when the
 // controller stopped answering, kBadEcho when it answered a service query with a
 // state other than on or off, or kStopped. A module whose parameters can't be read
-// (one that is not active) is kept without them, with a line in notes saying so.
+// (one that is not active) is kept without them, and X10 tables the serial link does
+// not give are left out; each with a line in notes and an entry in not_read.
 int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configuration& configuration,
                        std::vector<std::string>& notes, const StepObserver& observer = {});
 

@@ -127,7 +127,7 @@ std::vector<std::string> left_out(const Configuration& file, const Configuration
             } else if (other->name != module.name) {
                 why = "на контроллере модуль другого типа (" + other->name + ").";
             } else if (!other->parameters) {
-                why = "модуль не отвечает.";
+                why = "Не активен.";
             } else {
                 continue;
             }
@@ -136,7 +136,7 @@ std::vector<std::string> left_out(const Configuration& file, const Configuration
         }
     }
     if (file.x10 && !controller.x10 && in_sections("x10", only)) {
-        lines.push_back("x10: таблицы X10 " + not_done + ": нет последовательного порта.");
+        lines.push_back("x10: таблицы X10 " + not_done + ": последовательный порт не открыт или не отвечает.");
     }
     return lines;
 }

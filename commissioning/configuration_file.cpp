@@ -432,6 +432,9 @@ std::string configuration_to_json(const Configuration& configuration) {
     if (configuration.x10) {
         text += "  \"x10\": " + compact(x10_json(*configuration.x10)) + ",\n";
     }
+    if (!configuration.not_read.empty()) {  // asked for, but not in this file
+        text += "  \"not_read\": " + compact(configuration.not_read) + ",\n";
+    }
     text.erase(text.size() - 2, 1);  // the comma after the last section
     return text + "}\n";
 }

@@ -19,6 +19,10 @@ inline constexpr const char* kFirmwareRebootText =
     "Для завершения процесса обновления прошивки необходимо перезагрузить контроллер.\nЭта "
     "процедура может занять около 5 минут. Пожалуйста, закройте программу, и \nпопытайтесь "
     "подключиться после перезагрузки контроллера.";
+// After the reboot notices: the program need not be closed.
+inline constexpr const char* kReconnectSentence =
+    "\nМожно и не закрывать программу: когда контроллер запустится, выберите Утилиты → "
+    "Подключиться к контроллеру.";
 // The firmware window shows nothing for a good verdict (the reboot notice follows);
 // a command line needs a line of its own for it.
 inline constexpr const char* kFirmwareLoadedText = "Прошивка успешно загружена.";

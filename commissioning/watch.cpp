@@ -160,6 +160,12 @@ void WatchHistory::forget(int variable) {
     series_.erase(variable);
 }
 
+void WatchHistory::reset_extremes() {
+    for (auto& [variable, s] : series_) {
+        s.extremes = false;
+    }
+}
+
 void WatchHistory::add(Clock::time_point time, const std::vector<uint16_t>& all) {
     if (series_.empty()) {
         return;
@@ -170,14 +176,15 @@ void WatchHistory::add(Clock::time_point time, const std::vector<uint16_t>& all)
     for (auto& [variable, s] : series_) {
         const bool known = variable >= 0 && static_cast<std::size_t>(variable) < all.size();
         const uint16_t value = known ? all[static_cast<std::size_t>(variable)] : 0;
-        if (s.values.empty()) {
+        if (!s.extremes) {
             s.min = s.max = value;
+            s.extremes = true;
         } else {
             s.min = std::min(s.min, value);
             s.max = std::max(s.max, value);
-            if (value != s.values.back()) {
-                s.changed = time;
-            }
+        }
+        if (!s.values.empty() && value != s.values.back()) {
+            s.changed = time;
         }
         s.values.push_back(value);
     }

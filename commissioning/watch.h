@@ -93,7 +93,8 @@ public:
         uint16_t min = 0;
         uint16_t max = 0;
         std::optional<Clock::time_point>
-            changed;  // the last sample that differed from its previous
+            changed;            // the last sample that differed from its previous
+        bool extremes = false;  // min and max hold the samples since the last reset
     };
     // A point of a trend: milliseconds since the epoch and the value.
     struct Point {
@@ -108,6 +109,8 @@ public:
     void forget(int variable);
     // An answered sample: every variable's value by its number.
     void add(Clock::time_point time, const std::vector<uint16_t>& all);
+    // Min and max start again from the next sample.
+    void reset_extremes();
 
     const Series* series(int variable) const;
     std::size_t size() const { return times_.size(); }

@@ -279,6 +279,8 @@ int Tconfig_backup::read(const cm::ReadPlan& plan, cm::Configuration& configurat
     QStringList lines;
     for (const std::string& note : notes) lines << text(note);
     step_label->setText(code == cm::kStopped ? QStringLiteral("Остановлено.") : lines.join('\n'));
+    if (code == kDone)
+        progress->setValue(progress->maximum());  // the steps of a section left out included
     if (code == kBadEcho) {
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
     } else if (code != kDone && code != cm::kStopped) {
@@ -319,7 +321,11 @@ void Tconfig_backup::SaveClick() {
         prompts_.error(text(error));
         return;
     }
-    summary->setText(QStringLiteral("Копия сохранена: %1").arg(*path));
+    // What could not be read is named under the file, as the read listed it.
+    QStringList lines{QStringLiteral("Копия сохранена: %1").arg(*path)};
+    if (!configuration.not_read.empty())
+        lines << step_label->text();
+    summary->setText(lines.join('\n'));
 }
 
 bool Tconfig_backup::load_and_read(cm::Configuration& file, cm::Configuration& controller) {

@@ -146,6 +146,8 @@ void Tvar_watch::build_layout() {
     stop_button->setEnabled(false);
     record_button =
         make_button(QStringLiteral("record_button"), QStringLiteral("Запись в файл..."), this);
+    reset_button =
+        make_button(QStringLiteral("reset_button"), QStringLiteral("Сбросить мин./макс."), this);
     span_box = new QComboBox(this);
     span_box->setObjectName(QStringLiteral("span_box"));
     for (int minutes : kSpanMinutes) {
@@ -159,6 +161,7 @@ void Tvar_watch::build_layout() {
     sampling_row->addWidget(interval_box);
     sampling_row->addWidget(start_button);
     sampling_row->addWidget(stop_button);
+    sampling_row->addWidget(reset_button);
     sampling_row->addSpacing(12);
     sampling_row->addWidget(new QLabel(QStringLiteral("График за:"), this));
     sampling_row->addWidget(span_box);
@@ -182,6 +185,7 @@ void Tvar_watch::build_layout() {
     connect(start_button, &QPushButton::clicked, this, &Tvar_watch::StartClick);
     connect(stop_button, &QPushButton::clicked, this, &Tvar_watch::StopClick);
     connect(record_button, &QPushButton::clicked, this, &Tvar_watch::RecordClick);
+    connect(reset_button, &QPushButton::clicked, this, &Tvar_watch::ResetExtremesClick);
     connect(watch_list, &QTableWidget::itemChanged, this, &Tvar_watch::list_changed);
     connect(interval_box, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {
         timer_->setInterval(static_cast<int>(seconds * 1000.0 + 0.5));
@@ -191,7 +195,12 @@ void Tvar_watch::build_layout() {
         refresh_chart();
         save_settings();
     });
-    connect(main_grid_box, &QCheckBox::toggled, this, [this] { save_settings(); });
+    connect(main_grid_box, &QCheckBox::toggled, this, [this](bool feeding) {
+        save_settings();
+        if (!feeding) {
+            emit grid_feed_ended();
+        }
+    });
     timer_->setInterval(kDefaultIntervalMs);
 }
 
@@ -216,11 +225,23 @@ void Tvar_watch::add_row(int variable, const QString& name, bool charted) {
 }
 
 void Tvar_watch::add_variables(const std::vector<int>& variables) {
+    std::vector<int> added;
     for (int v : variables) {
-        if (v < 0 || v >= cm::kVariableCount ||
-            std::find(variables_.begin(), variables_.end(), v) != variables_.end()) {
-            continue;
+        if (v >= 0 && v < cm::kVariableCount &&
+            std::find(variables_.begin(), variables_.end(), v) == variables_.end() &&
+            std::find(added.begin(), added.end(), v) == added.end()) {
+            added.push_back(v);
         }
+    }
+    // The record's columns are fixed when its file is opened.
+    if (recording_ && !added.empty()) {
+        prompts_.error(
+            QStringLiteral("Идёт запись в файл: переменные в неё не добавить. "
+                           "Остановите запись, добавьте переменные и начните новую "
+                           "запись."));
+        return;
+    }
+    for (int v : added) {
         const auto named = notes_names_.find(v);
         add_row(v, named == notes_names_.end() ? QString() : QString::fromStdString(named->second),
                 false);
@@ -315,6 +336,8 @@ void Tvar_watch::list_changed(QTableWidgetItem* item) {
 // ---- sampling ----------------------------------------------------------------
 
 void Tvar_watch::StartClick() {
+    history_.reset_extremes();
+    failed_samples_ = 0;
     timer_->start();
     start_button->setEnabled(false);
     stop_button->setEnabled(true);
@@ -326,6 +349,26 @@ void Tvar_watch::StopClick() {
     start_button->setEnabled(true);
     stop_button->setEnabled(false);
     show_status(QStringLiteral("Наблюдение остановлено."));
+    if (main_grid_box->isChecked()) {
+        emit grid_feed_ended();
+    }
+}
+
+void Tvar_watch::ResetExtremesClick() {
+    history_.reset_extremes();
+    show_values();
+}
+
+void Tvar_watch::done(int result) {
+    const bool watching = timer_->isActive();
+    if (recording_) {
+        stop_recording();
+    }
+    if (watching) {
+        StopClick();
+        show_status(QStringLiteral("Наблюдение остановлено: окно закрыто."));
+    }
+    QDialog::done(result);
 }
 
 void Tvar_watch::TimerTick() {
@@ -345,7 +388,9 @@ void Tvar_watch::TimerTick() {
 
 void Tvar_watch::show_sample(const cm::WatchSample& sample) {
     if (!sample.answered) {
-        show_status(time_of_day_text() + kNoAnswer);
+        ++failed_samples_;
+        last_failure_ = time_of_day_text();
+        show_status(last_failure_ + kNoAnswer + failures_text());
         return;
     }
     history_.add(sample.time, sample.all);
@@ -360,7 +405,7 @@ void Tvar_watch::show_sample(const cm::WatchSample& sample) {
     if (main_grid_box->isChecked()) {
         emit variables_read(sample.all);
     }
-    show_status(time_of_day_text() + QStringLiteral(" Значения получены."));
+    show_status(time_of_day_text() + QStringLiteral(" Значения получены.") + failures_text());
     if (recording_) {
         const std::string error = csv_.write(cm::select_variables(sample, recorded_variables_));
         if (!error.empty()) {
@@ -378,11 +423,22 @@ void Tvar_watch::show_values() {
         const bool any = s != nullptr && !s->values.empty();
         watch_list->item(row, value_column)
             ->setText(any ? QString::number(s->values.back()) : QString());
-        watch_list->item(row, min_column)->setText(any ? QString::number(s->min) : QString());
-        watch_list->item(row, max_column)->setText(any ? QString::number(s->max) : QString());
+        const bool extremes = any && s->extremes;
+        watch_list->item(row, min_column)->setText(extremes ? QString::number(s->min) : QString());
+        watch_list->item(row, max_column)->setText(extremes ? QString::number(s->max) : QString());
         watch_list->item(row, changed_column)
             ->setText(any && s->changed ? time_of_day_text(*s->changed) : QString());
     }
+}
+
+// The samples that went unanswered since Старт, so that a lost reply stays in sight.
+QString Tvar_watch::failures_text() const {
+    if (failed_samples_ == 0) {
+        return QString();
+    }
+    return QStringLiteral(" Без ответа с начала наблюдения: %1, последний раз в %2.")
+        .arg(failed_samples_)
+        .arg(last_failure_);
 }
 
 void Tvar_watch::show_status(const QString& text) {

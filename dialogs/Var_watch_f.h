@@ -68,6 +68,7 @@ public:
     void StartClick();   // "Старт"
     void StopClick();    // "Стоп"
     void RecordClick();  // "Запись в файл..." / "Остановить запись"
+    void ResetExtremesClick();  // "Сбросить мин./макс.", and after a reconnect
     // One sample, as the timer takes it; skipped while a long operation runs.
     void TimerTick();
     // A sample taken: the row values, the chart, the record and the main grid; or the
@@ -92,12 +93,17 @@ public:
     QPushButton* start_button = nullptr;
     QPushButton* stop_button = nullptr;
     QPushButton* record_button = nullptr;
+    QPushButton* reset_button = nullptr;
     QCheckBox* main_grid_box = nullptr;  // "Обновлять таблицу главного окна"
     QComboBox* span_box = nullptr;       // minutes of the chart: 1, 10, 60
     WatchChart* trend = nullptr;
     QChartView* chart_view = nullptr;
     QLabel* status_line = nullptr;
     QLabel* record_line = nullptr;
+
+    // Closing the window (its button, Esc) ends the sampling and the record: a
+    // watch nobody sees would fill the exchange log.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -106,6 +112,8 @@ signals:
     // The values of all 1024 variables of each answered sample, while the main
     // grid option is checked.
     void variables_read(const std::vector<uint16_t>& values);
+    // The samples stopped going to the variables grid (Стоп, the option unticked).
+    void grid_feed_ended();
 
 private:
     void build_layout();
@@ -117,6 +125,7 @@ private:
     void load_settings();
     void save_settings() const;
     void show_status(const QString& text);
+    QString failures_text() const;
 
     WindowContext& context_;
     UserPrompts& prompts_;
@@ -127,9 +136,11 @@ private:
     commissioning::WatchCsv csv_;
     std::vector<int> recorded_variables_;  // the CSV's columns, fixed when it was opened
     bool recording_ = false;
-    bool sampling_ = false;  // a tick's request or its box is under way
-    bool filling_ = false;   // rows are being written, not edited
-    bool loading_ = false;   // the settings are being read: nothing to write back yet
+    int failed_samples_ = 0;  // unanswered since Старт
+    QString last_failure_;    // the time of the last of them
+    bool sampling_ = false;   // a tick's request or its box is under way
+    bool filling_ = false;    // rows are being written, not edited
+    bool loading_ = false;    // the settings are being read: nothing to write back yet
     std::chrono::steady_clock::time_point chart_drawn_;
 };
 

@@ -365,7 +365,7 @@ void ProgramInterpreter::restore(const ExecutionState& state) {
     pc_ = state.position;
     executed_ = state.executed;
     in_cycle_ = state.in_cycle;
-    slots_ = state.slots;
+    slots_ = state.parameter_slots;
     memory_ = state.memory;
     stopped_ = state.stopped;
     stop_message_ = state.stop_message;

@@ -61,7 +61,7 @@ public:
         std::size_t position = 0;
         int executed = 0;
         bool in_cycle = false;
-        std::array<uint16_t, kParameterSlots> slots{};
+        std::array<uint16_t, kParameterSlots> parameter_slots{};  // not "slots": a word Qt takes
         ProgramMemory memory;
         bool stopped = false;
         std::string stop_message;

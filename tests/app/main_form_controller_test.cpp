@@ -399,7 +399,9 @@ TEST_F(ConnectedFormTest, RebootReportsWhetherTheControllerEchoed) {
     fake_.verify();
     EXPECT_EQ((QStringList{question,
                            "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте "
-                           "программу и попробуйте загрузить ее через несколько минут(3-5).",
+                           "программу и попробуйте загрузить ее через несколько минут(3-5).\n"
+                           "Можно и не закрывать программу: когда контроллер запустится, "
+                           "выберите Утилиты → Подключиться к контроллеру.",
                            question, "Контроллер не отвечает.", question}),
               prompts_.texts());
     EXPECT_EQ(PromptIcon::information, prompts_.records()[1].icon);

@@ -133,15 +133,32 @@ TEST_F(SimulatedHouseTest, ShutdownTravelsOverTheSerialLink) {
 
 TEST_F(SimulatedHouseTest, ReconnectAfterARebootMakesTheRefreshesWorkAgain) {
     start();
+    // A change between two refreshes is marked; the restart is not a change.
+    main_->Button2->click();
+    sim_->with_state([](sim::ControllerState& s) { s.set_variable(3, s.variable(3) + 1); });
+    main_->Button2->click();
+    ASSERT_TRUE(main_->sg1->cell_color(4, 1).isValid());
     prompts_.clear_records();
     prompts_.answer_yes();
     main_->N16Click();  // the simulator closes every connection and comes back
     ASSERT_EQ(2u, prompts_.records().size());
+    EXPECT_EQ(
+        "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
+        "попробуйте загрузить ее через несколько минут(3-5).\nМожно и не закрывать "
+        "программу: когда контроллер запустится, выберите Утилиты → Подключиться к "
+        "контроллеру.",
+        prompts_.records()[1].text);
     ASSERT_TRUE(wait_until_listening(sim_->port()));
+    main_->Button2->click();  // still the old connection: the panel tells of the failure
+    EXPECT_FALSE(panel(5).isEmpty());
     main_->Reconnect1->trigger();
     EXPECT_EQ("Открыто", panel(1));
     EXPECT_EQ("2.15", panel(3));
+    EXPECT_EQ("", panel(5));
+    EXPECT_FALSE(main_->sg1->cell_color(4, 1).isValid());
+    sim_->with_state([](sim::ControllerState& s) { s.set_variable(3, s.variable(3) + 1); });
     main_->Button2->click();
+    EXPECT_FALSE(main_->sg1->cell_color(4, 1).isValid());
     EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
     main_->Button1->click();
     EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));

@@ -20,7 +20,8 @@ const QString kInternalError =
 const QString kRebootNotice = QStringLiteral(
     "Для завершения процесса обновления прошивки необходимо перезагрузить контроллер.\nЭта "
     "процедура может занять около 5 минут. Пожалуйста, закройте программу, и \nпопытайтесь "
-    "подключиться после перезагрузки контроллера.");
+    "подключиться после перезагрузки контроллера.\nМожно и не закрывать программу: когда "
+    "контроллер запустится, выберите Утилиты → Подключиться к контроллеру.");
 
 // Records what the transfer shows; stops when asked to after a number of packets.
 class RecordingView final : public ui::TransferView {

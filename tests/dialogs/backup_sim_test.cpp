@@ -9,13 +9,19 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "app/forms.h"
 #include "commissioning/configuration_file.h"
@@ -120,6 +126,51 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
     EXPECT_EQ("Конфигурация контроллера совпадает с файлом.",
               window_->summary->text().toStdString());
     EXPECT_TRUE(prompts_.messages().isEmpty()) << prompts_.messages().join('|').toStdString();
+}
+
+// The serial link is open but nothing answers on it, and a registered module is
+// silent on the bus: the copy holds the rest, names both, and blames neither on the
+// controller.
+TEST_F(BackupAgainstSimulator, SilentSerialLinkAndInactiveModuleLeaveOnlyTheirPart) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    write_settings(QByteArray::fromStdString(serial_device_settings(::ptsname(master))));
+    window_.reset();
+    open_context(sim_->port(), true).open_serial_port();
+    ASSERT_NE(nullptr, context_->serial_port());
+    const int silent = 57;  // registered, not active in the simulator's house
+    window_ = std::make_unique<ui::Tconfig_backup>(*context_);
+    window_->ReadModulesClick();
+    ASSERT_TRUE(window_->x10_box->isChecked());
+    for (int i = 0; i < window_->modules_list->count(); ++i) {
+        QListWidgetItem* item = window_->modules_list->item(i);
+        const int address = item->data(Qt::UserRole).toInt();
+        item->setCheckState(address == 1 || address == silent ? Qt::Checked : Qt::Unchecked);
+    }
+    const QString copy = path("copy.json");
+    prompts_.answer_file(copy);
+    window_->SaveClick();
+    ::close(master);
+
+    EXPECT_TRUE(prompts_.messages().isEmpty()) << prompts_.messages().join('|').toStdString();
+    EXPECT_EQ(window_->progress->maximum(), window_->progress->value());
+    commissioning::Configuration saved;
+    ASSERT_EQ("", commissioning::load_configuration(copy.toStdString(), saved));
+    EXPECT_FALSE(saved.x10.has_value());
+    EXPECT_TRUE(saved.services && saved.start_values && saved.poll_frequencies);
+    EXPECT_TRUE(saved.module_at(1) && saved.module_at(1)->parameters);
+    EXPECT_TRUE(saved.module_at(silent) && !saved.module_at(silent)->parameters);
+    QFile file(copy);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains(R"("not_read": ["modules[57].parameters","x10"])"));
+    const QString summary = window_->summary->text();
+    EXPECT_TRUE(summary.contains(copy)) << summary.toStdString();
+    EXPECT_TRUE(
+        summary.contains("Таблицы X10: нет ответа по последовательному порту, раздел не сохранён."))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Модуль 57 (") && summary.contains("): Не активен"))
+        << summary.toStdString();
+    EXPECT_FALSE(summary.contains("контроллер", Qt::CaseInsensitive)) << summary.toStdString();
 }
 
 TEST_F(BackupAgainstSimulator, BadFilesGiveABoxAndChangeNothing) {

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -73,8 +74,11 @@ protected:
     QString cell(int row, int column) const {
         return watch_->watch_list->item(row, column)->text();
     }
+    // The line's message; the count of unanswered samples may follow it.
     bool status_ends_with(const char* text) const {
-        return watch_->status_line->text().endsWith(QString::fromUtf8(text));
+        const QString line = watch_->status_line->text();
+        return line.endsWith(QString::fromUtf8(text)) ||
+               line.contains(QString::fromUtf8(text) + " Без ответа с начала наблюдения: ");
     }
     // The counter program: var[10] goes up by one every cycle of the simulator.
     void run_counter() {
@@ -125,11 +129,15 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_EQ(1000, watch_->timer()->interval());
     // Samples until the counter has been seen to change (the timer may add some).
     QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), watch_->history().series(10)->changed), 10000);
-    // The record keeps the columns it was opened with, whatever the list becomes.
+    // The record's columns are fixed: a variable is refused while it runs.
     watch_->add_variables({12});
+    EXPECT_EQ((std::vector<int>{10, 11}), watch_->variables());
     watch_->TimerTick();
-    watch_->RecordClick();
-    watch_->StopClick();
+    // Closing the window ends the record and the sampling, and says so.
+    watch_->close();
+    EXPECT_FALSE(watch_->recording());
+    EXPECT_FALSE(watch_->timer()->isActive());
+    EXPECT_EQ("Наблюдение остановлено: окно закрыто.", watch_->status_line->text());
 
     const auto* counter = watch_->history().series(10);
     const std::size_t samples = watch_->history().size();
@@ -163,8 +171,22 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
         lines.back().endsWith(QStringLiteral(";%1;%2").arg(counter->values.back()).arg(steady)));
     EXPECT_EQ(3, lines.back().count(';') + 1);
     EXPECT_EQ((QStringList{"Номер переменной должен быть числом от 0 до 1023.",
-                           "Не удалось записать файл " + path("missing/watch.csv") + "."}),
+                           "Не удалось записать файл " + path("missing/watch.csv") + ".",
+                           "Идёт запись в файл: переменные в неё не добавить. Остановите "
+                           "запись, добавьте переменные и начните новую запись."}),
               prompts_.messages());
+
+    // "Сбросить мин./макс." and Старт: the extremes start again from the next sample.
+    for (QPushButton* button : {watch_->reset_button, watch_->start_button}) {
+        button->click();
+        if (button == watch_->reset_button) {
+            EXPECT_EQ("", cell(0, Watch::min_column));
+            watch_->TimerTick();
+        }
+        EXPECT_EQ(cell(0, Watch::value_column), cell(0, Watch::min_column));
+        EXPECT_EQ(cell(0, Watch::value_column), cell(0, Watch::max_column));
+    }
+    watch_->StopClick();
 }
 
 TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
@@ -182,6 +204,17 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
     EXPECT_EQ(cell(1, Watch::value_column), grid.cell(11, 1));
     EXPECT_FALSE(grid.cell_color(4, 1).isValid());
 
+    // The marks mean "changed since the previous sample": gone when the samples stop
+    // (Стоп, the option unticked, a reconnection).
+    const std::function<void()> stops[] = {[this] { watch_->StopClick(); },
+                                           [this] { watch_->main_grid_box->setChecked(false); },
+                                           [] { ui::main_form->Reconnect1->trigger(); }};
+    for (const auto& stop : stops) {
+        watch_->main_grid_box->setChecked(true);
+        QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), grid.cell_color(11, 1).isValid()), 10000);
+        stop();
+        EXPECT_FALSE(grid.cell_color(11, 1).isValid());
+    }
     watch_->main_grid_box->setChecked(false);
     const QString shown = grid.cell(11, 1);
     QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), cell(1, Watch::value_column) != shown), 10000);
@@ -322,20 +355,32 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
 
 TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     start();
-    watch_->add_variables({1});
+    run_counter();
+    watch_->add_variables({10});
     watch_->StartClick();
     ASSERT_TRUE(status_ends_with(" Значения получены."));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (watch_->TimerTick(), cell(0, Watch::min_column) != cell(0, Watch::max_column)), 10000);
     prompts_.answer_yes();
     ui::main_form->N16Click();  // the simulator closes every connection and comes back
     watch_->TimerTick();
     EXPECT_TRUE(status_ends_with(" Нет ответа от контроллера."));
     ASSERT_TRUE(wait_until_listening(sim_->port()));
     ui::main_form->Reconnect1->trigger();
+    EXPECT_EQ("", cell(0, Watch::max_column));  // the extremes start again
     const std::size_t samples = watch_->history().size();
     watch_->TimerTick();
     EXPECT_TRUE(status_ends_with(" Значения получены."));
+    // The lost sample stays in sight until the next Старт.
+    EXPECT_TRUE(watch_->status_line->text().contains(
+        QRegularExpression(" Без ответа с начала наблюдения: 1, последний раз в \\d.*\\d\\.$")))
+        << watch_->status_line->text().toStdString();
+    EXPECT_EQ(cell(0, Watch::value_column), cell(0, Watch::max_column));
     EXPECT_EQ(samples + 1, watch_->history().size());
     EXPECT_TRUE(watch_->timer()->isActive());
+    watch_->StopClick();
+    watch_->StartClick();
+    EXPECT_TRUE(watch_->status_line->text().endsWith(" Значения получены."));
 }
 
 }  // namespace

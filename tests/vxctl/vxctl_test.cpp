@@ -404,7 +404,7 @@ TEST_F(Vxctl, BackupCompareRestoreRoundTrip) {
     state([](ControllerState& s) { return s.module_at(1)->active = false; });
     r = run({"compare", file});
     EXPECT_EQ(4, r.exit_code) << r.err;
-    EXPECT_EQ("modules[1]: параметры не сравнены: модуль не отвечает.\n", r.out);
+    EXPECT_EQ("modules[1]: параметры не сравнены: Не активен.\n", r.out);
     r = run({"restore", file, "--only", "services"});  // reads no module
     EXPECT_EQ(0, r.exit_code) << r.err;
     EXPECT_EQ("", r.err);
