@@ -136,7 +136,8 @@ std::vector<std::string> left_out(const Configuration& file, const Configuration
         }
     }
     if (file.x10 && !controller.x10 && in_sections("x10", only)) {
-        lines.push_back("x10: таблицы X10 " + not_done + ": последовательный порт не открыт или не отвечает.");
+        lines.push_back("x10: таблицы X10 " + not_done +
+                        ": последовательный порт не открыт или не отвечает.");
     }
     return lines;
 }
