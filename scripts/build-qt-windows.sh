@@ -79,6 +79,11 @@ fi
   echo "build-qt-windows: no unpacked source in $work" >&2
   exit 1
 }
+# Qt 6.4.2 compiles the DirectWrite font engine into Gui only with the Direct2D
+# plugin, while the Windows plugin and PrintSupport use it whenever DirectWrite is
+# on: without Direct2D the program would not link. Gui takes it in either way.
+sed -i 's/CONDITION QT_FEATURE_direct2d AND QT_FEATURE_directwrite AND/CONDITION QT_FEATURE_directwrite AND/' \
+  "$src/src/gui/CMakeLists.txt"
 
 cat >"$work/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
