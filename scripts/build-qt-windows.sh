@@ -79,11 +79,15 @@ fi
   echo "build-qt-windows: no unpacked source in $work" >&2
   exit 1
 }
-# Qt 6.4.2 compiles the DirectWrite font engine into Gui only with the Direct2D
-# plugin, while the Windows plugin and PrintSupport use it whenever DirectWrite is
-# on: without Direct2D the program would not link. Gui takes it in either way.
+# Qt 6.4.2 compiles the DirectWrite font engine and its font database into Gui
+# only with the Direct2D plugin, while the Windows plugin and PrintSupport use
+# them whenever DirectWrite is on: without Direct2D the program would not link.
+# Gui takes them in either way.
 sed -i 's/CONDITION QT_FEATURE_direct2d AND QT_FEATURE_directwrite AND/CONDITION QT_FEATURE_directwrite AND/' \
   "$src/src/gui/CMakeLists.txt"
+sed -i 's/QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/QT_CONFIG(directwrite)/' \
+  "$src/src/gui/text/windows/qwindowsfontdatabasebase.cpp" \
+  "$src/src/gui/text/windows/qwindowsfontdatabase.cpp"
 
 cat >"$work/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
