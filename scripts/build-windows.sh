@@ -24,6 +24,8 @@ cmake -S . -B "$build_dir" -G Ninja \
   -DVX_BUILD_BENCH=OFF "${qt_args[@]}" "${launcher[@]}" "$@"
 cmake --build "$build_dir" -j "${VX_JOBS:-2}"
 if [ -f "$build_dir/app/configurator.exe" ]; then
+  # Qt's symbols are half of the file's 39 MB; a user's program needs none of them.
+  x86_64-w64-mingw32-strip --strip-unneeded "$build_dir/app/configurator.exe"
   mkdir -p "$build_dir/app/Docs"
   manual=$(ls "$linux_dir"/app/Docs/*.pdf 2>/dev/null | head -1 || true)
   if [ -n "$manual" ]; then
