@@ -226,8 +226,9 @@ else
     else
       fail "configurator.exe under Wine did not reach the simulator: $(head -5 "$work/configurator.out")"
     fi
-    kill "$configurator_pid" 2>/dev/null
-    "$wineserver" -k >/dev/null 2>&1  # its Windows process, left without its launcher
+    # Ending the Windows process ends xvfb-run, which then stops its display.
+    "$wineserver" -k >/dev/null 2>&1
+    wait "$configurator_pid" 2>/dev/null
   fi
   stop_simulator
 fi
