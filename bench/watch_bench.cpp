@@ -137,7 +137,7 @@ void BM_ChartPaint(benchmark::State& state) {
     WatchUnderLoad& w = watch();
     w.window->span_box->setCurrentIndex(w.window->span_box->findData(60));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(w.window->chart_view->grab());
+        benchmark::DoNotOptimize(w.window->trend->grab());
     }
 }
 BENCHMARK(BM_ChartPaint)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -126,11 +125,10 @@ void Tvar_watch::build_layout() {
                                 QAbstractItemView::AnyKeyPressed);
 
     trend = new WatchChart(this);
-    chart_view = trend->view();
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(watch_list);
-    split->addWidget(chart_view);
+    split->addWidget(trend);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
     root->addWidget(split, 1);
@@ -447,8 +445,8 @@ void Tvar_watch::show_status(const QString& text) {
 
 // ---- the chart ---------------------------------------------------------------
 
-QLineSeries* Tvar_watch::series_of(int variable) const {
-    return trend->series_of(variable);
+const ChartLine* Tvar_watch::line_of(int variable) const {
+    return trend->line_of(variable);
 }
 
 void Tvar_watch::showEvent(QShowEvent* event) {
@@ -467,7 +465,8 @@ void Tvar_watch::refresh_chart() {
         }
     }
     trend->draw(history_, charted, std::chrono::minutes(span_box->currentData().toInt()),
-                kChartPointsPerSeries);
+                kChartPointsPerSeries,
+                kChartGapIntervals * timer_->intervalAsDuration() + kChartGapSlack);
 }
 
 // ---- the record --------------------------------------------------------------

@@ -13,13 +13,11 @@
 
 #include "commissioning/watch.h"
 
-class QChartView;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
-class QLineSeries;
 class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
@@ -28,6 +26,7 @@ class QTimer;
 namespace vx::ui {
 
 class UserPrompts;
+struct ChartLine;
 class WatchChart;
 class WindowContext;
 
@@ -53,6 +52,10 @@ public:
     // Two points (the lowest and the highest) per two pixels of a wide chart: drawing a
     // line's points is most of a sample's cost.
     static constexpr int kChartPointsPerSeries = 600;
+    // Samples further apart than three intervals and a second (a slow answer's time)
+    // leave a gap in the chart's line: the watch stopped, or the controller did not answer.
+    static constexpr int kChartGapIntervals = 3;
+    static constexpr std::chrono::milliseconds kChartGapSlack{1000};
 
     explicit Tvar_watch(WindowContext& context, QWidget* parent = nullptr);
     ~Tvar_watch() override;  // writes the settings
@@ -78,8 +81,8 @@ public:
     QTimer* timer() const { return timer_; }
     bool recording() const { return recording_; }
     const commissioning::WatchHistory& history() const { return history_; }
-    // The chart's series of a charted variable; null when it is not charted.
-    QLineSeries* series_of(int variable) const;
+    // The chart's line of a charted variable; null when it is not charted.
+    const ChartLine* line_of(int variable) const;
     // Draws the checked variables' span now. A sample redraws it while the window is
     // shown, at most once a second for the longer spans.
     void refresh_chart();
@@ -97,7 +100,6 @@ public:
     QCheckBox* main_grid_box = nullptr;  // "Обновлять таблицу главного окна"
     QComboBox* span_box = nullptr;       // minutes of the chart: 1, 10, 60
     WatchChart* trend = nullptr;
-    QChartView* chart_view = nullptr;
     QLabel* status_line = nullptr;
     QLabel* record_line = nullptr;
 

@@ -3,12 +3,14 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "serial/Cportfunc.h"
 #include "ui/dialog_controls.h"
 #include "ui/settings.h"
 #include "ui/user_prompts.h"
@@ -20,6 +22,15 @@ namespace {
 constexpr int kHighestPortNumber = 20;
 }  // namespace
 
+QString port_list_text(const std::vector<int>& numbers) {
+    QStringList names;
+    for (int n : numbers) {
+        names << QStringLiteral("COM%1").arg(n);
+    }
+    return QStringLiteral("Порты в системе: ") +
+           (names.isEmpty() ? QStringLiteral("нет") : names.join(QStringLiteral(", ")));
+}
+
 Tproperties::Tproperties(WindowContext& context, QWidget* parent)
     : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("properties"));
@@ -29,6 +40,12 @@ Tproperties::Tproperties(WindowContext& context, QWidget* parent)
     ud = add_spinner_row(*grid, QStringLiteral("Номер порта"), QStringLiteral("ud"), 1,
                          kHighestPortNumber, 1)
              .spinner;
+#ifdef Q_OS_WIN
+    ud->setPrefix(QStringLiteral("COM"));  // the port as Windows names it
+#endif
+    ports_label = new QLabel;
+    ports_label->setObjectName(QStringLiteral("ports_label"));
+    grid->addWidget(ports_label, grid->rowCount(), 0, 1, grid->columnCount());
 
     Button1 = make_button(QStringLiteral("Button1"), QStringLiteral("OK"));
     Button1->setDefault(true);  // Enter
@@ -50,6 +67,7 @@ void Tproperties::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
         shown_value_ = ud->value();
+        ports_label->setText(port_list_text(vx::serial_port_numbers()));  // adapters come and go
     }
 }
 

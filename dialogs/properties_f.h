@@ -1,14 +1,21 @@
 // The program settings dialog: the number of the serial port.
 #pragma once
 
-#include <QDialog>
+#include <vector>
 
+#include <QDialog>
+#include <QString>
+
+class QLabel;
 class QPushButton;
 class QSpinBox;
 
 namespace vx::ui {
 
 class WindowContext;
+
+// "Порты в системе: COM1, COM3", or "Порты в системе: нет" for none.
+QString port_list_text(const std::vector<int>& numbers);
 
 class Tproperties : public QDialog {
     Q_OBJECT
@@ -21,7 +28,8 @@ public:
     // Cancel: close without writing.
     void Button2Click();
 
-    QSpinBox* ud = nullptr;          // the port number, 1..20
+    QSpinBox* ud = nullptr;          // the port number, 1..20 (COM1..COM20 on Windows)
+    QLabel* ports_label = nullptr;   // the COM ports the system has, as the dialog opens
     QPushButton* Button1 = nullptr;  // "OK"
     QPushButton* Button2 = nullptr;  // "Cancel"
 

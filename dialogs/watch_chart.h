@@ -1,21 +1,20 @@
 // The watch window's trend chart: a line per charted variable over the last minutes,
-// the time axis in local time, the value axis at round numbers around what is shown.
+// the time axis in local time, the value axis at round numbers around what is shown,
+// a gap in a line where samples are missing. Drawn with QPainter.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <vector>
 
+#include <QColor>
+#include <QPointF>
 #include <QString>
+#include <QWidget>
 
 #include "commissioning/watch.h"
-
-class QChart;
-class QChartView;
-class QDateTimeAxis;
-class QLineSeries;
-class QValueAxis;
-class QWidget;
 
 namespace vx::ui {
 
@@ -29,26 +28,43 @@ struct AxisSpan {
 };
 AxisSpan round_axis_span(int low, int high);
 
-class WatchChart {
+// A trend's points (x: milliseconds since the epoch, y: the value) cut into runs
+// wherever two neighbours lie more than max_step_ms apart: the line has a gap there.
+std::vector<std::vector<QPointF>> split_at_gaps(
+    const std::vector<commissioning::WatchHistory::Point>& points, int64_t max_step_ms);
+
+// One charted variable: its legend name, its colour and its runs of points.
+struct ChartLine {
+    QString name;
+    QColor colour;
+    std::vector<std::vector<QPointF>> runs;
+
+    std::size_t count() const;
+    QPointF last() const;  // the newest point; (0, 0) when there is none
+};
+
+class WatchChart : public QWidget {
 public:
     explicit WatchChart(QWidget* parent);
 
-    QChartView* view() const { return view_; }
-    // The series of a charted variable; null when it is not charted.
-    QLineSeries* series_of(int variable) const;
+    // The line of a charted variable; null when it is not charted.
+    const ChartLine* line_of(int variable) const;
 
     // Draws charted (variable -> legend name) from the history over the last span,
-    // at most max_points a line; series of variables no longer charted go.
+    // at most max_points a line; a pause between samples longer than gap (or than
+    // the picture can show) leaves a gap. Lines of variables no longer charted go.
     void draw(const commissioning::WatchHistory& history, const std::map<int, QString>& charted,
-              std::chrono::minutes span, std::size_t max_points);
+              std::chrono::minutes span, std::size_t max_points, std::chrono::milliseconds gap);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    QChart* chart_ = nullptr;
-    QChartView* view_ = nullptr;
-    QDateTimeAxis* time_axis_ = nullptr;
-    QValueAxis* value_axis_ = nullptr;
-    std::map<int, QLineSeries*> series_;
+    std::map<int, ChartLine> lines_;
     int colours_taken_ = 0;
+    int64_t from_ms_ = 0;
+    int64_t to_ms_ = 1;
+    AxisSpan values_;
 };
 
 }  // namespace vx::ui

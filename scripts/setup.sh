@@ -12,8 +12,6 @@ packages=(
   # GUI: Qt 6 widgets, print support, tests, and Russian standard dialogs
   qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6printsupport6 libqt6svg6
   qt6-translations-l10n qt6-qpa-plugins libgl-dev
-  # the watch window's trend chart (Qt Charts finds its OpenGL module through the -dev files)
-  qt6-charts-dev libqt6opengl6-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the scenario tests check vxtest's JUnit XML against a schema

@@ -2,9 +2,11 @@
 # Runs the Windows build under Wine against the Linux programs: the protocol,
 # serial-link, compiler and notes-file suites; restarter.exe against the simulator's restart
 # port; vxctl.exe (where built) against the simulator; vxc.exe output compared
-# byte for byte with the Linux vxc. Needs build/ (scripts/build.sh) and
-# build-windows/ (scripts/build-windows.sh). Non-zero on any failure.
-# Uses the fixed port 2110: run it when no other test uses that port.
+# byte for byte with the Linux vxc; the configurator (where the Qt for Windows of
+# scripts/build-qt-windows.sh is) against the simulator. Needs build/
+# (scripts/build.sh) and build-windows/ (scripts/build-windows.sh). Non-zero on
+# any failure. Uses the fixed ports 2110 and 2100 (the configurator's): run it
+# when no other test uses them.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 linux_dir=$(realpath -m "${VX_BUILD_DIR:-build}")
@@ -20,7 +22,7 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
-  "$wineserver" -k 2>/dev/null
+  "$wineserver" -k >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,9 +42,11 @@ fi
 # client error: recvmsg: Connection reset by peer" and prints nothing. The
 # server's own background programs are started here too, away from the test
 # programs' output, which ctest would otherwise wait on until its time-out.
-"$wineserver" -k 2>/dev/null
-"$wineserver" -w 2>/dev/null
-"$wineserver" -p
+# The server keeps its output to itself: as it ends it prints a dump of every
+# object it still holds.
+"$wineserver" -k >/dev/null 2>&1
+"$wineserver" -w >/dev/null 2>&1
+"$wineserver" -p >/dev/null 2>&1
 "$wine" wineboot </dev/null >/dev/null 2>&1
 
 # The serial suite's controller end: two COM ports joined by a pseudo-terminal pair.
@@ -60,6 +64,12 @@ if ctest --test-dir "$windows_dir" --output-on-failure --timeout 300; then
 else
   fail "suites under Wine"
 fi
+
+# A Linux path as the Windows programs name it (Z:\...).
+winepath_of() {
+  mkdir -p "$1"
+  echo "Z:$(realpath "$1" | tr '/' '\\')"
+}
 
 # Starts the Linux simulator on the given ports; sets sim_port and sim_pid.
 start_simulator() {
@@ -157,6 +167,70 @@ if [ -d tools/vxctl ]; then
     done
     stop_simulator
   fi
+fi
+
+# 5. The configurator, where the Qt for Windows was there to build it: vx_screens.exe
+#    (the configurator's windows, as the program creates them) on a virtual display
+#    against the simulator: connected, both refreshes, the example program
+#    compiled, pictures saved; then configurator.exe itself starts and connects.
+qt_cache=${VX_WINDOWS_QT:-${XDG_CACHE_HOME:-$HOME/.cache}/vesta-vx/qt6-mingw-6.4.2}
+configurator=$windows_dir/app/configurator.exe
+screens=$windows_dir/tools/screenshots/vx_screens.exe
+if [ ! -f "$qt_cache/.vesta-vx-complete" ]; then
+  echo "wine-check: SKIP  the Windows configurator: no Qt for Windows in $qt_cache;" \
+    "bash scripts/build-qt-windows.sh builds it once (about half an hour on 2 cores)"
+elif [ ! -f "$configurator" ] || [ ! -f "$screens" ]; then
+  fail "the Windows configurator: Qt for Windows is there but $configurator or $screens is not built"
+else
+  pictures=$windows_dir/wine-pictures
+  rm -rf "$pictures"
+  start_simulator 0 0
+  xvfb-run -a -s "-screen 0 1280x900x24" "$wine" "$screens" "$(winepath_of "$pictures")" \
+    "$sim_port" >"$work/screens.out" 2>"$work/screens.err"
+  screens_status=$?
+  # The Linux program's compile of the same example, for the editor's messages.
+  linux_compile=$(QT_QPA_PLATFORM=offscreen "$linux_dir/tools/screenshots/vx_screens" \
+    "$work/linux-pictures" "$sim_port" 2>/dev/null | sed -n 's/^vx_screens: compile: //p')
+  stop_simulator
+  tr -d '\r' <"$work/screens.out" >"$work/screens.txt"
+  line() { sed -n "s/^vx_screens: $1: //p" "$work/screens.txt"; }
+  version=$(sed -n 's/^project(vesta_vx VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  if [ "$screens_status" -eq 0 ] && [ "$(line connection)" = "Открыто" ] &&
+    [ -n "$(line controller)" ] && [[ "$(line title)" == *"v.$version."* ]]; then
+    pass "the configurator connects under Wine: $(line connection), $(line title), controller $(line controller)"
+  else
+    fail "the configurator under Wine: exit $screens_status, $(tr '\n' ' ' <"$work/screens.txt") $(head -5 "$work/screens.err")"
+  fi
+  if [ "$(line variables)" -gt 0 ] 2>/dev/null && [ "$(line modules)" -gt 0 ] 2>/dev/null; then
+    pass "both refreshes fill the grids under Wine ($(line variables) variables, $(line modules) modules)"
+  else
+    fail "the grids under Wine: variables [$(line variables)], modules [$(line modules)]"
+  fi
+  if [ -n "$(line compile)" ] && [ "$(line compile)" = "$linux_compile" ] &&
+    [ -s "$pictures/main_window.png" ] && [ -s "$pictures/editor.png" ]; then
+    pass "the editor compiles the example program under Wine as on Linux ($(line compile)); pictures in $pictures"
+  else
+    fail "the editor under Wine: [$(line compile)], on Linux [$linux_compile], pictures: $(ls "$pictures" | tr '\n' ' ')"
+  fi
+  # The program itself, as a user starts it: from its folder, on the configurator's port.
+  start_simulator 2100 0
+  if [ "$sim_port" != 2100 ]; then
+    fail "configurator.exe: the simulator did not start on port 2100 (is it taken?)"
+  else
+    xvfb-run -a "$wine" "$configurator" >"$work/configurator.out" 2>&1 &
+    configurator_pid=$!
+    pids+=("$configurator_pid")
+    for _ in $(seq 100); do grep -q '<-' "$sim_out" && break; sleep 0.2; done
+    if grep -q '<-' "$sim_out" && kill -0 "$configurator_pid" 2>/dev/null; then
+      pass "configurator.exe starts under Wine and asks the simulator on port 2100"
+    else
+      fail "configurator.exe under Wine did not reach the simulator: $(head -5 "$work/configurator.out")"
+    fi
+    # Ending the Windows process ends xvfb-run, which then stops its display.
+    "$wineserver" -k >/dev/null 2>&1
+    wait "$configurator_pid" 2>/dev/null
+  fi
+  stop_simulator
 fi
 
 exit $status

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "protocol/exchange_observer.h"
 
@@ -48,6 +49,10 @@ std::unique_ptr<SerialPort> open_serial_port(const std::string& device,
 
 // The device of COM port n (1-based): \\.\COMn on Windows, /dev/ttyS(n-1) elsewhere.
 std::string serial_device_name(int port_number);
+
+// The numbers of the COM ports the system has, ascending: on Windows those it
+// knows a device of (COM3 is 3); elsewhere the /dev/ttyS ports with a UART behind.
+std::vector<int> serial_port_numbers();
 
 // Where a failed purge's error text goes (the application shows it in a box
 // with the caption "Error"). Without a handler the text goes to stderr.

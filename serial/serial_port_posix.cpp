@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 #include "serial/Cportfunc.h"
@@ -132,6 +133,20 @@ std::unique_ptr<SerialPort> open_serial_port(const std::string& device, std::str
 
 std::string serial_device_name(int port_number) {
     return "/dev/ttyS" + std::to_string(port_number - 1);
+}
+
+std::vector<int> serial_port_numbers() {
+    // The kernel makes ttyS0 to ttyS31 whether or not a UART is there; its type
+    // is 0 (unknown) for one without.
+    std::vector<int> numbers;
+    for (int n = 1; n <= 32; ++n) {
+        std::ifstream type("/sys/class/tty/ttyS" + std::to_string(n - 1) + "/type");
+        int uart = 0;
+        if (type >> uart && uart != 0) {
+            numbers.push_back(n);
+        }
+    }
+    return numbers;
 }
 
 }  // namespace vx

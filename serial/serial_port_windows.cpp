@@ -136,4 +136,16 @@ std::string serial_device_name(int port_number) {
     return "\\\\.\\COM" + std::to_string(port_number);
 }
 
+std::vector<int> serial_port_numbers() {
+    std::vector<int> numbers;
+    char target[512];
+    for (int n = 1; n <= 256; ++n) {
+        const std::string name = "COM" + std::to_string(n);
+        if (::QueryDosDeviceA(name.c_str(), target, sizeof target) != 0) {
+            numbers.push_back(n);
+        }
+    }
+    return numbers;
+}
+
 }  // namespace vx

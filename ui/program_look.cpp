@@ -1,6 +1,9 @@
 // The program's font and the Russian texts of Qt's standard dialogs.
 #include "ui/program_look.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -39,9 +42,15 @@ QFont program_font() {
 
 bool install_russian_translations(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
-    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), directory)) {
+    // A program that carries the file in its resources (the Windows build) uses that
+    // one; otherwise the system's Qt has it.
+    const QString directories[] = {QStringLiteral(":/translations"),
+                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+    const auto loaded = [&](const QString& directory) {
+        return translator->load(QLocale(QLocale::Russian, QLocale::Russia),
+                                QStringLiteral("qtbase"), QStringLiteral("_"), directory);
+    };
+    if (std::none_of(std::begin(directories), std::end(directories), loaded)) {
         delete translator;
         return false;
     }

@@ -45,6 +45,14 @@ QString settings_file_path(const QString& program_dir, const QString& user_dir) 
 }
 
 QString user_config_dir() {
+#ifdef Q_OS_WIN
+    // The roaming application data of the user (%APPDATA%), where Windows programs
+    // keep what a user set; Qt's generic configuration folder is the local one.
+    const QString appdata = qEnvironmentVariable("APPDATA");
+    if (!appdata.isEmpty()) {
+        return QDir(QDir::fromNativeSeparators(appdata)).filePath(QStringLiteral("Vesta VX"));
+    }
+#endif
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
         .filePath(QStringLiteral("vesta-vx"));
 }

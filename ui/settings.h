@@ -28,7 +28,8 @@ constexpr int kEditorFontSizeDefault = 8;
 // installed program keeps its settings rather than silently losing them.
 QString settings_file_path(const QString& program_dir, const QString& user_config_dir);
 
-// The user's configuration directory of this program (~/.config/vesta-vx).
+// The user's configuration directory of this program: ~/.config/vesta-vx, and on
+// Windows %APPDATA%\Vesta VX.
 QString user_config_dir();
 
 // The settings object on the file at path (INI layout).

@@ -20,6 +20,7 @@
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Bit_to_char_f.h"
 #include "dialogs/properties_f.h"
+#include "serial/Cportfunc.h"
 #include "ui/dialog_controls.h"
 
 namespace vx::test {
@@ -126,6 +127,9 @@ TEST_F(Settings, CancelLeavesTheFileAndTheSpinnerAsTheyWere) {
     const std::string before = read_file(settings_file());
 
     properties->show();
+    EXPECT_EQ(ui::port_list_text(vx::serial_port_numbers()), properties->ports_label->text());
+    EXPECT_EQ("Порты в системе: нет", ui::port_list_text({}));
+    EXPECT_EQ("Порты в системе: COM1, COM3", ui::port_list_text({1, 3}));
     properties->ud->setValue(12);
     QTest::mouseClick(properties->Button2, Qt::LeftButton);
     EXPECT_FALSE(properties->isVisible());

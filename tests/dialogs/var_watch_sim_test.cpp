@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -55,6 +54,28 @@ TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
         EXPECT_EQ(a.first, span.low) << a.low << ".." << a.high;
         EXPECT_EQ(a.last, span.high) << a.low << ".." << a.high;
         EXPECT_EQ(a.ticks, span.ticks) << a.low << ".." << a.high;
+    }
+    // A chart's line is cut where neighbouring samples lie more than the step apart.
+    struct Gaps {
+        std::vector<int64_t> times;
+        std::vector<std::size_t> runs;  // points in each run
+    };
+    const Gaps gaps[] = {{{}, {}},
+                         {{1000}, {1}},
+                         {{0, 1000, 2000, 3000}, {4}},
+                         {{0, 1000, 1001, 2001}, {4}},
+                         {{0, 1000, 2001, 3001}, {2, 2}},
+                         {{0, 5000, 6000, 20000}, {1, 2, 1}}};
+    for (const Gaps& g : gaps) {
+        std::vector<commissioning::WatchHistory::Point> points;
+        for (int64_t t : g.times) {
+            points.push_back({t, static_cast<uint16_t>(t % 7)});
+        }
+        std::vector<std::size_t> runs;
+        for (const auto& run : ui::split_at_gaps(points, 1000)) {
+            runs.push_back(run.size());
+        }
+        EXPECT_EQ(g.runs, runs) << ::testing::PrintToString(g.times);
     }
 }
 
@@ -153,12 +174,13 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_TRUE(cell(1, Watch::changed_column).isEmpty());
 
     watch_->refresh_chart();  // a 10-minute chart is drawn at most once a second
-    QLineSeries* series = watch_->series_of(10);
-    ASSERT_NE(nullptr, series);
-    EXPECT_EQ(nullptr, watch_->series_of(11));
-    EXPECT_EQ("Счётчик циклов", series->name());
-    ASSERT_EQ(static_cast<int>(samples), series->count());
-    EXPECT_EQ(counter->values.back(), series->points().back().y());
+    const ui::ChartLine* line = watch_->line_of(10);
+    ASSERT_NE(nullptr, line);
+    EXPECT_EQ(nullptr, watch_->line_of(11));
+    EXPECT_EQ("Счётчик циклов", line->name);
+    EXPECT_EQ(1u, line->runs.size());  // samples a second apart: no gap
+    ASSERT_EQ(samples, line->count());
+    EXPECT_EQ(counter->values.back(), line->last().y());
 
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -350,7 +372,7 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     EXPECT_EQ(200, watch_->timer()->interval());
     EXPECT_EQ(60, watch_->span_box->currentData().toInt());
     EXPECT_TRUE(watch_->main_grid_box->isChecked());
-    EXPECT_EQ("var[5]", watch_->series_of(5)->name());  // the legend of an unnamed variable
+    EXPECT_EQ("var[5]", watch_->line_of(5)->name);  // the legend of an unnamed variable
 }
 
 TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {

@@ -8,28 +8,34 @@
 //
 // Writes OUTPUT_DIR/main_window.png, OUTPUT_DIR/editor.png and
 // OUTPUT_DIR/editor_help.png (the live underline, the parameter hint and the
-// completion list of the notes' names) and prints
-// their paths; exits 1 when a picture can't be written, 2 for a wrong
-// command line. The boxes the program shows are printed on standard error.
+// completion list of the notes' names) and prints their paths, and what they
+// show as "vx_screens: what: text" lines in UTF-8 (the connection, the
+// versions, the grids' filled rows, the compiler's last message) for a script
+// to check; exits 1 when a picture can't be written, 2 for a wrong command
+// line. The boxes the program shows are printed on standard error.
 #include <cstdio>
 #include <string>
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 
+#include "app/Root.h"
 #include "app/application.h"
 #include "app/forms.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/language_assist.h"
 #include "editor/program_pane.h"
 #include "tool_prompts.h"
+#include "ui/panel_status_bar.h"
 #include "ui/settings.h"
+#include "ui/string_grid.h"
 
 namespace {
 
@@ -79,6 +85,24 @@ bool save_picture(QWidget& window, const QDir& dir, const char* name) {
     return true;
 }
 
+void report(const char* what, const QString& text) {
+    std::printf("vx_screens: %s: %s\n", what, text.toUtf8().constData());
+}
+
+// Rows below the headers with a text in any cell right of the fixed columns.
+int filled_rows(const vx::ui::StringGrid& grid) {
+    int filled = 0;
+    for (int row = grid.fixed_rows(); row < grid.row_count(); ++row) {
+        for (int col = 1; col < grid.col_count(); ++col) {
+            if (!grid.cell(col, row).trimmed().isEmpty()) {
+                ++filled;
+                break;
+            }
+        }
+    }
+    return filled;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,6 +146,11 @@ int main(int argc, char** argv) {
     main.Button2->click();  // variables
     main.Button1->click();  // modules
     bool saved = save_picture(main, output, "main_window.png");
+    report("connection", main.sb->panel_text(vx::ui::kConnectionPanel));
+    report("title", main.windowTitle());
+    report("controller", main.controller_version_text());
+    report("variables", QString::number(filled_rows(*main.sg1)));
+    report("modules", QString::number(filled_rows(*main.sg2)));
 
     // The editor as its menu item opens it (a modal window: the picture is
     // taken from inside its event loop), with the example program compiled.
@@ -137,6 +166,8 @@ int main(int argc, char** argv) {
         editor->Compile1Click();
         editor->editor->setFocus();
         edited = save_picture(*editor, output, "editor.png");
+        report("compile",
+               editor->message_memo->toPlainText().replace(u'\n', QStringLiteral(" | ")));
         // Typing on: the checks as the quiet time after typing runs them, the
         // hint inside a call, and the list a name from the notes opens.
         editor->editor->moveCursor(QTextCursor::End);

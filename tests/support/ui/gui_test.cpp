@@ -1,8 +1,6 @@
 // gui_app(): a QApplication that lives until the test program ends.
 #include "support/ui/gui_test.h"
 
-#include <cstdlib>
-
 #include <QApplication>
 
 #include "ui/program_look.h"
@@ -14,7 +12,9 @@ QApplication& gui_app() {
     static char name[] = "vx-gui-test";
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");  // setenv on Linux, _putenv on Windows
+        }
         auto* created = new QApplication(argc, argv);
         ui::install_russian_translations(*created);
         return created;
