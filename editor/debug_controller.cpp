@@ -12,6 +12,8 @@ DebugController::DebugController(QObject* parent) : QObject(parent) {
 }
 
 DebugController::~DebugController() {
+    // The window that listens is being torn down: it hears nothing more.
+    blockSignals(true);
     stop();
 }
 
@@ -26,8 +28,8 @@ bool DebugController::start(const dbg::SessionOptions& options, std::string& err
     session_->set_output([this](const std::string& text) {
         // Called on the worker thread during a run.
         const QString line = QString::fromStdString(text);
-        QMetaObject::invokeMethod(this, [this, line] { emit log_message(line); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, line] { emit log_message(line); }, Qt::QueuedConnection);
     });
     apply_breakpoints();
     before_ = at_stop_ = session_->variables();
@@ -60,7 +62,8 @@ void DebugController::run(const dbg::RunRequest& request) {
     dbg::Session* session = session_.get();
     worker_ = std::thread([this, session, request] {
         const dbg::StopInfo stop = session->run(request);
-        QMetaObject::invokeMethod(this, [this, stop] { finish(stop); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, stop] { finish(stop); }, Qt::QueuedConnection);
     });
 }
 

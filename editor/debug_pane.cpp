@@ -52,9 +52,11 @@ DebugPane::DebugPane(QWidget* parent) : QWidget(parent) {
     variables_ = new QTableWidget(0, 5);
     variables_->setObjectName(QStringLiteral("debug_variables"));
     variables_->setHorizontalHeaderLabels({QString(), QStringLiteral("№"), QStringLiteral("Имя"),
-                                           QStringLiteral("Значение"),
-                                           QStringLiteral("Удерж.")});
+                                           QStringLiteral("Значение"), QStringLiteral("Удерж.")});
     variables_->verticalHeader()->hide();
+    variables_->setWordWrap(false);
+    variables_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    variables_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     variables_->horizontalHeader()->setSectionResizeMode(kNameColumn, QHeaderView::Stretch);
     variables_->setEditTriggers(QAbstractItemView::DoubleClicked |
                                 QAbstractItemView::EditKeyPressed);
@@ -111,12 +113,10 @@ void DebugPane::show_state(const DebugController& controller,
         force->setCheckState(forced ? Qt::Checked : Qt::Unchecked);
         variables_->setItem(row, kForceColumn, force);
         for (int column = 0; column < variables_->columnCount(); ++column) {
-            variables_->item(row, column)->setBackground(changed ? QBrush(kChangedColour)
-                                                                 : QBrush());
+            variables_->item(row, column)
+                ->setBackground(changed ? QBrush(kChangedColour) : QBrush());
         }
     }
-    variables_->resizeColumnToContents(kMarkColumn);
-    variables_->resizeColumnToContents(kNumberColumn);
     apply_filter();
 
     forces_->clear();
@@ -126,8 +126,8 @@ void DebugPane::show_state(const DebugController& controller,
             const auto name = names.find(force.number);
             text = QStringLiteral("var[%1] = %2").arg(force.number).arg(force.value);
             if (name != names.end()) {
-                text += QStringLiteral("  (") + QString::fromStdString(name->second) +
-                        QLatin1Char(')');
+                text +=
+                    QStringLiteral("  (") + QString::fromStdString(name->second) + QLatin1Char(')');
             }
         } else {
             text = QStringLiteral("модуль %1, %2 %3 = %4")

@@ -70,10 +70,11 @@ void Tprog_editor::build_debug_menu(QMenu* program) {
     DebugContinue1 = item("DebugContinue1", QStringLiteral("Продолжить"), Qt::Key_F5,
                           &Tprog_editor::DebugStart1Click);
     DebugPause1 = item("DebugPause1", QStringLiteral("Пауза"), {}, &Tprog_editor::DebugPause1Click);
-    DebugStep1 = item("DebugStep1", QStringLiteral("Шаг"), Qt::Key_F10,
-                      &Tprog_editor::DebugStep1Click);
-    DebugStepBack1 = item("DebugStepBack1", QStringLiteral("Шаг назад"),
-                          QKeySequence(Qt::SHIFT | Qt::Key_F10), &Tprog_editor::DebugStepBack1Click);
+    DebugStep1 =
+        item("DebugStep1", QStringLiteral("Шаг"), Qt::Key_F10, &Tprog_editor::DebugStep1Click);
+    DebugStepBack1 =
+        item("DebugStepBack1", QStringLiteral("Шаг назад"), QKeySequence(Qt::SHIFT | Qt::Key_F10),
+             &Tprog_editor::DebugStepBack1Click);
     DebugCycleEnd1 = item("DebugCycleEnd1", QStringLiteral("До конца цикла"), Qt::Key_F11,
                           &Tprog_editor::DebugCycleEnd1Click);
     DebugStop1 = item("DebugStop1", QStringLiteral("Остановить отладку"),
@@ -239,7 +240,11 @@ void Tprog_editor::DebugStart1Click() {
     if (!current_file_.isEmpty() && !debug->session()->notes_message().empty()) {
         debug_pane->add_log(QString::fromStdString(debug->session()->notes_message()));
     }
-    debug_pane->show();
+    if (debug_pane->isHidden()) {
+        debug_pane->show();
+        const int width = Splitter1->width();
+        Splitter1->setSizes({width * 45 / 100, width * 20 / 100, width * 35 / 100});
+    }
     time_bar->show();
     show_debug_state();
     debug_run(static_cast<int>(dbg::RunMode::resume));
@@ -299,9 +304,9 @@ void Tprog_editor::DebugHouse1Click() {
         update_debug_items();
         return;
     }
-    const std::optional<QString> path = prompts_.open_file(
-        {QStringLiteral("Дом из резервной копии"), kBackupFilter, QString(), dialog_directory(),
-         QString()});
+    const std::optional<QString> path =
+        prompts_.open_file({QStringLiteral("Дом из резервной копии"), kBackupFilter, QString(),
+                            dialog_directory(), QString()});
     if (path) {
         debug_house_ = *path;
     }
@@ -313,8 +318,8 @@ void Tprog_editor::debug_text_changed() {
         return;
     }
     debug->pause();
-    const bool restart = prompts_.ask_yes_no(PromptIcon::warning, kCaptionConfirmation,
-                                             kRestartQuestion);
+    const bool restart =
+        prompts_.ask_yes_no(PromptIcon::warning, kCaptionConfirmation, kRestartQuestion);
     debug->stop();
     editor->set_current_line(-1);
     if (restart) {
@@ -342,9 +347,9 @@ void Tprog_editor::edit_breakpoint(int line, const QPoint& global) {
                          : chosen == hits    ? spec.hit_condition
                                              : spec.log_message;
     bool ok = false;
-    const QString text = QInputDialog::getText(this, chosen->text().chopped(3), chosen->text(),
-                                               QLineEdit::Normal,
-                                               QString::fromStdString(field), &ok);
+    const QString text =
+        QInputDialog::getText(this, chosen->text().chopped(3), chosen->text(), QLineEdit::Normal,
+                              QString::fromStdString(field), &ok);
     if (ok) {
         field = text.trimmed().toStdString();
         debug->set_breakpoint(line + 1, spec);

@@ -168,13 +168,19 @@ void ProgramPane::clear_error_line() {
     line_numbers_->update();
 }
 
+int ProgramPane::breakpoint_dot_size() const {
+    return std::max(6, fontMetrics().height() * 2 / 3);
+}
+
 int ProgramPane::line_number_width() const {
     int digits = 1;
     for (int count = std::max(1, blockCount()); count >= 10; count /= 10) {
         ++digits;
     }
     digits = std::max(digits, 2);
-    return 2 * kMarginPadding + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits;
+    // Room for the digits and, left of them, a breakpoint's dot.
+    return 3 * kMarginPadding + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits +
+           breakpoint_dot_size();
 }
 
 void ProgramPane::update_margin() {
@@ -229,11 +235,11 @@ void ProgramPane::paint_line_numbers(QPaintEvent* event) {
             painter.drawText(0, top, width, fontMetrics().height(), Qt::AlignRight,
                              QString::number(block.blockNumber() + 1));
             if (breakpoints_.contains(block.blockNumber())) {
-                const int size = std::max(6, std::min(bottom - top, width) - 4);
+                const int size = breakpoint_dot_size();
                 painter.setRenderHint(QPainter::Antialiasing);
                 painter.setPen(Qt::NoPen);
                 painter.setBrush(kBreakpointColour);
-                painter.drawEllipse(2, top + (bottom - top - size) / 2, size, size);
+                painter.drawEllipse(kMarginPadding, top + (bottom - top - size) / 2, size, size);
                 painter.setBrush(Qt::NoBrush);
             }
         }

@@ -37,6 +37,7 @@ public:
     QString current_line_values() const { return current_values_; }
 
     int line_number_width() const;
+    int breakpoint_dot_size() const;
 
     ProgramHighlighter* highlighter() const { return highlighter_; }
 

@@ -33,7 +33,8 @@ protected:
     }
     // Waits for the worker thread's run to end.
     bool stopped() {
-        std::cerr << "active " << window->debug->active() << " running " << window->debug->running() << " " << messages().join("|").toStdString() << "\n";
+        std::cerr << "active " << window->debug->active() << " running " << window->debug->running()
+                  << " " << messages().join("|").toStdString() << "\n";
         return QTest::qWaitFor([this] { return window->debug->stopped(); }, 30000);
     }
     void caret_to_line(int line) {
@@ -105,6 +106,12 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
     EXPECT_EQ(-1, pane().current_line());
     EXPECT_TRUE(window->DebugStart1->isEnabled());
     EXPECT_FALSE(window->DebugStep1->isEnabled());
+
+    // With no breakpoint the program runs on; the window closes in the middle of it.
+    key(Qt::Key_F5);
+    EXPECT_TRUE(window->debug->running());
+    EXPECT_TRUE(window->DebugPause1->isEnabled());
+    EXPECT_FALSE(window->DebugStep1->isEnabled());
 }
 
 TEST_F(EditorDebugTest, AnEditAsksToRestartAndACompileErrorStartsNothing) {
@@ -137,7 +144,8 @@ TEST_F(EditorDebugTest, AnEditAsksToRestartAndACompileErrorStartsNothing) {
     key(Qt::Key_F5);
     EXPECT_FALSE(window->debug->active());
     EXPECT_EQ(1, pane().error_line());
-    EXPECT_TRUE(messages().value(0).startsWith(QStringLiteral("("))) << messages().join("|").toStdString();
+    EXPECT_TRUE(messages().value(0).startsWith(QStringLiteral("(")))
+        << messages().join("|").toStdString();
     EXPECT_TRUE(window->DebugStart1->isEnabled());
 }
 
