@@ -8,6 +8,7 @@
 
 #include "editor/debug_controller.h"
 #include "editor/debug_pane.h"
+#include "editor/language_assist.h"
 #include "editor/time_bar.h"
 #include "prog_editor_fixture.h"
 
@@ -65,6 +66,8 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
     EXPECT_EQ(QStringLiteral("var[300] = 1, var[301] = 0"), pane().current_line_values());
     EXPECT_FALSE(window->DebugStart1->isEnabled());
     EXPECT_TRUE(window->DebugContinue1->isEnabled());
+    EXPECT_TRUE(window->language_assist->hover_text(character_point(0, 2))
+                    .endsWith(QStringLiteral("Значение: 1")));
 
     key(Qt::Key_F10);
     ASSERT_TRUE(stopped());
@@ -104,6 +107,8 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
     QTest::keyClick(&pane(), Qt::Key_F5, Qt::ShiftModifier);
     EXPECT_FALSE(window->debug->active());
     EXPECT_EQ(-1, pane().current_line());
+    EXPECT_FALSE(window->language_assist->hover_text(character_point(0, 2))
+                     .contains(QStringLiteral("Значение")));
     EXPECT_TRUE(window->DebugStart1->isEnabled());
     EXPECT_FALSE(window->DebugStep1->isEnabled());
 
