@@ -1,6 +1,7 @@
 // Debugging in the editor: the menu's keys over a simulator session, the debug pane,
 // the time bar, and what an edit or a compile error does to a session.
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -117,6 +118,34 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
     EXPECT_TRUE(window->debug->running());
     EXPECT_TRUE(window->DebugPause1->isEnabled());
     EXPECT_FALSE(window->DebugStep1->isEnabled());
+}
+
+TEST_F(EditorDebugTest, AConditionHoldsTheStopTheFilterNarrowsPausedSpeedHoldsRuns) {
+    window->debug->set_breakpoint(2, {2, "var[300] == 3", "", ""});
+    key(Qt::Key_F5);
+    ASSERT_TRUE(stopped());
+    EXPECT_EQ(QStringLiteral("3"), value(300));
+
+    const struct {
+        const char* filter;
+        int shown;
+    } filters[] = {{"", 5}, {"300", 1}, {"30", 0}, {"СЧЁТ", 1}, {"циклов", 1}, {"zzz", 0}};
+    QTableWidget& table = *window->debug_pane->variables_table();
+    for (const auto& f : filters) {
+        window->debug_pane->filter()->setText(QString::fromUtf8(f.filter));
+        int shown = 0;
+        for (int row = 0; row < table.rowCount(); ++row) {
+            shown += table.isRowHidden(row) ? 0 : 1;
+        }
+        EXPECT_EQ(f.shown, shown) << f.filter;
+    }
+
+    window->time_bar->set_speed_index(4);  // "пауза": nothing runs on
+    EXPECT_FALSE(window->DebugContinue1->isEnabled());
+    EXPECT_TRUE(window->DebugStep1->isEnabled());
+    window->time_bar->set_speed_index(3);
+    EXPECT_EQ(1000, window->time_bar->speed());
+    EXPECT_TRUE(window->DebugContinue1->isEnabled());
 }
 
 TEST_F(EditorDebugTest, AnEditAsksToRestartAndACompileErrorStartsNothing) {
