@@ -1,7 +1,8 @@
 // A picture of the program editor stopped at a breakpoint of a debug session: the
 // current line, the debug pane and the time bar, for the README.
 //
-//     xvfb-run -a -s "-screen 0 1280x900x24" build/tools/screenshots/editor_debug_grab docs/screenshots
+//     xvfb-run -a -s "-screen 0 1280x900x24" \
+//         build/tools/screenshots/editor_debug_grab docs/screenshots
 //
 // Writes editor_debug.png into the given folder.
 #include <cstdio>
