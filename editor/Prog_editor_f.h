@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+
 class QAction;
 class QKeyEvent;
 class QMenu;
@@ -20,7 +22,10 @@ struct CompileError;
 
 namespace vx::ui {
 
+class DebugController;
+class DebugPane;
 class FindDialog;
+class TimeBar;
 class LanguageAssist;
 class PanelStatusBar;
 class ProgramPane;
@@ -78,6 +83,20 @@ public:
     void Manual1Click();
     void Converter1Click();
 
+    // --- debugging in the simulator ------------------------------------------------
+    void DebugStart1Click();  // F5: a new session, or on from a stop
+    void DebugPause1Click();
+    void DebugStep1Click();
+    void DebugStepBack1Click();
+    void DebugCycleEnd1Click();
+    void DebugStop1Click();
+    void DebugBreakpoint1Click();  // on the caret's line
+    void DebugHouse1Click();
+    // Moves the session's time on, the program running all the while.
+    void debug_advance(std::chrono::minutes span);
+    // The backup file the next session's house comes from; "" for the built-in house.
+    QString debug_house() const { return debug_house_; }
+
     // --- events of the program pane ---------------------------------------------
     bool editorKeyDown(QKeyEvent& key);   // true when the key was handled here
     bool editorKeyPress(QKeyEvent& key);  // true when the key was handled here
@@ -102,6 +121,12 @@ public:
     QAction* Font1 = nullptr;
     QAction* Compile1 = nullptr;
     QAction *Manual1 = nullptr, *Converter1 = nullptr;
+    QAction *DebugStart1 = nullptr, *DebugContinue1 = nullptr, *DebugPause1 = nullptr,
+            *DebugStep1 = nullptr, *DebugStepBack1 = nullptr, *DebugCycleEnd1 = nullptr,
+            *DebugStop1 = nullptr, *DebugBreakpoint1 = nullptr, *DebugHouse1 = nullptr;
+    DebugController* debug = nullptr;
+    DebugPane* debug_pane = nullptr;
+    TimeBar* time_bar = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,12 +148,21 @@ private:
     void set_unmodified();
     void update_converter_item();
     QString dialog_directory() const;
+    void build_debug_menu(QMenu* program);
+    void build_debug_panes();
+    void update_debug_items();
+    void show_debug_state();
+    void debug_run(int mode);
+    void debug_text_changed();
+    void edit_breakpoint(int line, const QPoint& global);
 
     WindowContext& context_;
     UserPrompts& prompts_;
     QString current_file_;
     QString open_dialog_dir_;
     EditorFont font_;
+    QString debug_house_;
+    bool debug_stale_ = false;  // the text changed since the session's compile
 };
 
 }  // namespace vx::ui

@@ -92,6 +92,7 @@ void Tprog_editor::build_layout() {
             &Tprog_editor::editorSelectionChange);
     connect(editor, &QPlainTextEdit::selectionChanged, this, &Tprog_editor::editorSelectionChange);
     connect(FindDialog1, &FindDialog::find_requested, this, &Tprog_editor::FindDialog1Find);
+    build_debug_panes();
 }
 
 void Tprog_editor::build_menu() {
@@ -147,6 +148,7 @@ void Tprog_editor::build_menu() {
     QMenu* program = MainMenu1->addMenu(QStringLiteral("Программа"));
     Compile1 = item(program, "Compile1", QStringLiteral("Компилировать"),
                     QKeySequence(Qt::CTRL | Qt::Key_F9), &Tprog_editor::Compile1Click);
+    build_debug_menu(program);
 
     QMenu* manual = MainMenu1->addMenu(QStringLiteral("Инструкция"));
     Manual1 =

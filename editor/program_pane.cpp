@@ -2,6 +2,7 @@
 // highlighter, and the error line as an extra selection.
 #include "editor/program_pane.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
 
@@ -15,6 +16,9 @@ constexpr int kMarginPadding = 4;
 const QColor kErrorLineColour(0xFF, 0xD7, 0xD7);
 const QColor kMarginColour(0xF0, 0xF0, 0xF0);
 const QColor kLineNumberColour(0x80, 0x80, 0x80);
+const QColor kCurrentLineColour(0xFF, 0xF0, 0x96);
+const QColor kBreakpointColour(0xD0, 0x20, 0x20);
+const QColor kLineValuesColour(0x30, 0x60, 0xA0);
 
 }  // namespace
 
@@ -27,6 +31,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override { pane_->paint_line_numbers(event); }
+    void mousePressEvent(QMouseEvent* event) override {
+        const int line = pane_->line_at(event->position().toPoint().y());
+        if (line < 0) {
+            return;
+        }
+        if (event->button() == Qt::LeftButton) {
+            emit pane_->margin_clicked(line);
+        } else if (event->button() == Qt::RightButton) {
+            emit pane_->margin_menu_requested(line, event->globalPosition().toPoint());
+        }
+    }
 
 private:
     ProgramPane* pane_;
@@ -71,8 +86,71 @@ void ProgramPane::set_problem_selections(const QList<QTextEdit::ExtraSelection>&
     show_selections();
 }
 
+void ProgramPane::set_breakpoint_lines(const QSet<int>& lines) {
+    breakpoints_ = lines;
+    line_numbers_->update();
+}
+
+void ProgramPane::set_current_line(int line, const QString& values) {
+    current_line_ = line;
+    current_values_ = line >= 0 ? values : QString();
+    show_selections();
+    const QTextBlock block = document()->findBlockByNumber(line);
+    if (line >= 0 && block.isValid()) {
+        // The view follows the statement; the caret stays where the user left it.
+        const QTextCursor caret = textCursor();
+        setTextCursor(QTextCursor(block));
+        ensureCursorVisible();
+        setTextCursor(caret);
+    }
+    line_numbers_->update();
+    viewport()->update();
+}
+
+int ProgramPane::line_at(int y) const {
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    while (block.isValid()) {
+        const int bottom = top + qRound(blockBoundingRect(block).height());
+        if (y >= top && y < bottom) {
+            return block.blockNumber();
+        }
+        block = block.next();
+        top = bottom;
+    }
+    return -1;
+}
+
+void ProgramPane::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    const QTextBlock block = document()->findBlockByNumber(current_line_);
+    if (current_values_.isEmpty() || !block.isValid() || !block.isVisible()) {
+        return;
+    }
+    // The values of the current line, after its end.
+    const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
+    const int left = qRound(box.left()) + fontMetrics().horizontalAdvance(block.text()) +
+                     3 * fontMetrics().horizontalAdvance(QLatin1Char(' ')) +
+                     static_cast<int>(document()->documentMargin());
+    QPainter painter(viewport());
+    QFont font = this->font();
+    font.setItalic(true);
+    painter.setFont(font);
+    painter.setPen(kLineValuesColour);
+    painter.drawText(left, qRound(box.top()), viewport()->width(), qRound(box.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, current_values_);
+}
+
 void ProgramPane::show_selections() {
     QList<QTextEdit::ExtraSelection> selections;
+    const QTextBlock current = document()->findBlockByNumber(current_line_);
+    if (current_line_ >= 0 && current.isValid()) {
+        QTextEdit::ExtraSelection selection;
+        selection.format.setBackground(kCurrentLineColour);
+        selection.format.setProperty(QTextFormat::FullWidthSelection, true);
+        selection.cursor = QTextCursor(current);
+        selections << selection;
+    }
     const QTextBlock block = document()->findBlockByNumber(error_line_);
     if (error_line_ >= 0 && block.isValid()) {
         QTextEdit::ExtraSelection selection;
@@ -90,13 +168,19 @@ void ProgramPane::clear_error_line() {
     line_numbers_->update();
 }
 
+int ProgramPane::breakpoint_dot_size() const {
+    return std::max(6, fontMetrics().height() * 2 / 3);
+}
+
 int ProgramPane::line_number_width() const {
     int digits = 1;
     for (int count = std::max(1, blockCount()); count >= 10; count /= 10) {
         ++digits;
     }
     digits = std::max(digits, 2);
-    return 2 * kMarginPadding + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits;
+    // Room for the digits and, left of them, a breakpoint's dot.
+    return 3 * kMarginPadding + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits +
+           breakpoint_dot_size();
 }
 
 void ProgramPane::update_margin() {
@@ -144,9 +228,20 @@ void ProgramPane::paint_line_numbers(QPaintEvent* event) {
             if (error) {
                 painter.fillRect(0, top, line_numbers_->width(), bottom - top, kErrorLineColour);
             }
+            if (block.blockNumber() == current_line_) {
+                painter.fillRect(0, top, line_numbers_->width(), bottom - top, kCurrentLineColour);
+            }
             painter.setPen(error ? QColor(Qt::black) : kLineNumberColour);
             painter.drawText(0, top, width, fontMetrics().height(), Qt::AlignRight,
                              QString::number(block.blockNumber() + 1));
+            if (breakpoints_.contains(block.blockNumber())) {
+                const int size = breakpoint_dot_size();
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(kBreakpointColour);
+                painter.drawEllipse(kMarginPadding, top + (bottom - top - size) / 2, size, size);
+                painter.setBrush(Qt::NoBrush);
+            }
         }
         block = block.next();
         top = bottom;

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 
 #include "editor/Prog_editor_f.h"
@@ -104,6 +105,16 @@ protected:
         cursor.setPosition(anchor);
         cursor.setPosition(position, QTextCursor::KeepAnchor);
         pane().setTextCursor(cursor);
+    }
+
+    // The middle of a character (line and column from zero), as the mouse would be on it.
+    QPoint character_point(int line, int column) {
+        const int position = pane().document()->findBlockByNumber(line).position() + column;
+        QTextCursor cursor(pane().document());
+        cursor.setPosition(position);
+        const QRect before = pane().cursorRect(cursor);
+        cursor.setPosition(position + 1);
+        return QPoint((before.left() + pane().cursorRect(cursor).left()) / 2, before.center().y());
     }
 
     test::FakeController fake;

@@ -316,20 +316,11 @@ TEST_F(ProgEditorTest, UnderlinesTheCompilersProblemAsYouTypeAndLeavesTheMessage
         return found;
     };
     EXPECT_EQ(QStringList{QStringLiteral("1:)")}, underlines());
-    // The middle of a character, as the mouse would be on it.
-    const auto point_at = [&](int line, int column) {
-        const int position = pane().document()->findBlockByNumber(line).position() + column;
-        QTextCursor cursor(pane().document());
-        cursor.setPosition(position);
-        const QRect before = pane().cursorRect(cursor);
-        cursor.setPosition(position + 1);
-        return QPoint((before.left() + pane().cursorRect(cursor).left()) / 2, before.center().y());
-    };
     EXPECT_EQ(QStringLiteral("Неверное количество параметров функции."),
-              assist.hover_text(point_at(1, 19)));
+              assist.hover_text(character_point(1, 19)));
     EXPECT_EQ(QStringLiteral("StartTimer(таймер, время)\nЗапуск таймера.\n"
                              "таймер — номер таймера; 0–65535\nвремя — время в секундах; 0–65535"),
-              assist.hover_text(point_at(1, 9)));
+              assist.hover_text(character_point(1, 9)));
     EXPECT_EQ(QStringLiteral("(1 : 1) прежнее сообщение"), window->message_memo->toPlainText());
 
     set_program(QStringLiteral("var[0]=1;\nvar[1]=StartTimer(1, 2);\n"));
