@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <QChartView>
 #include <QComboBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -20,6 +19,7 @@
 #include "commissioning/module_table.h"
 #include "commissioning/watch.h"
 #include "dialogs/Var_watch_f.h"
+#include "dialogs/watch_chart.h"
 #include "support/ui/gui_test.h"
 #include "support/ui/scripted_prompts.h"
 #include "ui/window_context.h"
