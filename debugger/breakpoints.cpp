@@ -40,43 +40,43 @@ bool parse_hit_condition(const std::string& text, char& kind, uint64_t& count) {
 }  // namespace
 
 std::vector<BreakpointState> Breakpoints::set(const DebugProgram& program,
-                                              const std::vector<BreakpointSpec>& specs) {
+                                              const std::vector<BreakpointRequest>& wanted) {
     states_.clear();
     entries_.clear();
     lines_.clear();
-    for (const BreakpointSpec& spec : specs) {
+    for (const BreakpointRequest& asked : wanted) {
         BreakpointState state;
         Entry entry;
         state.id = next_id_++;
-        state.requested_line = spec.line;
-        const std::optional<int> line = program.line_with_code(spec.line);
+        state.requested_line = asked.line;
+        const std::optional<int> line = program.line_with_code(asked.line);
         std::string problem;
         if (!line) {
-            problem = "После строки " + std::to_string(spec.line) + " нет кода.";
-        } else if (!spec.condition.empty()) {
+            problem = "После строки " + std::to_string(asked.line) + " нет кода.";
+        } else if (!asked.condition.empty()) {
             entry.has_condition = true;
-            if (std::string e = entry.condition.parse(spec.condition); !e.empty()) {
-                problem = "Условие «" + spec.condition + "»: " + e;
+            if (std::string e = entry.condition.parse(asked.condition); !e.empty()) {
+                problem = "Условие «" + asked.condition + "»: " + e;
             }
         }
-        if (problem.empty() && !spec.hit_condition.empty() &&
-            !parse_hit_condition(spec.hit_condition, entry.hit_kind, entry.hit_count)) {
-            problem =
-                "Число срабатываний «" + spec.hit_condition + "»: ожидалось N, >= N, == N или % N.";
+        if (problem.empty() && !asked.hit_condition.empty() &&
+            !parse_hit_condition(asked.hit_condition, entry.hit_kind, entry.hit_count)) {
+            problem = "Число срабатываний «" + asked.hit_condition +
+                      "»: ожидалось N, >= N, == N или % N.";
         }
-        if (problem.empty() && !spec.log_message.empty()) {
+        if (problem.empty() && !asked.log_message.empty()) {
             entry.has_log = true;
-            if (std::string e = entry.log.parse(spec.log_message); !e.empty()) {
+            if (std::string e = entry.log.parse(asked.log_message); !e.empty()) {
                 problem = "Сообщение: " + e;
             }
         }
         if (problem.empty()) {
             state.verified = true;
             state.line = *line;
-            if (*line != spec.line) {
-                state.message = "Точка останова перенесена со строки " + std::to_string(spec.line) +
-                                " на строку " + std::to_string(*line) + ": в строке " +
-                                std::to_string(spec.line) + " нет кода.";
+            if (*line != asked.line) {
+                state.message = "Точка останова перенесена со строки " +
+                                std::to_string(asked.line) + " на строку " + std::to_string(*line) +
+                                ": в строке " + std::to_string(asked.line) + " нет кода.";
             }
         } else {
             state.message = problem;

@@ -12,7 +12,7 @@
 
 namespace vx::debugger {
 
-struct BreakpointSpec {
+struct BreakpointRequest {
     int line = 0;
     std::string condition;      // "var[10] >= 22"; empty: always
     std::string hit_condition;  // "3", ">= 3", "== 3", "% 3"; empty: every hit
@@ -37,9 +37,9 @@ struct BreakpointHit {
 
 class Breakpoints {
 public:
-    // Replaces every breakpoint; one state per spec, in the same order.
+    // Replaces every breakpoint; one state per asked, in the same order.
     std::vector<BreakpointState> set(const DebugProgram& program,
-                                     const std::vector<BreakpointSpec>& specs);
+                                     const std::vector<BreakpointRequest>& wanted);
     bool empty() const { return lines_.empty(); }
     // The breakpoint standing on this line, if any (an index into the states).
     int at_line(int line) const;

@@ -66,8 +66,9 @@ StatementPosition Session::current_statement() const {
     return program_.statement(interpreter_.position());
 }
 
-std::vector<BreakpointState> Session::set_breakpoints(const std::vector<BreakpointSpec>& specs) {
-    std::vector<BreakpointState> states = breakpoints_.set(program_, specs);
+std::vector<BreakpointState> Session::set_breakpoints(
+    const std::vector<BreakpointRequest>& wanted) {
+    std::vector<BreakpointState> states = breakpoints_.set(program_, wanted);
     stops_here_.assign(program_.instruction_count(), 0);
     for (std::size_t i = 0; i < stops_here_.size(); ++i) {
         stops_here_[i] = breakpoints_.at_line(program_.statement(i).line) >= 0;

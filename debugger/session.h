@@ -90,7 +90,7 @@ public:
     // Log messages of breakpoints, as they are reached.
     void set_output(std::function<void(const std::string&)> sink) { output_ = std::move(sink); }
 
-    std::vector<BreakpointState> set_breakpoints(const std::vector<BreakpointSpec>& specs);
+    std::vector<BreakpointState> set_breakpoints(const std::vector<BreakpointRequest>& wanted);
     const std::vector<BreakpointState>& breakpoints() const { return breakpoints_.states(); }
 
     // --- where it stands ---------------------------------------------------------------

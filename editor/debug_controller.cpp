@@ -108,8 +108,8 @@ void DebugController::toggle_breakpoint(int line) {
     apply_breakpoints();
 }
 
-void DebugController::set_breakpoint(int line, const dbg::BreakpointSpec& spec) {
-    breakpoints_[line] = spec;
+void DebugController::set_breakpoint(int line, const dbg::BreakpointRequest& asked) {
+    breakpoints_[line] = asked;
     breakpoints_[line].line = line;
     apply_breakpoints();
 }
@@ -118,11 +118,11 @@ void DebugController::apply_breakpoints() {
     if (!session_ || running_) {
         return;  // a running session gets them at its next start
     }
-    std::vector<dbg::BreakpointSpec> specs;
-    for (const auto& [line, spec] : breakpoints_) {
-        specs.push_back(spec);
+    std::vector<dbg::BreakpointRequest> wanted;
+    for (const auto& [line, asked] : breakpoints_) {
+        wanted.push_back(asked);
     }
-    session_->set_breakpoints(specs);
+    session_->set_breakpoints(wanted);
     emit state_changed();
 }
 

@@ -51,8 +51,8 @@ public:
 
     // Breakpoints by line (from 1); they outlive sessions.
     void toggle_breakpoint(int line);
-    void set_breakpoint(int line, const debugger::BreakpointSpec& spec);
-    const std::map<int, debugger::BreakpointSpec>& breakpoints() const { return breakpoints_; }
+    void set_breakpoint(int line, const debugger::BreakpointRequest& asked);
+    const std::map<int, debugger::BreakpointRequest>& breakpoints() const { return breakpoints_; }
 
     // Edits between runs; "" or the reason it was refused.
     std::string set_value(int number, uint16_t value);
@@ -78,7 +78,7 @@ private:
     std::unique_ptr<debugger::Session> session_;
     std::thread worker_;
     bool running_ = false;
-    std::map<int, debugger::BreakpointSpec> breakpoints_;
+    std::map<int, debugger::BreakpointRequest> breakpoints_;
     debugger::Variables before_{};  // the values at the previous stop
     debugger::Variables at_stop_{};
     debugger::StopInfo last_stop_;

@@ -156,7 +156,7 @@ void Tprog_editor::update_debug_items() {
     DebugHouse1->setChecked(!debug_house_.isEmpty());
     time_bar->advance_button()->setEnabled(stopped);
     QSet<int> lines;
-    for (const auto& [line, spec] : debug->breakpoints()) {
+    for (const auto& [line, asked] : debug->breakpoints()) {
         lines.insert(line - 1);
     }
     editor->set_breakpoint_lines(lines);
@@ -339,20 +339,20 @@ void Tprog_editor::edit_breakpoint(int line, const QPoint& global) {
     if (chosen == nullptr) {
         return;
     }
-    dbg::BreakpointSpec spec{line + 1, {}, {}, {}};
+    dbg::BreakpointRequest asked{line + 1, {}, {}, {}};
     if (const auto it = debug->breakpoints().find(line + 1); it != debug->breakpoints().end()) {
-        spec = it->second;
+        asked = it->second;
     }
-    std::string& field = chosen == condition ? spec.condition
-                         : chosen == hits    ? spec.hit_condition
-                                             : spec.log_message;
+    std::string& field = chosen == condition ? asked.condition
+                         : chosen == hits    ? asked.hit_condition
+                                             : asked.log_message;
     bool ok = false;
     const QString text =
         QInputDialog::getText(this, chosen->text().chopped(3), chosen->text(), QLineEdit::Normal,
                               QString::fromStdString(field), &ok);
     if (ok) {
         field = text.trimmed().toStdString();
-        debug->set_breakpoint(line + 1, spec);
+        debug->set_breakpoint(line + 1, asked);
         update_debug_items();
     }
 }

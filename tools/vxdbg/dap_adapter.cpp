@@ -360,13 +360,13 @@ void DapAdapter::launch(const json& request) {
 
 void DapAdapter::set_breakpoints(const json& request) {
     const json args = request.value("arguments", json::object());
-    std::vector<dbg::BreakpointSpec> specs;
+    std::vector<dbg::BreakpointRequest> wanted;
     for (const json& b : args.value("breakpoints", json::array())) {
-        specs.push_back({b.value("line", 0), b.value("condition", ""), b.value("hitCondition", ""),
-                         b.value("logMessage", "")});
+        wanted.push_back({b.value("line", 0), b.value("condition", ""), b.value("hitCondition", ""),
+                          b.value("logMessage", "")});
     }
     json list = json::array();
-    for (const dbg::BreakpointState& s : session_->set_breakpoints(specs)) {
+    for (const dbg::BreakpointState& s : session_->set_breakpoints(wanted)) {
         json b = {{"id", s.id},
                   {"verified", s.verified},
                   {"line", s.verified ? s.line : s.requested_line}};
