@@ -76,7 +76,11 @@ int day_of_week(const CivilTime& t) {
 CivilTime local_civil_time(std::chrono::system_clock::time_point at) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &seconds);
+#else
     localtime_r(&seconds, &tm);
+#endif
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

@@ -3,19 +3,18 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
+
+#include "sim/controller_clock.h"
 
 namespace vx::sim {
 
 std::string time_stamp() {
     const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
+    const CivilTime t = local_civil_time(now);
     char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", tm.tm_hour, tm.tm_min, tm.tm_sec,
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", t.hour, t.minute, t.second,
                   static_cast<int>(ms.count()));
     return text;
 }
