@@ -123,12 +123,16 @@ void BM_StepForward(benchmark::State& bench) {
 }
 BENCHMARK(BM_StepForward)->Unit(benchmark::kMicrosecond);
 
-void BM_StepBackStatement(benchmark::State& bench) {
+// Steps back by `mode` over a history of more than 1,000 cycles, running on again (untimed)
+// before the oldest kept cycle is reached.
+void step_back(benchmark::State& bench, dbg::BackMode mode) {
     auto session = open_session();
     session->run({dbg::RunMode::cycles, 1100});
-    session->run({dbg::RunMode::statement});
+    if (mode == dbg::BackMode::statement) {
+        session->run({dbg::RunMode::statement});
+    }
     for (auto _ : bench) {
-        benchmark::DoNotOptimize(session->step_back(dbg::BackMode::statement));
+        benchmark::DoNotOptimize(session->step_back(mode));
         bench.PauseTiming();
         if (session->cycle() < session->oldest_cycle() + 40) {
             session->run({dbg::RunMode::cycles, 500});
@@ -136,19 +140,14 @@ void BM_StepBackStatement(benchmark::State& bench) {
         bench.ResumeTiming();
     }
 }
+
+void BM_StepBackStatement(benchmark::State& bench) {
+    step_back(bench, dbg::BackMode::statement);
+}
 BENCHMARK(BM_StepBackStatement)->Unit(benchmark::kMicrosecond);
 
 void BM_StepBackCycle(benchmark::State& bench) {
-    auto session = open_session();
-    session->run({dbg::RunMode::cycles, 1100});
-    for (auto _ : bench) {
-        benchmark::DoNotOptimize(session->step_back(dbg::BackMode::cycle));
-        bench.PauseTiming();
-        if (session->cycle() < session->oldest_cycle() + 40) {
-            session->run({dbg::RunMode::cycles, 500});
-        }
-        bench.ResumeTiming();
-    }
+    step_back(bench, dbg::BackMode::cycle);
 }
 BENCHMARK(BM_StepBackCycle)->Unit(benchmark::kMicrosecond);
 
