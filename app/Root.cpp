@@ -19,12 +19,12 @@
 #include <QSpinBox>
 #include <QSysInfo>
 
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "app/maintenance.h"
 #include "app/module_refresh.h"
 #include "commissioning/controller_texts.h"
 #include "commissioning/support_report.h"
-#include "editor/rtf/atomic_file.h"
+#include "files/atomic_file.h"
 #include "serial/Cportfunc.h"
 #include "ui/main_grids.h"
 #include "ui/panel_status_bar.h"
@@ -465,7 +465,7 @@ void Tmain_form::SupportReport1Click() {
     };
     const std::string report =
         vx::commissioning::gather_support_report(connection_, inputs, progress);
-    const std::string failure = vx::rtf::write_file_atomically(path->toStdString(), report);
+    const std::string failure = vx::files::write_file_atomically(path->toStdString(), report);
     set_operation_status(QString());
     SupportReport1->setEnabled(true);
     if (!failure.empty()) {

@@ -30,9 +30,9 @@
 //   default_unit_req_freq      Tdefault_unit_req_freq       N21        modeless
 //   mb_unit_params             Tmb_unit_params              ModBus1    modal
 //   vx_thermo                  Tvx_thermo                   N24        modal
-//   config_backup              Tconfig_backup               Backup1    modeless
-//   exchange_monitor           TExchangeMonitor             ExchangeMonitor1  modeless
-//   var_watch                  Tvar_watch                   VarWatch1  modeless
+//   config_backup              BackupWindow               Backup1    modeless
+//   exchange_monitor           ExchangeMonitor             ExchangeMonitor1  modeless
+//   var_watch                  WatchWindow                   VarWatch1  modeless
 #include "app/forms.h"
 
 #include <functional>
@@ -43,22 +43,22 @@
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Bit_to_char_f.h"
-#include "dialogs/Config_backup_f.h"
 #include "dialogs/Controller_properties_f.h"
+#include "dialogs/Controller_x10_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
-#include "dialogs/Var_watch_f.h"
 #include "dialogs/Vx2o_f.h"
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"
 #include "dialogs/Vxvc_f.h"
+#include "dialogs/backup_window.h"
 #include "dialogs/exchange_monitor.h"
 #include "dialogs/properties_f.h"
+#include "dialogs/watch_window.h"
 #include "editor/Prog_editor_f.h"
-#include "serial/Controller_x10_properties_f.h"
 
 namespace vx::ui {
 
@@ -79,9 +79,9 @@ Tvx2o* vx2o = nullptr;
 Tdefault_unit_req_freq* default_unit_req_freq = nullptr;
 Tmb_unit_params* mb_unit_params = nullptr;
 Tvx_thermo* vx_thermo = nullptr;
-Tconfig_backup* config_backup = nullptr;
-TExchangeMonitor* exchange_monitor = nullptr;
-Tvar_watch* var_watch = nullptr;
+BackupWindow* config_backup = nullptr;
+ExchangeMonitor* exchange_monitor = nullptr;
+WatchWindow* var_watch = nullptr;
 
 namespace {
 
@@ -138,22 +138,22 @@ void create_forms(WindowContext& context) {
              ShowMode::modal);
     add_form(vx_thermo, new Tvx_thermo(context, main_form), "vx_thermo", main_form->N24,
              ShowMode::modal);
-    add_form(config_backup, new Tconfig_backup(context), "config_backup", main_form->Backup1,
+    add_form(config_backup, new BackupWindow(context), "config_backup", main_form->Backup1,
              ShowMode::modeless);
-    add_form(exchange_monitor, new TExchangeMonitor(context, main_form), "exchange_monitor",
+    add_form(exchange_monitor, new ExchangeMonitor(context, main_form), "exchange_monitor",
              main_form->ExchangeMonitor1, ShowMode::modeless);
-    add_form(var_watch, new Tvar_watch(context, main_form), "var_watch", main_form->VarWatch1,
+    add_form(var_watch, new WatchWindow(context, main_form), "var_watch", main_form->VarWatch1,
              ShowMode::modeless);
     // The watch's samples go to the variables grid when its option asks for it, and
     // the grid's "Добавить в наблюдение" hands the selected variables to the watch.
-    QObject::connect(var_watch, &Tvar_watch::variables_read, main_form,
+    QObject::connect(var_watch, &WatchWindow::variables_read, main_form,
                      &Tmain_form::show_variable_values);
-    QObject::connect(var_watch, &Tvar_watch::grid_feed_ended, main_form,
+    QObject::connect(var_watch, &WatchWindow::grid_feed_ended, main_form,
                      &Tmain_form::clear_variable_highlights);
     QObject::connect(main_form, &Tmain_form::reconnected, var_watch,
-                     &Tvar_watch::ResetExtremesClick);
+                     &WatchWindow::ResetExtremesClick);
     QObject::connect(main_form, &Tmain_form::watch_requested, var_watch,
-                     &Tvar_watch::add_variables);
+                     &WatchWindow::add_variables);
 }
 
 void destroy_forms() {

@@ -22,9 +22,9 @@ class Tvx2o;
 class Tdefault_unit_req_freq;
 class Tmb_unit_params;
 class Tvx_thermo;
-class Tconfig_backup;
-class TExchangeMonitor;
-class Tvar_watch;
+class BackupWindow;
+class ExchangeMonitor;
+class WatchWindow;
 
 // The form variables, in creation order. A window that is not part of the
 // program yet stays null and its menu item stays disabled.
@@ -45,9 +45,9 @@ extern Tvx2o* vx2o;
 extern Tdefault_unit_req_freq* default_unit_req_freq;
 extern Tmb_unit_params* mb_unit_params;
 extern Tvx_thermo* vx_thermo;
-extern Tconfig_backup* config_backup;
-extern TExchangeMonitor* exchange_monitor;
-extern Tvar_watch* var_watch;
+extern BackupWindow* config_backup;
+extern ExchangeMonitor* exchange_monitor;
+extern WatchWindow* var_watch;
 
 // Creates every window in order over the context; the main window's creation
 // connects to the controller service and opens the serial port.

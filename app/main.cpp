@@ -1,7 +1,7 @@
 // The configurator's entry: application, windows in their order, event loop.
 #include <exception>
 
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "app/forms.h"
 #include "ui/qt_user_prompts.h"
 

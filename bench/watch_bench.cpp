@@ -18,8 +18,8 @@
 
 #include "commissioning/module_table.h"
 #include "commissioning/watch.h"
-#include "dialogs/Var_watch_f.h"
 #include "dialogs/watch_chart.h"
+#include "dialogs/watch_window.h"
 #include "support/ui/gui_test.h"
 #include "support/ui/scripted_prompts.h"
 #include "ui/window_context.h"
@@ -66,12 +66,12 @@ struct WatchUnderLoad {
         options.program_dir = dir.path();
         options.settings_path = dir.filePath("properties.ini");
         context = std::make_unique<vx::ui::WindowContext>(prompts, options);
-        window = std::make_unique<vx::ui::Tvar_watch>(*context);
+        window = std::make_unique<vx::ui::WatchWindow>(*context);
         std::vector<int> variables;
         for (int v = 0; v < kCharted; ++v) variables.push_back(v);
         window->add_variables(variables);
         for (int row = 0; row < kCharted; ++row) {
-            window->watch_list->item(row, vx::ui::Tvar_watch::chart_column)
+            window->watch_list->item(row, vx::ui::WatchWindow::chart_column)
                 ->setCheckState(Qt::Checked);
         }
         window->span_box->setCurrentIndex(window->span_box->findData(60));
@@ -97,7 +97,7 @@ struct WatchUnderLoad {
     QTemporaryDir dir;
     vx::test::ScriptedPrompts prompts;
     std::unique_ptr<vx::ui::WindowContext> context;
-    std::unique_ptr<vx::ui::Tvar_watch> window;
+    std::unique_ptr<vx::ui::WatchWindow> window;
     Clock::time_point next_time;
     int count = 0;
 };

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "editor/rtf/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace vx::commissioning {
 
@@ -457,12 +457,12 @@ std::string configuration_from_json(std::string_view text, Configuration& config
 
 std::string save_configuration(const std::filesystem::path& path,
                                const Configuration& configuration) {
-    return rtf::write_file_atomically(path, configuration_to_json(configuration));
+    return files::write_file_atomically(path, configuration_to_json(configuration));
 }
 
 std::string load_configuration(const std::filesystem::path& path, Configuration& configuration) {
     std::string bytes;
-    if (std::string error = rtf::read_whole_file(path, bytes, kMaxFileSize); !error.empty()) {
+    if (std::string error = files::read_whole_file(path, bytes, kMaxFileSize); !error.empty()) {
         return error;
     }
     if (std::string error = configuration_from_json(bytes, configuration); !error.empty()) {

@@ -12,7 +12,7 @@
 #include "commissioning/controller_texts.h"
 #include "commissioning/local_time.h"
 #include "commissioning/module_table.h"
-#include "editor/rtf/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace vx::commissioning {
 namespace {
@@ -65,7 +65,7 @@ void replace_all(std::string& text, const std::string& what, const std::string& 
 json settings_section(const std::string& path, const std::string& home_dir) {
     const std::string name = std::filesystem::path(path).filename().string();
     std::string contents;
-    if (std::string failure = rtf::read_whole_file(path, contents, kMaxSettingsSize);
+    if (std::string failure = files::read_whole_file(path, contents, kMaxSettingsSize);
         !failure.empty()) {
         replace_all(failure, path, name);
         return json{{"file", name}, {"error", failure}};

@@ -1,11 +1,11 @@
 // Variable names from a program's notes, as the notes library reads them.
 #pragma once
 
-#include "editor/rtf/variable_names.h"
+#include "notes/variable_names.h"
 
 namespace vx::commissioning {
 
-using rtf::load_variable_names;
-using rtf::parse_variable_names;
+using notes::load_variable_names;
+using notes::parse_variable_names;
 
 }  // namespace vx::commissioning

@@ -1,4 +1,4 @@
-// TExchangeMonitor: the exchange table taken from the log in batches, its
+// ExchangeMonitor: the exchange table taken from the log in batches, its
 // filter, the hex dump, the summary and the module statistics.
 #include "dialogs/exchange_monitor.h"
 
@@ -19,7 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "editor/rtf/atomic_file.h"
+#include "files/atomic_file.h"
 #include "protocol/Socket_func.h"
 #include "ui/user_prompts.h"
 #include "ui/window_context.h"
@@ -224,7 +224,7 @@ bool ExchangeFilter::filterAcceptsRow(int source_row, const QModelIndex&) const 
 
 // ---- the window --------------------------------------------------------------
 
-TExchangeMonitor::TExchangeMonitor(WindowContext& context, QWidget* parent)
+ExchangeMonitor::ExchangeMonitor(WindowContext& context, QWidget* parent)
     : QDialog(parent), context_(context), log_(context.exchange_log()) {
     setObjectName(QStringLiteral("exchange_monitor"));
     setWindowTitle(QStringLiteral("Монитор обмена"));
@@ -233,10 +233,10 @@ TExchangeMonitor::TExchangeMonitor(WindowContext& context, QWidget* parent)
     build_layout();
     timer_ = new QTimer(this);
     timer_->setInterval(kBatchIntervalMs);
-    connect(timer_, &QTimer::timeout, this, &TExchangeMonitor::take_new_records);
+    connect(timer_, &QTimer::timeout, this, &ExchangeMonitor::take_new_records);
 }
 
-void TExchangeMonitor::build_layout() {
+void ExchangeMonitor::build_layout() {
     model = new ExchangeTableModel(vx::ExchangeLog::kDefaultCapacity, this);
     filter = new ExchangeFilter(this);
     filter->setSourceModel(model);
@@ -307,25 +307,25 @@ void TExchangeMonitor::build_layout() {
             take_new_records();
         }
     });
-    connect(clear_button, &QPushButton::clicked, this, &TExchangeMonitor::ClearClick);
-    connect(save_button, &QPushButton::clicked, this, &TExchangeMonitor::SaveClick);
+    connect(clear_button, &QPushButton::clicked, this, &ExchangeMonitor::ClearClick);
+    connect(save_button, &QPushButton::clicked, this, &ExchangeMonitor::SaveClick);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &TExchangeMonitor::show_selected);
+            &ExchangeMonitor::show_selected);
     show_summary();
 }
 
-void TExchangeMonitor::showEvent(QShowEvent* event) {
+void ExchangeMonitor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     take_new_records();
     timer_->start();
 }
 
-void TExchangeMonitor::hideEvent(QHideEvent* event) {
+void ExchangeMonitor::hideEvent(QHideEvent* event) {
     timer_->stop();  // the log goes on recording; the next showing catches up
     QDialog::hideEvent(event);
 }
 
-void TExchangeMonitor::take_new_records() {
+void ExchangeMonitor::take_new_records() {
     if (pause->isChecked()) {
         return;
     }
@@ -347,7 +347,7 @@ void TExchangeMonitor::take_new_records() {
     show_module_statistics();
 }
 
-void TExchangeMonitor::ClearClick() {
+void ExchangeMonitor::ClearClick() {
     log_.clear();
     seen_ = log_.added();
     model->clear();
@@ -356,7 +356,7 @@ void TExchangeMonitor::ClearClick() {
     show_module_statistics();
 }
 
-void TExchangeMonitor::SaveClick() {
+void ExchangeMonitor::SaveClick() {
     FileDialogRequest request;
     request.filter = QStringLiteral("Текстовый файл (*.txt)|*.txt");
     request.default_suffix = QStringLiteral("txt");
@@ -371,14 +371,14 @@ void TExchangeMonitor::SaveClick() {
     }
     // A new file renamed over the old one: a failed save leaves the old log whole.
     const QByteArray bytes = text.toUtf8();
-    const std::string failure = vx::rtf::write_file_atomically(
+    const std::string failure = vx::files::write_file_atomically(
         path->toStdString(), {bytes.constData(), static_cast<std::size_t>(bytes.size())});
     if (!failure.empty()) {
         context_.prompts().error(QString::fromStdString(failure));
     }
 }
 
-void TExchangeMonitor::show_selected() {
+void ExchangeMonitor::show_selected() {
     const QModelIndex current = filter->mapToSource(table->currentIndex());
     if (!current.isValid()) {
         detail->clear();
@@ -392,7 +392,7 @@ void TExchangeMonitor::show_selected() {
         QString::number(r.received.size()) + QStringLiteral(" байт):\n") + hex_dump(r.received));
 }
 
-void TExchangeMonitor::show_summary() {
+void ExchangeMonitor::show_summary() {
     const vx::ExchangeSummary s = log_.summary();
     summary->setText(
         QStringLiteral("Обменов: ") + QString::number(s.exchanges) + QStringLiteral(", ошибок: ") +
@@ -400,7 +400,7 @@ void TExchangeMonitor::show_summary() {
         QStringLiteral(" мс, 95%: ") + milliseconds_text(s.percentile_95) + QStringLiteral(" мс"));
 }
 
-void TExchangeMonitor::show_module_statistics() {
+void ExchangeMonitor::show_module_statistics() {
     const std::vector<vx::ModuleStatistics> list = log_.module_statistics();
     modules->setRowCount(static_cast<int>(list.size()));
     for (int row = 0; row < static_cast<int>(list.size()); ++row) {

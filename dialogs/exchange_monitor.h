@@ -81,12 +81,12 @@ private:
     QString text_;
 };
 
-class TExchangeMonitor : public QDialog {
+class ExchangeMonitor : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kBatchIntervalMs = 200;
 
-    explicit TExchangeMonitor(WindowContext& context, QWidget* parent = nullptr);
+    explicit ExchangeMonitor(WindowContext& context, QWidget* parent = nullptr);
 
     // Takes the records added since the last batch; the timer calls it while shown.
     void take_new_records();

@@ -7,7 +7,7 @@
 #include "compiler/compile_program.h"
 #include "compiler/instruction.h"
 #include "compiler/token_table.h"
-#include "editor/rtf/codepage.h"
+#include "files/codepage.h"
 
 namespace vx::manual {
 
@@ -72,7 +72,7 @@ std::string operator_cell(std::string_view text) {
 std::string stored_program(std::string_view utf8) {
     std::string bytes;
     for (std::string_view line : split_lines(utf8)) {
-        bytes += rtf::utf8_to_cp1251(line);
+        bytes += files::utf8_to_cp1251(line);
         bytes += "\r\n";
     }
     return bytes;
@@ -146,7 +146,7 @@ std::string listing_block(std::string_view source, std::string& error) {
         error = "an example for @listing does not pass the checks: " + diagnostic_line(fault);
         return {};
     }
-    std::string listing = rtf::cp1251_to_utf8(program.listing);
+    std::string listing = files::cp1251_to_utf8(program.listing);
     if (!listing.empty() && listing.back() != '\n') {
         listing += '\n';
     }

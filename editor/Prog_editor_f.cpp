@@ -28,7 +28,7 @@
 #include "editor/program_file.h"
 #include "editor/program_pane.h"
 #include "editor/program_printing.h"
-#include "editor/rtf/notes_file.h"
+#include "notes/notes_file.h"
 #include "ui/panel_status_bar.h"
 #include "ui/settings.h"
 #include "ui/time_of_day.h"
@@ -232,9 +232,9 @@ void Tprog_editor::Open1Click() {
         prompts_.error(program.error);
         return;
     }
-    const rtf::NotesLoadResult notes =
-        rtf::load_notes_file(rtf::notes_file_path(local_path(*path)));
-    if (notes.origin == rtf::NotesOrigin::unreadable) {
+    const notes::NotesLoadResult notes =
+        notes::load_notes_file(notes::notes_file_path(local_path(*path)));
+    if (notes.origin == notes::NotesOrigin::unreadable) {
         prompts_.error(QString::fromStdString(notes.message));
         return;
     }
@@ -244,7 +244,7 @@ void Tprog_editor::Open1Click() {
     apply_editor_font();
     set_current_file(*path);
     set_unmodified();
-    if (notes.origin == rtf::NotesOrigin::damaged_rtf) {
+    if (notes.origin == notes::NotesOrigin::damaged_rtf) {
         prompts_.message(PromptIcon::warning, kCaptionWarning,
                          QString::fromStdString(notes.message));
     }
@@ -254,9 +254,10 @@ bool Tprog_editor::write_files(const QString& path) {
     const QString program_text = editor->program_text();
     QString error = write_program_file(path, program_text);
     if (error.isEmpty()) {
-        const rtf::Document notes = notes_to_document(*editor2->document(), font_.name, font_.size);
+        const notes::Document notes =
+            notes_to_document(*editor2->document(), font_.name, font_.size);
         error = QString::fromStdString(
-            rtf::save_notes_file(rtf::notes_file_path(local_path(path)), notes));
+            notes::save_notes_file(notes::notes_file_path(local_path(path)), notes));
     }
     if (!error.isEmpty()) {
         prompts_.error(error);

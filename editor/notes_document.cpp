@@ -28,20 +28,20 @@ QString visible_text(const QString& text) {
     return out;
 }
 
-rtf::CharFormat run_format(const QTextCharFormat& format) {
+notes::CharFormat run_format(const QTextCharFormat& format) {
     return {format.fontWeight() >= QFont::DemiBold, format.fontItalic(), format.fontUnderline()};
 }
 
 }  // namespace
 
-rtf::Document notes_to_document(const QTextDocument& notes, const QString& font_name,
-                                double font_size_pt) {
-    rtf::Document document;
+notes::Document notes_to_document(const QTextDocument& notes, const QString& font_name,
+                                  double font_size_pt) {
+    notes::Document document;
     document.font_name = font_name.toStdString();
     document.font_size_pt = font_size_pt;
     document.paragraphs.clear();
     for (QTextBlock block = notes.begin(); block.isValid(); block = block.next()) {
-        rtf::Paragraph& paragraph = document.paragraphs.emplace_back();
+        notes::Paragraph& paragraph = document.paragraphs.emplace_back();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QByteArray text = visible_text(fragment.text()).toUtf8();
@@ -55,17 +55,17 @@ rtf::Document notes_to_document(const QTextDocument& notes, const QString& font_
     return document;
 }
 
-void document_to_notes(const rtf::Document& document, QTextDocument& notes) {
+void document_to_notes(const notes::Document& document, QTextDocument& notes) {
     notes.clear();
     QTextCursor cursor(&notes);
     cursor.beginEditBlock();
     bool first = true;
-    for (const rtf::Paragraph& paragraph : document.paragraphs) {
+    for (const notes::Paragraph& paragraph : document.paragraphs) {
         if (!first) {
             cursor.insertBlock();
         }
         first = false;
-        for (const rtf::Run& run : paragraph.runs) {
+        for (const notes::Run& run : paragraph.runs) {
             QTextCharFormat format;
             format.setFontWeight(run.format.bold ? QFont::Bold : QFont::Normal);
             format.setFontItalic(run.format.italic);

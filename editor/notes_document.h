@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "editor/rtf/rtf_document.h"
+#include "notes/rtf_document.h"
 
 class QTextDocument;
 
@@ -13,11 +13,11 @@ namespace vx::ui {
 // breaks and tabs, and bold, italic and underline of each piece of text. The
 // font is the pane's font setting. Embedded objects (pictures pasted from
 // elsewhere) and control characters are left out: the file holds text.
-rtf::Document notes_to_document(const QTextDocument& notes, const QString& font_name,
-                                double font_size_pt);
+notes::Document notes_to_document(const QTextDocument& notes, const QString& font_name,
+                                  double font_size_pt);
 
 // Replaces the whole notes pane with the document's text and formatting.
 // The document's font is not applied: the pane's font setting decides it.
-void document_to_notes(const rtf::Document& document, QTextDocument& notes);
+void document_to_notes(const notes::Document& document, QTextDocument& notes);
 
 }  // namespace vx::ui

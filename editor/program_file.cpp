@@ -3,8 +3,8 @@
 
 #include <QFile>
 
-#include "editor/rtf/atomic_file.h"
-#include "editor/rtf/codepage.h"
+#include "files/atomic_file.h"
+#include "files/codepage.h"
 
 namespace vx::ui {
 
@@ -25,11 +25,11 @@ QByteArray program_file_bytes(const QString& text) {
     lines += QStringLiteral("\r\n");
     const QByteArray utf8 = lines.toUtf8();
     return QByteArray::fromStdString(
-        rtf::utf8_to_cp1251(std::string_view(utf8.data(), utf8.size())));
+        files::utf8_to_cp1251(std::string_view(utf8.data(), utf8.size())));
 }
 
 QString program_file_text(const QByteArray& bytes) {
-    QString text = QString::fromStdString(rtf::cp1251_to_utf8(
+    QString text = QString::fromStdString(files::cp1251_to_utf8(
         std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size()))));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -51,7 +51,7 @@ int first_unencodable_line(const QString& text) {
             cp = QChar::surrogateToUcs4(*it, *(it + 1));
             ++it;
         }
-        if (!rtf::cp1251_byte(cp).has_value()) {
+        if (!files::cp1251_byte(cp).has_value()) {
             return line;
         }
     }
@@ -60,8 +60,8 @@ int first_unencodable_line(const QString& text) {
 
 ProgramFileRead read_program_file(const QString& path) {
     std::string bytes;
-    const std::string error = rtf::read_whole_file(file_system_path(path), bytes,
-                                                   static_cast<std::size_t>(kMaxProgramFileSize));
+    const std::string error = files::read_whole_file(file_system_path(path), bytes,
+                                                     static_cast<std::size_t>(kMaxProgramFileSize));
     if (!error.empty()) {
         return {QString(), QString::fromStdString(error)};
     }
@@ -70,7 +70,7 @@ ProgramFileRead read_program_file(const QString& path) {
 
 QString write_program_file(const QString& path, const QString& text) {
     const QByteArray bytes = program_file_bytes(text);
-    return QString::fromStdString(rtf::write_file_atomically(
+    return QString::fromStdString(files::write_file_atomically(
         file_system_path(path),
         std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size()))));
 }

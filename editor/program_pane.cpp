@@ -53,7 +53,7 @@ ProgramPane::ProgramPane(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(false);
     line_numbers_ = new LineNumberArea(this);
-    highlighter_ = new ProgramHighlighter(document());
+    highlighter_ = new SyntaxHighlighter(document());
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { update_margin(); });
     connect(this, &QPlainTextEdit::updateRequest, this, &ProgramPane::update_line_numbers);
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int, int) {

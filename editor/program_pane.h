@@ -7,7 +7,7 @@
 
 namespace vx::ui {
 
-class ProgramHighlighter;
+class SyntaxHighlighter;
 
 class ProgramPane final : public QPlainTextEdit {
     Q_OBJECT
@@ -39,7 +39,7 @@ public:
     int line_number_width() const;
     int breakpoint_dot_size() const;
 
-    ProgramHighlighter* highlighter() const { return highlighter_; }
+    SyntaxHighlighter* highlighter() const { return highlighter_; }
 
 signals:
     // A click in the margin beside a line (from zero); a right-click asks for its
@@ -65,7 +65,7 @@ private:
     void show_selections();
 
     LineNumberArea* line_numbers_ = nullptr;
-    ProgramHighlighter* highlighter_ = nullptr;
+    SyntaxHighlighter* highlighter_ = nullptr;
     int error_line_ = -1;
     QList<QTextEdit::ExtraSelection> problems_;
     QSet<int> breakpoints_;

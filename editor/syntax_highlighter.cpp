@@ -147,9 +147,9 @@ std::vector<LineToken> scan_program_line(QStringView line) {
     return LineScanner(line).scan();
 }
 
-ProgramHighlighter::ProgramHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
+SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
 
-QTextCharFormat ProgramHighlighter::format_of(TokenKind kind) const {
+QTextCharFormat SyntaxHighlighter::format_of(TokenKind kind) const {
     switch (kind) {
         case TokenKind::keyword:
             return colour_format(QColor(0x00, 0x00, 0xA0), true);
@@ -173,7 +173,7 @@ QTextCharFormat ProgramHighlighter::format_of(TokenKind kind) const {
     return {};
 }
 
-void ProgramHighlighter::highlightBlock(const QString& text) {
+void SyntaxHighlighter::highlightBlock(const QString& text) {
     for (const LineToken& token : scan_program_line(text)) {
         if (token.kind != TokenKind::punctuation) {
             setFormat(token.start, token.length, format_of(token.kind));

@@ -34,10 +34,10 @@ struct LineToken {
 // "#" comments). Unlike the lexer, a token at the very end of the line counts.
 std::vector<LineToken> scan_program_line(QStringView line);
 
-class ProgramHighlighter final : public QSyntaxHighlighter {
+class SyntaxHighlighter final : public QSyntaxHighlighter {
     Q_OBJECT
 public:
-    explicit ProgramHighlighter(QTextDocument* document);
+    explicit SyntaxHighlighter(QTextDocument* document);
 
     // The colouring of a kind (tests and the screenshot check them).
     QTextCharFormat format_of(TokenKind kind) const;

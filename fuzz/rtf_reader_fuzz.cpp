@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "editor/rtf/notes_file.h"
-#include "editor/rtf/rtf_reader.h"
-#include "editor/rtf/rtf_writer.h"
+#include "notes/notes_file.h"
+#include "notes/rtf_reader.h"
+#include "notes/rtf_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    using namespace vx::rtf;
+    using namespace vx::notes;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     ReadResult first = read_rtf(input);
     if (first.status == ReadStatus::not_rtf) {

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "compiler/token_table.h"
-#include "editor/rtf/codepage.h"
+#include "files/codepage.h"
 #include "language/program_analysis.h"
 
 namespace vx::language {

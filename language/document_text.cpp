@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "editor/rtf/codepage.h"
+#include "files/codepage.h"
 
 namespace vx::language {
 
@@ -22,8 +22,8 @@ void DocumentText::convert() {
             cp1251_ += static_cast<char>(byte);
             ++pos;
         } else {
-            const char32_t cp = rtf::next_utf8(utf8_, pos);
-            const std::optional<uint8_t> converted = rtf::cp1251_byte(cp);
+            const char32_t cp = files::next_utf8(utf8_, pos);
+            const std::optional<uint8_t> converted = files::cp1251_byte(cp);
             cp1251_ += converted ? static_cast<char>(*converted) : '?';
             if (cp > 0xFFFF) {
                 wide_.back().push_back(column);
@@ -75,7 +75,7 @@ std::size_t DocumentText::utf8_offset(TextPosition utf16) const {
         pos = end == std::string::npos ? utf8_.size() : end + 1;
     }
     for (int units = 0; units < utf16.column && pos < utf8_.size() && utf8_[pos] != '\n';) {
-        units += rtf::next_utf8(utf8_, pos) > 0xFFFF ? 2 : 1;
+        units += files::next_utf8(utf8_, pos) > 0xFFFF ? 2 : 1;
     }
     return pos;
 }

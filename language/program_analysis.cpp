@@ -6,7 +6,7 @@
 #include "compiler/compile_program.h"
 #include "compiler/lexer.h"
 #include "compiler/token_table.h"
-#include "editor/rtf/codepage.h"
+#include "files/codepage.h"
 
 namespace vx::language {
 
@@ -54,7 +54,7 @@ void ProgramAnalysis::set_notes(VariableNotes notes) {
     notes_ = std::move(notes);
     name_keys_.clear();
     for (const auto& [index, name] : notes_.names()) {
-        name_keys_.push_back(match_key(rtf::utf8_to_cp1251(name)));
+        name_keys_.push_back(match_key(files::utf8_to_cp1251(name)));
     }
 }
 

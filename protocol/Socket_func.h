@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "protocol/exchange_observer.h"
-#include "protocol/posix_socket.h"
+#include "protocol/tcp_socket.h"
 
 namespace vx {
 

@@ -70,7 +70,7 @@ protected:
     }
 
     std::optional<sim::SimulatorThread> sim_;
-    ui::TExchangeMonitor* monitor_ = nullptr;
+    ui::ExchangeMonitor* monitor_ = nullptr;
 };
 
 TEST_F(ExchangeMonitorAgainstFaults, FailuresAreShownFilteredCountedPerModuleAndSaved) {

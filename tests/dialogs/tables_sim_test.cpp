@@ -14,12 +14,12 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include "dialogs/Controller_x10_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
-#include "serial/Controller_x10_properties_f.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
 #include "ui/string_grid.h"

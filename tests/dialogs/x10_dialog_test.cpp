@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "serial/Controller_x10_properties_f.h"
+#include "dialogs/Controller_x10_properties_f.h"
 #include "support/ui/window_fixture.h"
 #include "tests/support/bytes.h"
 #include "tests/support/reserved_port.h"

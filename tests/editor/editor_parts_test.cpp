@@ -6,15 +6,15 @@
 
 #include "editor/notes_document.h"
 #include "editor/program_file.h"
-#include "editor/rtf/codepage.h"
 #include "editor/syntax_highlighter.h"
+#include "files/codepage.h"
 #include "support/ui/gui_test.h"
 
 namespace vx::ui {
 namespace {
 
 QByteArray cp1251(const char* utf8) {
-    return QByteArray::fromStdString(rtf::utf8_to_cp1251(utf8));
+    return QByteArray::fromStdString(files::utf8_to_cp1251(utf8));
 }
 
 TEST(ProgramFile, EveryLineEndsInCrLfInCodePage1251) {
@@ -101,19 +101,19 @@ protected:
 };
 
 TEST_F(NotesDocument, RoundTripsParagraphsBreaksTabsAndStyles) {
-    rtf::Document document;
+    notes::Document document;
     document.font_name = "DejaVu Serif";
     document.font_size_pt = 11;
     document.paragraphs.clear();
-    rtf::Paragraph first;
+    notes::Paragraph first;
     first.append("#var[0] ", {});
     first.append("Текущее", {.bold = true});
     first.append(" время", {.italic = true, .underline = true});
-    rtf::Paragraph second;
+    notes::Paragraph second;
     second.append("a\tb", {});
-    second.append(rtf::line_break, {});
+    second.append(notes::line_break, {});
     second.append("c", {.bold = true, .italic = true});
-    document.paragraphs = {first, rtf::Paragraph{}, second};
+    document.paragraphs = {first, notes::Paragraph{}, second};
 
     QTextDocument notes;
     document_to_notes(document, notes);
@@ -125,7 +125,7 @@ TEST_F(NotesDocument, RoundTripsParagraphsBreaksTabsAndStyles) {
 TEST_F(NotesDocument, LeavesOutPicturesAndControlCharacters) {
     QTextDocument notes;
     notes.setHtml(QStringLiteral("<p>до<img src=\"x.png\">после\x01</p>"));
-    const rtf::Document document = notes_to_document(notes, QStringLiteral("Arial"), 8);
+    const notes::Document document = notes_to_document(notes, QStringLiteral("Arial"), 8);
     ASSERT_EQ(1u, document.paragraphs.size());
     EXPECT_EQ("допосле", document.paragraphs[0].text());
     EXPECT_EQ("Arial", document.font_name);
@@ -133,7 +133,7 @@ TEST_F(NotesDocument, LeavesOutPicturesAndControlCharacters) {
 
 TEST_F(NotesDocument, AnEmptyPaneIsOneEmptyParagraph) {
     QTextDocument notes;
-    const rtf::Document document = notes_to_document(notes, QStringLiteral("Arial"), 8);
+    const notes::Document document = notes_to_document(notes, QStringLiteral("Arial"), 8);
     EXPECT_EQ(1u, document.paragraphs.size());
     EXPECT_TRUE(document.paragraphs[0].empty());
 }

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "editor/rtf/codepage.h"
+#include "files/codepage.h"
 #include "prog_editor_fixture.h"
 
 namespace vx::ui {
@@ -16,7 +16,7 @@ TEST_F(ProgEditorTest, SaveAsWritesProgramAndNotesAndCompileWritesListingAndProg
     set_program(QStringLiteral("var[0]=GetTime(); # время"));
     const QString home = path("home.prg");
     save_as(home);
-    EXPECT_EQ(QByteArray::fromStdString(rtf::utf8_to_cp1251("var[0]=GetTime(); # время\r\n")),
+    EXPECT_EQ(QByteArray::fromStdString(files::utf8_to_cp1251("var[0]=GetTime(); # время\r\n")),
               read(home));
     EXPECT_TRUE(read(home + ".tag").startsWith("{\\rtf1"));
     EXPECT_EQ(kEditorCaption + " - " + home, window->windowTitle());
@@ -174,7 +174,7 @@ TEST_F(ProgEditorTest, OpenLoadsTheProgramAndWhateverNotesFileLiesBesideIt) {
         QString notes;
     } cases[] = {
         {"none", QByteArray(), QString()},
-        {"plain", QByteArray::fromStdString(rtf::utf8_to_cp1251("Ночь\r\nдень")),
+        {"plain", QByteArray::fromStdString(files::utf8_to_cp1251("Ночь\r\nдень")),
          QStringLiteral("Ночь\nдень")},
         {"rtf", rtf_notes, QStringLiteral("Ночь\n2")},
     };

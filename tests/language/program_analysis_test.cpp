@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "compiler/token_table.h"
-#include "editor/rtf/codepage.h"
+#include "files/codepage.h"
 #include "language/document_text.h"
 #include "language/program_analysis.h"
 #include "tests/compiler/recorded_corpus.h"
@@ -92,7 +92,7 @@ std::vector<std::string> labels_of(const Completion& completion) {
 }
 
 TEST(ProgramAnalysis, CompletesByWhatComesBeforeTheCaret) {
-    const std::string cyrillic_word = rtf::utf8_to_cp1251("зал");
+    const std::string cyrillic_word = files::utf8_to_cp1251("зал");
     struct Row {
         std::string marked;
         std::vector<std::string> expected;  // every item, label=insert
@@ -201,7 +201,7 @@ TEST(VariableNotes, ReadsNamesFromRtfAndPlainTextNotes) {
         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 "
         "#var[20] \\b \\'d2\\'e5\\'ec\\'ef\\'e5\\'f0\\'e0\\'f2\\'f3\\'f0\\'e0\\b0\\par "
         "#var[5] x\\line #var[6] y\\par}");
-    test::write_file(dir / "plain.prg.tag", rtf::utf8_to_cp1251("#var[3] Свет\r\n#var[4] \r\n"));
+    test::write_file(dir / "plain.prg.tag", files::utf8_to_cp1251("#var[3] Свет\r\n#var[4] \r\n"));
     const VariableNotes rtf_notes = load_variable_notes(rtf_program);
     EXPECT_EQ("Температура", rtf_notes.name(20));
     EXPECT_EQ("x", rtf_notes.name(5));

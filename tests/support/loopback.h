@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "protocol/posix_socket.h"
+#include "protocol/tcp_socket.h"
 
 namespace vx::test::loopback {
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "protocol/posix_socket.h"
+#include "protocol/tcp_socket.h"
 
 #ifndef SOL_SOCKET  // Winsock's values
 #define SOL_SOCKET 0xffff

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "commissioning/variable_names.h"
-#include "editor/rtf/notes_file.h"
+#include "notes/notes_file.h"
 #include "sim/simulator_thread.h"
 #include "tests/support/reserved_port.h"
 #include "tests/support/temp_dir.h"
@@ -426,7 +426,7 @@ TEST_F(Vxctl, WatchWritesTheSpreadsheetCsvWithNamesFromNotes) {
     const std::string notes_text = "Заметки\n#var[0] Текущее время\n#var[1] 1 Ночь; 2 День\n";
     const auto plain = dir_.write("plain.txt", notes_text);
     const auto rtf = dir_.file("heat.prg.tag");
-    ASSERT_EQ("", rtf::save_notes_file(rtf, rtf::document_from_text(notes_text)));
+    ASSERT_EQ("", notes::save_notes_file(rtf, notes::document_from_text(notes_text)));
     for (const auto& notes : {plain, rtf}) {
         SCOPED_TRACE(notes.string());
         const auto csv = dir_.file("watch.csv");

@@ -10,8 +10,8 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 
-#include "app/application.h"
-#include "dialogs/Config_backup_f.h"
+#include "app/configurator_application.h"
+#include "dialogs/backup_window.h"
 #include "protocol/Socket_func.h"
 #include "sim/simulator_thread.h"
 #include "tools/screenshots/tool_prompts.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     vx::ui::WindowContext context(prompts, options);
     vx::connect_to_service(context.connection(), sim.port());
 
-    vx::ui::Tconfig_backup window(context);
+    vx::ui::BackupWindow window(context);
     window.show();
     QCoreApplication::processEvents();
     window.SaveClick();

@@ -14,7 +14,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/debug_controller.h"
 #include "editor/program_pane.h"

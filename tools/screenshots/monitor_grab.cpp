@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     vx::ui::main_form->show();
     vx::ui::main_form->Button1->click();
     vx::ui::main_form->ExchangeMonitor1->trigger();
-    vx::ui::TExchangeMonitor& monitor = *vx::ui::exchange_monitor;
+    vx::ui::ExchangeMonitor& monitor = *vx::ui::exchange_monitor;
     vx::test::settle_events();
     // The last failure selected, so that its hex dump shows below the table.
     for (int row = monitor.filter->rowCount() - 1; row >= 0; --row) {

@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "app/forms.h"
 #include "tool_prompts.h"
 

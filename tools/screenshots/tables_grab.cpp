@@ -11,12 +11,12 @@
 #include <QTemporaryDir>
 
 #include "app/Root.h"
+#include "dialogs/Controller_x10_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
-#include "serial/Controller_x10_properties_f.h"
 #include "support/ui/gui_test.h"
 #include "support/ui/scripted_prompts.h"
 #include "ui/string_grid.h"

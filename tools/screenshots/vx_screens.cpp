@@ -27,7 +27,7 @@
 #include <QTimer>
 
 #include "app/Root.h"
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "app/forms.h"
 #include "editor/Prog_editor_f.h"
 #include "editor/language_assist.h"

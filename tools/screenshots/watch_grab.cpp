@@ -23,10 +23,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "app/forms.h"
 #include "compiler/compile_program.h"
-#include "dialogs/Var_watch_f.h"
+#include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
 #include "sim/simulator_thread.h"
 #include "tools/screenshots/tool_prompts.h"
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     vx::ui::create_forms(context);
     vx::ui::main_form->show();
     vx::ui::main_form->VarWatch1->trigger();
-    vx::ui::Tvar_watch& watch = *vx::ui::var_watch;
+    vx::ui::WatchWindow& watch = *vx::ui::var_watch;
     watch.resize(1000, 720);
 
     // The three waves named and charted first, then more of the program's
@@ -112,10 +112,10 @@ int main(int argc, char** argv) {
     watch.add_variables(variables);
     for (int row = 0; row < watch.watch_list->rowCount(); ++row) {
         if (row < static_cast<int>(kNamedVariables.size())) {
-            watch.watch_list->item(row, vx::ui::Tvar_watch::name_column)
+            watch.watch_list->item(row, vx::ui::WatchWindow::name_column)
                 ->setText(QString::fromUtf8(kNamedVariables[static_cast<std::size_t>(row)].second));
         }
-        watch.watch_list->item(row, vx::ui::Tvar_watch::chart_column)->setCheckState(Qt::Checked);
+        watch.watch_list->item(row, vx::ui::WatchWindow::chart_column)->setCheckState(Qt::Checked);
     }
     watch.span_box->setCurrentIndex(watch.span_box->findData(1));
     watch.interval_box->setValue(0.2);
@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
     // The picture shows the three named waves; the others stay in the list.
     for (int row = static_cast<int>(kNamedVariables.size()); row < watch.watch_list->rowCount();
          ++row) {
-        watch.watch_list->item(row, vx::ui::Tvar_watch::chart_column)->setCheckState(Qt::Unchecked);
+        watch.watch_list->item(row, vx::ui::WatchWindow::chart_column)
+            ->setCheckState(Qt::Unchecked);
     }
     QCoreApplication::processEvents();
     const QString path = QDir(folder).filePath(QStringLiteral("watch.png"));

@@ -19,7 +19,7 @@
 #include <QTimer>
 
 #include "app/Root.h"
-#include "app/application.h"
+#include "app/configurator_application.h"
 #include "app/forms.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Controller_properties_f.h"

@@ -1,0 +1,444 @@
+// The configuration backup window: the commissioning library reads, compares and
+// writes; this window asks for sections and files and shows the rows.
+#include "dialogs/backup_window.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStringList>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "commissioning/configuration_compare.h"
+#include "commissioning/configuration_file.h"
+#include "commissioning/controller_texts.h"
+#include "commissioning/module_table.h"
+#include "ui/dialog_controls.h"
+#include "ui/program_look.h"
+#include "ui/user_prompts.h"
+#include "ui/window_context.h"
+
+namespace vx::ui {
+
+namespace cm = vx::commissioning;
+
+namespace {
+
+const QString kFileFilter = QStringLiteral("Файл конфигурации (*.json)|*.json");
+constexpr int kResultColumn = 4;  // shown with the restore rows only
+const QStringList kColumns{QStringLiteral("Раздел"), QStringLiteral("Элемент"),
+                           QStringLiteral("В файле"), QStringLiteral("В контроллере"),
+                           QStringLiteral("Итог")};
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The installer's words for the library's value texts.
+QString value_text(const std::string& value) {
+    if (value == "on")
+        return QStringLiteral("включена");
+    if (value == "off")
+        return QStringLiteral("выключена");
+    if (value == "none")
+        return QStringLiteral("нет");
+    return text(value);
+}
+
+QString element_text(const cm::Difference& d) {
+    static const char* const service_names[cm::kServiceCount] = {"Опрос модулей", "Работа с MySQL",
+                                                                 "Программа пользователя"};
+    static const char* const table_names[cm::kX10TableCount] = {"All Units Off", "All Lights On",
+                                                                "All Lights Off"};
+    if (d.section == "start_values")
+        return QStringLiteral("Переменная %1").arg(d.index);
+    if (d.section == "modules" || d.section == "poll_frequencies")
+        return QStringLiteral("Модуль %1").arg(d.index);
+    if (d.section == "parameters" && d.read_only)
+        return QStringLiteral("Модуль %1, параметр %2 (только чтение)").arg(d.module).arg(d.index);
+    if (d.section == "parameters")
+        return QStringLiteral("Модуль %1, параметр %2").arg(d.module).arg(d.index);
+    if (d.section == "x10" && d.module >= 0 && d.module < cm::kX10TableCount)
+        return QStringLiteral("%1, %2").arg(QLatin1String(table_names[d.module]),
+                                            text(cm::x10_address_name(d.index)));
+    if (d.section == "services" && d.index >= 0 && d.index < cm::kServiceCount)
+        return QString::fromUtf8(service_names[d.index]);
+    return QString();
+}
+
+QString outcome_text(const cm::RestoreRow& row) {
+    if (!row.selected)
+        return QStringLiteral("не записано");
+    switch (row.outcome) {
+        case cm::WriteOutcome::planned:
+            return QStringLiteral("не записано");
+        case cm::WriteOutcome::written:
+            return QStringLiteral("записано");
+        case cm::WriteOutcome::verified:
+            return QStringLiteral("проверено");
+        case cm::WriteOutcome::failed:
+            return QStringLiteral("ошибка");
+    }
+    return QString();
+}
+
+// "Различий: 3 (Службы: 1, ...)." in the order the rows come.
+QString count_line(const std::vector<const cm::Difference*>& rows) {
+    if (rows.empty())
+        return QStringLiteral("Конфигурация контроллера совпадает с файлом.");
+    QStringList order;
+    QHash<QString, int> counts;
+    for (const cm::Difference* d : rows) {
+        const QString section = backup_section_caption(d->section);
+        if (!counts.contains(section))
+            order << section;
+        ++counts[section];
+    }
+    QStringList parts;
+    for (const QString& section : order)
+        parts << QStringLiteral("%1: %2").arg(section).arg(counts[section]);
+    return QStringLiteral("Различий: %1 (%2).")
+        .arg(rows.size())
+        .arg(parts.join(QStringLiteral(", ")));
+}
+
+}  // namespace
+
+QString backup_section_caption(const std::string& section) {
+    if (section == "services")
+        return QStringLiteral("Службы");
+    if (section == "cycle_delay")
+        return QStringLiteral("Задержка цикла");
+    if (section == "start_values")
+        return QStringLiteral("Начальные значения переменных");
+    if (section == "poll_frequencies")
+        return QStringLiteral("Частоты опроса");
+    if (section == "parameters")
+        return QStringLiteral("Параметры модулей");
+    if (section == "modules")
+        return QStringLiteral("Модули");
+    if (section == "x10")
+        return QStringLiteral("Таблицы X10");
+    return text(section);
+}
+
+QString backup_default_file_name() {
+    return QStringLiteral("vx-config-%1.json")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
+}
+
+BackupWindow::BackupWindow(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), prompts_(context.prompts()) {
+    setObjectName(QStringLiteral("config_backup"));
+    setFont(program_font());
+    setWindowTitle(QStringLiteral("Резервная копия конфигурации"));
+    build_layout();
+    resize(640, 560);
+}
+
+void BackupWindow::build_layout() {
+    auto* sections = new QGroupBox(QStringLiteral("Разделы"));
+    auto* grid = new QGridLayout(sections);
+    auto box = [&](const char* name, const QString& caption, int row) {
+        auto* check = new QCheckBox(caption);
+        check->setObjectName(QLatin1String(name));
+        check->setChecked(true);
+        grid->addWidget(check, row, 0);
+        return check;
+    };
+    services_box = box("services_box", QStringLiteral("Службы"), 0);
+    delay_box = box("delay_box", QStringLiteral("Задержка цикла"), 1);
+    start_values_box = box("start_values_box", QStringLiteral("Начальные значения переменных"), 2);
+    poll_box = box("poll_box", QStringLiteral("Частоты опроса"), 3);
+    x10_box = box("x10_box", QStringLiteral("Таблицы X10"), 4);
+    parameters_box = box("parameters_box", QStringLiteral("Параметры модулей"), 5);
+    modules_list = new QListWidget;
+    modules_list->setObjectName(QStringLiteral("modules_list"));
+    grid->addWidget(modules_list, 0, 1, 5, 1);
+    modules_button =
+        make_button(QStringLiteral("modules_button"), QStringLiteral("Список модулей"));
+    grid->addWidget(modules_button, 5, 1);
+
+    save_button = make_button(QStringLiteral("save_button"), QStringLiteral("Сохранить копию..."));
+    compare_button =
+        make_button(QStringLiteral("compare_button"), QStringLiteral("Сравнить с контроллером..."));
+    restore_button =
+        make_button(QStringLiteral("restore_button"), QStringLiteral("Восстановить..."));
+    write_button = make_button(QStringLiteral("write_button"), QStringLiteral("Записать"));
+    stop_button = make_button(QStringLiteral("stop_button"), QStringLiteral("Стоп"));
+    write_button->setEnabled(false);
+    stop_button->setEnabled(false);
+
+    progress = new QProgressBar;
+    progress->setObjectName(QStringLiteral("progress"));
+    progress->setRange(0, 1);
+    progress->setValue(0);
+    step_label = make_status_line(QStringLiteral("step_label"));
+
+    differences = new QTableWidget(0, 4);
+    differences->setObjectName(QStringLiteral("differences"));
+    differences->setHorizontalHeaderLabels(kColumns);
+    differences->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    differences->horizontalHeader()->setStretchLastSection(true);
+    differences->verticalHeader()->hide();
+    summary = make_status_line(QStringLiteral("summary"));
+    summary->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sections);
+    layout->addLayout(
+        left_aligned_row({save_button, compare_button, restore_button, write_button}));
+    auto* progress_row = new QHBoxLayout;
+    progress_row->addWidget(stop_button);
+    progress_row->addWidget(progress, 1);
+    layout->addLayout(progress_row);
+    layout->addWidget(step_label);
+    layout->addWidget(differences, 1);
+    layout->addWidget(summary);
+
+    connect(modules_button, &QPushButton::clicked, this, &BackupWindow::ReadModulesClick);
+    connect(save_button, &QPushButton::clicked, this, &BackupWindow::SaveClick);
+    connect(compare_button, &QPushButton::clicked, this, &BackupWindow::CompareClick);
+    connect(restore_button, &QPushButton::clicked, this, &BackupWindow::RestoreClick);
+    connect(write_button, &QPushButton::clicked, this, &BackupWindow::WriteClick);
+    connect(stop_button, &QPushButton::clicked, this, &BackupWindow::StopClick);
+}
+
+void BackupWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    x10_box->setEnabled(context_.serial_port() != nullptr);
+    if (!modules_read_ && !busy_ && vx::is_connected(context_.connection())) {
+        ReadModulesClick();
+    }
+}
+
+void BackupWindow::ReadModulesClick() {
+    std::vector<cm::ModuleEntry> modules;
+    if (cm::read_module_table(context_.connection(), modules) != kDone) {
+        prompts_.error(QString::fromUtf8(cm::kNoAnswerText));
+        return;
+    }
+    modules_read_ = true;
+    modules_list->clear();
+    for (const cm::ModuleEntry& module : modules) {
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1 — %2").arg(module.address).arg(text(module.name)), modules_list);
+        item->setData(Qt::UserRole, module.address);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+}
+
+void BackupWindow::set_busy(bool busy) {
+    busy_ = busy;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             services_box, delay_box, start_values_box, poll_box, parameters_box, modules_list,
+             modules_button, save_button, compare_button, restore_button, differences}) {
+        w->setEnabled(!busy);
+    }
+    x10_box->setEnabled(!busy && context_.serial_port() != nullptr);
+    write_button->setEnabled(!busy && plan_ready_);
+    stop_button->setEnabled(busy);
+}
+
+cm::StepObserver BackupWindow::observer() {
+    cm::StepObserver observer;
+    observer.progress = [this](const std::string& step, int done, int total) {
+        progress->setRange(0, std::max(total, 1));
+        progress->setValue(done);
+        step_label->setText(text(step));
+    };
+    observer.stop_requested = [this] {
+        QCoreApplication::processEvents();  // lets "Стоп" be pressed between requests
+        return stop_;
+    };
+    return observer;
+}
+
+int BackupWindow::read(const cm::ReadPlan& plan, cm::Configuration& configuration) {
+    const LongOperation long_operation(context_);
+    stop_ = false;
+    set_busy(true);
+    std::vector<std::string> notes;
+    const int code =
+        cm::read_configuration(context_.connection(), plan, configuration, notes, observer());
+    set_busy(false);
+    QStringList lines;
+    for (const std::string& note : notes) lines << text(note);
+    step_label->setText(code == cm::kStopped ? QStringLiteral("Остановлено.") : lines.join('\n'));
+    if (code == kDone)
+        progress->setValue(progress->maximum());  // the steps of a section left out included
+    if (code == kBadEcho) {
+        prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
+    } else if (code != kDone && code != cm::kStopped) {
+        prompts_.error(QString::fromUtf8(cm::kNoAnswerText));
+    }
+    return code;
+}
+
+void BackupWindow::SaveClick() {
+    cm::ReadPlan plan;
+    plan.services = services_box->isChecked();
+    plan.cycle_delay = delay_box->isChecked();
+    plan.start_values = start_values_box->isChecked();
+    plan.poll_frequencies = poll_box->isChecked();
+    plan.parameters = parameters_box->isChecked();
+    if (plan.parameters && modules_read_) {
+        for (int i = 0; i < modules_list->count(); ++i) {
+            if (modules_list->item(i)->checkState() == Qt::Checked)
+                plan.parameter_addresses.push_back(
+                    modules_list->item(i)->data(Qt::UserRole).toInt());
+        }
+        // None chosen: no parameters, not every module's (which an empty list means).
+        plan.parameters = !plan.parameter_addresses.empty();
+    }
+    plan.serial = x10_box->isChecked() ? context_.serial_port() : nullptr;
+    cm::Configuration configuration;
+    if (read(plan, configuration) != kDone)
+        return;  // nothing read is kept
+    FileDialogRequest request;
+    request.filter = kFileFilter;
+    request.default_suffix = QStringLiteral("json");
+    request.file_name = backup_default_file_name();
+    const std::optional<QString> path = prompts_.save_file(request);
+    if (!path)
+        return;
+    const std::string error = cm::save_configuration(path->toStdString(), configuration);
+    if (!error.empty()) {
+        prompts_.error(text(error));
+        return;
+    }
+    // What could not be read is named under the file, as the read listed it.
+    QStringList lines{QStringLiteral("Копия сохранена: %1").arg(*path)};
+    if (!configuration.not_read.empty())
+        lines << step_label->text();
+    summary->setText(lines.join('\n'));
+}
+
+bool BackupWindow::load_and_read(cm::Configuration& file, cm::Configuration& controller) {
+    FileDialogRequest request;
+    request.filter = kFileFilter;
+    const std::optional<QString> path = prompts_.open_file(request);
+    if (!path)
+        return false;
+    cm::Configuration loaded;
+    if (const std::string error = cm::load_configuration(path->toStdString(), loaded);
+        !error.empty()) {
+        prompts_.error(text(error));
+        return false;
+    }
+    if (read(cm::ReadPlan::matching(loaded, context_.serial_port()), controller) != kDone)
+        return false;
+    file = std::move(loaded);
+    return true;
+}
+
+void BackupWindow::CompareClick() {
+    cm::Configuration file, controller;
+    if (!load_and_read(file, controller))
+        return;  // the window keeps what it showed
+    plan_ = {};
+    for (const cm::Difference& d : cm::compare_configurations(file, controller))
+        plan_.rows.push_back({d});
+    plan_.skipped = cm::left_out(file, controller, "не сравнены");
+    plan_ready_ = false;
+    write_button->setEnabled(false);
+    show_rows(false);
+}
+
+void BackupWindow::RestoreClick() {
+    cm::Configuration file, controller;
+    if (!load_and_read(file, controller))
+        return;
+    file_ = std::move(file);
+    plan_ = cm::plan_restore(file_, controller);
+    plan_ready_ = !plan_.rows.empty();
+    write_button->setEnabled(plan_ready_);
+    show_rows(true);
+}
+
+void BackupWindow::show_rows(bool with_checks) {
+    differences->setColumnCount(with_checks ? kResultColumn + 1 : kResultColumn);
+    differences->setHorizontalHeaderLabels(kColumns);
+    differences->setRowCount(static_cast<int>(plan_.rows.size()));
+    std::vector<const cm::Difference*> rows;
+    for (int r = 0; r < differences->rowCount(); ++r) {
+        const cm::Difference& d = plan_.rows[r].difference;
+        rows.push_back(&d);
+        const QString cells[] = {backup_section_caption(d.section), element_text(d),
+                                 value_text(d.file), value_text(d.controller)};
+        for (int c = 0; c < 4; ++c) differences->setItem(r, c, new QTableWidgetItem(cells[c]));
+        if (with_checks) {
+            QTableWidgetItem* first = differences->item(r, 0);
+            first->setFlags(first->flags() | Qt::ItemIsUserCheckable);
+            first->setCheckState(Qt::Checked);
+            differences->setItem(r, kResultColumn, new QTableWidgetItem());
+        }
+    }
+    differences->resizeColumnsToContents();
+    QStringList lines{count_line(rows)};
+    for (const std::string& line : plan_.skipped) lines << text(line);
+    summary->setText(lines.join('\n'));
+}
+
+void BackupWindow::WriteClick() {
+    if (!plan_ready_)
+        return;
+    for (int r = 0; r < differences->rowCount(); ++r)
+        plan_.rows[r].selected = differences->item(r, 0)->checkState() == Qt::Checked;
+    const LongOperation long_operation(context_);
+    stop_ = false;
+    set_busy(true);
+    const int run =
+        cm::run_restore(context_.connection(), context_.serial_port(), plan_, observer());
+    set_busy(false);
+    // Read back what was written, whatever the run's end, so that the marks are true.
+    cm::Configuration reread;
+    const bool reread_done =
+        read(cm::ReadPlan::matching(file_, context_.serial_port()), reread) == kDone;
+    if (reread_done)
+        cm::verify_restore(plan_, reread);
+    plan_ready_ = false;  // a second write starts from a fresh comparison
+    write_button->setEnabled(false);
+    show_outcomes();
+    if (reread_done && run != kDone && run != cm::kStopped)  // else the read said why
+        prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
+}
+
+void BackupWindow::show_outcomes() {
+    for (int r = 0; r < differences->rowCount(); ++r) {
+        QTableWidgetItem* first = differences->item(r, 0);
+        first->setFlags(first->flags() & ~Qt::ItemIsUserCheckable);
+        differences->item(r, kResultColumn)->setText(outcome_text(plan_.rows[r]));
+    }
+    const cm::RestoreSummary s = cm::summarize(plan_);
+    // Written but not verified: the read-back did not come.
+    const QString unverified =
+        s.written > 0 ? QStringLiteral(", записано без проверки: %1").arg(s.written) : QString();
+    QStringList lines{QStringLiteral("Записано и проверено: %1%2, ошибок: %3, не записано: %4.")
+                          .arg(s.verified)
+                          .arg(unverified)
+                          .arg(s.failed)
+                          .arg(s.planned)};
+    for (const std::string& line : cm::commit_failures(plan_)) lines << text(line);
+    summary->setText(lines.join('\n'));
+}
+
+void BackupWindow::StopClick() {
+    stop_ = true;
+}
+
+}  // namespace vx::ui

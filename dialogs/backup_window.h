@@ -1,0 +1,90 @@
+// The configuration backup window: saves the controller's configuration to a file,
+// compares a file with the controller and writes back the rows the installer keeps.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QString>
+
+#include "commissioning/configuration.h"
+#include "commissioning/configuration_restore.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+namespace vx::ui {
+
+class UserPrompts;
+class WindowContext;
+
+// The window's name of a section of the configuration file ("Службы").
+QString backup_section_caption(const std::string& section);
+// "vx-config-20261209-0421.json" for the local time now.
+QString backup_default_file_name();
+
+class BackupWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit BackupWindow(WindowContext& context, QWidget* parent = nullptr);
+
+    void SaveClick();     // "Сохранить копию..."
+    void CompareClick();  // "Сравнить с контроллером..."
+    void RestoreClick();  // "Восстановить..."
+    void WriteClick();    // "Записать"
+    void StopClick();     // "Стоп"
+    // Fills the module list from the controller's module table.
+    void ReadModulesClick();
+
+    QCheckBox* services_box = nullptr;
+    QCheckBox* delay_box = nullptr;
+    QCheckBox* start_values_box = nullptr;
+    QCheckBox* poll_box = nullptr;
+    QCheckBox* parameters_box = nullptr;
+    QCheckBox* x10_box = nullptr;         // enabled only with a serial port open
+    QListWidget* modules_list = nullptr;  // checkable: whose parameters to save
+    QPushButton* modules_button = nullptr;
+    QPushButton* save_button = nullptr;
+    QPushButton* compare_button = nullptr;
+    QPushButton* restore_button = nullptr;
+    QPushButton* write_button = nullptr;
+    QPushButton* stop_button = nullptr;
+    QProgressBar* progress = nullptr;
+    QLabel* step_label = nullptr;
+    QTableWidget* differences = nullptr;  // Раздел, Элемент, В файле, В контроллере[, Итог]
+    QLabel* summary = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void build_layout();
+    // Runs a read with progress and Stop, the window's controls disabled; the
+    // library's code (kDone, kStopped, ...). Reports failures in a box.
+    int read(const commissioning::ReadPlan& plan, commissioning::Configuration& configuration);
+    // Asks for a file and reads the same sections from the controller; false
+    // when the installer cancelled, the file is bad or the read did not end.
+    bool load_and_read(commissioning::Configuration& file,
+                       commissioning::Configuration& controller);
+    void set_busy(bool busy);
+    // The plan's rows, then the summary and what of the file could not be looked at.
+    void show_rows(bool with_checks);
+    void show_outcomes();
+    commissioning::StepObserver observer();
+
+    WindowContext& context_;
+    UserPrompts& prompts_;
+    bool stop_ = false;
+    bool busy_ = false;
+    bool modules_read_ = false;
+    commissioning::Configuration file_;  // the file of the last comparison
+    commissioning::RestorePlan plan_;    // its rows; written only by "Записать"
+    bool plan_ready_ = false;
+};
+
+}  // namespace vx::ui

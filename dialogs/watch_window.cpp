@@ -1,0 +1,556 @@
+// WatchWindow: the watch list over the commissioning library's sample, history and
+// CSV; the timer, the pause while another operation runs, the chart and the settings.
+#include "dialogs/watch_window.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "commissioning/module_table.h"
+#include "commissioning/variable_names.h"
+#include "dialogs/watch_chart.h"
+#include "ui/dialog_controls.h"
+#include "ui/time_of_day.h"
+#include "ui/user_prompts.h"
+#include "ui/window_context.h"
+
+namespace vx::ui {
+
+namespace cm = vx::commissioning;
+
+namespace {
+
+const QString kVariablesKey = QStringLiteral("Watch/Variables");
+const QString kNamesKey = QStringLiteral("Watch/Names");
+const QString kChartedKey = QStringLiteral("Watch/Charted");
+const QString kIntervalKey = QStringLiteral("Watch/IntervalMs");
+const QString kSpanKey = QStringLiteral("Watch/ChartMinutes");
+const QString kMainGridKey = QStringLiteral("Watch/MainGrid");
+constexpr int kSpanMinutes[] = {1, 10, 60};
+constexpr int kDefaultSpanIndex = 1;
+constexpr double kMinIntervalSeconds = 0.2;
+constexpr double kMaxIntervalSeconds = 60.0;
+
+const QString kNoAnswer = QStringLiteral(" Нет ответа от контроллера.");
+const QString kPaused =
+    QStringLiteral(" Наблюдение приостановлено: выполняется другая операция с контроллером.");
+
+QTableWidgetItem* fixed_item(const QString& text = QString()) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return item;
+}
+
+QString csv_file_name() {
+    return QStringLiteral("watch-%1.csv")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
+}
+
+}  // namespace
+
+QString watch_variable_caption(int variable) {
+    return QStringLiteral("var[%1]").arg(variable);
+}
+
+int parse_variable_number(const QString& text) {
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    return ok && number >= 0 && number < cm::kVariableCount ? number : -1;
+}
+
+WatchWindow::WatchWindow(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), prompts_(context.prompts()) {
+    setObjectName(QStringLiteral("var_watch"));
+    setWindowTitle(QStringLiteral("Наблюдение за переменными"));
+    setModal(false);
+    resize(900, 680);
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &WatchWindow::TimerTick);
+    build_layout();
+    load_settings();
+}
+
+WatchWindow::~WatchWindow() {
+    save_settings();
+}
+
+void WatchWindow::build_layout() {
+    auto* root = new QVBoxLayout(this);
+
+    number_edit = new QLineEdit(this);
+    number_edit->setObjectName(QStringLiteral("number_edit"));
+    number_edit->setPlaceholderText(QStringLiteral("0–1023"));
+    number_edit->setMaximumWidth(90);
+    add_button = make_button(QStringLiteral("add_button"), QStringLiteral("Добавить"), this);
+    remove_button = make_button(QStringLiteral("remove_button"), QStringLiteral("Удалить"), this);
+    names_button =
+        make_button(QStringLiteral("names_button"), QStringLiteral("Имена из заметок..."), this);
+    auto* list_row = new QHBoxLayout;
+    list_row->addWidget(new QLabel(QStringLiteral("Номер переменной:"), this));
+    list_row->addWidget(number_edit);
+    list_row->addWidget(add_button);
+    list_row->addWidget(remove_button);
+    list_row->addStretch(1);
+    list_row->addWidget(names_button);
+    root->addLayout(list_row);
+
+    watch_list = new QTableWidget(0, column_count, this);
+    watch_list->setObjectName(QStringLiteral("watch_list"));
+    watch_list->setHorizontalHeaderLabels({QStringLiteral("Переменная"), QStringLiteral("Имя"),
+                                           QStringLiteral("Значение"), QStringLiteral("Мин."),
+                                           QStringLiteral("Макс."), QStringLiteral("Изменение"),
+                                           QStringLiteral("График")});
+    watch_list->verticalHeader()->hide();
+    watch_list->verticalHeader()->setDefaultSectionSize(watch_list->fontMetrics().height() + 6);
+    watch_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    watch_list->horizontalHeader()->setSectionResizeMode(name_column, QHeaderView::Stretch);
+    watch_list->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::AnyKeyPressed);
+
+    trend = new WatchChart(this);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(watch_list);
+    split->addWidget(trend);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    root->addWidget(split, 1);
+
+    interval_box = new QDoubleSpinBox(this);
+    interval_box->setObjectName(QStringLiteral("interval_box"));
+    interval_box->setRange(kMinIntervalSeconds, kMaxIntervalSeconds);
+    interval_box->setDecimals(1);
+    interval_box->setSingleStep(0.1);
+    interval_box->setValue(kDefaultIntervalMs / 1000.0);
+    start_button = make_button(QStringLiteral("start_button"), QStringLiteral("Старт"), this);
+    stop_button = make_button(QStringLiteral("stop_button"), QStringLiteral("Стоп"), this);
+    stop_button->setEnabled(false);
+    record_button =
+        make_button(QStringLiteral("record_button"), QStringLiteral("Запись в файл..."), this);
+    reset_button =
+        make_button(QStringLiteral("reset_button"), QStringLiteral("Сбросить мин./макс."), this);
+    span_box = new QComboBox(this);
+    span_box->setObjectName(QStringLiteral("span_box"));
+    for (int minutes : kSpanMinutes) {
+        span_box->addItem(QStringLiteral("%1 мин").arg(minutes), minutes);
+    }
+    span_box->setCurrentIndex(kDefaultSpanIndex);
+    main_grid_box = new QCheckBox(QStringLiteral("Обновлять таблицу главного окна"), this);
+    main_grid_box->setObjectName(QStringLiteral("main_grid_box"));
+    auto* sampling_row = new QHBoxLayout;
+    sampling_row->addWidget(new QLabel(QStringLiteral("Интервал, с:"), this));
+    sampling_row->addWidget(interval_box);
+    sampling_row->addWidget(start_button);
+    sampling_row->addWidget(stop_button);
+    sampling_row->addWidget(reset_button);
+    sampling_row->addSpacing(12);
+    sampling_row->addWidget(new QLabel(QStringLiteral("График за:"), this));
+    sampling_row->addWidget(span_box);
+    sampling_row->addSpacing(12);
+    sampling_row->addWidget(main_grid_box);
+    sampling_row->addStretch(1);
+    sampling_row->addWidget(record_button);
+    root->addLayout(sampling_row);
+
+    status_line = make_status_line(QStringLiteral("status_line"), this);
+    record_line = make_status_line(QStringLiteral("record_line"), this);
+    auto* status_row = new QHBoxLayout;
+    status_row->addWidget(status_line, 1);
+    status_row->addWidget(record_line);
+    root->addLayout(status_row);
+
+    connect(add_button, &QPushButton::clicked, this, &WatchWindow::AddClick);
+    connect(number_edit, &QLineEdit::returnPressed, this, &WatchWindow::AddClick);
+    connect(remove_button, &QPushButton::clicked, this, &WatchWindow::RemoveClick);
+    connect(names_button, &QPushButton::clicked, this, &WatchWindow::NamesClick);
+    connect(start_button, &QPushButton::clicked, this, &WatchWindow::StartClick);
+    connect(stop_button, &QPushButton::clicked, this, &WatchWindow::StopClick);
+    connect(record_button, &QPushButton::clicked, this, &WatchWindow::RecordClick);
+    connect(reset_button, &QPushButton::clicked, this, &WatchWindow::ResetExtremesClick);
+    connect(watch_list, &QTableWidget::itemChanged, this, &WatchWindow::list_changed);
+    connect(interval_box, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {
+        timer_->setInterval(static_cast<int>(seconds * 1000.0 + 0.5));
+        save_settings();
+    });
+    connect(span_box, &QComboBox::currentIndexChanged, this, [this] {
+        refresh_chart();
+        save_settings();
+    });
+    connect(main_grid_box, &QCheckBox::toggled, this, [this](bool feeding) {
+        save_settings();
+        if (!feeding) {
+            emit grid_feed_ended();
+        }
+    });
+    timer_->setInterval(kDefaultIntervalMs);
+}
+
+// ---- the list ----------------------------------------------------------------
+
+void WatchWindow::add_row(int variable, const QString& name, bool charted) {
+    filling_ = true;
+    const int row = watch_list->rowCount();
+    watch_list->insertRow(row);
+    watch_list->setItem(row, variable_column, fixed_item(watch_variable_caption(variable)));
+    watch_list->setItem(row, name_column, new QTableWidgetItem(name));
+    for (int column : {value_column, min_column, max_column, changed_column}) {
+        watch_list->setItem(row, column, fixed_item());
+    }
+    auto* chart_item = fixed_item();
+    chart_item->setFlags(chart_item->flags() | Qt::ItemIsUserCheckable);
+    chart_item->setCheckState(charted ? Qt::Checked : Qt::Unchecked);
+    watch_list->setItem(row, chart_column, chart_item);
+    filling_ = false;
+    variables_.push_back(variable);
+    history_.watch(variable);
+}
+
+void WatchWindow::add_variables(const std::vector<int>& variables) {
+    std::vector<int> added;
+    for (int v : variables) {
+        if (v >= 0 && v < cm::kVariableCount &&
+            std::find(variables_.begin(), variables_.end(), v) == variables_.end() &&
+            std::find(added.begin(), added.end(), v) == added.end()) {
+            added.push_back(v);
+        }
+    }
+    // The record's columns are fixed when its file is opened.
+    if (recording_ && !added.empty()) {
+        prompts_.error(
+            QStringLiteral("Идёт запись в файл: переменные в неё не добавить. "
+                           "Остановите запись, добавьте переменные и начните новую "
+                           "запись."));
+        return;
+    }
+    for (int v : added) {
+        const auto named = notes_names_.find(v);
+        add_row(v, named == notes_names_.end() ? QString() : QString::fromStdString(named->second),
+                false);
+    }
+    show_values();
+    save_settings();
+    show();
+    raise();
+    activateWindow();
+}
+
+QString WatchWindow::variable_name(int row) const {
+    const QTableWidgetItem* item = watch_list->item(row, name_column);
+    return item == nullptr ? QString() : item->text().trimmed();
+}
+
+std::map<int, std::string> WatchWindow::names() const {
+    std::map<int, std::string> names;
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        if (const QString name = variable_name(row); !name.isEmpty()) {
+            names[variables_[static_cast<std::size_t>(row)]] = name.toStdString();
+        }
+    }
+    return names;
+}
+
+void WatchWindow::AddClick() {
+    const int variable = parse_variable_number(number_edit->text());
+    if (variable < 0) {
+        prompts_.error(QStringLiteral("Номер переменной должен быть числом от 0 до 1023."));
+        return;
+    }
+    add_variables({variable});
+    number_edit->clear();
+}
+
+void WatchWindow::RemoveClick() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : watch_list->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.rbegin(), rows.rend());
+    for (int row : rows) {
+        const int variable = variables_[static_cast<std::size_t>(row)];
+        watch_list->removeRow(row);
+        variables_.erase(variables_.begin() + row);
+        history_.forget(variable);
+    }
+    refresh_chart();
+    save_settings();
+}
+
+void WatchWindow::NamesClick() {
+    FileDialogRequest request;
+    request.filter = QStringLiteral(
+        "Заметки к программе (*.prg.tag)|*.prg.tag|Текстовые файлы (*.txt;*.rtf)|*.txt;*.rtf|"
+        "Все файлы (*.*)|*.*");
+    const std::optional<QString> path = prompts_.open_file(request);
+    if (!path) {
+        return;
+    }
+    std::map<int, std::string> read;
+    if (const std::string error =
+            cm::load_variable_names(QFile::encodeName(*path).toStdString(), read);
+        !error.empty()) {
+        prompts_.error(QString::fromStdString(error));
+        if (read.empty()) {
+            return;
+        }
+    }
+    notes_names_ = read;
+    int named = 0;
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        const auto it = read.find(variables_[static_cast<std::size_t>(row)]);
+        if (it != read.end()) {
+            watch_list->item(row, name_column)->setText(QString::fromStdString(it->second));
+            ++named;
+        }
+    }
+    show_status(
+        QStringLiteral("Имена из заметок: %1 из %2 в списке.").arg(named).arg(variables_.size()));
+}
+
+void WatchWindow::list_changed(QTableWidgetItem* item) {
+    if (filling_ || (item->column() != name_column && item->column() != chart_column)) {
+        return;
+    }
+    refresh_chart();
+    save_settings();
+}
+
+// ---- sampling ----------------------------------------------------------------
+
+void WatchWindow::StartClick() {
+    history_.reset_extremes();
+    failed_samples_ = 0;
+    timer_->start();
+    start_button->setEnabled(false);
+    stop_button->setEnabled(true);
+    TimerTick();  // the first values at once, not one interval later
+}
+
+void WatchWindow::StopClick() {
+    timer_->stop();
+    start_button->setEnabled(true);
+    stop_button->setEnabled(false);
+    show_status(QStringLiteral("Наблюдение остановлено."));
+    if (main_grid_box->isChecked()) {
+        emit grid_feed_ended();
+    }
+}
+
+void WatchWindow::ResetExtremesClick() {
+    history_.reset_extremes();
+    show_values();
+}
+
+void WatchWindow::done(int result) {
+    const bool watching = timer_->isActive();
+    if (recording_) {
+        stop_recording();
+    }
+    if (watching) {
+        StopClick();
+        show_status(QStringLiteral("Наблюдение остановлено: окно закрыто."));
+    }
+    QDialog::done(result);
+}
+
+void WatchWindow::TimerTick() {
+    if (sampling_) {
+        return;  // the previous tick's box is still open
+    }
+    // Another operation lets events run between its requests: a request of ours
+    // would fall between them. The timer stays on, so the watch resumes by itself.
+    if (context_.long_operation_running()) {
+        show_status(time_of_day_text() + kPaused);
+        return;
+    }
+    sampling_ = true;
+    show_sample(cm::sample_variables(context_.connection(), variables_));
+    sampling_ = false;
+}
+
+void WatchWindow::show_sample(const cm::WatchSample& sample) {
+    if (!sample.answered) {
+        ++failed_samples_;
+        last_failure_ = time_of_day_text();
+        show_status(last_failure_ + kNoAnswer + failures_text());
+        return;
+    }
+    history_.add(sample.time, sample.all);
+    show_values();
+    // A one-minute chart moves with every sample; a longer one moves less than a
+    // bucket of its points in a second.
+    const bool one_minute = span_box->currentData().toInt() == 1;
+    if (isVisible() && (one_minute || std::chrono::steady_clock::now() - chart_drawn_ >=
+                                          std::chrono::seconds(1))) {
+        refresh_chart();
+    }
+    if (main_grid_box->isChecked()) {
+        emit variables_read(sample.all);
+    }
+    show_status(time_of_day_text() + QStringLiteral(" Значения получены.") + failures_text());
+    if (recording_) {
+        const std::string error = csv_.write(cm::select_variables(sample, recorded_variables_));
+        if (!error.empty()) {
+            stop_recording();
+            prompts_.error(QString::fromStdString(error));
+        }
+    }
+}
+
+void WatchWindow::show_values() {
+    const QSignalBlocker blocker(watch_list);
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        const cm::WatchHistory::Series* s =
+            history_.series(variables_[static_cast<std::size_t>(row)]);
+        const bool any = s != nullptr && !s->values.empty();
+        watch_list->item(row, value_column)
+            ->setText(any ? QString::number(s->values.back()) : QString());
+        const bool extremes = any && s->extremes;
+        watch_list->item(row, min_column)->setText(extremes ? QString::number(s->min) : QString());
+        watch_list->item(row, max_column)->setText(extremes ? QString::number(s->max) : QString());
+        watch_list->item(row, changed_column)
+            ->setText(any && s->changed ? time_of_day_text(*s->changed) : QString());
+    }
+}
+
+// The samples that went unanswered since Старт, so that a lost reply stays in sight.
+QString WatchWindow::failures_text() const {
+    if (failed_samples_ == 0) {
+        return QString();
+    }
+    return QStringLiteral(" Без ответа с начала наблюдения: %1, последний раз в %2.")
+        .arg(failed_samples_)
+        .arg(last_failure_);
+}
+
+void WatchWindow::show_status(const QString& text) {
+    status_line->setText(text);
+}
+
+// ---- the chart ---------------------------------------------------------------
+
+const ChartLine* WatchWindow::line_of(int variable) const {
+    return trend->line_of(variable);
+}
+
+void WatchWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    refresh_chart();  // samples taken while hidden left it behind
+}
+
+void WatchWindow::refresh_chart() {
+    chart_drawn_ = std::chrono::steady_clock::now();
+    std::map<int, QString> charted;  // variable -> legend name
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {
+            const int v = variables_[static_cast<std::size_t>(row)];
+            const QString name = variable_name(row);
+            charted[v] = name.isEmpty() ? watch_variable_caption(v) : name;
+        }
+    }
+    trend->draw(history_, charted, std::chrono::minutes(span_box->currentData().toInt()),
+                kChartPointsPerSeries,
+                kChartGapIntervals * timer_->intervalAsDuration() + kChartGapSlack);
+}
+
+// ---- the record --------------------------------------------------------------
+
+void WatchWindow::RecordClick() {
+    if (recording_) {
+        stop_recording();
+        return;
+    }
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Файл CSV (*.csv)|*.csv");
+    request.default_suffix = QStringLiteral("csv");
+    request.file_name = csv_file_name();
+    const std::optional<QString> path = prompts_.save_file(request);
+    if (!path) {
+        return;
+    }
+    recorded_variables_ = variables_;
+    if (const std::string error =
+            csv_.open(QFile::encodeName(*path).toStdString(), recorded_variables_, names());
+        !error.empty()) {
+        prompts_.error(QString::fromStdString(error));
+        return;
+    }
+    recording_ = true;
+    record_button->setText(QStringLiteral("Остановить запись"));
+    record_line->setText(QStringLiteral("Запись: ") + *path);
+    if (!timer_->isActive()) {
+        StartClick();
+    }
+}
+
+void WatchWindow::stop_recording() {
+    csv_ = cm::WatchCsv();  // closes the file; every row is on disk already
+    recording_ = false;
+    record_button->setText(QStringLiteral("Запись в файл..."));
+    record_line->clear();
+}
+
+// ---- the settings ------------------------------------------------------------
+
+void WatchWindow::load_settings() {
+    loading_ = true;
+    QSettings& s = context_.settings();
+    const QStringList numbers = s.value(kVariablesKey).toStringList();
+    const QStringList names = s.value(kNamesKey).toStringList();
+    const QStringList charted = s.value(kChartedKey).toStringList();
+    for (int i = 0; i < numbers.size(); ++i) {
+        const int v = parse_variable_number(numbers[i]);
+        if (v < 0 || std::find(variables_.begin(), variables_.end(), v) != variables_.end()) {
+            continue;  // a hand-edited file: what cannot be a row is left out
+        }
+        add_row(v, i < names.size() ? names[i] : QString(), charted.contains(numbers[i].trimmed()));
+    }
+    const int interval_ms = s.value(kIntervalKey, kDefaultIntervalMs).toInt();
+    interval_box->setValue(interval_ms / 1000.0);  // the box keeps it in 0.2 to 60 s
+    const int span = span_box->findData(s.value(kSpanKey).toInt());
+    span_box->setCurrentIndex(span < 0 ? kDefaultSpanIndex : span);
+    main_grid_box->setChecked(s.value(kMainGridKey, false).toBool());
+    loading_ = false;
+    show_values();
+    refresh_chart();
+}
+
+void WatchWindow::save_settings() const {
+    if (loading_) {
+        return;
+    }
+    QStringList numbers, names, charted;
+    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
+        const QString number = QString::number(variables_[static_cast<std::size_t>(row)]);
+        numbers << number;
+        names << variable_name(row);
+        if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {
+            charted << number;
+        }
+    }
+    QSettings& s = context_.settings();
+    s.setValue(kVariablesKey, numbers);
+    s.setValue(kNamesKey, names);
+    s.setValue(kChartedKey, charted);
+    s.setValue(kIntervalKey, static_cast<int>(interval_box->value() * 1000.0 + 0.5));
+    s.setValue(kSpanKey, span_box->currentData().toInt());
+    s.setValue(kMainGridKey, main_grid_box->isChecked());
+}
+
+}  // namespace vx::ui

@@ -1,0 +1,149 @@
+// The variable watch window: chosen variables sampled by timer with their names,
+// extremes and last change, a trend chart, a CSV record, and the main grid fed.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QString>
+
+#include "commissioning/watch.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTableWidgetItem;
+class QTimer;
+
+namespace vx::ui {
+
+class UserPrompts;
+struct ChartLine;
+class WatchChart;
+class WindowContext;
+
+// "var[7]": a watched variable's caption, and its legend and CSV name when unnamed.
+QString watch_variable_caption(int variable);
+// The number a user typed for a variable, or -1 when it is not one of 0 to 1023.
+int parse_variable_number(const QString& text);
+
+class WatchWindow : public QDialog {
+    Q_OBJECT
+public:
+    enum Column {
+        variable_column,
+        name_column,
+        value_column,
+        min_column,
+        max_column,
+        changed_column,
+        chart_column,
+        column_count
+    };
+    static constexpr int kDefaultIntervalMs = 1000;
+    // Two points (the lowest and the highest) per two pixels of a wide chart: drawing a
+    // line's points is most of a sample's cost.
+    static constexpr int kChartPointsPerSeries = 600;
+    // Samples further apart than three intervals and a second (a slow answer's time)
+    // leave a gap in the chart's line: the watch stopped, or the controller did not answer.
+    static constexpr int kChartGapIntervals = 3;
+    static constexpr std::chrono::milliseconds kChartGapSlack{1000};
+
+    explicit WatchWindow(WindowContext& context, QWidget* parent = nullptr);
+    ~WatchWindow() override;  // writes the settings
+
+    // Adds the variables not yet watched, in their order, and shows the window.
+    void add_variables(const std::vector<int>& variables);
+    std::vector<int> variables() const { return variables_; }
+    QString variable_name(int row) const;
+
+    void AddClick();     // "Добавить": the number typed
+    void RemoveClick();  // "Удалить": the selected rows
+    void NamesClick();   // "Имена из заметок..."
+    void StartClick();   // "Старт"
+    void StopClick();    // "Стоп"
+    void RecordClick();  // "Запись в файл..." / "Остановить запись"
+    void ResetExtremesClick();  // "Сбросить мин./макс.", and after a reconnect
+    // One sample, as the timer takes it; skipped while a long operation runs.
+    void TimerTick();
+    // A sample taken: the row values, the chart, the record and the main grid; or the
+    // status line when it was not answered.
+    void show_sample(const commissioning::WatchSample& sample);
+
+    QTimer* timer() const { return timer_; }
+    bool recording() const { return recording_; }
+    const commissioning::WatchHistory& history() const { return history_; }
+    // The chart's line of a charted variable; null when it is not charted.
+    const ChartLine* line_of(int variable) const;
+    // Draws the checked variables' span now. A sample redraws it while the window is
+    // shown, at most once a second for the longer spans.
+    void refresh_chart();
+
+    QLineEdit* number_edit = nullptr;
+    QPushButton* add_button = nullptr;
+    QPushButton* remove_button = nullptr;
+    QPushButton* names_button = nullptr;
+    QTableWidget* watch_list = nullptr;
+    QDoubleSpinBox* interval_box = nullptr;  // seconds
+    QPushButton* start_button = nullptr;
+    QPushButton* stop_button = nullptr;
+    QPushButton* record_button = nullptr;
+    QPushButton* reset_button = nullptr;
+    QCheckBox* main_grid_box = nullptr;  // "Обновлять таблицу главного окна"
+    QComboBox* span_box = nullptr;       // minutes of the chart: 1, 10, 60
+    WatchChart* trend = nullptr;
+    QLabel* status_line = nullptr;
+    QLabel* record_line = nullptr;
+
+    // Closing the window (its button, Esc) ends the sampling and the record: a
+    // watch nobody sees would fill the exchange log.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+signals:
+    // The values of all 1024 variables of each answered sample, while the main
+    // grid option is checked.
+    void variables_read(const std::vector<uint16_t>& values);
+    // The samples stopped going to the variables grid (Стоп, the option unticked).
+    void grid_feed_ended();
+
+private:
+    void build_layout();
+    void add_row(int variable, const QString& name, bool charted);
+    void show_values();
+    void stop_recording();
+    void list_changed(QTableWidgetItem* item);
+    std::map<int, std::string> names() const;
+    void load_settings();
+    void save_settings() const;
+    void show_status(const QString& text);
+    QString failures_text() const;
+
+    WindowContext& context_;
+    UserPrompts& prompts_;
+    std::vector<int> variables_;  // in the rows' order
+    commissioning::WatchHistory history_;
+    std::map<int, std::string> notes_names_;  // of the last notes read, for variables added later
+    QTimer* timer_ = nullptr;
+    commissioning::WatchCsv csv_;
+    std::vector<int> recorded_variables_;  // the CSV's columns, fixed when it was opened
+    bool recording_ = false;
+    int failed_samples_ = 0;  // unanswered since Старт
+    QString last_failure_;    // the time of the last of them
+    bool sampling_ = false;   // a tick's request or its box is under way
+    bool filling_ = false;    // rows are being written, not edited
+    bool loading_ = false;    // the settings are being read: nothing to write back yet
+    std::chrono::steady_clock::time_point chart_drawn_;
+};
+
+}  // namespace vx::ui
