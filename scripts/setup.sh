@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
   # toolchain and build
   g++ cmake ninja-build pkg-config git ccache
-  # the layout check of every C++ file
-  clang-format
+  # the layout check of every C++ file; the include-arrow and brace checks
+  clang-format python3
   # clang and its sanitizer/libFuzzer runtime, for the fuzz targets
   clang libclang-rt-14-dev llvm
   # GUI: Qt 6 widgets, print support, tests, and Russian standard dialogs

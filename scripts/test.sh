@@ -35,6 +35,10 @@ fi
 
 # Every C++ file as clang-format lays it out, so the style holds by itself.
 check bash scripts/format-check.sh
+# Every #include "..." along an arrow that docs/arrows.tsv allows, so the layers hold.
+check bash scripts/arrow-check.sh
+# Braces on every if/else/for/while/do body of the product code.
+check bash scripts/brace-check.sh
 # Fuzz targets run after the suites, with sanitizers: every kept input, then a
 # fixed-seed exploration of a fixed number of runs, so the verdict is the tree's.
 if [ -x scripts/fuzz.sh ]; then
