@@ -39,6 +39,8 @@ check bash scripts/format-check.sh
 check bash scripts/arrow-check.sh
 # Braces on every if/else/for/while/do body of the product code.
 check bash scripts/brace-check.sh
+# The two checks' own cases.
+check python3 scripts/checks_test.py -q
 # Fuzz targets run after the suites, with sanitizers: every kept input, then a
 # fixed-seed exploration of a fixed number of runs, so the verdict is the tree's.
 if [ -x scripts/fuzz.sh ]; then
