@@ -70,13 +70,17 @@ Bytes program(std::size_t blocks) {
         instruction(0, 0, 0, 0, 0, uint16_t(1001 + 2 * k), 1, 33);
     }
     const uint32_t length = uint32_t(file.size() - 8);
-    for (int b = 0; b < 4; ++b) file[4 + b] = uint8_t(length >> (8 * b));
+    for (int b = 0; b < 4; ++b) {
+        file[4 + b] = uint8_t(length >> (8 * b));
+    }
     return file;
 }
 
 void BM_CheckCompiledProgram(benchmark::State& bench) {
     const Bytes file = program(static_cast<std::size_t>(bench.range(0)));
-    for (auto _ : bench) benchmark::DoNotOptimize(vx::sim::check_compiled_program(file).valid);
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(vx::sim::check_compiled_program(file).valid);
+    }
     bench.SetBytesProcessed(int64_t(bench.iterations()) * int64_t(file.size()));
 }
 BENCHMARK(BM_CheckCompiledProgram)->Arg(1422)->Arg(10000);  // 100 KiB and 703 KiB
@@ -101,8 +105,9 @@ void BM_RawRoundTrip(benchmark::State& bench) {
         ::send(fd, request.data(), request.size(), 0);
         for (std::size_t got = 0; got < sizeof reply;) {
             const ssize_t n = ::recv(fd, reply + got, sizeof reply - got, 0);
-            if (n <= 0)
+            if (n <= 0) {
                 break;
+            }
             got += std::size_t(n);
         }
     }

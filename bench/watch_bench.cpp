@@ -68,7 +68,9 @@ struct WatchUnderLoad {
         context = std::make_unique<vx::ui::WindowContext>(prompts, options);
         window = std::make_unique<vx::ui::WatchWindow>(*context);
         std::vector<int> variables;
-        for (int v = 0; v < kCharted; ++v) variables.push_back(v);
+        for (int v = 0; v < kCharted; ++v) {
+            variables.push_back(v);
+        }
         window->add_variables(variables);
         for (int row = 0; row < kCharted; ++row) {
             window->watch_list->item(row, vx::ui::WatchWindow::chart_column)
@@ -146,7 +148,9 @@ BENCHMARK(BM_ChartPaint)->Unit(benchmark::kMillisecond);
 void print_day_of_history() {
     const long before = resident_kib();
     cm::WatchHistory history;
-    for (int v = 0; v < kCharted; ++v) history.watch(v);
+    for (int v = 0; v < kCharted; ++v) {
+        history.watch(v);
+    }
     auto time = Clock::now() - kDaySamples * kInterval;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kDaySamples + 1000; ++i) {  // a little over a day: the oldest go

@@ -33,8 +33,12 @@ void compare_modules(const std::vector<ModuleConfiguration>& file,
     for (int address = 1; address <= kAddressCount; ++address) {
         const ModuleConfiguration* in_file = nullptr;
         const ModuleConfiguration* in_controller = nullptr;
-        for (const auto& m : file) in_file = m.address == address ? &m : in_file;
-        for (const auto& m : controller) in_controller = m.address == address ? &m : in_controller;
+        for (const auto& m : file) {
+            in_file = m.address == address ? &m : in_file;
+        }
+        for (const auto& m : controller) {
+            in_controller = m.address == address ? &m : in_controller;
+        }
         if (in_file == nullptr && in_controller == nullptr) {
             continue;
         }
@@ -144,19 +148,24 @@ std::vector<std::string> left_out(const Configuration& file, const Configuration
 
 std::optional<int> value_at(const Configuration& configuration, const Difference& place) {
     const auto at = [](const auto& table, int index) -> std::optional<int> {
-        if (!table || index < 0 || index >= static_cast<int>(table->size()))
+        if (!table || index < 0 || index >= static_cast<int>(table->size())) {
             return std::nullopt;
+        }
         return static_cast<int>((*table)[static_cast<std::size_t>(index)]);
     };
     const std::string& section = place.section;
-    if (section == "start_values")
+    if (section == "start_values") {
         return at(configuration.start_values, place.index);
-    if (section == "poll_frequencies")
+    }
+    if (section == "poll_frequencies") {
         return at(configuration.poll_frequencies, place.index - 1);
-    if (section == "services")
+    }
+    if (section == "services") {
         return at(configuration.services, place.index);
-    if (section == "cycle_delay")
+    }
+    if (section == "cycle_delay") {
         return configuration.cycle_delay;
+    }
     if (section == "parameters") {
         const ModuleConfiguration* module = configuration.module_at(place.module);
         return module ? at(module->parameters, place.index) : std::nullopt;

@@ -247,7 +247,9 @@ std::size_t string_start(std::string_view text, std::size_t offset) {
             continue;
         }
         std::size_t slashes = 0;
-        while (slashes < i && text[i - 1 - slashes] == '\\') ++slashes;
+        while (slashes < i && text[i - 1 - slashes] == '\\') {
+            ++slashes;
+        }
         if (slashes % 2 == 0) {
             return i;
         }
@@ -315,7 +317,9 @@ private:
         if (start > 0 && !in_number(text_[start - 1])) {
             --start;
         }
-        while (start > 0 && in_number(text_[start - 1])) --start;
+        while (start > 0 && in_number(text_[start - 1])) {
+            --start;
+        }
         return start;
     }
     // Places value in the container open last (or as the document); null when refused.

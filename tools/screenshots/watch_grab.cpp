@@ -106,9 +106,15 @@ int main(int argc, char** argv) {
     // The three waves named and charted first, then more of the program's
     // variables, 16 charted in all.
     std::vector<int> variables;
-    for (const auto& [v, name] : kNamedVariables) variables.push_back(v);
-    for (int v : {20, 21, 25, 26, 27}) variables.push_back(v);
-    for (int v = 0; variables.size() < 16; ++v) variables.push_back(v);
+    for (const auto& [v, name] : kNamedVariables) {
+        variables.push_back(v);
+    }
+    for (int v : {20, 21, 25, 26, 27}) {
+        variables.push_back(v);
+    }
+    for (int v = 0; variables.size() < 16; ++v) {
+        variables.push_back(v);
+    }
     watch.add_variables(variables);
     for (int row = 0; row < watch.watch_list->rowCount(); ++row) {
         if (row < static_cast<int>(kNamedVariables.size())) {
