@@ -59,17 +59,7 @@ void ChainListingWriter::grow(std::size_t bytes) {
     out_.resize(wanted <= out_.capacity() ? wanted : std::max(out_.size() * 2, wanted));
 }
 
-std::string chain_listing(const Token* first) {
-    ChainListingWriter writer;
-    writer.add(first);
-    return std::move(writer.text());
-}
-
-bool write_chain_file(const Token* first, const std::string& path) {
-    return write_chain_file_text(chain_listing(first), path);
-}
-
-bool write_chain_file_text(const std::string& listing, const std::string& path) {
+bool write_chain_file(const std::string& listing, const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) {
         return false;

@@ -35,14 +35,8 @@ private:
     char pending_ = 0;  // what goes between the last token added and the next one
 };
 
-// The listing of the list starting at `first`; empty for an empty list.
-std::string chain_listing(const Token* first);
-
 // Writes the listing to `path` (created or emptied); false when the file
 // can't be written. The compile goes on either way.
-bool write_chain_file(const Token* first, const std::string& path);
-
-// Writes a listing already made by chain_listing().
-bool write_chain_file_text(const std::string& listing, const std::string& path);
+bool write_chain_file(const std::string& listing, const std::string& path);
 
 }  // namespace vx

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "compiler/compiled_file.h"
 #include "compiler/token_table.h"
 
 namespace vx {
@@ -29,8 +28,7 @@ int operation_code_of(const Token& token) {
 // shape it relies on, and any surprise is an internal fault.
 constexpr IndexChecks kGeneratorIndex{fault::kNoFault, fault::kInternal, 0xFFFF};
 
-CodeGenerator::CodeGenerator(const TokenList& tokens, CompileError& error)
-    : first_(tokens.first()), cursor_(error) {}
+CodeGenerator::CodeGenerator(CompileError& error) : cursor_(error) {}
 
 // From a var or label keyword over `[ N ]`, onto the `]`.
 bool CodeGenerator::read_index(uint16_t& value) {
@@ -225,15 +223,6 @@ int CodeGenerator::resolve_jumps() {
     return kPassed;
 }
 
-int CodeGenerator::generate_code() {
-    instructions_.clear();
-    positions_.clear();
-    labels_.clear();
-    jumps_.clear();
-    const int result = generate_from(first_);
-    return result != kPassed ? result : resolve_jumps();
-}
-
 int CodeGenerator::generate_from(Token* first) {
     for (cursor_.move_to(first); cursor_.at() != nullptr; cursor_.move_to(cursor_.at()->next)) {
         const StatementPosition statement{cursor_.at()->line, cursor_.at()->column};
@@ -261,10 +250,6 @@ int CodeGenerator::generate_from(Token* first) {
         positions_.resize(instructions_.size(), statement);
     }
     return kPassed;
-}
-
-int CodeGenerator::write_compiled_file(const std::string& path) const {
-    return vx::write_compiled_file(instructions_, path);
 }
 
 }  // namespace vx

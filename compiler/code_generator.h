@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,9 +12,9 @@
 
 namespace vx {
 
-// Results of generate_code besides kPassed.
-constexpr int kCodeFault = kPassFailed;  // a fault is recorded
-constexpr int kJumpWithoutLabel = -5;    // a jump names no label instruction (nothing recorded)
+// A result of resolve_jumps besides kPassed and kPassFailed: a jump names no
+// label instruction (nothing recorded).
+constexpr int kJumpWithoutLabel = -5;
 
 // Where the statement an instruction was made from begins in the source (1-based).
 struct StatementPosition {
@@ -29,17 +28,12 @@ constexpr std::size_t kMaxJumpTarget = 0xFFFF;
 
 class CodeGenerator {
 public:
-    CodeGenerator(const TokenList& tokens, CompileError& error);
+    explicit CodeGenerator(CompileError& error);
 
-    // Walks the whole list, fills the instruction array and resolves the jumps.
-    int generate_code();
-
-    // The same a piece at a time: generate_from() each piece's first statement,
-    // then resolve_jumps() once the program has ended.
+    // Fills the instruction array a piece at a time: generate_from() each
+    // piece's first statement, then resolve_jumps() once the program has ended.
     int generate_from(Token* first);
     int resolve_jumps();
-    // Writes the compiled program file (see compiled_file.h for the results).
-    int write_compiled_file(const std::string& path = "sample.cpl") const;
 
     // Room for about this many instructions, so that the array need not grow by copies.
     void reserve(std::size_t instructions) {
@@ -71,7 +65,6 @@ private:
     bool generate_label();
     bool generate_jump();
 
-    Token* first_;
     TokenCursor cursor_;
     std::vector<Instruction> instructions_;
     std::vector<StatementPosition> positions_;

@@ -22,9 +22,9 @@ class PieceByPiece {
 public:
     explicit PieceByPiece(CompileError& error)
         : error_(error),
-          parser_(tokens_, error),
+          parser_(error),
           lowering_(tokens_, lowering_error_, kFirstGeneratedLabel),
-          generator_(tokens_, generator_error_) {}
+          generator_(generator_error_) {}
 
     int run(Lexer& lexer, std::size_t piece_tokens, CompiledProgram& program) {
         // A listing is about as long as its source and a 12-byte instruction
@@ -41,7 +41,7 @@ public:
                 record_own_fault(error_, kExtraBraceText, 0, 0);
                 return kCompileFault;
             }
-            if (checked != kProgramChecked) {
+            if (checked != kPassed) {
                 return kCompileFault;
             }
             if (lowered_ && (lowered_ = lowering_.lower_from(fresh) == kPassed)) {
@@ -53,7 +53,7 @@ public:
             tokens_.keep_last();
             carried = tokens_.first();
         }
-        if (parser_.finish() != kProgramChecked) {
+        if (parser_.finish() != kPassed) {
             return kCompileFault;
         }
         if (!lowered_ || lowering_.finish() != kPassed) {
@@ -62,7 +62,7 @@ public:
         }
         program.lowered = true;
         program.listing = std::move(listing_.text());
-        const int generated = generated_ ? generator_.resolve_jumps() : kCodeFault;
+        const int generated = generated_ ? generator_.resolve_jumps() : kPassFailed;
         if (generated != kPassed) {
             adopt(generator_error_);
             return generated;
@@ -110,10 +110,6 @@ int compile_source(std::string_view source, CompileError& error, CompiledProgram
     return PieceByPiece(error).run(lexer, piece_tokens, program);
 }
 
-int compile_source(std::string_view source, CompileError& error, CompiledProgram& program) {
-    return compile_source(source, error, program, kPieceTokens);
-}
-
 int compile_program(const std::string& source_path, CompileError& error) {
     error = CompileError{};
     Lexer lexer;
@@ -129,7 +125,7 @@ int compile_program(const std::string& source_path, CompileError& error) {
     const int result = PieceByPiece(error).run(lexer, kPieceTokens, program);
     if (program.lowered) {
         // The listing is a by-product: failing to write it does not fail the compile.
-        write_chain_file_text(program.listing, chain_file_path(source_path));
+        write_chain_file(program.listing, chain_file_path(source_path));
     }
     if (result != kCompiled && result != kEmptyProgram) {
         return result;

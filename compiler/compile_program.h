@@ -39,19 +39,16 @@ struct CompiledProgram {
     std::vector<StatementPosition> statement_map;
 };
 
-// Runs lexer, parser, lowering, listing and code generation on source bytes
-// (code page 1251) and writes nothing. Result: kCompiled, kCompileFault,
-// kJumpWithoutLabel, or kEmptyProgram when the source holds no statement.
-int compile_source(std::string_view source, CompileError& error, CompiledProgram& program);
-
 // A compile holds the tokens of a piece of the program at a time: about this
 // many, up to the next statement's end.
 constexpr std::size_t kPieceTokens = 1024;
 
-// compile_source in pieces of about `piece_tokens` tokens; the result is the
-// same for every piece size.
+// Runs lexer, parser, lowering, listing and code generation on source bytes
+// (code page 1251), in pieces of about `piece_tokens` tokens, and writes
+// nothing. Result: kCompiled, kCompileFault, kJumpWithoutLabel, or
+// kEmptyProgram when the source holds no statement; the same for every piece size.
 int compile_source(std::string_view source, CompileError& error, CompiledProgram& program,
-                   std::size_t piece_tokens);
+                   std::size_t piece_tokens = kPieceTokens);
 
 // Compiles the saved file at `source_path`: writes `source_path`.chain once the
 // lowering is through and `source_path`.cpl when code generation succeeds.

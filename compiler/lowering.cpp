@@ -129,12 +129,6 @@ bool IfElseLowering::close_block() {
     return true;
 }
 
-int IfElseLowering::lower_if_else() {
-    open_ifs_.clear();
-    const int result = lower_from(tokens_.first());
-    return result != kPassed ? result : finish();
-}
-
 int IfElseLowering::finish() {
     if (!open_ifs_.empty()) {
         record_fault(cursor_.error(), fault::kMissingBrace, 1, 1);

@@ -18,12 +18,10 @@ public:
     IfElseLowering(TokenList& tokens, CompileError& error,
                    uint16_t first_label = kFirstGeneratedLabel);
 
-    // Rewrites the whole list in place; kPassed, or kPassFailed after recording a fault.
-    // The list must have passed the parser; the checks here only guard its shape.
-    int lower_if_else();
-
-    // The same a piece at a time: lower_from() each piece's first token, then
-    // finish() once the program has ended.
+    // Rewrites the list in place a piece at a time: lower_from() each piece's
+    // first token, then finish() once the program has ended; kPassed, or
+    // kPassFailed after recording a fault. The list must have passed the
+    // parser; the checks here only guard its shape.
     int lower_from(Token* first);
     int finish();
 

@@ -15,8 +15,7 @@ constexpr IndexChecks kLabelIndex{fault::kBadLabel, fault::kConstantExpected, kM
 
 }  // namespace
 
-Parser::Parser(const TokenList& tokens, CompileError& error)
-    : first_(tokens.first()), cursor_(error) {}
+Parser::Parser(CompileError& error) : cursor_(error) {}
 
 // variable: var [ N ]   with N at most 1023
 bool Parser::check_variable() {
@@ -164,28 +163,22 @@ int Parser::check_goto_references() {
             return kPassFailed;
         }
     }
-    return kProgramChecked;
-}
-
-// program: statement*   statement: assignment | if | label-declaration | goto
-int Parser::check_program() {
-    blocks_.clear();
-    const int result = check_statements(first_);
-    return result != kProgramChecked ? result : finish();
+    return kPassed;
 }
 
 int Parser::finish() {
     const int result = check_goto_references();
-    if (result != kProgramChecked) {
+    if (result != kPassed) {
         return result;
     }
     if (!blocks_.empty()) {
         record_fault(cursor_.error(), fault::kMissingBrace, 1, 1);
         return kPassFailed;
     }
-    return kProgramChecked;
+    return kPassed;
 }
 
+// program: statement*   statement: assignment | if | label-declaration | goto
 // An open block is an entry of blocks_ rather than a nested call, so that
 // deep nesting can't exhaust the stack.
 int Parser::check_statements(Token* next_statement) {
@@ -226,7 +219,7 @@ int Parser::check_statements(Token* next_statement) {
         }
         next_statement = cursor_.at()->next;
     }
-    return kProgramChecked;
+    return kPassed;
 }
 
 }  // namespace vx

@@ -11,9 +11,8 @@
 
 namespace vx {
 
-// Results of check_program, besides kPassFailed after recording a fault.
-constexpr int kProgramChecked = kPassed;  // the list ended with every check passed
-// A `}` where a top-level statement could start; nothing is recorded.
+// A result of check_statements besides kPassed and kPassFailed: a `}` where a
+// top-level statement could start; nothing is recorded.
 constexpr int kStrayCloseBrace = 1;
 
 constexpr uint16_t kMaxVariableIndex = 1023;
@@ -21,14 +20,12 @@ constexpr uint16_t kMaxSourceLabel = 511;
 
 class Parser {
 public:
-    Parser(const TokenList& tokens, CompileError& error);
+    explicit Parser(CompileError& error);
 
-    // Checks the whole list; blocks nest without a limit (no recursion).
-    int check_program();
-
-    // The same a piece at a time: check_statements() from each piece's first
-    // statement (kProgramChecked when the piece ends with every check passed),
-    // then finish() once the program has ended.
+    // Checks a program a piece at a time: check_statements() from each piece's
+    // first statement (kPassed when the piece ends with every check passed),
+    // then finish() once the program has ended. Blocks nest without a limit
+    // (no recursion).
     int check_statements(Token* first);
     int finish();
 
@@ -48,7 +45,6 @@ private:
     bool close_block();
     int check_goto_references();
 
-    Token* first_;
     TokenCursor cursor_;
     std::vector<Block> blocks_;
     std::array<bool, kMaxSourceLabel + 1> declared_{};

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "compiler/chain_listing.h"
-#include "compiler/lexer.h"
 #include "compiler/lowering.h"
 #include "compiler/token_table.h"
 #include "compiler_test_support.h"
@@ -14,6 +13,12 @@ std::string listing_of(const std::string& source) {
     const test::Compiled compiled = test::compile(source);
     EXPECT_TRUE(compiled.program.lowered) << diagnostic_line(compiled.error);
     return compiled.program.listing;
+}
+
+// The lowering as a compile runs it: from the first token on, then its end.
+int lower(TokenList& tokens, CompileError& error, uint16_t first_label = kFirstGeneratedLabel) {
+    IfElseLowering lowering(tokens, error, first_label);
+    return lowering.lower_from(tokens.first()) != kPassed ? kPassFailed : lowering.finish();
 }
 
 TEST(ChainListing, WritesTheLoweredIfAsStatements) {
@@ -68,7 +73,7 @@ TEST(ChainListing, NumbersLabelsInTheOrderTheIfsAreMet) {
 }
 
 TEST(ChainListing, IsEmptyForAnEmptyTokenList) {
-    EXPECT_EQ("", chain_listing(nullptr));
+    EXPECT_EQ("", ChainListingWriter().text());
     const test::Compiled compiled = test::compile("# nothing but a comment\n\n");
     EXPECT_TRUE(compiled.program.lowered);
     EXPECT_EQ("", compiled.program.listing);
@@ -78,7 +83,7 @@ TEST(ChainListing, IsEmptyForAnEmptyTokenList) {
 TEST(IfElseLowering, GivesGeneratedTokensThePositionOfTheirAnchor) {
     TokenList tokens = test::tokens_of("if (1==1)\n  { var[0]=1; };\n");
     CompileError error;
-    ASSERT_EQ(0, IfElseLowering(tokens, error).lower_if_else());
+    ASSERT_EQ(0, lower(tokens, error));
     // `if ( 1 == 1 )` then `goto label [ N ] ;` inserted after the `)` at 9:1.
     const Token* t = tokens.first();
     for (int i = 0; i < 6; ++i) {
@@ -99,7 +104,7 @@ TEST(IfElseLowering, FailsWhenGeneratedLabelNumbersRunOut) {
     // 65530..65532 and 65533..65535 fit; the third if would wrap to 0.
     TokenList tokens = test::tokens_of(source);
     CompileError error;
-    EXPECT_NE(0, IfElseLowering(tokens, error, 65530).lower_if_else());
+    EXPECT_NE(0, lower(tokens, error, 65530));
     EXPECT_EQ(fault::kOwnText, error.code);
     EXPECT_EQ(kTooManyIfText, error.message);
     EXPECT_EQ(3, error.column);
@@ -107,8 +112,10 @@ TEST(IfElseLowering, FailsWhenGeneratedLabelNumbersRunOut) {
 
     tokens = test::tokens_of("if(1==1){};\nif(2==2){}else{};\n");
     CompileError fits;
-    EXPECT_EQ(0, IfElseLowering(tokens, fits, 65530).lower_if_else());
-    EXPECT_NE(std::string::npos, chain_listing(tokens.first()).find("label[65535]:"));
+    EXPECT_EQ(0, lower(tokens, fits, 65530));
+    ChainListingWriter listing;
+    listing.add(tokens.first());
+    EXPECT_NE(std::string::npos, listing.text().find("label[65535]:"));
 }
 
 // Only a list the parser refused can reach these faults.
@@ -128,7 +135,7 @@ TEST(IfElseLowering, GuardsTheShapeOfAnUncheckedList) {
         SCOPED_TRACE(c.source);
         TokenList tokens = test::tokens_of(c.source);
         CompileError error;
-        EXPECT_NE(0, IfElseLowering(tokens, error).lower_if_else());
+        EXPECT_NE(0, lower(tokens, error));
         EXPECT_EQ(c.code, error.code);
         EXPECT_EQ(c.column, error.column);
         EXPECT_EQ(1, error.line);

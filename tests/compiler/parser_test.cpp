@@ -1,7 +1,6 @@
 // Parser: which programs pass, and the code and position of the first fault.
 #include <gtest/gtest.h>
 
-#include "compiler/lexer.h"
 #include "compiler/parser.h"
 #include "compiler_test_support.h"
 
@@ -117,7 +116,7 @@ TEST(Parser, StopsAtAStrayClosingBraceWithoutPosition) {
 
     TokenList tokens = test::tokens_of("}\n");
     CompileError error;
-    EXPECT_EQ(kStrayCloseBrace, Parser(tokens, error).check_program());
+    EXPECT_EQ(kStrayCloseBrace, Parser(error).check_statements(tokens.first()));
     EXPECT_EQ(fault::kNoFault, error.code);
 }
 
