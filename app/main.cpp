@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     options.program_dir = QCoreApplication::applicationDirPath();
     // Before the first window and after the last: the connection outlives them all.
     vx::ui::WindowContext context(prompts, options);
+    prompts.set_folder_memory(&context.settings());
     try {
         vx::ui::create_forms(context);
         prompts.set_parent(vx::ui::main_form);

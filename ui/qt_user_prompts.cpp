@@ -8,10 +8,12 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSettings>
 #include <QStringList>
 #include <QUrl>
 
 #include "ui/check_list_dialog.h"
+#include "ui/settings.h"
 
 namespace vx::ui {
 
@@ -29,22 +31,6 @@ QMessageBox::Icon box_icon(PromptIcon icon) {
             break;
     }
     return QMessageBox::NoIcon;
-}
-
-std::optional<QString> run_file_dialog(QWidget* owner, const FileDialogRequest& request,
-                                       QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(owner, request.title, request.directory, qt_file_filter(request.filter));
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(request.default_suffix);
-    if (!request.file_name.isEmpty()) {
-        dialog.selectFile(request.file_name);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace
@@ -110,12 +96,34 @@ Answer QtUserPrompts::ask_yes_no_cancel(PromptIcon icon, const QString& caption,
     }
 }
 
+std::optional<QString> QtUserPrompts::run_file_dialog(const FileDialogRequest& request, bool save) {
+    QString directory = request.directory;
+    if (directory.isEmpty() && folders_) {
+        directory = remembered_folder(*folders_, request.filter);
+    }
+    QFileDialog dialog(owner(), request.title, directory, qt_file_filter(request.filter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.default_suffix);
+    if (!request.file_name.isEmpty()) {
+        dialog.selectFile(request.file_name);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString chosen = dialog.selectedFiles().constFirst();
+    if (folders_) {
+        remember_folder(*folders_, request.filter, chosen);
+    }
+    return chosen;
+}
+
 std::optional<QString> QtUserPrompts::open_file(const FileDialogRequest& request) {
-    return run_file_dialog(owner(), request, QFileDialog::AcceptOpen);
+    return run_file_dialog(request, false);
 }
 
 std::optional<QString> QtUserPrompts::save_file(const FileDialogRequest& request) {
-    return run_file_dialog(owner(), request, QFileDialog::AcceptSave);
+    return run_file_dialog(request, true);
 }
 
 std::optional<QFont> QtUserPrompts::choose_font(const QFont& current) {

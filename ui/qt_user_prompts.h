@@ -3,6 +3,8 @@
 
 #include <QPointer>
 
+class QSettings;
+
 #include "ui/user_prompts.h"
 
 namespace vx::ui {
@@ -12,6 +14,9 @@ public:
     // Boxes are parented to the active window, or to parent when none is active.
     explicit QtUserPrompts(QWidget* parent = nullptr) : parent_(parent) {}
     void set_parent(QWidget* parent) { parent_ = parent; }
+    // File dialogs whose caller names no folder start where the user last
+    // chose a file of the same kind; settings keeps it across runs.
+    void set_folder_memory(QSettings* settings) { folders_ = settings; }
 
     void message(PromptIcon icon, const QString& caption, const QString& text) override;
     bool ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) override;
@@ -25,7 +30,9 @@ public:
 
 private:
     QWidget* owner() const;
+    std::optional<QString> run_file_dialog(const FileDialogRequest& request, bool save);
     QPointer<QWidget> parent_;
+    QSettings* folders_ = nullptr;
 };
 
 }  // namespace vx::ui

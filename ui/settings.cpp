@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -65,6 +66,34 @@ int read_int_setting(const QSettings& settings, const QString& key, int default_
     bool ok = false;
     const int value = settings.value(key).toString().trimmed().toInt(&ok);
     return ok ? value : default_value;
+}
+
+QString folder_key(const QString& filter) {
+    static const QRegularExpression extension(
+        QStringLiteral(R"(\*\.([A-Za-z0-9_.]*[A-Za-z0-9_]))"));
+    const QRegularExpressionMatch match = extension.match(filter);
+    if (!match.hasMatch()) {
+        return {};
+    }
+    QString kind = match.captured(1).toLower();
+    kind.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return QStringLiteral("Folders/") + kind;
+}
+
+QString remembered_folder(const QSettings& settings, const QString& filter) {
+    const QString key = folder_key(filter);
+    if (key.isEmpty()) {
+        return {};
+    }
+    const QString folder = settings.value(key).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void remember_folder(QSettings& settings, const QString& filter, const QString& chosen_file) {
+    const QString key = folder_key(filter);
+    if (!key.isEmpty() && !chosen_file.isEmpty()) {
+        settings.setValue(key, QFileInfo(chosen_file).absolutePath());
+    }
 }
 
 }  // namespace vx::ui

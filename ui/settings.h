@@ -38,4 +38,13 @@ std::unique_ptr<QSettings> open_settings(const QString& path);
 // An integer key; the default when the key is missing or not a whole number.
 int read_int_setting(const QSettings& settings, const QString& key, int default_value);
 
+// The folder a file dialog starts in, remembered per kind of file across runs.
+// The kind is the first "*.ext" of the dialog's filter: "Folders/prg_cpl" for
+// "Program file (*.prg.cpl)|*.prg.cpl"; empty for a filter that names none.
+QString folder_key(const QString& filter);
+// The folder last chosen for the filter's kind, when it still exists; else empty.
+QString remembered_folder(const QSettings& settings, const QString& filter);
+// Keeps the folder of chosen_file for the filter's kind.
+void remember_folder(QSettings& settings, const QString& filter, const QString& chosen_file);
+
 }  // namespace vx::ui

@@ -74,5 +74,35 @@ TEST(SettingsFile, WritesTheCommonIniLayout) {
     EXPECT_TRUE(text.contains("[AutoLoad]\nComPortNumber=3\n")) << text.constData();
 }
 
+TEST(SettingsFile, RemembersTheFolderPerKindOfFile) {
+    const struct {
+        const char* filter;
+        const char* key;
+    } kinds[] = {
+        {"Program file (*.prg.cpl)|*.prg.cpl", "Folders/prg_cpl"},
+        {"Update file (*.upd)|*.upd", "Folders/upd"},
+        {"Файлы JSON (*.json)", "Folders/json"},
+        {"Файл CSV (*.CSV)|*.CSV", "Folders/csv"},
+        {"Все файлы|*", ""},
+    };
+    for (const auto& kind : kinds) {
+        EXPECT_EQ(QString::fromUtf8(kind.key), folder_key(QString::fromUtf8(kind.filter)))
+            << kind.filter;
+    }
+
+    QTemporaryDir dir;
+    const auto settings = open_settings(dir.filePath("properties.ini"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("csv") && QDir(dir.path()).mkpath("json"));
+    const QString csv = QStringLiteral("Файл CSV (*.csv)|*.csv");
+    const QString json = QStringLiteral("Файлы JSON (*.json)");
+    remember_folder(*settings, csv, dir.filePath("csv/watch.csv"));
+    remember_folder(*settings, json, dir.filePath("json/backup.json"));
+    EXPECT_EQ(dir.filePath("csv"), remembered_folder(*settings, csv));
+    EXPECT_EQ(dir.filePath("json"), remembered_folder(*settings, json));
+    // A folder removed since is forgotten rather than offered.
+    ASSERT_TRUE(QDir(dir.filePath("csv")).removeRecursively());
+    EXPECT_EQ(QString(), remembered_folder(*settings, csv));
+}
+
 }  // namespace
 }  // namespace vx::ui
