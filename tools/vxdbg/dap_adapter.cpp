@@ -27,7 +27,7 @@ bool parse_civil(const std::string& text, dbg::ClockTime& t) {
     char sep = 0;
     return std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &t.year, &t.month, &t.day, &sep, &t.hour,
                        &t.minute, &t.second) == 7 &&
-           (sep == 'T' || sep == ' ') && sim::is_valid_date(t.year, t.month, t.day);
+           (sep == 'T' || sep == ' ') && dbg::is_valid(t);
 }
 
 std::string force_text(const dbg::Force& f) {
