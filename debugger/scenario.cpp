@@ -145,12 +145,12 @@ void read_clock(const std::string& word, int& hour, int& minute) {
 }
 
 // "2026-01-05 06:00" or "2026-01-05 06:00:30".
-sim::CivilTime read_start(const Words& w) {
+ClockTime read_start(const Words& w) {
     const std::string expected = "ожидалось «начало ГГГГ-ММ-ДД ЧЧ:ММ»";
     if (w.size() != 3 || w[1].size() != 10 || w[1][4] != '-' || w[1][7] != '-') {
         fail(expected);
     }
-    sim::CivilTime t;
+    ClockTime t;
     t.year = number(w[1].substr(0, 4), 9999, "год");
     t.month = number(w[1].substr(5, 2), 12, "месяц");
     t.day = number(w[1].substr(8, 2), 31, "день");
@@ -311,7 +311,7 @@ const ScenarioCase* Scenario::case_at(int line) const {
 std::string ScenarioParser::parse(const std::string& path, const std::string& text, Scenario& out) {
     out = Scenario{};
     out.path = path;
-    std::optional<sim::CivilTime> start;
+    std::optional<ClockTime> start;
     std::set<std::string> names;
     std::istringstream in(text);
     std::string raw;

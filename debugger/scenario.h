@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "debugger/views.h"
 #include "sim/controller_clock.h"
 
 namespace vx::debugger {
@@ -53,7 +54,7 @@ struct ScenarioStep {
 struct ScenarioCase {
     std::string name;
     int line = 0;
-    sim::CivilTime start;
+    ClockTime start;
     std::vector<ScenarioStep> steps;
 };
 

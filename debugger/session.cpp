@@ -9,6 +9,14 @@
 
 namespace vx::debugger {
 
+namespace {
+
+sim::CivilTime civil_time(const ClockTime& t) {
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+}  // namespace
+
 std::unique_ptr<Session> Session::open(const SessionOptions& options, std::string& error,
                                        CompileFailure* failure) {
     std::unique_ptr<Session> s(new Session());
@@ -28,7 +36,7 @@ std::unique_ptr<Session> Session::open(const SessionOptions& options, std::strin
     }
     // The clock reads simulated time as civil time: the same run on any machine and zone.
     s->now_ = std::chrono::system_clock::time_point(
-        std::chrono::seconds(sim::civil_seconds(options.start)));
+        std::chrono::seconds(sim::civil_seconds(civil_time(options.start))));
     s->state_ = sim::ControllerState([p = s.get()] { return p->now_; });
     s->state_.clock().set_source_is_civil(true);
     if (std::string e = HouseLoader::load(options.house, s->state_); !e.empty()) {
@@ -188,14 +196,28 @@ bool Session::variable_forced(int number) const {
     });
 }
 
-bool Session::set_clock(const sim::CivilTime& t) {
-    if (!sim::is_valid_date(t.year, t.month, t.day) || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
-        t.minute > 59 || t.second < 0 || t.second > 59) {
+std::vector<ModuleRow> Session::module_rows() const {
+    std::vector<ModuleRow> rows;
+    for (const sim::Module& m : state_.modules()) {
+        rows.push_back({m.address, sim::module_kind_name(m.kind()), m.name,
+                        m.kind() == sim::ModuleKind::discrete, m.inputs, m.outputs, m.io_word(),
+                        m.active});
+    }
+    return rows;
+}
+
+ClockTime Session::clock_now() const {
+    const sim::CivilTime t = state_.clock().now();
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+bool Session::set_clock(const ClockTime& t) {
+    if (!is_valid(t)) {
         return false;
     }
     const int64_t base =
         std::chrono::duration_cast<std::chrono::seconds>(now_.time_since_epoch()).count();
-    const int64_t offset = sim::civil_seconds(t) - base;
+    const int64_t offset = sim::civil_seconds(civil_time(t)) - base;
     edit([offset](Session& s) { s.state_.clock().set_offset_seconds(offset); });
     return true;
 }

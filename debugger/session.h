@@ -27,6 +27,7 @@
 #include "debugger/expression.h"
 #include "debugger/history.h"
 #include "debugger/house_loader.h"
+#include "debugger/views.h"
 #include "sim/controller_state.h"
 #include "sim/program_interpreter.h"
 
@@ -37,7 +38,7 @@ struct SessionOptions {
     std::optional<std::string> source;  // its text when not read from the file (unsaved edits)
     HouseChoice house;
     std::string notes_path;  // "" for the program's own notes, PROGRAM.prg.tag
-    sim::CivilTime start{2026, 1, 1, 0, 0, 0};
+    ClockTime start{2026, 1, 1, 0, 0, 0};
 };
 
 enum class RunMode {
@@ -106,7 +107,10 @@ public:
 
     // --- values ------------------------------------------------------------------------
     const Variables& variables() const { return state_.variables(); }
+    // The whole simulated controller, for tools that look past the views below.
     const sim::ControllerState& controller() const { return state_; }
+    // Every module of the house, in the house's order.
+    std::vector<ModuleRow> module_rows() const;
     const std::map<int, std::string>& names() const { return names_; }
     const std::string& notes_message() const { return notes_message_; }
     // Sets a value as if from outside the program (the configurator, a user); kept in the
@@ -125,9 +129,10 @@ public:
     bool variable_forced(int number) const;
 
     // --- time --------------------------------------------------------------------------
-    sim::CivilTime clock_now() const { return state_.clock().now(); }
+    ClockTime clock_now() const;
     std::chrono::system_clock::time_point simulated_time() const { return now_; }
-    bool set_clock(const sim::CivilTime& t);
+    // False, with the clock as it was, for a time that is_valid() refuses.
+    bool set_clock(const ClockTime& t);
     // Simulated time between cycles: 0 for the controller's own cycle delay.
     void set_cycle_period(std::chrono::milliseconds period);
     std::chrono::milliseconds cycle_period() const;

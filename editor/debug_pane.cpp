@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "editor/debug_controller.h"
-#include "sim/module.h"
 
 namespace vx::ui {
 
@@ -141,18 +140,17 @@ void DebugPane::show_state(const DebugController& controller,
         forces_->addItem(text);
     }
 
-    const std::vector<sim::Module>& modules = session->controller().modules();
+    const std::vector<debugger::ModuleRow> modules = session->module_rows();
     modules_->setRowCount(static_cast<int>(modules.size()));
     for (int row = 0; row < static_cast<int>(modules.size()); ++row) {
-        const sim::Module& module = modules[static_cast<std::size_t>(row)];
-        const bool discrete = module.kind() == sim::ModuleKind::discrete;
+        const debugger::ModuleRow& module = modules[static_cast<std::size_t>(row)];
         modules_->setItem(row, 0, fixed_item(QString::number(module.address)));
-        modules_->setItem(row, 1,
-                          fixed_item(QString::fromLatin1(sim::module_kind_name(module.kind()))));
+        modules_->setItem(row, 1, fixed_item(QString::fromStdString(module.kind)));
         modules_->setItem(row, 2, fixed_item(QString::fromStdString(module.name)));
-        modules_->setItem(row, 3, fixed_item(points_text(module.inputs, 0, discrete ? 8 : 16)));
-        modules_->setItem(row, 4,
-                          fixed_item(discrete ? points_text(module.outputs, 8, 8) : QString()));
+        modules_->setItem(row, 3,
+                          fixed_item(points_text(module.inputs, 0, module.discrete ? 8 : 16)));
+        modules_->setItem(
+            row, 4, fixed_item(module.discrete ? points_text(module.outputs, 8, 8) : QString()));
     }
     filling_ = false;
 }

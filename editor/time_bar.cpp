@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "sim/controller_clock.h"
+#include "debugger/views.h"
 
 namespace vx::ui {
 
@@ -43,7 +43,7 @@ TimeBar::TimeBar(QWidget* parent) : QWidget(parent) {
     connect(advance_, &QPushButton::clicked, this, &TimeBar::ask_span);
 }
 
-void TimeBar::show_time(const sim::CivilTime& t) {
+void TimeBar::show_time(const debugger::ClockTime& t) {
     clock_->setText(QStringLiteral("%1.%2.%3 %4:%5:%6")
                         .arg(t.day, 2, 10, QLatin1Char('0'))
                         .arg(t.month, 2, 10, QLatin1Char('0'))

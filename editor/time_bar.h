@@ -10,8 +10,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-namespace vx::sim {
-struct CivilTime;
+namespace vx::debugger {
+struct ClockTime;
 }
 
 namespace vx::ui {
@@ -21,7 +21,7 @@ class TimeBar final : public QWidget {
 public:
     explicit TimeBar(QWidget* parent = nullptr);
 
-    void show_time(const sim::CivilTime& time);
+    void show_time(const debugger::ClockTime& time);
     // The speed a run goes at: 1, 10, 100, 1000 times real time; 0 while "пауза" is
     // chosen, when runs stop at once.
     double speed() const;

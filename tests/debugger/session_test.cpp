@@ -222,7 +222,7 @@ TEST_F(SessionTest, AdvancingADayFiresAnHourlyTimerAndMovesTheClock) {
     EXPECT_EQ(s->run({RunMode::duration, 1, 0, std::chrono::hours(24)}).reason, StopReason::step);
     EXPECT_EQ(s->variables()[205], 23);  // at 1 h, 2 h ... 23 h; 24 h is the next cycle
     EXPECT_EQ(s->cycle(), 86400u);
-    EXPECT_EQ(s->clock_now(), (sim::CivilTime{2026, 3, 3, 6, 0, 0}));
+    EXPECT_EQ(s->clock_now(), (ClockTime{2026, 3, 3, 6, 0, 0}));
     EXPECT_EQ(s->variables()[206], 5);  // the last cycle ran at 05:59:59
     ASSERT_TRUE(s->set_clock({2026, 3, 3, 22, 30, 0}));
     s->run({RunMode::cycles, 1});

@@ -229,6 +229,10 @@ TEST(Vxdbg, ReplaysAScenarioUpToTheFailingStep) {
     const json bad = a.request("launch", {{"program", program}, {"scenario", program}});
     EXPECT_EQ(bad["success"], false);
     EXPECT_EQ(bad["message"].get<std::string>().rfind(program + ":1: ", 0), 0u) << bad;
+    // A start past the day's last second is refused, not carried into the next day.
+    EXPECT_EQ(
+        a.request("launch", {{"program", program}, {"start", "2026-01-05T24:00:00"}})["success"],
+        false);
     ASSERT_EQ(
         a.request("launch",
                   {{"program", program}, {"scenario", scenario}, {"stopAtStep", 4}})["success"],

@@ -104,6 +104,16 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
     EXPECT_EQ(QStringLiteral("7"), value(303));
     EXPECT_TRUE(window->time_bar->clock()->text().startsWith(QStringLiteral("01.01.2026 00:30")))
         << window->time_bar->clock()->text().toStdString();
+    // The built-in house's modules: a discrete one's eight inputs and outputs, an input
+    // module's sixteen points and no outputs.
+    const QTableWidget& modules = *window->debug_pane->modules_table();
+    ASSERT_GE(modules.rowCount(), 3);
+    for (const auto& [r, row] :
+         {std::pair{0, QStringList{"1", "discrete", "10100000", "11000000"}},
+          std::pair{2, QStringList{"5", "inputs", "1010000010000000", ""}}}) {
+        EXPECT_EQ(row, (QStringList{modules.item(r, 0)->text(), modules.item(r, 1)->text(),
+                                    modules.item(r, 3)->text(), modules.item(r, 4)->text()}));
+    }
 
     QTest::keyClick(&pane(), Qt::Key_F5, Qt::ShiftModifier);
     EXPECT_FALSE(window->debug->active());

@@ -15,7 +15,7 @@ namespace {
 constexpr int kThread = 1;
 enum Scope { kVariables = 1, kModules = 2, kForces = 3, kClock = 4 };
 
-std::string civil_text(const sim::CivilTime& t) {
+std::string civil_text(const dbg::ClockTime& t) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
                   t.hour, t.minute, t.second);
@@ -23,11 +23,11 @@ std::string civil_text(const sim::CivilTime& t) {
 }
 
 // "2026-01-05T06:30:00" (or with a blank); false for anything else.
-bool parse_civil(const std::string& text, sim::CivilTime& t) {
+bool parse_civil(const std::string& text, dbg::ClockTime& t) {
     char sep = 0;
     return std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &t.year, &t.month, &t.day, &sep, &t.hour,
                        &t.minute, &t.second) == 7 &&
-           (sep == 'T' || sep == ' ') && sim::is_valid_date(t.year, t.month, t.day);
+           (sep == 'T' || sep == ' ') && dbg::is_valid(t);
 }
 
 std::string force_text(const dbg::Force& f) {
@@ -259,7 +259,7 @@ bool DapAdapter::handle(const std::string& body) {
                     ? dbg::RunRequest{dbg::RunMode::cycles, static_cast<uint64_t>(count), 0, {}, 0}
                     : dbg::RunRequest{dbg::RunMode::line, 1, count, {}, 0});
         } else if (command == "setClock") {
-            sim::CivilTime t;
+            dbg::ClockTime t;
             const json args = request.value("arguments", json::object());
             const bool ok = parse_civil(string_arg(args, "time"), t) && session_->set_clock(t);
             respond(request, ok, {}, ok ? "" : "time: ожидалась дата и время ГГГГ-ММ-ДДTЧЧ:ММ:СС.");
@@ -415,7 +415,7 @@ void DapAdapter::variables(const json& request) {
             break;
         }
         case kModules:
-            for (const sim::Module& m : session_->controller().modules()) {
+            for (const dbg::ModuleRow& m : session_->module_rows()) {
                 if (m.address == 0) {
                     continue;
                 }
@@ -425,7 +425,7 @@ void DapAdapter::variables(const json& request) {
                     });
                 list.push_back(
                     {{"name", "модуль " + std::to_string(m.address) + " " + m.name},
-                     {"value", "вход/выход " + std::to_string(m.io_word()) +
+                     {"value", "вход/выход " + std::to_string(m.io_word) +
                                    (m.active ? "" : ", не отвечает") + (forced ? " (сила)" : "")},
                      {"variablesReference", 0}});
             }
