@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "commissioning/variable_names.h"
+#include "notes/variable_names.h"
 #include "sim/program_runner.h"
 
 namespace vx::debugger {
@@ -53,8 +53,7 @@ std::unique_ptr<Session> Session::open(const SessionOptions& options, std::strin
     if (!options.program_path.empty() || !options.notes_path.empty()) {
         if (!std::filesystem::exists(notes)) {
             s->notes_message_ = "Файл примечаний " + notes + " не найден: переменные без имён.";
-        } else if (std::string e = commissioning::load_variable_names(notes, s->names_);
-                   !e.empty()) {
+        } else if (std::string e = notes::load_variable_names(notes, s->names_); !e.empty()) {
             s->notes_message_ = e + " Переменные без имён.";
         }
     }
