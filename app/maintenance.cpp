@@ -1,134 +1,108 @@
-// The two transfers of the main window with their progress texts and messages.
+// The two transfers of the main window: the commissioning transfer with its progress
+// in the window, and its outcome as message boxes.
 #include "app/maintenance.h"
 
-#include <memory>
+#include <filesystem>
+#include <string>
 
 #include <QFile>
 
 #include "commissioning/controller_texts.h"
 #include "protocol/Socket_func.h"
-#include "serial/file_image.h"
 #include "ui/user_prompts.h"
 
 namespace vx::ui {
 
 namespace {
 
-namespace texts = vx::commissioning;
+namespace cm = vx::commissioning;
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
 }
 
-const QString kFileNotRead = text(texts::kFileNotReadText);
-const QString kInternalError = text(texts::kInternalErrorText);
-
-struct ImageDeleter {
-    void operator()(vx::FileImage* image) const { vx::free_file_image(image); }
-};
-using Image = std::unique_ptr<vx::FileImage, ImageDeleter>;
-
-Image load(const QString& path) {
-    return Image(vx::load_file_image(QFile::encodeName(path).toStdString()));
+// Sends the file with its progress texts and bar, letting the window process events
+// after every packet. A transfer that ended before the closing packet says why.
+cm::TransferResult transfer(vx::ControllerConnection& connection, UserPrompts& prompts,
+                            TransferView& view, const QString& path, int kind) {
+    const bool program = kind == vx::kTransferProgram;
+    const auto started = [&](int size) {
+        if (!program) {
+            view.show_transfer_status(
+                QStringLiteral("Идет загрузка обновления (%1K.)").arg(size / 1024));
+        }
+        view.show_transfer_progress(0, size);
+    };
+    const auto sent = [&](int position, int size) {
+        if (program) {
+            view.show_transfer_status(QStringLiteral("%1 / %2").arg(position).arg(size));
+        } else if (position % 1024 == 0) {
+            // Once per whole kilobyte; the last part of a file whose size is not a
+            // multiple of 1024 leaves the text as it was.
+            view.show_transfer_status(
+                QStringLiteral("%1K / %2K").arg(position / 1024).arg(size / 1024));
+        }
+        view.show_transfer_progress(position, size);
+        return !view.process_events_until_stop();
+    };
+    const cm::TransferResult result =
+        cm::send_file(connection, std::filesystem::path(QFile::encodeName(path).toStdString()),
+                      kind, sent, started);
+    if (result.stage == cm::TransferStage::packet_failed ||
+        result.stage == cm::TransferStage::stopped) {
+        view.show_transfer_progress(0, -1);
+    }
+    if (result.stage != cm::TransferStage::finished) {
+        if (const QString message = text(cm::transfer_result_text(kind, result));
+            !message.isEmpty()) {
+            prompts.information(message);
+        }
+    }
+    return result;
 }
 
-QString program_verdict(int rc) {
-    return text(texts::program_verdict_text(rc));
-}
-
-QString firmware_verdict(int rc) {
-    return text(texts::firmware_verdict_text(rc));  // 0: the reboot notice follows anyway
+// The closing packet's verdict: the internal error first, then the cleared status
+// and bar, then the verdict's own text if it has one.
+void show_verdict(UserPrompts& prompts, TransferView& view, int code, const char* verdict) {
+    if (code < 0) {
+        prompts.information(text(cm::kInternalErrorText));
+    }
+    view.show_transfer_status(QString());
+    view.show_transfer_progress(0, -1);
+    if (*verdict != '\0') {
+        prompts.information(text(verdict));
+    }
 }
 
 }  // namespace
 
 TransferOutcome send_program_file(vx::ControllerConnection& connection, UserPrompts& prompts,
                                   TransferView& view, const QString& path, bool reset) {
-    Image image = load(path);
-    if (image->size < 0) {
-        prompts.information(kFileNotRead);
-        return TransferOutcome::file_not_read;
+    const cm::TransferResult result =
+        transfer(connection, prompts, view, path, vx::kTransferProgram);
+    if (result.stage != TransferOutcome::finished) {
+        return result.stage;
     }
-    if (vx::transfer_begin(connection, *image, vx::kTransferProgram) != 0) {
-        prompts.information(text(texts::kProgramBeginFailedText));
-        return TransferOutcome::begin_failed;
-    }
-    view.show_transfer_progress(0, image->size);
-    while (image->position < image->size) {
-        if (vx::transfer_chunk(connection, *image, vx::kTransferProgram) != 0) {
-            view.show_transfer_progress(0, -1);
-            prompts.information(text(texts::kProgramPacketFailedText));
-            return TransferOutcome::packet_failed;
-        }
-        view.show_transfer_status(QStringLiteral("%1 / %2").arg(image->position).arg(image->size));
-        view.show_transfer_progress(image->position, image->size);
-        if (view.process_events_until_stop()) {
-            view.show_transfer_progress(0, -1);
-            return TransferOutcome::stopped;
-        }
-    }
-    image.reset();
-    const int rc = vx::transfer_end(connection, vx::kTransferProgram);
-    if (rc == 0 && reset) {
+    if (result.code == 0 && reset) {
         vx::reset_timers_and_variables(connection);  // its result is not shown
     }
-    if (rc < 0) {
-        prompts.information(kInternalError);
-    }
-    view.show_transfer_status(QString());
-    view.show_transfer_progress(0, -1);
-    if (const QString verdict = program_verdict(rc); !verdict.isEmpty()) {
-        prompts.information(verdict);
-    }
-    return TransferOutcome::finished;
+    show_verdict(prompts, view, result.code, cm::program_verdict_text(result.code));
+    return result.stage;
 }
 
 TransferOutcome send_firmware_file(vx::ControllerConnection& connection, UserPrompts& prompts,
                                    TransferView& view, const QString& path) {
-    Image image = load(path);
-    if (image->size < 0) {
-        prompts.information(kFileNotRead);
-        return TransferOutcome::file_not_read;
+    const cm::TransferResult result =
+        transfer(connection, prompts, view, path, vx::kTransferFirmware);
+    if (result.stage != TransferOutcome::finished) {
+        return result.stage;
     }
-    if (vx::transfer_begin(connection, *image, vx::kTransferFirmware) != 0) {
-        prompts.information(text(texts::kFirmwareBeginFailedText));
-        return TransferOutcome::begin_failed;
-    }
-    const int size_kb = image->size / 1024;
-    view.show_transfer_status(QStringLiteral("Идет загрузка обновления (%1K.)").arg(size_kb));
-    view.show_transfer_progress(0, image->size);
-    while (image->position < image->size) {
-        if (vx::transfer_chunk(connection, *image, vx::kTransferFirmware) != 0) {
-            view.show_transfer_progress(0, -1);
-            prompts.information(text(texts::kFirmwarePacketFailedText));
-            return TransferOutcome::packet_failed;
-        }
-        // Once per whole kilobyte; the last part of a file whose size is not a
-        // multiple of 1024 leaves the text as it was.
-        if (image->position % 1024 == 0) {
-            view.show_transfer_status(
-                QStringLiteral("%1K / %2K").arg(image->position / 1024).arg(size_kb));
-        }
-        view.show_transfer_progress(image->position, image->size);
-        if (view.process_events_until_stop()) {
-            view.show_transfer_progress(0, -1);
-            return TransferOutcome::stopped;
-        }
-    }
-    image.reset();
-    const int rc = vx::transfer_end(connection, vx::kTransferFirmware);
-    if (rc < 0) {
-        prompts.information(kInternalError);
-    }
-    view.show_transfer_status(QString());
-    view.show_transfer_progress(0, -1);
-    if (const QString verdict = firmware_verdict(rc); !verdict.isEmpty()) {
-        prompts.information(verdict);
-    }
+    // 0 has no text here: the reboot notice follows whatever the verdict.
+    show_verdict(prompts, view, result.code, cm::firmware_verdict_text(result.code));
     prompts.message(PromptIcon::none, kCaptionInformation,
-                    text(texts::kFirmwareRebootText) + text(texts::kReconnectSentence));
+                    text(std::string(cm::kFirmwareRebootText) + cm::kReconnectSentence));
     vx::reboot_controller_nocheck(connection);  // its result is not shown
-    return TransferOutcome::finished;
+    return result.stage;
 }
 
 }  // namespace vx::ui

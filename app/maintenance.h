@@ -4,9 +4,7 @@
 
 #include <QString>
 
-namespace vx {
-struct ControllerConnection;
-}
+#include "commissioning/file_transfer.h"
 
 namespace vx::ui {
 
@@ -25,14 +23,8 @@ public:
     virtual bool process_events_until_stop() = 0;
 };
 
-// How a transfer ended, for the caller and the tests.
-enum class TransferOutcome {
-    file_not_read,  // "Ошибка при открытии файла."
-    begin_failed,   // the size packet got no echo
-    packet_failed,  // a data packet got no echo
-    stopped,        // the window closed: nothing more sent, nothing shown
-    finished,       // the closing packet was sent; its verdict was shown
-};
+// How a transfer ended; stopped: the window closed, nothing more sent, nothing shown.
+using TransferOutcome = vx::commissioning::TransferStage;
 
 // Sends a compiled program file; with reset, the timers and variables are
 // reset when the controller accepted the program.

@@ -11,11 +11,13 @@
 
 #include "commissioning/module_table.h"
 #include "protocol/Socket_func.h"
+#include "protocol/controller_limits.h"
 #include "serial/Cportfunc.h"
 
 namespace vx::commissioning {
 
-constexpr int kServiceCount = 3;     // 0 bus polling, 1 MySQL work, 2 user program
+using vx::kServiceCount;  // for callers that name it as commissioning's
+
 constexpr int kX10TableCount = 3;    // All Units Off, All Lights On, All Lights Off
 constexpr int kStopped = -100;       // the caller asked to stop between two requests
 constexpr int kNotCommitted = -101;  // the controller answered a commit: settings not stored

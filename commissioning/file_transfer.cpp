@@ -18,13 +18,16 @@ struct ImageDeleter {
 }  // namespace
 
 TransferResult send_file(ControllerConnection& c, const std::filesystem::path& path, int kind,
-                         const TransferProgress& progress) {
+                         const TransferProgress& progress, const TransferStarted& started) {
     std::unique_ptr<FileImage, ImageDeleter> image(load_file_image(path.string()));
     if (image->size < 0) {
         return {TransferStage::file_not_read, 0};
     }
     if (transfer_begin(c, *image, kind) != 0) {
         return {TransferStage::begin_failed, 0};
+    }
+    if (started) {
+        started(image->size);
     }
     while (image->position < image->size) {
         if (transfer_chunk(c, *image, kind) != 0) {

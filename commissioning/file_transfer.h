@@ -27,10 +27,13 @@ struct TransferResult {
 
 // Called after every data packet with the bytes sent so far; false stops the transfer.
 using TransferProgress = std::function<bool(int position, int size)>;
+// Called once the controller has taken the size, before the first data packet.
+using TransferStarted = std::function<void(int size)>;
 
 // kind is kTransferProgram or kTransferFirmware.
 TransferResult send_file(ControllerConnection& c, const std::filesystem::path& path, int kind,
-                         const TransferProgress& progress = {});
+                         const TransferProgress& progress = {},
+                         const TransferStarted& started = {});
 
 // The configurator's message for a transfer's end, one text (lines joined by \n):
 // the internal-error text for a negative verdict followed by the code's own text.

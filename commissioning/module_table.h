@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "protocol/Socket_func.h"
+#include "protocol/controller_limits.h"
 
 namespace vx::commissioning {
 
-constexpr int kAddressCount = 128;  // bus addresses 1 to 128
-constexpr int kVariableCount = 1024;
+// Callers that name them as commissioning's.
+using vx::kAddressCount;
+using vx::kVariableCount;
+
 constexpr int kParameterCount = 256;
 constexpr uint8_t kNoModuleType = 0xFE;  // type byte of an address without a module
 

@@ -13,6 +13,7 @@
 #include "commissioning/local_time.h"
 #include "commissioning/module_table.h"
 #include "files/atomic_file.h"
+#include "protocol/exchange_text.h"
 
 namespace vx::commissioning {
 namespace {
@@ -26,16 +27,6 @@ json error(const std::string& text) {
 }
 json no_answer() {
     return error(kNoAnswerText);
-}
-
-std::string hex(const std::vector<uint8_t>& bytes) {
-    std::string text;
-    char pair[4];
-    for (const uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, text.empty() ? "%02X" : " %02X", b);
-        text += pair;
-    }
-    return text;
 }
 
 const char* target_kind(ExchangeTarget::Kind kind) {
@@ -128,10 +119,10 @@ json variables_section(ControllerConnection& c) {
 // "key_bytes": a program's chunks would otherwise carry the whole program.
 void put_bytes(json& row, const char* key, const std::vector<uint8_t>& bytes) {
     if (bytes.size() <= kPayloadBytesWhole) {
-        row[key] = hex(bytes);
+        row[key] = hex_bytes(bytes);
         return;
     }
-    row[key] = hex({bytes.begin(), bytes.begin() + kPayloadBytesKept});
+    row[key] = hex_bytes({bytes.begin(), bytes.begin() + kPayloadBytesKept});
     row[std::string(key) + "_bytes"] = bytes.size();
 }
 
@@ -143,7 +134,7 @@ json exchange_log_section(const ExchangeLog* log) {
     for (const ExchangeRecord& r : log->records()) {
         json row{{"time", local_time_text(r.start)},
                  {"us", r.duration.count()},
-                 {"request", r.parameters.empty() ? r.operation : r.operation + " " + r.parameters},
+                 {"request", exchange_request_text(r)},
                  {"result", r.result}};
         put_bytes(row, "sent", r.sent);
         put_bytes(row, "received", r.received);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "protocol/Socket_func.h"
+#include "protocol/controller_limits.h"
 #include "ui/dialog_controls.h"
 #include "ui/program_look.h"
 #include "ui/string_grid.h"
@@ -20,7 +21,6 @@ namespace vx::ui {
 
 namespace {
 
-constexpr int kAddressCount = 128;
 constexpr int kHighestSettableAddress = 127;  // the address spinner's range ends here
 
 }  // namespace

@@ -9,11 +9,9 @@
 #include <QString>
 
 #include "protocol/Socket_func.h"
+#include "protocol/controller_limits.h"
 
 namespace vx::ui {
-
-// Controller services: 0 bus polling, 1 MySQL work, 2 user program execution.
-constexpr int kServiceCount = 3;
 
 inline const QString kStateUnknown = QStringLiteral("не известно");
 inline const QString kStateOff = QStringLiteral("Выключен");

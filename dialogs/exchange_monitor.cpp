@@ -3,7 +3,6 @@
 #include "dialogs/exchange_monitor.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,8 +18,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "commissioning/local_time.h"
 #include "files/atomic_file.h"
 #include "protocol/Socket_func.h"
+#include "protocol/exchange_text.h"
 #include "ui/user_prompts.h"
 #include "ui/window_context.h"
 
@@ -28,97 +29,24 @@ namespace vx::ui {
 
 namespace {
 
+QString text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+// "14:03:27.125": the local time of day of an exchange.
 QString time_text(std::chrono::system_clock::time_point t) {
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("hh:mm:ss.zzz"));
+    return text(vx::commissioning::local_time_text(t).substr(11));
 }
 
 QString milliseconds_text(std::chrono::microseconds d) {
-    return QString::number(static_cast<double>(d.count()) / 1000.0, 'f', 1);
+    return text(vx::milliseconds_text(d));
+}
+
+QString result_text(int result) {
+    return text(vx::exchange_result_text(result));
 }
 
 }  // namespace
-
-QString exchange_result_text(int result) {
-    // U+2212, the minus sign, as the codes are written for the installer.
-    const QString code = QStringLiteral(" (") + QChar(0x2212) + QString::number(-result) + ')';
-    switch (result) {
-        case vx::kDone:
-            return QStringLiteral("выполнено");
-        case vx::kNoReply:
-            return QStringLiteral("нет ответа") + code;
-        case vx::kBadEcho:
-            return QStringLiteral("неверный ответ") + code;
-        case vx::kTransferFailed:
-            return QStringLiteral("передача не выполнена") + code;
-        default:
-            return result < 0 ? QStringLiteral("ошибка") + code
-                              : QStringLiteral("ошибка (") + QString::number(result) + ')';
-    }
-}
-
-QString hex_bytes(const std::vector<uint8_t>& bytes, std::size_t limit) {
-    const bool cut = limit != 0 && bytes.size() > limit;
-    const std::size_t shown = cut ? limit : bytes.size();
-    QString text;
-    text.reserve(static_cast<qsizetype>(shown * 3 + 16));
-    for (std::size_t i = 0; i < shown; ++i) {
-        if (i != 0) {
-            text += ' ';
-        }
-        text += QString::number(bytes[i], 16).rightJustified(2, '0').toUpper();
-    }
-    if (cut) {
-        text += QStringLiteral(" … (") + QString::number(bytes.size()) + QStringLiteral(" байт)");
-    }
-    return text;
-}
-
-QString hex_dump(const std::vector<uint8_t>& bytes) {
-    QString text;
-    for (std::size_t offset = 0; offset < bytes.size(); offset += 16) {
-        const std::size_t end = std::min(bytes.size(), offset + 16);
-        text += QString::number(offset, 16).rightJustified(4, '0').toUpper() +
-                QStringLiteral("  ") +
-                hex_bytes({bytes.begin() + static_cast<std::ptrdiff_t>(offset),
-                           bytes.begin() + static_cast<std::ptrdiff_t>(end)}) +
-                '\n';
-    }
-    return text;
-}
-
-QString exchange_request_text(const vx::ExchangeRecord& record) {
-    QString text = QString::fromStdString(record.operation);
-    if (!record.parameters.empty()) {
-        text += ' ' + QString::fromStdString(record.parameters);
-    }
-    return text;
-}
-
-QString exchange_target_text(const vx::ExchangeTarget& target) {
-    switch (target.kind) {
-        case vx::ExchangeTarget::Kind::bus_module:
-            return QStringLiteral("Tarnet+ ") + QString::number(target.address);
-        case vx::ExchangeTarget::Kind::modbus_device:
-            return QStringLiteral("ModBus ") + QString::number(target.address);
-        case vx::ExchangeTarget::Kind::none:
-            break;
-    }
-    return {};
-}
-
-QString exchange_log_line(const vx::ExchangeRecord& record) {
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(record.start.time_since_epoch())
-            .count();
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
-           '\t' + exchange_request_text(record) + '\t' + exchange_target_text(record.target) +
-           QStringLiteral("\tотправлено: ") + hex_bytes(record.sent) +
-           QStringLiteral("\tполучено: ") + hex_bytes(record.received) + '\t' +
-           exchange_result_text(record.result) + '\t' + milliseconds_text(record.duration) +
-           QStringLiteral(" мс");
-}
 
 // ---- the table's model -------------------------------------------------------
 
@@ -142,13 +70,13 @@ QVariant ExchangeTableModel::data(const QModelIndex& index, int role) const {
         case time:
             return time_text(r.start);
         case request:
-            return exchange_request_text(r);
+            return text(vx::exchange_request_text(r));
         case sent:
-            return hex_bytes(r.sent, kShownBytes);
+            return text(vx::hex_bytes(r.sent, kShownBytes));
         case received:
-            return hex_bytes(r.received, kShownBytes);
+            return text(vx::hex_bytes(r.received, kShownBytes));
         case result:
-            return exchange_result_text(r.result);
+            return result_text(r.result);
         case milliseconds:
             return milliseconds_text(r.duration);
         default:
@@ -365,14 +293,12 @@ void ExchangeMonitor::SaveClick() {
     if (!path) {
         return;
     }
-    QString text;
+    std::string lines;
     for (const vx::ExchangeRecord& r : log_.records()) {
-        text += exchange_log_line(r) + '\n';
+        lines += vx::exchange_log_line(r, vx::commissioning::local_time_text(r.start)) + '\n';
     }
     // A new file renamed over the old one: a failed save leaves the old log whole.
-    const QByteArray bytes = text.toUtf8();
-    const std::string failure = vx::files::write_file_atomically(
-        path->toStdString(), {bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    const std::string failure = vx::files::write_file_atomically(path->toStdString(), lines);
     if (!failure.empty()) {
         context_.prompts().error(QString::fromStdString(failure));
     }
@@ -385,11 +311,10 @@ void ExchangeMonitor::show_selected() {
         return;
     }
     const vx::ExchangeRecord& r = model->record(current.row());
-    detail->setPlainText(
-        exchange_request_text(r) + QStringLiteral(" — ") + exchange_result_text(r.result) +
-        QStringLiteral("\nОтправлено (") + QString::number(r.sent.size()) +
-        QStringLiteral(" байт):\n") + hex_dump(r.sent) + QStringLiteral("Получено (") +
-        QString::number(r.received.size()) + QStringLiteral(" байт):\n") + hex_dump(r.received));
+    detail->setPlainText(text(
+        vx::exchange_request_text(r) + " — " + vx::exchange_result_text(r.result) +
+        "\nОтправлено (" + std::to_string(r.sent.size()) + " байт):\n" + vx::hex_dump(r.sent) +
+        "Получено (" + std::to_string(r.received.size()) + " байт):\n" + vx::hex_dump(r.received)));
 }
 
 void ExchangeMonitor::show_summary() {
@@ -406,11 +331,11 @@ void ExchangeMonitor::show_module_statistics() {
     for (int row = 0; row < static_cast<int>(list.size()); ++row) {
         const vx::ModuleStatistics& m = list[static_cast<std::size_t>(row)];
         const bool failed = m.failures > 0;
-        const QStringList cells = {exchange_target_text(m.target),
+        const QStringList cells = {text(vx::exchange_target_text(m.target)),
                                    QString::number(m.requests),
                                    QString::number(m.failures),
                                    failed ? time_text(m.last_failure_time) : QString(),
-                                   failed ? exchange_result_text(m.last_failure_result) : QString(),
+                                   failed ? result_text(m.last_failure_result) : QString(),
                                    milliseconds_text(m.median_round_trip)};
         for (int column = 0; column < cells.size(); ++column) {
             QTableWidgetItem* item = modules->item(row, column);

@@ -28,19 +28,6 @@ namespace vx::ui {
 
 class WindowContext;
 
-// "выполнено", "нет ответа (−15)", "неверный ответ (−16)" ...
-QString exchange_result_text(int result);
-// "06 00 06"; more than limit bytes are cut: "06 00 … (300 байт)". limit 0: all.
-QString hex_bytes(const std::vector<uint8_t>& bytes, std::size_t limit = 0);
-// Sixteen bytes a line behind their offset: the detail of one exchange.
-QString hex_dump(const std::vector<uint8_t>& bytes);
-// "read_module_info 17".
-QString exchange_request_text(const vx::ExchangeRecord& record);
-// "Tarnet+ 17", "ModBus 5".
-QString exchange_target_text(const vx::ExchangeTarget& target);
-// One line of the saved log, tab-separated, with every byte.
-QString exchange_log_line(const vx::ExchangeRecord& record);
-
 // The rows of the table: a copy of the log's records as the window last took them.
 class ExchangeTableModel : public QAbstractTableModel {
     Q_OBJECT

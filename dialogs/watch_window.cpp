@@ -23,8 +23,8 @@
 #include <QVBoxLayout>
 
 #include "commissioning/module_table.h"
-#include "commissioning/variable_names.h"
 #include "dialogs/watch_chart.h"
+#include "notes/variable_names.h"
 #include "ui/dialog_controls.h"
 #include "ui/time_of_day.h"
 #include "ui/user_prompts.h"
@@ -303,7 +303,7 @@ void WatchWindow::NamesClick() {
     }
     std::map<int, std::string> read;
     if (const std::string error =
-            cm::load_variable_names(QFile::encodeName(*path).toStdString(), read);
+            notes::load_variable_names(QFile::encodeName(*path).toStdString(), read);
         !error.empty()) {
         prompts_.error(QString::fromStdString(error));
         if (read.empty()) {

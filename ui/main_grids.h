@@ -10,13 +10,14 @@
 #include <QString>
 
 #include "commissioning/module_table.h"
+#include "protocol/controller_limits.h"
 
 namespace vx::ui {
 
 class StringGrid;
 struct GridCell;
 
-constexpr int kVariableCount = 1024;
+using vx::kVariableCount;  // for callers that name it as the grids'
 constexpr int kModuleColumns = 22;
 
 // The variables grid: 64 rows of 16 variables under a header column;

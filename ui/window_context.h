@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "protocol/Socket_func.h"
+#include "protocol/controller_limits.h"
 #include "protocol/exchange_log.h"
 
 class QSettings;
@@ -22,8 +23,6 @@ class SerialPort;
 namespace vx::ui {
 
 class UserPrompts;
-
-constexpr uint16_t kServicePort = 2100;
 
 struct ContextOptions {
     uint16_t port = kServicePort;  // of the controller service on 127.0.0.1

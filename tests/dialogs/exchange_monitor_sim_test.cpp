@@ -15,33 +15,12 @@
 
 #include "app/forms.h"
 #include "dialogs/exchange_monitor.h"
+#include "protocol/exchange_text.h"
 #include "sim/simulator_thread.h"
 #include "support/ui/window_fixture.h"
 
 namespace vx::test {
 namespace {
-
-TEST(ExchangeMonitorTexts, BytesAndResultsAsTheInstallerReadsThem) {
-    struct Row {
-        QString got, expected;
-    };
-    const Row rows[] = {
-        {ui::hex_bytes({0x06, 0x00, 0x06}), QStringLiteral("06 00 06")},
-        {ui::hex_bytes({}), QString()},
-        {ui::hex_bytes({0x0F, 0xA0, 0x01}, 2), QStringLiteral("0F A0 … (3 байт)")},
-        {ui::hex_dump(std::vector<uint8_t>(17, 0x01)).section('\n', 1, 1),
-         QStringLiteral("0010  01")},
-        {ui::exchange_result_text(0), QStringLiteral("выполнено")},
-        {ui::exchange_result_text(-15), QStringLiteral("нет ответа (−15)")},
-        {ui::exchange_result_text(-16), QStringLiteral("неверный ответ (−16)")},
-        {ui::exchange_result_text(-7), QStringLiteral("ошибка (−7)")},
-        {ui::exchange_target_text(vx::ExchangeTarget::modbus_device(5)),
-         QStringLiteral("ModBus 5")},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(row.expected, row.got);
-    }
-}
 
 class ExchangeMonitorAgainstFaults : public WindowTest {
 protected:
@@ -76,12 +55,13 @@ protected:
 TEST_F(ExchangeMonitorAgainstFaults, FailuresAreShownFilteredCountedPerModuleAndSaved) {
     const auto& records = context_->exchange_log().records();
     std::vector<const vx::ExchangeRecord*> failed;
+    const auto q = [](const std::string& utf8) { return QString::fromStdString(utf8); };
     std::map<QString, long> failures_per_module;
     for (const vx::ExchangeRecord& r : records) {
         if (r.result != vx::kDone) {
             failed.push_back(&r);
             if (r.target.kind != vx::ExchangeTarget::Kind::none) {
-                ++failures_per_module[ui::exchange_target_text(r.target)];
+                ++failures_per_module[q(vx::exchange_target_text(r.target))];
             }
         }
     }
@@ -90,13 +70,14 @@ TEST_F(ExchangeMonitorAgainstFaults, FailuresAreShownFilteredCountedPerModuleAnd
 
     // Every exchange is a row, in order, newest at the bottom.
     EXPECT_EQ(static_cast<int>(records.size()), monitor_->filter->rowCount());
-    EXPECT_EQ(ui::exchange_request_text(records.back()), shown_rows().back().first);
+    EXPECT_EQ(q(vx::exchange_request_text(records.back())), shown_rows().back().first);
 
     // Only the failures, each with its result in words; a text filter narrows them.
     monitor_->failures_only->setChecked(true);
     std::vector<std::pair<QString, QString>> expected;
     for (const vx::ExchangeRecord* r : failed) {
-        expected.emplace_back(ui::exchange_request_text(*r), ui::exchange_result_text(r->result));
+        expected.emplace_back(q(vx::exchange_request_text(*r)),
+                              q(vx::exchange_result_text(r->result)));
     }
     EXPECT_EQ(expected, shown_rows());
     EXPECT_EQ(QStringLiteral("нет ответа (−15)"), expected.front().second);

@@ -1,9 +1,10 @@
-// The exchange observer's records over the fake controller, and the exchange
-// log's statistics.
+// The exchange observer's records over the fake controller, the exchange
+// log's statistics, and an exchange's texts.
 #include <gtest/gtest.h>
 
 #include "protocol/Socket_func.h"
 #include "protocol/exchange_log.h"
+#include "protocol/exchange_text.h"
 #include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
 
@@ -147,6 +148,25 @@ TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
     }
     EXPECT_EQ(std::chrono::milliseconds(38), wide.summary().percentile_95);
     EXPECT_EQ(std::chrono::milliseconds(20), wide.summary().median);
+}
+
+TEST(ExchangeText, BytesResultsAndTimesAsTheInstallerReadsThem) {
+    using std::chrono::microseconds;
+    const std::pair<std::string, std::string> rows[] = {
+        {hex_bytes({}) + '|' + hex_bytes({0x06, 0x00, 0x06}), "|06 00 06"},
+        {hex_bytes({0x0F, 0xA0, 0x01}, 2), "0F A0 … (3 байт)"},
+        {hex_dump(std::vector<uint8_t>(17, 0xA1)).substr(54), "0010  A1\n"},
+        {exchange_result_text(0), "выполнено"},
+        {exchange_result_text(-15) + ", " + exchange_result_text(-16),
+         "нет ответа (−15), неверный ответ (−16)"},
+        {exchange_result_text(-7) + ", " + exchange_result_text(4), "ошибка (−7), ошибка (4)"},
+        {exchange_target_text(ExchangeTarget::modbus_device(5)), "ModBus 5"},
+        // An exact half goes up; the nearest double of 1.15 lies below it.
+        {milliseconds_text(microseconds(1250)) + milliseconds_text(microseconds(1150)), "1.31.1"},
+    };
+    for (const auto& [got, expected] : rows) {
+        EXPECT_EQ(expected, got);
+    }
 }
 
 }  // namespace

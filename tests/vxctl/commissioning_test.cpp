@@ -14,8 +14,8 @@
 #include "commissioning/file_transfer.h"
 #include "commissioning/module_table.h"
 #include "commissioning/support_report.h"
-#include "commissioning/variable_names.h"
 #include "commissioning/watch.h"
+#include "notes/variable_names.h"
 #include "sim/simulator_thread.h"
 
 namespace vx::commissioning {
@@ -112,7 +112,7 @@ TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
 }
 
 TEST(VariableNames, TakesHashVarLinesOnly) {
-    const auto names = parse_variable_names(
+    const auto names = notes::parse_variable_names(
         "Заметки\r\n#var[0] Текущее время\r\n  #var[7]\tНасос  \u2028#var[1023] Последняя\n"
         "#var[1024] слишком большой\n#var[x] нет номера\n#var[5]\n#var[2] старое\n#var[2] новое");
     const std::map<int, std::string> expected = {

@@ -12,7 +12,6 @@
 #include "commissioning/file_transfer.h"
 #include "commissioning/local_time.h"
 #include "commissioning/module_table.h"
-#include "commissioning/variable_names.h"
 #include "tools/vxctl/vxctl.h"
 
 namespace vx::vxctl {

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "protocol/Socket_func.h"
+#include "protocol/controller_limits.h"
 #include "serial/Cportfunc.h"
 
 namespace vx::vxctl {
@@ -21,8 +22,6 @@ constexpr int kExitDifferences = 1;  // compare found differences
 constexpr int kExitUsage = 2;        // a wrong command line, or a file unreadable or malformed
 constexpr int kExitController = 3;   // no connection, no reply, a refusal, a bad verdict
 constexpr int kExitIncomplete = 4;   // compare/restore could not look at a section the file holds
-
-constexpr uint16_t kServicePort = 2100;
 
 class Context {
 public:

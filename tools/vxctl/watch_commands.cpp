@@ -7,8 +7,8 @@
 
 #include "commissioning/configuration.h"
 #include "commissioning/connection_failure.h"
-#include "commissioning/variable_names.h"
 #include "commissioning/watch.h"
+#include "notes/variable_names.h"
 #include "tools/vxctl/vxctl.h"
 
 namespace vx::vxctl {
@@ -65,7 +65,7 @@ int watch(Context& ctx, const WatchOptions& options) {
     }
     std::map<int, std::string> names;
     if (!options.names.empty()) {
-        if (error = cm::load_variable_names(options.names, names); !error.empty()) {
+        if (error = notes::load_variable_names(options.names, names); !error.empty()) {
             return ctx.fail(error, kExitUsage);
         }
     }
