@@ -12,9 +12,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "files/file_image.h"
 #include "protocol/Socket_func.h"
 #include "protocol/exchange_log.h"
-#include "serial/file_image.h"
 
 namespace {
 
@@ -123,7 +123,7 @@ void Transfer1MiB(benchmark::State& state) {
     state.SetLabel(state.range(0) != 0 ? "observed" : "no observer");
     double seconds = 0;
     for (auto _ : state) {
-        vx::FileImage image{kSize, 0, data.data()};
+        vx::files::FileImage image{kSize, 0, data.data()};
         const auto start = std::chrono::steady_clock::now();
         bool ok = vx::transfer_begin(c, image, vx::kTransferFirmware) == 0;
         while (ok && image.position < image.size) {

@@ -5,21 +5,21 @@
 
 #include "commissioning/controller_texts.h"
 #include "compiler/compile_program.h"
-#include "serial/file_image.h"
+#include "files/file_image.h"
 
 namespace vx::commissioning {
 
 namespace {
 
 struct ImageDeleter {
-    void operator()(FileImage* image) const { free_file_image(image); }
+    void operator()(files::FileImage* image) const { files::free_file_image(image); }
 };
 
 }  // namespace
 
 TransferResult send_file(ControllerConnection& c, const std::filesystem::path& path, int kind,
                          const TransferProgress& progress, const TransferStarted& started) {
-    std::unique_ptr<FileImage, ImageDeleter> image(load_file_image(path.string()));
+    std::unique_ptr<files::FileImage, ImageDeleter> image(files::load_file_image(path.string()));
     if (image->size < 0) {
         return {TransferStage::file_not_read, 0};
     }

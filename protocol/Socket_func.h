@@ -12,7 +12,9 @@
 
 namespace vx {
 
+namespace files {
 struct FileImage;
+}
 
 namespace detail {
 class OperationScope;
@@ -189,8 +191,8 @@ const uint8_t* read_module_io(ControllerConnection& c);     // 256 bytes or null
 
 // --- program and firmware transfer ---------------------------------------------------
 
-int transfer_begin(ControllerConnection& c, FileImage& image, int kind);
-int transfer_chunk(ControllerConnection& c, FileImage& image, int kind);
+int transfer_begin(ControllerConnection& c, files::FileImage& image, int kind);
+int transfer_chunk(ControllerConnection& c, files::FileImage& image, int kind);
 int transfer_end(ControllerConnection& c, int kind);
 
 }  // namespace vx

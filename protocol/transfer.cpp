@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "files/file_image.h"
 #include "protocol/Socket_func.h"
 #include "protocol/request.h"
-#include "serial/file_image.h"
 
 namespace vx {
 
@@ -26,7 +26,7 @@ bool send_packet(ControllerConnection& c, std::size_t length) {
 }
 }  // namespace
 
-int transfer_begin(ControllerConnection& c, FileImage& image, int kind) {
+int transfer_begin(ControllerConnection& c, files::FileImage& image, int kind) {
     const OperationScope observed(c, "transfer_begin", {kind, image.size});
     if (image.size < 0) {
         return kTransferFailed;  // a file that failed to load is never announced
@@ -41,7 +41,7 @@ int transfer_begin(ControllerConnection& c, FileImage& image, int kind) {
     return reply_echoes(c, 0, 7) ? kDone : kTransferFailed;
 }
 
-int transfer_chunk(ControllerConnection& c, FileImage& image, int kind) {
+int transfer_chunk(ControllerConnection& c, files::FileImage& image, int kind) {
     const OperationScope observed(c, "transfer_chunk", {kind, image.position});
     if (image.data == nullptr || image.position < 0 || image.position >= image.size) {
         return kTransferFailed;  // nothing left to send: a caller's mistake, nothing goes out

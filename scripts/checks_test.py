@@ -48,12 +48,12 @@ class BraceCheck(unittest.TestCase):
 
 class ArrowCheck(unittest.TestCase):
     def test_folders_and_included_files(self):
-        tree = {"protocol/request.h", "protocol/transfer.cpp", "serial/file_image.h", "tests/support/bytes.h",
+        tree = {"protocol/request.h", "protocol/transfer.cpp", "files/file_image.h", "tests/support/bytes.h",
                 "tests/compiler/compiler_test_support.h", "tests/support/ui/gui_test.h", "tools/vxc/main.cpp"}
         cases = [
             # including file, as written, resolved file, arrow
             ("protocol/transfer.cpp", "request.h", "protocol/request.h", ("protocol", "protocol")),
-            ("protocol/transfer.cpp", "serial/file_image.h", "serial/file_image.h", ("protocol", "serial")),
+            ("protocol/transfer.cpp", "files/file_image.h", "files/file_image.h", ("protocol", "files")),
             ("tests/vxc/vxc_test.cpp", "../compiler/compiler_test_support.h",
              "tests/compiler/compiler_test_support.h", ("tests/vxc", "tests/compiler")),
             ("tests/dialogs/a_test.cpp", "support/ui/gui_test.h", "tests/support/ui/gui_test.h",

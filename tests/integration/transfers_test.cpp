@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "files/file_image.h"
 #include "serial/Cportfunc.h"
-#include "serial/file_image.h"
 #include "sim_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -48,15 +48,15 @@ test::Bytes program_of_size(std::size_t size) {
 // The whole transfer as the main window runs it; the verdict, or -3 from a packet.
 int transfer(ControllerConnection& c, const std::filesystem::path& path, int kind,
              int32_t cut_after_begin = 0) {
-    FileImage* image = load_file_image(path.string());
+    files::FileImage* image = files::load_file_image(path.string());
     if (image->size < 0) {
-        free_file_image(image);
+        files::free_file_image(image);
         return -100;
     }
     int rc = transfer_begin(c, *image, kind);
     image->size -= cut_after_begin;  // fewer bytes than announced
     while (rc == 0 && image->position < image->size) rc = transfer_chunk(c, *image, kind);
-    free_file_image(image);
+    files::free_file_image(image);
     return rc == 0 ? transfer_end(c, kind) : rc;
 }
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "files/file_image.h"
 #include "protocol/Socket_func.h"
-#include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
 #include "tests/support/reserved_port.h"
 #include "tests/support/socket_calls.h"
@@ -47,7 +47,7 @@ TEST(NoConnection, EveryRequestFailsAtOnce) {
     EXPECT_EQ(-1, connect_to_service(c, refused.port()));
     EXPECT_FALSE(is_connected(c));
 
-    FileImage image{3, 0, nullptr};
+    files::FileImage image{3, 0, nullptr};
     uint8_t data[3] = {1, 2, 3};
     image.data = data;
     const struct {
@@ -217,7 +217,7 @@ TEST(SmallBuffers, RefuseWhatDoesNotFitAndCarryTheRest) {
     for (int i = 0; i < 1024; ++i) {
         file[i] = static_cast<uint8_t>(i);
     }
-    FileImage image{1024, 0, file};
+    files::FileImage image{1024, 0, file};
     fake.expect_any(1028).echo(8);
     EXPECT_EQ(0, transfer_chunk(c, image, kTransferFirmware));
     fake.verify();

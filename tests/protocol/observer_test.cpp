@@ -2,10 +2,10 @@
 // log's statistics, and an exchange's texts.
 #include <gtest/gtest.h>
 
+#include "files/file_image.h"
 #include "protocol/Socket_func.h"
 #include "protocol/exchange_log.h"
 #include "protocol/exchange_text.h"
-#include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
 
 namespace vx::test {
@@ -88,7 +88,7 @@ TEST_F(Connected, ObserverRecordsEachRequestWithItsNameAndModule) {
     // A transfer records each block, named by the offset it starts at.
     records.clear();
     std::vector<uint8_t> data(1500, 0x5A);
-    FileImage image;
+    files::FileImage image;
     image.data = data.data();
     image.size = static_cast<int32_t>(data.size());
     image.position = 1024;

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "files/file_image.h"
 #include "protocol/Socket_func.h"
-#include "serial/file_image.h"
 #include "tests/protocol/connected_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,7 +36,8 @@ Bytes expected_chunk(int kind, const Bytes& file, std::size_t from) {
 
 // The calling order of a whole transfer: begin, chunks while data is left, end.
 // Returns the closing verdict, or -3 from the packet that failed.
-int send_file(ControllerConnection& c, FileImage& image, int kind, std::vector<int>* positions) {
+int send_file(ControllerConnection& c, files::FileImage& image, int kind,
+              std::vector<int>* positions) {
     if (transfer_begin(c, image, kind) != 0) {
         return kTransferFailed;
     }
@@ -65,7 +66,7 @@ TEST_F(Connected, WholeFilesTravelInDataPacketsOf1024Bytes) {
     for (const auto& row : rows) {
         SCOPED_TRACE("file of " + std::to_string(row.size) + " bytes");
         const Bytes content = file_content(row.size);
-        FileImage* image = load_file_image(dir.write("file.bin", content).string());
+        files::FileImage* image = files::load_file_image(dir.write("file.bin", content).string());
         ASSERT_EQ(static_cast<int32_t>(row.size), image->size);
 
         fake.expect(bytes(row.begin)).echo();
@@ -79,7 +80,7 @@ TEST_F(Connected, WholeFilesTravelInDataPacketsOf1024Bytes) {
         std::vector<int> positions;
         EXPECT_EQ(0, send_file(c, *image, row.kind, &positions));
         EXPECT_EQ(want_positions, positions);
-        free_file_image(image);
+        files::free_file_image(image);
         fake.verify();
     }
     // The last packet of the 1025-byte file carries one byte, then zeros.
@@ -93,7 +94,7 @@ TEST_F(Connected, WholeFilesTravelInDataPacketsOf1024Bytes) {
 
 TEST_F(Connected, TransferEchoRulesAndVerdicts) {
     uint8_t data[6] = {10, 20, 30, 40, 50, 60};
-    FileImage image{6, 0, data};
+    files::FileImage image{6, 0, data};
     using CC = ControllerConnection;
     // Each row runs against a fresh position 0.
     const Bytes chunk = expected_chunk(kTransferProgram, Bytes(data, data + 6), 0);
@@ -131,10 +132,10 @@ TEST_F(Connected, TransferEchoRulesAndVerdicts) {
 }
 
 TEST_F(Connected, NothingIsSentForAFileThatIsNotThereOrIsUsedUp) {
-    FileImage failed{kFileReadFailed, 0, nullptr};
+    files::FileImage failed{files::kFileReadFailed, 0, nullptr};
     EXPECT_EQ(kTransferFailed, transfer_begin(c, failed, kTransferProgram));
     uint8_t data[2] = {1, 2};
-    FileImage used_up{2, 2, data};
+    files::FileImage used_up{2, 2, data};
     EXPECT_EQ(kTransferFailed, transfer_chunk(c, used_up, kTransferProgram));
     EXPECT_EQ(2, used_up.position);
     EXPECT_TRUE(is_connected(c));
@@ -144,7 +145,7 @@ TEST_F(Connected, NothingIsSentForAFileThatIsNotThereOrIsUsedUp) {
 // Costs one reply time limit (3 s).
 TEST_F(Connected, TransferStopsWhenADataPacketGetsNoReply) {
     const Bytes content = file_content(5000);
-    FileImage image{5000, 0, const_cast<uint8_t*>(content.data())};
+    files::FileImage image{5000, 0, const_cast<uint8_t*>(content.data())};
     fake.expect(bytes("51 0A 00 88 13 00 00 F6")).echo();
     fake.expect(expected_chunk(kTransferFirmware, content, 0)).echo(8);
     fake.expect(expected_chunk(kTransferFirmware, content, 1024));  // never answered

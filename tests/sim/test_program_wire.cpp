@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "files/file_image.h"
 #include "protocol/Socket_func.h"
-#include "serial/file_image.h"
 #include "sim/simulator_thread.h"
 
 namespace vx::sim::test {
@@ -15,14 +15,14 @@ namespace {
 using namespace std::chrono_literals;
 
 int send_program(ControllerConnection& c, const std::string& path) {
-    FileImage* image = load_file_image(path);
+    files::FileImage* image = files::load_file_image(path);
     int result = transfer_begin(c, *image, kTransferProgram);
     while (result == kDone && image->position < image->size) {
         result = transfer_chunk(c, *image, kTransferProgram);
     }
     if (result == kDone)
         result = transfer_end(c, kTransferProgram);
-    free_file_image(image);
+    files::free_file_image(image);
     return result;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vx {
+namespace vx::files {
 
 // size: number of bytes in data; -1 when the file can't be opened, -2 when it
 // can't be read in full (files of 2 GiB or more are refused the same way,
@@ -23,4 +23,4 @@ FileImage* load_file_image(const std::string& path);
 // Accepts null.
 void free_file_image(FileImage* image);
 
-}  // namespace vx
+}  // namespace vx::files

@@ -1,5 +1,5 @@
 // Loads a whole file into memory for a program or firmware transfer.
-#include "serial/file_image.h"
+#include "files/file_image.h"
 
 #include <sys/types.h>
 
@@ -8,7 +8,7 @@
 #include <limits>
 #include <new>
 
-namespace vx {
+namespace vx::files {
 
 namespace {
 
@@ -86,4 +86,4 @@ void free_file_image(FileImage* image) {
     delete image;
 }
 
-}  // namespace vx
+}  // namespace vx::files

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "serial/file_image.h"
+#include "files/file_image.h"
 #include "tests/support/temp_dir.h"
 
 namespace vx::test {
@@ -21,22 +21,23 @@ TEST(FileImage, LoadsTheWholeFile) {
     content[10] = 0x1A;  // bytes that a text-mode read would treat specially
     content[11] = '\r';
     content[12] = '\n';
-    FileImage* image = load_file_image(dir.write("program.prg.cpl", content).string());
+    files::FileImage* image =
+        files::load_file_image(dir.write("program.prg.cpl", content).string());
     ASSERT_NE(nullptr, image);
     EXPECT_EQ(70000, image->size);
     EXPECT_EQ(0, image->position);
     ASSERT_NE(nullptr, image->data);
     EXPECT_EQ(content, Bytes(image->data, image->data + image->size));
-    free_file_image(image);
+    files::free_file_image(image);
 }
 
 TEST(FileImage, EmptyFileIsASuccessWithAnEmptyBuffer) {
     TempDir dir;
-    FileImage* image = load_file_image(dir.write("empty.upd", Bytes{}).string());
+    files::FileImage* image = files::load_file_image(dir.write("empty.upd", Bytes{}).string());
     EXPECT_EQ(0, image->size);
     EXPECT_EQ(0, image->position);
     EXPECT_NE(nullptr, image->data);
-    free_file_image(image);
+    files::free_file_image(image);
 }
 
 TEST(FileImage, FilesThatCannotBeLoadedGiveANegativeSizeAndNoData) {
@@ -47,23 +48,24 @@ TEST(FileImage, FilesThatCannotBeLoadedGiveANegativeSizeAndNoData) {
         std::string path;
         int32_t expected;
     } rows[] = {
-        {"missing file", dir.file("missing.prg.cpl").string(), kFileOpenFailed},
-        {"missing folder", dir.file("no/such/file").string(), kFileOpenFailed},
+        {"missing file", dir.file("missing.prg.cpl").string(), files::kFileOpenFailed},
+        {"missing folder", dir.file("no/such/file").string(), files::kFileOpenFailed},
 #ifdef _WIN32
-        {"a folder, not a file", dir.file("folder").string(), kFileOpenFailed},  // won't open
+        {"a folder, not a file", dir.file("folder").string(),
+         files::kFileOpenFailed},  // won't open
 #else
-        {"a folder, not a file", dir.file("folder").string(), kFileReadFailed},
+        {"a folder, not a file", dir.file("folder").string(), files::kFileReadFailed},
 #endif
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        FileImage* image = load_file_image(row.path);
+        files::FileImage* image = files::load_file_image(row.path);
         ASSERT_NE(nullptr, image);
         EXPECT_EQ(row.expected, image->size);
         EXPECT_EQ(nullptr, image->data);
-        free_file_image(image);
+        files::free_file_image(image);
     }
-    free_file_image(nullptr);  // accepted, does nothing
+    files::free_file_image(nullptr);  // accepted, does nothing
 }
 
 // The size is a signed 32-bit count: a file of 2 GiB can't be described and
@@ -79,10 +81,10 @@ TEST(FileImage, FilesOf2GiBAndMoreAreRefused) {
         if (error) {
             GTEST_SKIP() << "this file system can't hold a sparse file of " << length << " bytes";
         }
-        FileImage* image = load_file_image(path.string());
-        EXPECT_EQ(kFileReadFailed, image->size);
+        files::FileImage* image = files::load_file_image(path.string());
+        EXPECT_EQ(files::kFileReadFailed, image->size);
         EXPECT_EQ(nullptr, image->data);
-        free_file_image(image);
+        files::free_file_image(image);
     }
 }
 
