@@ -49,12 +49,15 @@ QString text(const std::string& s) {
 
 // The installer's words for the library's value texts.
 QString value_text(const std::string& value) {
-    if (value == "on")
+    if (value == "on") {
         return QStringLiteral("включена");
-    if (value == "off")
+    }
+    if (value == "off") {
         return QStringLiteral("выключена");
-    if (value == "none")
+    }
+    if (value == "none") {
         return QStringLiteral("нет");
+    }
     return text(value);
 }
 
@@ -63,25 +66,32 @@ QString element_text(const cm::Difference& d) {
                                                                  "Программа пользователя"};
     static const char* const table_names[cm::kX10TableCount] = {"All Units Off", "All Lights On",
                                                                 "All Lights Off"};
-    if (d.section == "start_values")
+    if (d.section == "start_values") {
         return QStringLiteral("Переменная %1").arg(d.index);
-    if (d.section == "modules" || d.section == "poll_frequencies")
+    }
+    if (d.section == "modules" || d.section == "poll_frequencies") {
         return QStringLiteral("Модуль %1").arg(d.index);
-    if (d.section == "parameters" && d.read_only)
+    }
+    if (d.section == "parameters" && d.read_only) {
         return QStringLiteral("Модуль %1, параметр %2 (только чтение)").arg(d.module).arg(d.index);
-    if (d.section == "parameters")
+    }
+    if (d.section == "parameters") {
         return QStringLiteral("Модуль %1, параметр %2").arg(d.module).arg(d.index);
-    if (d.section == "x10" && d.module >= 0 && d.module < cm::kX10TableCount)
+    }
+    if (d.section == "x10" && d.module >= 0 && d.module < cm::kX10TableCount) {
         return QStringLiteral("%1, %2").arg(QLatin1String(table_names[d.module]),
                                             text(cm::x10_address_name(d.index)));
-    if (d.section == "services" && d.index >= 0 && d.index < cm::kServiceCount)
+    }
+    if (d.section == "services" && d.index >= 0 && d.index < cm::kServiceCount) {
         return QString::fromUtf8(service_names[d.index]);
+    }
     return QString();
 }
 
 QString outcome_text(const cm::RestoreRow& row) {
-    if (!row.selected)
+    if (!row.selected) {
         return QStringLiteral("не записано");
+    }
     switch (row.outcome) {
         case cm::WriteOutcome::planned:
             return QStringLiteral("не записано");
@@ -97,19 +107,22 @@ QString outcome_text(const cm::RestoreRow& row) {
 
 // "Различий: 3 (Службы: 1, ...)." in the order the rows come.
 QString count_line(const std::vector<const cm::Difference*>& rows) {
-    if (rows.empty())
+    if (rows.empty()) {
         return QStringLiteral("Конфигурация контроллера совпадает с файлом.");
+    }
     QStringList order;
     QHash<QString, int> counts;
     for (const cm::Difference* d : rows) {
         const QString section = backup_section_caption(d->section);
-        if (!counts.contains(section))
+        if (!counts.contains(section)) {
             order << section;
+        }
         ++counts[section];
     }
     QStringList parts;
-    for (const QString& section : order)
+    for (const QString& section : order) {
         parts << QStringLiteral("%1: %2").arg(section).arg(counts[section]);
+    }
     return QStringLiteral("Различий: %1 (%2).")
         .arg(rows.size())
         .arg(parts.join(QStringLiteral(", ")));
@@ -118,20 +131,27 @@ QString count_line(const std::vector<const cm::Difference*>& rows) {
 }  // namespace
 
 QString backup_section_caption(const std::string& section) {
-    if (section == "services")
+    if (section == "services") {
         return QStringLiteral("Службы");
-    if (section == "cycle_delay")
+    }
+    if (section == "cycle_delay") {
         return QStringLiteral("Задержка цикла");
-    if (section == "start_values")
+    }
+    if (section == "start_values") {
         return QStringLiteral("Начальные значения переменных");
-    if (section == "poll_frequencies")
+    }
+    if (section == "poll_frequencies") {
         return QStringLiteral("Частоты опроса");
-    if (section == "parameters")
+    }
+    if (section == "parameters") {
         return QStringLiteral("Параметры модулей");
-    if (section == "modules")
+    }
+    if (section == "modules") {
         return QStringLiteral("Модули");
-    if (section == "x10")
+    }
+    if (section == "x10") {
         return QStringLiteral("Таблицы X10");
+    }
     return text(section);
 }
 
@@ -277,10 +297,13 @@ int BackupWindow::read(const cm::ReadPlan& plan, cm::Configuration& configuratio
         cm::read_configuration(context_.connection(), plan, configuration, notes, observer());
     set_busy(false);
     QStringList lines;
-    for (const std::string& note : notes) lines << text(note);
+    for (const std::string& note : notes) {
+        lines << text(note);
+    }
     step_label->setText(code == cm::kStopped ? QStringLiteral("Остановлено.") : lines.join('\n'));
-    if (code == kDone)
+    if (code == kDone) {
         progress->setValue(progress->maximum());  // the steps of a section left out included
+    }
     if (code == kBadEcho) {
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
     } else if (code != kDone && code != cm::kStopped) {
@@ -298,24 +321,27 @@ void BackupWindow::SaveClick() {
     plan.parameters = parameters_box->isChecked();
     if (plan.parameters && modules_read_) {
         for (int i = 0; i < modules_list->count(); ++i) {
-            if (modules_list->item(i)->checkState() == Qt::Checked)
+            if (modules_list->item(i)->checkState() == Qt::Checked) {
                 plan.parameter_addresses.push_back(
                     modules_list->item(i)->data(Qt::UserRole).toInt());
+            }
         }
         // None chosen: no parameters, not every module's (which an empty list means).
         plan.parameters = !plan.parameter_addresses.empty();
     }
     plan.serial = x10_box->isChecked() ? context_.serial_port() : nullptr;
     cm::Configuration configuration;
-    if (read(plan, configuration) != kDone)
+    if (read(plan, configuration) != kDone) {
         return;  // nothing read is kept
+    }
     FileDialogRequest request;
     request.filter = kFileFilter;
     request.default_suffix = QStringLiteral("json");
     request.file_name = backup_default_file_name();
     const std::optional<QString> path = prompts_.save_file(request);
-    if (!path)
+    if (!path) {
         return;
+    }
     const std::string error = cm::save_configuration(path->toStdString(), configuration);
     if (!error.empty()) {
         prompts_.error(text(error));
@@ -323,8 +349,9 @@ void BackupWindow::SaveClick() {
     }
     // What could not be read is named under the file, as the read listed it.
     QStringList lines{QStringLiteral("Копия сохранена: %1").arg(*path)};
-    if (!configuration.not_read.empty())
+    if (!configuration.not_read.empty()) {
         lines << step_label->text();
+    }
     summary->setText(lines.join('\n'));
 }
 
@@ -332,27 +359,31 @@ bool BackupWindow::load_and_read(cm::Configuration& file, cm::Configuration& con
     FileDialogRequest request;
     request.filter = kFileFilter;
     const std::optional<QString> path = prompts_.open_file(request);
-    if (!path)
+    if (!path) {
         return false;
+    }
     cm::Configuration loaded;
     if (const std::string error = cm::load_configuration(path->toStdString(), loaded);
         !error.empty()) {
         prompts_.error(text(error));
         return false;
     }
-    if (read(cm::ReadPlan::matching(loaded, context_.serial_port()), controller) != kDone)
+    if (read(cm::ReadPlan::matching(loaded, context_.serial_port()), controller) != kDone) {
         return false;
+    }
     file = std::move(loaded);
     return true;
 }
 
 void BackupWindow::CompareClick() {
     cm::Configuration file, controller;
-    if (!load_and_read(file, controller))
+    if (!load_and_read(file, controller)) {
         return;  // the window keeps what it showed
+    }
     plan_ = {};
-    for (const cm::Difference& d : cm::compare_configurations(file, controller))
+    for (const cm::Difference& d : cm::compare_configurations(file, controller)) {
         plan_.rows.push_back({d});
+    }
     plan_.skipped = cm::left_out(file, controller, "не сравнены");
     plan_ready_ = false;
     write_button->setEnabled(false);
@@ -361,8 +392,9 @@ void BackupWindow::CompareClick() {
 
 void BackupWindow::RestoreClick() {
     cm::Configuration file, controller;
-    if (!load_and_read(file, controller))
+    if (!load_and_read(file, controller)) {
         return;
+    }
     file_ = std::move(file);
     plan_ = cm::plan_restore(file_, controller);
     plan_ready_ = !plan_.rows.empty();
@@ -380,7 +412,9 @@ void BackupWindow::show_rows(bool with_checks) {
         rows.push_back(&d);
         const QString cells[] = {backup_section_caption(d.section), element_text(d),
                                  value_text(d.file), value_text(d.controller)};
-        for (int c = 0; c < 4; ++c) differences->setItem(r, c, new QTableWidgetItem(cells[c]));
+        for (int c = 0; c < 4; ++c) {
+            differences->setItem(r, c, new QTableWidgetItem(cells[c]));
+        }
         if (with_checks) {
             QTableWidgetItem* first = differences->item(r, 0);
             first->setFlags(first->flags() | Qt::ItemIsUserCheckable);
@@ -390,15 +424,19 @@ void BackupWindow::show_rows(bool with_checks) {
     }
     differences->resizeColumnsToContents();
     QStringList lines{count_line(rows)};
-    for (const std::string& line : plan_.skipped) lines << text(line);
+    for (const std::string& line : plan_.skipped) {
+        lines << text(line);
+    }
     summary->setText(lines.join('\n'));
 }
 
 void BackupWindow::WriteClick() {
-    if (!plan_ready_)
+    if (!plan_ready_) {
         return;
-    for (int r = 0; r < differences->rowCount(); ++r)
+    }
+    for (int r = 0; r < differences->rowCount(); ++r) {
         plan_.rows[r].selected = differences->item(r, 0)->checkState() == Qt::Checked;
+    }
     const LongOperation long_operation(context_);
     stop_ = false;
     set_busy(true);
@@ -409,13 +447,15 @@ void BackupWindow::WriteClick() {
     cm::Configuration reread;
     const bool reread_done =
         read(cm::ReadPlan::matching(file_, context_.serial_port()), reread) == kDone;
-    if (reread_done)
+    if (reread_done) {
         cm::verify_restore(plan_, reread);
+    }
     plan_ready_ = false;  // a second write starts from a fresh comparison
     write_button->setEnabled(false);
     show_outcomes();
-    if (reread_done && run != kDone && run != cm::kStopped)  // else the read said why
+    if (reread_done && run != kDone && run != cm::kStopped) {  // else the read said why
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
+    }
 }
 
 void BackupWindow::show_outcomes() {
@@ -433,7 +473,9 @@ void BackupWindow::show_outcomes() {
                           .arg(unverified)
                           .arg(s.failed)
                           .arg(s.planned)};
-    for (const std::string& line : cm::commit_failures(plan_)) lines << text(line);
+    for (const std::string& line : cm::commit_failures(plan_)) {
+        lines << text(line);
+    }
     summary->setText(lines.join('\n'));
 }
 

@@ -30,8 +30,9 @@ std::vector<std::string> split(const std::string& list) {
     std::vector<std::string> items;
     std::stringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
-        if (!item.empty())
+        if (!item.empty()) {
             items.push_back(item);
+        }
     }
     return items;
 }
@@ -40,8 +41,9 @@ std::vector<std::string> split(const std::string& list) {
 // when it is not a terminal and step_lines is set); prints the notes.
 int read(Context& ctx, const cm::ReadPlan& plan, cm::Configuration& out, bool step_lines = false) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     std::vector<std::string> notes;
     int result;
     {
@@ -52,18 +54,23 @@ int read(Context& ctx, const cm::ReadPlan& plan, cm::Configuration& out, bool st
         };
         result = cm::read_configuration(*c, plan, out, notes, observer);
     }
-    for (const std::string& note : notes) ctx.fail(note, 0);
-    if (result == kBadEcho)
+    for (const std::string& note : notes) {
+        ctx.fail(note, 0);
+    }
+    if (result == kBadEcho) {
         return ctx.fail("services: Ошибка", kExitController);
+    }
     return result == kDone ? kExitDone : ctx.controller_failed(result, "");
 }
 
 Json difference_json(const cm::Difference& d) {
     Json row = {{"section", d.section}};
-    if (d.section == "parameters" || d.section == "x10")
+    if (d.section == "parameters" || d.section == "x10") {
         row["module"] = d.module;
-    if (d.index >= 0)
+    }
+    if (d.index >= 0) {
         row["index"] = d.index;
+    }
     // One type per field: numbers, on/off as booleans, a module as an object (null: none).
     const auto value = [&d](const std::string& text, int number) -> Json {
         if (d.numeric) {
@@ -108,12 +115,14 @@ int backup(Context& ctx, const Options& o) {
                                         addresses.end());
     }
     std::unique_ptr<SerialPort> port;
-    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
+    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial))) {
         return kExitController;
+    }
     plan.serial = port.get();
     cm::Configuration configuration;
-    if (const int code = read(ctx, plan, configuration, true); code != kExitDone)
+    if (const int code = read(ctx, plan, configuration, true); code != kExitDone) {
         return code;
+    }
     if (const std::string error = cm::save_configuration(o.file, configuration); !error.empty()) {
         return ctx.fail(error, kExitUsage);
     }
@@ -130,8 +139,9 @@ int load_and_read(Context& ctx, const Options& o, const std::vector<std::string>
     if (const std::string error = cm::load_configuration(o.file, file); !error.empty()) {
         return ctx.fail(error, kExitUsage);
     }
-    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
+    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial))) {
         return kExitController;
+    }
     return read(ctx, cm::restore_read_plan(file, port.get(), only), controller);
 }
 
@@ -153,8 +163,12 @@ int compare(Context& ctx, const Options& o) {
     const std::vector<std::string> skipped = cm::left_out(file, controller, "не сравнены");
     if (ctx.json) {
         Json lists[2] = {Json::array(), Json::array()};
-        for (const cm::Difference& d : differences) lists[0].push_back(difference_json(d));
-        for (const cm::Difference& d : read_only) lists[1].push_back(difference_json(d));
+        for (const cm::Difference& d : differences) {
+            lists[0].push_back(difference_json(d));
+        }
+        for (const cm::Difference& d : read_only) {
+            lists[1].push_back(difference_json(d));
+        }
         ctx.print({{"differences", lists[0]}, {"read_only", lists[1]}, {"skipped", skipped}});
     } else {
         for (const cm::Difference& d : differences) {
@@ -165,10 +179,13 @@ int compare(Context& ctx, const Options& o) {
             ctx.line(cm::difference_place(d) + ": file " + d.file + ", controller " + d.controller +
                      " (только чтение)");
         }
-        for (const std::string& line : skipped) ctx.line(line);
+        for (const std::string& line : skipped) {
+            ctx.line(line);
+        }
     }
-    if (!skipped.empty())
+    if (!skipped.empty()) {
         return incomplete(ctx, skipped, "не всё сравнено");
+    }
     return differences.empty() ? kExitDone : kExitDifferences;
 }
 
@@ -195,12 +212,15 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
             rows.push_back(item);
         }
         Json document = {{"differences", rows}, {"skipped", plan.skipped}};
-        if (with_outcome)
+        if (with_outcome) {
             document["not_committed"] = cm::commit_failures(plan);
+        }
         ctx.print(document);
         return;
     }
-    for (const std::string& line : plan.skipped) ctx.line(line);
+    for (const std::string& line : plan.skipped) {
+        ctx.line(line);
+    }
     for (const cm::RestoreRow& row : plan.rows) {
         ctx.line(cm::difference_place(row.difference) + ": " + row.difference.controller + " -> " +
                  row.difference.file +
@@ -263,8 +283,9 @@ int restore(Context& ctx, const Options& o) {
         return incomplete(ctx, plan.skipped, "не всё записано");
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const StopOnSignal stop;
     int run;
     {
@@ -284,17 +305,23 @@ int restore(Context& ctx, const Options& o) {
     }
     print_plan(ctx, plan, true);
     const std::vector<std::string> not_committed = cm::commit_failures(plan);
-    for (const std::string& line : not_committed) ctx.fail(line, kExitController);
-    if (run == cm::kStopped)
+    for (const std::string& line : not_committed) {
+        ctx.fail(line, kExitController);
+    }
+    if (run == cm::kStopped) {
         return 128 + stop.signal();  // 130 after Ctrl-C, 143 after SIGTERM
-    if (reread_code != kExitDone)
+    }
+    if (reread_code != kExitDone) {
         return reread_code;  // its message is out already
+    }
     const cm::RestoreSummary summary = cm::summarize(plan);
     // A lost reply ends the run: an error when rows were left unwritten.
-    if (run != kDone && summary.planned > 0)
+    if (run != kDone && summary.planned > 0) {
         return ctx.controller_failed(run, cm::kOperationFailedText);
-    if (summary.failed > 0 || !not_committed.empty())
+    }
+    if (summary.failed > 0 || !not_committed.empty()) {
         return kExitController;
+    }
     return incomplete(ctx, plan.skipped, "не всё записано");
 }
 
