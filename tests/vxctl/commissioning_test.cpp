@@ -88,17 +88,19 @@ TEST(ConfigurationCompare, ListsValuesAndModulesAndPlansOnlyWhatCanBeWritten) {
     RestorePlan plan = plan_restore(file, controller);
     // everything but the modules themselves and their read-only parameters, services last
     EXPECT_EQ(6u, plan.rows.size());
-    EXPECT_EQ("services", plan.rows.back().difference.section);
+    EXPECT_EQ(ConfigSection::services, plan.rows.back().difference.section);
     EXPECT_EQ(std::vector<std::string>{"modules[3]: параметры не записаны: на контроллере модуль "
                                        "другого типа (VX In16)."},
               plan.skipped);
-    plan = plan_restore(file, controller, {"parameters", "cycle_delay"});
+    plan = plan_restore(file, controller, {ConfigSection::parameters, ConfigSection::cycle_delay});
     ASSERT_EQ(1u, plan.rows.size());
     EXPECT_EQ(20, plan.rows[0].difference.index);
 
     // A written value that the read-back does not hold, or holds otherwise, fails; a write
     // whose reply was lost is verified when the controller applied it.
-    plan = plan_restore(file, controller, {"modules", "start_values", "poll_frequencies"});
+    plan = plan_restore(
+        file, controller,
+        {ConfigSection::modules, ConfigSection::start_values, ConfigSection::poll_frequencies});
     ASSERT_EQ(4u, plan.rows.size());
     for (RestoreRow& row : plan.rows) row.outcome = WriteOutcome::written;
     plan.rows[0].outcome = WriteOutcome::failed;
