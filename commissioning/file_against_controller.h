@@ -11,7 +11,7 @@
 namespace vx::commissioning {
 
 struct FileAgainstController {
-    std::string file_error;    // why the file can't be used ("" once loaded)
+    std::string file_error;     // why the file can't be used ("" once loaded)
     int read_result = kNoLink;  // read_configuration's code, kNoLink without a connection
     Configuration file;
     Configuration controller;
