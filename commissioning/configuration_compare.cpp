@@ -34,8 +34,12 @@ void compare_modules(const std::vector<ModuleConfiguration>& file,
     for (int address = 1; address <= kAddressCount; ++address) {
         const ModuleConfiguration* in_file = nullptr;
         const ModuleConfiguration* in_controller = nullptr;
-        for (const auto& m : file) in_file = m.address == address ? &m : in_file;
-        for (const auto& m : controller) in_controller = m.address == address ? &m : in_controller;
+        for (const auto& m : file) {
+            in_file = m.address == address ? &m : in_file;
+        }
+        for (const auto& m : controller) {
+            in_controller = m.address == address ? &m : in_controller;
+        }
         if (in_file == nullptr && in_controller == nullptr) {
             continue;
         }

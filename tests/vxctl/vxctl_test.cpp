@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include "commissioning/variable_names.h"
 #include "notes/notes_file.h"
 #include "sim/simulator_thread.h"
 #include "tests/support/reserved_port.h"
