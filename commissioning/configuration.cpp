@@ -7,6 +7,36 @@
 
 namespace vx::commissioning {
 
+namespace {
+
+const ConfigSectionName& section_row(ConfigSection section) {
+    for (const ConfigSectionName& row : kConfigSectionNames) {
+        if (row.section == section) {
+            return row;
+        }
+    }
+    return kConfigSectionNames[0];  // unreachable: every section has its row
+}
+
+}  // namespace
+
+const char* section_name(ConfigSection section) {
+    return section_row(section).name;
+}
+
+const char* section_caption(ConfigSection section) {
+    return section_row(section).caption;
+}
+
+std::optional<ConfigSection> section_named(std::string_view name) {
+    for (const ConfigSectionName& row : kConfigSectionNames) {
+        if (name == row.name) {
+            return row.section;
+        }
+    }
+    return std::nullopt;
+}
+
 const ModuleConfiguration* Configuration::module_at(int address) const {
     if (!modules) {
         return nullptr;

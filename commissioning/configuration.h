@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "commissioning/module_table.h"
@@ -21,6 +22,7 @@ using vx::kServiceCount;  // for callers that name it as commissioning's
 constexpr int kX10TableCount = 3;    // All Units Off, All Lights On, All Lights Off
 constexpr int kStopped = -100;       // the caller asked to stop between two requests
 constexpr int kNotCommitted = -101;  // the controller answered a commit: settings not stored
+constexpr int kNoLink = -102;        // the caller gave no connection, and has said why
 constexpr int kMaxCycleDelay = 5;    // the controller refuses a longer end-of-cycle delay
 // Parameters 0 to 3 of a module are its type, subtype, version and address: the module
 // refuses to have them written.
@@ -31,6 +33,39 @@ inline constexpr std::array<const char*, kServiceCount> kServiceNames{"bus", "my
 // The names the configuration file gives the X10 tables, by number.
 inline constexpr std::array<const char*, kX10TableCount> kX10TableNames{
     "all_units_off", "all_lights_on", "all_lights_off"};
+
+// The sections of a configuration, as a compare lists them and a restore may be limited to.
+enum class ConfigSection {
+    modules,  // the registered modules themselves (address, type)
+    start_values,
+    poll_frequencies,
+    parameters,  // the modules' parameters
+    x10,
+    cycle_delay,
+    services,
+};
+
+// A section's name in the configuration file and on the command line, and the installer's
+// caption for it.
+struct ConfigSectionName {
+    ConfigSection section;
+    const char* name;
+    const char* caption;
+};
+inline constexpr std::array<ConfigSectionName, 7> kConfigSectionNames{{
+    {ConfigSection::services, "services", "Службы"},
+    {ConfigSection::cycle_delay, "cycle_delay", "Задержка цикла"},
+    {ConfigSection::start_values, "start_values", "Начальные значения переменных"},
+    {ConfigSection::poll_frequencies, "poll_frequencies", "Частоты опроса"},
+    {ConfigSection::modules, "modules", "Модули"},
+    {ConfigSection::parameters, "parameters", "Параметры модулей"},
+    {ConfigSection::x10, "x10", "Таблицы X10"},
+}};
+
+const char* section_name(ConfigSection section);  // "start_values"
+const char* section_caption(ConfigSection section);  // "Начальные значения переменных"
+// The section a name stands for; nothing for a name that is none.
+std::optional<ConfigSection> section_named(std::string_view name);
 
 struct ModuleConfiguration {
     int address = 0;
@@ -76,6 +111,10 @@ struct StepObserver {
     std::function<void(const std::string& step, int done, int total)> progress;
     std::function<bool()> stop_requested;
 };
+
+// Gives the connection, and the serial port for the X10 tables (left null: none), when an
+// operation comes to need them. Null when there is no connection: the caller has said why.
+using ControllerLink = std::function<ControllerConnection*(SerialPort*& serial)>;
 
 // Reads what the plan asks for into configuration. Returns kDone, kNoReply when the
 // controller stopped answering, kBadEcho when it answered a service query with a

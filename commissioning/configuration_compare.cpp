@@ -11,13 +11,14 @@ namespace {
 
 constexpr const char* kNoModule = "none";
 
-Difference number_difference(std::string section, int module, int index, int file, int controller) {
-    return {std::move(section),         module, index,      std::to_string(file),
-            std::to_string(controller), file,   controller, true};
+Difference number_difference(ConfigSection section, int module, int index, int file,
+                             int controller) {
+    return {section, module,     index, std::to_string(file), std::to_string(controller),
+            file,    controller, true};
 }
 
 template <typename Table>
-void compare_tables(const char* section, const Table& file, const Table& controller,
+void compare_tables(ConfigSection section, const Table& file, const Table& controller,
                     int first_index, int module, std::vector<Difference>& out) {
     for (std::size_t i = 0; i < file.size() && i < controller.size(); ++i) {
         if (file[i] != controller[i]) {
@@ -45,7 +46,8 @@ void compare_modules(const std::vector<ModuleConfiguration>& file,
         const std::string file_name = in_file ? in_file->name : kNoModule;
         const std::string controller_name = in_controller ? in_controller->name : kNoModule;
         if (file_name != controller_name) {
-            out.push_back({"modules", 0, address, file_name, controller_name, 0, 0, false});
+            out.push_back(
+                {ConfigSection::modules, 0, address, file_name, controller_name, 0, 0, false});
         }
     }
 }
@@ -59,18 +61,19 @@ std::vector<Difference> compare_configurations(const Configuration& file,
         compare_modules(*file.modules, *controller.modules, out);
     }
     if (file.start_values && controller.start_values) {
-        compare_tables("start_values", *file.start_values, *controller.start_values, 0, 0, out);
+        compare_tables(ConfigSection::start_values, *file.start_values, *controller.start_values, 0,
+                       0, out);
     }
     if (file.poll_frequencies && controller.poll_frequencies) {
-        compare_tables("poll_frequencies", *file.poll_frequencies, *controller.poll_frequencies, 1,
-                       0, out);
+        compare_tables(ConfigSection::poll_frequencies, *file.poll_frequencies,
+                       *controller.poll_frequencies, 1, 0, out);
     }
     if (file.modules && controller.modules) {
         for (const ModuleConfiguration& module : *file.modules) {
             const ModuleConfiguration* other = controller.module_at(module.address);
             if (module.parameters && other && other->parameters && other->name == module.name) {
                 const std::size_t first = out.size();
-                compare_tables("parameters", *module.parameters, *other->parameters, 0,
+                compare_tables(ConfigSection::parameters, *module.parameters, *other->parameters, 0,
                                module.address, out);
                 for (std::size_t i = first; i < out.size(); ++i) {
                     out[i].read_only = out[i].index < kReadOnlyParameterCount;
@@ -86,41 +89,48 @@ std::vector<Difference> compare_configurations(const Configuration& file,
                 const bool in_a = a[static_cast<std::size_t>(i)] != 0;
                 const bool in_b = b[static_cast<std::size_t>(i)] != 0;
                 if (in_a != in_b) {
-                    out.push_back(
-                        {"x10", t, i, in_a ? "on" : "off", in_b ? "on" : "off", in_a, in_b, false});
+                    out.push_back({ConfigSection::x10, t, i, in_a ? "on" : "off",
+                                   in_b ? "on" : "off", in_a, in_b, false});
                 }
             }
         }
     }
     if (file.cycle_delay && controller.cycle_delay &&
         *file.cycle_delay != *controller.cycle_delay) {
-        out.push_back(
-            number_difference("cycle_delay", 0, -1, *file.cycle_delay, *controller.cycle_delay));
+        out.push_back(number_difference(ConfigSection::cycle_delay, 0, -1, *file.cycle_delay,
+                                        *controller.cycle_delay));
     }
     if (file.services && controller.services) {
         for (int s = 0; s < kServiceCount; ++s) {
             const bool a = (*file.services)[static_cast<std::size_t>(s)];
             const bool b = (*controller.services)[static_cast<std::size_t>(s)];
             if (a != b) {
-                out.push_back({"services", 0, s, a ? "on" : "off", b ? "on" : "off", a, b, false});
+                out.push_back({ConfigSection::services, 0, s, a ? "on" : "off", b ? "on" : "off", a,
+                               b, false});
             }
         }
     }
     return out;
 }
 
-bool in_sections(const std::string& section, const std::vector<std::string>& only) {
-    const std::string name = section == "parameters" ? "modules" : section;
-    return only.empty() || std::any_of(only.begin(), only.end(), [&](const std::string& s) {
-               return s == name || (s == "parameters" && name == "modules");
+Comparison compare_with_controller(const Configuration& file, const Configuration& controller) {
+    return {compare_configurations(file, controller), left_out(file, controller, "не сравнены")};
+}
+
+bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only) {
+    const auto modules_as_one = [](ConfigSection s) {
+        return s == ConfigSection::parameters ? ConfigSection::modules : s;
+    };
+    return only.empty() || std::any_of(only.begin(), only.end(), [&](ConfigSection s) {
+               return modules_as_one(s) == modules_as_one(section);
            });
 }
 
 std::vector<std::string> left_out(const Configuration& file, const Configuration& controller,
                                   const std::string& not_done,
-                                  const std::vector<std::string>& only) {
+                                  const std::vector<ConfigSection>& only) {
     std::vector<std::string> lines;
-    if (file.modules && controller.modules && in_sections("modules", only)) {
+    if (file.modules && controller.modules && in_sections(ConfigSection::modules, only)) {
         for (const ModuleConfiguration& module : *file.modules) {
             const ModuleConfiguration* other = controller.module_at(module.address);
             std::string why;
@@ -139,7 +149,7 @@ std::vector<std::string> left_out(const Configuration& file, const Configuration
                             not_done + ": " + why);
         }
     }
-    if (file.x10 && !controller.x10 && in_sections("x10", only)) {
+    if (file.x10 && !controller.x10 && in_sections(ConfigSection::x10, only)) {
         lines.push_back("x10: таблицы X10 " + not_done +
                         ": последовательный порт не открыт или не отвечает.");
     }
@@ -153,47 +163,48 @@ std::optional<int> value_at(const Configuration& configuration, const Difference
         }
         return static_cast<int>((*table)[static_cast<std::size_t>(index)]);
     };
-    const std::string& section = place.section;
-    if (section == "start_values") {
-        return at(configuration.start_values, place.index);
-    }
-    if (section == "poll_frequencies") {
-        return at(configuration.poll_frequencies, place.index - 1);
-    }
-    if (section == "services") {
-        return at(configuration.services, place.index);
-    }
-    if (section == "cycle_delay") {
-        return configuration.cycle_delay;
-    }
-    if (section == "parameters") {
-        const ModuleConfiguration* module = configuration.module_at(place.module);
-        return module ? at(module->parameters, place.index) : std::nullopt;
-    }
-    if (section == "x10" && configuration.x10 && place.module >= 0 &&
-        place.module < kX10TableCount && place.index >= 0 && place.index < kX10TableSize) {
-        return (*configuration.x10)[static_cast<std::size_t>(place.module)]
-                                   [static_cast<std::size_t>(place.index)] != 0;
+    switch (place.section) {
+        case ConfigSection::start_values:
+            return at(configuration.start_values, place.index);
+        case ConfigSection::poll_frequencies:
+            return at(configuration.poll_frequencies, place.index - 1);
+        case ConfigSection::services:
+            return at(configuration.services, place.index);
+        case ConfigSection::cycle_delay:
+            return configuration.cycle_delay;
+        case ConfigSection::parameters: {
+            const ModuleConfiguration* module = configuration.module_at(place.module);
+            return module ? at(module->parameters, place.index) : std::nullopt;
+        }
+        case ConfigSection::x10:
+            if (configuration.x10 && place.module >= 0 && place.module < kX10TableCount &&
+                place.index >= 0 && place.index < kX10TableSize) {
+                return (*configuration.x10)[static_cast<std::size_t>(place.module)]
+                                           [static_cast<std::size_t>(place.index)] != 0;
+            }
+            return std::nullopt;
+        case ConfigSection::modules:
+            return std::nullopt;
     }
     return std::nullopt;
 }
 
 std::string difference_place(const Difference& d) {
-    if (d.section == "cycle_delay") {
-        return d.section;
+    switch (d.section) {
+        case ConfigSection::cycle_delay:
+            return section_name(d.section);
+        case ConfigSection::services:
+            return "services[" + std::string(kServiceNames[static_cast<std::size_t>(d.index)]) +
+                   "]";
+        case ConfigSection::parameters:
+            return "modules[" + std::to_string(d.module) + "].parameters[" +
+                   std::to_string(d.index) + "]";
+        case ConfigSection::x10:
+            return "x10[" + std::string(kX10TableNames[static_cast<std::size_t>(d.module)]) + "][" +
+                   x10_address_name(d.index) + "]";
+        default:
+            return std::string(section_name(d.section)) + "[" + std::to_string(d.index) + "]";
     }
-    if (d.section == "services") {
-        return "services[" + std::string(kServiceNames[static_cast<std::size_t>(d.index)]) + "]";
-    }
-    if (d.section == "parameters") {
-        return "modules[" + std::to_string(d.module) + "].parameters[" + std::to_string(d.index) +
-               "]";
-    }
-    if (d.section == "x10") {
-        return "x10[" + std::string(kX10TableNames[static_cast<std::size_t>(d.module)]) + "][" +
-               x10_address_name(d.index) + "]";
-    }
-    return d.section + "[" + std::to_string(d.index) + "]";
 }
 
 }  // namespace vx::commissioning

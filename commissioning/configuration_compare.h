@@ -9,13 +9,12 @@
 
 namespace vx::commissioning {
 
-// One value that differs. Sections: "modules" (a module missing, added or of
-// another type; index = address), "start_values" (index = variable),
-// "poll_frequencies" (index = address), "parameters" (module = address, index =
-// parameter), "x10" (module = table, index = house * 16 + key), "cycle_delay"
-// (index -1), "services" (index = service number).
+// One value that differs. Sections: modules (a module missing, added or of another
+// type; index = address), start_values (index = variable), poll_frequencies (index =
+// address), parameters (module = address, index = parameter), x10 (module = table,
+// index = house * 16 + key), cycle_delay (index -1), services (index = service number).
 struct Difference {
-    std::string section;
+    ConfigSection section = ConfigSection::modules;
     int module = 0;
     int index = -1;
     std::string file;  // the value as shown: a number, "on"/"off", a module name, "none"
@@ -34,16 +33,24 @@ struct Difference {
 std::vector<Difference> compare_configurations(const Configuration& file,
                                                const Configuration& controller);
 
-// The sections a compare or restore may be limited to: as the file names them, with
-// "parameters" standing for the modules' parameters. Every section when only is empty.
-bool in_sections(const std::string& section, const std::vector<std::string>& only);
+// What differs (read-only parameters included, marked), and what of the file could not be
+// compared, one line each: the compare of a file with the controller.
+struct Comparison {
+    std::vector<Difference> differences;
+    std::vector<std::string> skipped;
+};
+Comparison compare_with_controller(const Configuration& file, const Configuration& controller);
+
+// Whether a compare or restore limited to only takes in section: every section when only
+// is empty; the modules and their parameters go together.
+bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only);
 
 // What of the file could not be looked at on the controller, one line each: the X10
 // tables without a serial port, the parameters of a module that is missing, of another
 // type or silent there. not_done says what did not happen to them ("не сравнены").
 std::vector<std::string> left_out(const Configuration& file, const Configuration& controller,
                                   const std::string& not_done,
-                                  const std::vector<std::string>& only = {});
+                                  const std::vector<ConfigSection>& only = {});
 
 // The value configuration holds at the place of a difference (its number, 0 or 1 for
 // on/off), or nothing when it does not hold that section or module.

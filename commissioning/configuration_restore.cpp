@@ -8,66 +8,59 @@ namespace vx::commissioning {
 
 namespace {
 
-constexpr std::array<const char*, 6> kSections{"services",         "cycle_delay", "start_values",
-                                               "poll_frequencies", "modules",     "x10"};
-
 // The write of one row: 0 when the controller accepted it, else its result.
 int write_row(ControllerConnection& c, SerialPort* serial, const Difference& d) {
     const int v = d.file_value;
-    if (d.section == "start_values") {
-        return write_start_value(c, d.index, v);
-    }
-    if (d.section == "poll_frequencies") {
-        return write_poll_frequency(c, d.index, v);
-    }
-    if (d.section == "parameters") {
-        return write_module_parameter(c, d.module, d.index, v);
-    }
-    if (d.section == "x10") {
-        return serial ? x10_set_entry(serial, d.module, d.index / 16, d.index % 16, v) : kNoReply;
-    }
-    if (d.section == "cycle_delay") {
-        return set_cycle_delay(c, v);
-    }
-    if (d.section == "services") {
-        const int result = set_service_state(c, d.index, v);
-        return result == v ? kDone : (result < 0 ? result : kBadEcho);
+    switch (d.section) {
+        case ConfigSection::start_values:
+            return write_start_value(c, d.index, v);
+        case ConfigSection::poll_frequencies:
+            return write_poll_frequency(c, d.index, v);
+        case ConfigSection::parameters:
+            return write_module_parameter(c, d.module, d.index, v);
+        case ConfigSection::x10:
+            return serial ? x10_set_entry(serial, d.module, d.index / 16, d.index % 16, v)
+                          : kNoReply;
+        case ConfigSection::cycle_delay:
+            return set_cycle_delay(c, v);
+        case ConfigSection::services: {
+            const int result = set_service_state(c, d.index, v);
+            return result == v ? kDone : (result < 0 ? result : kBadEcho);
+        }
+        case ConfigSection::modules:
+            return kBadEcho;  // a module is registered by the addressing wizard, not written
     }
     return kBadEcho;
 }
 
 }  // namespace
 
-bool is_restore_section(const std::string& name) {
-    return name == "parameters" ||
-           std::find(kSections.begin(), kSections.end(), name) != kSections.end();
-}
-
 ReadPlan restore_read_plan(const Configuration& file, SerialPort* serial,
-                           const std::vector<std::string>& only) {
+                           const std::vector<ConfigSection>& only) {
     ReadPlan plan = ReadPlan::matching(file, serial);
-    plan.services = plan.services && in_sections("services", only);
-    plan.cycle_delay = plan.cycle_delay && in_sections("cycle_delay", only);
-    plan.start_values = plan.start_values && in_sections("start_values", only);
-    plan.poll_frequencies = plan.poll_frequencies && in_sections("poll_frequencies", only);
-    plan.modules = plan.modules && in_sections("modules", only);
+    plan.services = plan.services && in_sections(ConfigSection::services, only);
+    plan.cycle_delay = plan.cycle_delay && in_sections(ConfigSection::cycle_delay, only);
+    plan.start_values = plan.start_values && in_sections(ConfigSection::start_values, only);
+    plan.poll_frequencies =
+        plan.poll_frequencies && in_sections(ConfigSection::poll_frequencies, only);
+    plan.modules = plan.modules && in_sections(ConfigSection::modules, only);
     plan.parameters = plan.parameters && plan.modules;
-    plan.serial = in_sections("x10", only) ? plan.serial : nullptr;
+    plan.serial = in_sections(ConfigSection::x10, only) ? plan.serial : nullptr;
     return plan;
 }
 
 RestorePlan plan_restore(const Configuration& file, const Configuration& controller,
-                         const std::vector<std::string>& only) {
+                         const std::vector<ConfigSection>& only) {
     RestorePlan plan;
     for (const Difference& d : compare_configurations(file, controller)) {
-        if (d.section != "modules" && !d.read_only && in_sections(d.section, only)) {
+        if (d.section != ConfigSection::modules && !d.read_only && in_sections(d.section, only)) {
             plan.rows.push_back({d});
         }
     }
     plan.skipped = left_out(file, controller, "не записаны", only);
     plan.services_commit.wanted =
-        file.services && controller.services && in_sections("services", only);
-    plan.x10_commit.wanted = file.x10 && controller.x10 && in_sections("x10", only);
+        file.services && controller.services && in_sections(ConfigSection::services, only);
+    plan.x10_commit.wanted = file.x10 && controller.x10 && in_sections(ConfigSection::x10, only);
     return plan;
 }
 
@@ -90,8 +83,8 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
         row.outcome = row.code == kDone ? WriteOutcome::written : WriteOutcome::failed;
         // A write without reply may have reached the controller: it is committed too.
         if (row.code == kDone || row.code == kNoReply) {
-            services_changed |= row.difference.section == "services";
-            x10_changed |= row.difference.section == "x10";
+            services_changed |= row.difference.section == ConfigSection::services;
+            x10_changed |= row.difference.section == ConfigSection::x10;
         }
         if (observer.progress) {
             observer.progress(difference_place(row.difference), ++done, total);
@@ -112,6 +105,29 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
     return result;
 }
 
+RestoreResult restore_and_verify(const ControllerLink& link, const Configuration& file,
+                                 const std::vector<ConfigSection>& only, RestorePlan& plan,
+                                 const StepObserver& writing, const StepObserver& reading_back) {
+    RestoreResult result;
+    SerialPort* serial = nullptr;
+    ControllerConnection* c = link(serial);
+    if (c == nullptr) {
+        return result;
+    }
+    result.run = run_restore(*c, serial, plan, writing);
+    c = link(serial);
+    if (c == nullptr) {
+        return result;
+    }
+    Configuration reread;
+    result.read_back = read_configuration(*c, restore_read_plan(file, serial, only), reread,
+                                          result.notes, reading_back);
+    if (result.read_back == kDone) {
+        verify_restore(plan, reread);
+    }
+    return result;
+}
+
 void verify_restore(RestorePlan& plan, const Configuration& reread) {
     const auto committed = [](const CommitStep& step) {
         return !step.wanted || step.result == kDone;
@@ -122,10 +138,10 @@ void verify_restore(RestorePlan& plan, const Configuration& reread) {
         }
         // A value the read-back does not hold (a module gone silent) is not verified.
         const std::optional<int> now = value_at(reread, row.difference);
-        const std::string& section = row.difference.section;
-        const bool kept = section == "services"
+        const ConfigSection section = row.difference.section;
+        const bool kept = section == ConfigSection::services
                               ? committed(plan.services_commit)
-                              : (section == "x10" ? committed(plan.x10_commit) : true);
+                              : (section == ConfigSection::x10 ? committed(plan.x10_commit) : true);
         row.outcome = now == row.difference.file_value && kept ? WriteOutcome::verified
                                                                : WriteOutcome::failed;
     }
@@ -163,6 +179,14 @@ RestoreSummary summarize(const RestorePlan& plan) {
         }
     }
     return summary;
+}
+
+std::string restore_summary_text(const RestoreSummary& s) {
+    const std::string unverified =
+        s.written > 0 ? ", записано без проверки: " + std::to_string(s.written) : "";
+    return "Записано и проверено: " + std::to_string(s.verified) + unverified +
+           ", ошибок: " + std::to_string(s.failed) + ", не записано: " + std::to_string(s.planned) +
+           ".";
 }
 
 }  // namespace vx::commissioning

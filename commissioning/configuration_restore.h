@@ -41,20 +41,16 @@ struct RestorePlan {
     CommitStep x10_commit;
 };
 
-// The section names a restore may be limited to: as the file names them, with
-// "parameters" also accepted for the modules' parameters. False for another name.
-bool is_restore_section(const std::string& name);
-
 // What a restore limited to only reads from the controller: the file's sections in scope.
 ReadPlan restore_read_plan(const Configuration& file, SerialPort* serial,
-                           const std::vector<std::string>& only);
+                           const std::vector<ConfigSection>& only);
 
 // Rows for every value that differs, limited to the sections in only (all when empty).
 // The registered modules themselves are not restored, nor their read-only parameters: the
 // parameters of a module that is missing, of another type or unreadable on the
 // controller, and X10 tables without a serial port, are skipped with a line.
 RestorePlan plan_restore(const Configuration& file, const Configuration& controller,
-                         const std::vector<std::string>& only = {});
+                         const std::vector<ConfigSection>& only = {});
 
 // Writes the selected rows in order: tables, parameters, X10, delay, and services last,
 // so that a program switched off comes back on once its tables are right; then commits
@@ -63,6 +59,22 @@ RestorePlan plan_restore(const Configuration& file, const Configuration& control
 // stop; kDone otherwise, refused writes included (their rows are failed).
 int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
                 const StepObserver& observer = {});
+
+// A restore's run and the read-back that marks its rows.
+struct RestoreResult {
+    int run = kNoLink;               // run_restore's code
+    int read_back = kNoLink;         // read_configuration's: the rows were verified when kDone
+    std::vector<std::string> notes;  // the read-back's
+};
+
+// Writes the plan's selected rows, then, whatever the run's end, reads back the file's
+// sections in only and verifies the rows against them, so that the marks are true (a
+// write whose reply was lost may have been applied). The link is asked before the writes
+// and again before the read-back (kNoLink: it gave no connection). The writes stop as
+// writing asks, the read-back as reading_back asks.
+RestoreResult restore_and_verify(const ControllerLink& link, const Configuration& file,
+                                 const std::vector<ConfigSection>& only, RestorePlan& plan,
+                                 const StepObserver& writing, const StepObserver& reading_back);
 
 // Marks each attempted row verified when the read-back holds the file's value (a write
 // whose reply was lost may have been applied), else failed. Services and X10 rows are
@@ -78,5 +90,8 @@ struct RestoreSummary {
     int planned = 0, written = 0, verified = 0, failed = 0;
 };
 RestoreSummary summarize(const RestorePlan& plan);
+// "Записано и проверено: 3, ошибок: 0, не записано: 0.", with ", записано без проверки: N"
+// after the first count when the read-back did not come.
+std::string restore_summary_text(const RestoreSummary& summary);
 
 }  // namespace vx::commissioning

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
+#include <utility>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -25,6 +27,7 @@
 #include "commissioning/configuration_compare.h"
 #include "commissioning/configuration_file.h"
 #include "commissioning/controller_texts.h"
+#include "commissioning/file_against_controller.h"
 #include "commissioning/module_table.h"
 #include "ui/dialog_controls.h"
 #include "ui/program_look.h"
@@ -49,13 +52,20 @@ QString text(const std::string& s) {
 
 // The installer's words for the library's value texts.
 QString value_text(const std::string& value) {
-    if (value == "on")
+    if (value == "on") {
         return QStringLiteral("включена");
-    if (value == "off")
+    }
+    if (value == "off") {
         return QStringLiteral("выключена");
-    if (value == "none")
+    }
+    if (value == "none") {
         return QStringLiteral("нет");
+    }
     return text(value);
+}
+
+QString caption(cm::ConfigSection section) {
+    return QString::fromUtf8(cm::section_caption(section));
 }
 
 QString element_text(const cm::Difference& d) {
@@ -63,25 +73,38 @@ QString element_text(const cm::Difference& d) {
                                                                  "Программа пользователя"};
     static const char* const table_names[cm::kX10TableCount] = {"All Units Off", "All Lights On",
                                                                 "All Lights Off"};
-    if (d.section == "start_values")
-        return QStringLiteral("Переменная %1").arg(d.index);
-    if (d.section == "modules" || d.section == "poll_frequencies")
-        return QStringLiteral("Модуль %1").arg(d.index);
-    if (d.section == "parameters" && d.read_only)
-        return QStringLiteral("Модуль %1, параметр %2 (только чтение)").arg(d.module).arg(d.index);
-    if (d.section == "parameters")
-        return QStringLiteral("Модуль %1, параметр %2").arg(d.module).arg(d.index);
-    if (d.section == "x10" && d.module >= 0 && d.module < cm::kX10TableCount)
-        return QStringLiteral("%1, %2").arg(QLatin1String(table_names[d.module]),
-                                            text(cm::x10_address_name(d.index)));
-    if (d.section == "services" && d.index >= 0 && d.index < cm::kServiceCount)
-        return QString::fromUtf8(service_names[d.index]);
+    switch (d.section) {
+        case cm::ConfigSection::start_values:
+            return QStringLiteral("Переменная %1").arg(d.index);
+        case cm::ConfigSection::modules:
+        case cm::ConfigSection::poll_frequencies:
+            return QStringLiteral("Модуль %1").arg(d.index);
+        case cm::ConfigSection::parameters:
+            return (d.read_only ? QStringLiteral("Модуль %1, параметр %2 (только чтение)")
+                                : QStringLiteral("Модуль %1, параметр %2"))
+                .arg(d.module)
+                .arg(d.index);
+        case cm::ConfigSection::x10:
+            if (d.module >= 0 && d.module < cm::kX10TableCount) {
+                return QStringLiteral("%1, %2").arg(QLatin1String(table_names[d.module]),
+                                                    text(cm::x10_address_name(d.index)));
+            }
+            return QString();
+        case cm::ConfigSection::services:
+            if (d.index >= 0 && d.index < cm::kServiceCount) {
+                return QString::fromUtf8(service_names[d.index]);
+            }
+            return QString();
+        case cm::ConfigSection::cycle_delay:
+            return QString();
+    }
     return QString();
 }
 
 QString outcome_text(const cm::RestoreRow& row) {
-    if (!row.selected)
+    if (!row.selected) {
         return QStringLiteral("не записано");
+    }
     switch (row.outcome) {
         case cm::WriteOutcome::planned:
             return QStringLiteral("не записано");
@@ -97,43 +120,28 @@ QString outcome_text(const cm::RestoreRow& row) {
 
 // "Различий: 3 (Службы: 1, ...)." in the order the rows come.
 QString count_line(const std::vector<const cm::Difference*>& rows) {
-    if (rows.empty())
+    if (rows.empty()) {
         return QStringLiteral("Конфигурация контроллера совпадает с файлом.");
+    }
     QStringList order;
     QHash<QString, int> counts;
     for (const cm::Difference* d : rows) {
-        const QString section = backup_section_caption(d->section);
-        if (!counts.contains(section))
+        const QString section = caption(d->section);
+        if (!counts.contains(section)) {
             order << section;
+        }
         ++counts[section];
     }
     QStringList parts;
-    for (const QString& section : order)
+    for (const QString& section : order) {
         parts << QStringLiteral("%1: %2").arg(section).arg(counts[section]);
+    }
     return QStringLiteral("Различий: %1 (%2).")
         .arg(rows.size())
         .arg(parts.join(QStringLiteral(", ")));
 }
 
 }  // namespace
-
-QString backup_section_caption(const std::string& section) {
-    if (section == "services")
-        return QStringLiteral("Службы");
-    if (section == "cycle_delay")
-        return QStringLiteral("Задержка цикла");
-    if (section == "start_values")
-        return QStringLiteral("Начальные значения переменных");
-    if (section == "poll_frequencies")
-        return QStringLiteral("Частоты опроса");
-    if (section == "parameters")
-        return QStringLiteral("Параметры модулей");
-    if (section == "modules")
-        return QStringLiteral("Модули");
-    if (section == "x10")
-        return QStringLiteral("Таблицы X10");
-    return text(section);
-}
 
 QString backup_default_file_name() {
     return QStringLiteral("vx-config-%1.json")
@@ -159,12 +167,12 @@ void BackupWindow::build_layout() {
         grid->addWidget(check, row, 0);
         return check;
     };
-    services_box = box("services_box", QStringLiteral("Службы"), 0);
-    delay_box = box("delay_box", QStringLiteral("Задержка цикла"), 1);
-    start_values_box = box("start_values_box", QStringLiteral("Начальные значения переменных"), 2);
-    poll_box = box("poll_box", QStringLiteral("Частоты опроса"), 3);
-    x10_box = box("x10_box", QStringLiteral("Таблицы X10"), 4);
-    parameters_box = box("parameters_box", QStringLiteral("Параметры модулей"), 5);
+    services_box = box("services_box", caption(cm::ConfigSection::services), 0);
+    delay_box = box("delay_box", caption(cm::ConfigSection::cycle_delay), 1);
+    start_values_box = box("start_values_box", caption(cm::ConfigSection::start_values), 2);
+    poll_box = box("poll_box", caption(cm::ConfigSection::poll_frequencies), 3);
+    x10_box = box("x10_box", caption(cm::ConfigSection::x10), 4);
+    parameters_box = box("parameters_box", caption(cm::ConfigSection::parameters), 5);
     modules_list = new QListWidget;
     modules_list->setObjectName(QStringLiteral("modules_list"));
     grid->addWidget(modules_list, 0, 1, 5, 1);
@@ -276,17 +284,31 @@ int BackupWindow::read(const cm::ReadPlan& plan, cm::Configuration& configuratio
     const int code =
         cm::read_configuration(context_.connection(), plan, configuration, notes, observer());
     set_busy(false);
+    return show_read(code, notes);
+}
+
+int BackupWindow::show_read(int code, const std::vector<std::string>& notes) {
     QStringList lines;
-    for (const std::string& note : notes) lines << text(note);
+    for (const std::string& note : notes) {
+        lines << text(note);
+    }
     step_label->setText(code == cm::kStopped ? QStringLiteral("Остановлено.") : lines.join('\n'));
-    if (code == kDone)
+    if (code == kDone) {
         progress->setValue(progress->maximum());  // the steps of a section left out included
+    }
     if (code == kBadEcho) {
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
     } else if (code != kDone && code != cm::kStopped) {
         prompts_.error(QString::fromUtf8(cm::kNoAnswerText));
     }
     return code;
+}
+
+cm::ControllerLink BackupWindow::link() {
+    return [this](SerialPort*& serial) {
+        serial = context_.serial_port();
+        return &context_.connection();
+    };
 }
 
 void BackupWindow::SaveClick() {
@@ -298,24 +320,27 @@ void BackupWindow::SaveClick() {
     plan.parameters = parameters_box->isChecked();
     if (plan.parameters && modules_read_) {
         for (int i = 0; i < modules_list->count(); ++i) {
-            if (modules_list->item(i)->checkState() == Qt::Checked)
+            if (modules_list->item(i)->checkState() == Qt::Checked) {
                 plan.parameter_addresses.push_back(
                     modules_list->item(i)->data(Qt::UserRole).toInt());
+            }
         }
         // None chosen: no parameters, not every module's (which an empty list means).
         plan.parameters = !plan.parameter_addresses.empty();
     }
     plan.serial = x10_box->isChecked() ? context_.serial_port() : nullptr;
     cm::Configuration configuration;
-    if (read(plan, configuration) != kDone)
+    if (read(plan, configuration) != kDone) {
         return;  // nothing read is kept
+    }
     FileDialogRequest request;
     request.filter = kFileFilter;
     request.default_suffix = QStringLiteral("json");
     request.file_name = backup_default_file_name();
     const std::optional<QString> path = prompts_.save_file(request);
-    if (!path)
+    if (!path) {
         return;
+    }
     const std::string error = cm::save_configuration(path->toStdString(), configuration);
     if (!error.empty()) {
         prompts_.error(text(error));
@@ -323,48 +348,55 @@ void BackupWindow::SaveClick() {
     }
     // What could not be read is named under the file, as the read listed it.
     QStringList lines{QStringLiteral("Копия сохранена: %1").arg(*path)};
-    if (!configuration.not_read.empty())
+    if (!configuration.not_read.empty()) {
         lines << step_label->text();
+    }
     summary->setText(lines.join('\n'));
 }
 
-bool BackupWindow::load_and_read(cm::Configuration& file, cm::Configuration& controller) {
+bool BackupWindow::load_and_read(cm::FileAgainstController& loaded) {
     FileDialogRequest request;
     request.filter = kFileFilter;
     const std::optional<QString> path = prompts_.open_file(request);
-    if (!path)
-        return false;
-    cm::Configuration loaded;
-    if (const std::string error = cm::load_configuration(path->toStdString(), loaded);
-        !error.empty()) {
-        prompts_.error(text(error));
+    if (!path) {
         return false;
     }
-    if (read(cm::ReadPlan::matching(loaded, context_.serial_port()), controller) != kDone)
+    std::optional<LongOperation> long_operation(std::in_place, context_);
+    stop_ = false;
+    set_busy(true);
+    loaded = cm::load_and_read(path->toStdString(), {}, link(), observer());
+    set_busy(false);
+    if (!loaded.file_error.empty()) {
+        long_operation.reset();  // nothing was asked of the controller
+        prompts_.error(text(loaded.file_error));
         return false;
-    file = std::move(loaded);
-    return true;
+    }
+    return show_read(loaded.read_result, loaded.notes) == kDone;
 }
 
 void BackupWindow::CompareClick() {
-    cm::Configuration file, controller;
-    if (!load_and_read(file, controller))
+    cm::FileAgainstController loaded;
+    if (!load_and_read(loaded)) {
         return;  // the window keeps what it showed
+    }
+    cm::Comparison comparison = cm::compare_with_controller(loaded.file, loaded.controller);
     plan_ = {};
-    for (const cm::Difference& d : cm::compare_configurations(file, controller))
+    for (const cm::Difference& d : comparison.differences) {
         plan_.rows.push_back({d});
-    plan_.skipped = cm::left_out(file, controller, "не сравнены");
+    }
+    plan_.skipped = std::move(comparison.skipped);
     plan_ready_ = false;
     write_button->setEnabled(false);
     show_rows(false);
 }
 
 void BackupWindow::RestoreClick() {
-    cm::Configuration file, controller;
-    if (!load_and_read(file, controller))
+    cm::FileAgainstController loaded;
+    if (!load_and_read(loaded)) {
         return;
-    file_ = std::move(file);
-    plan_ = cm::plan_restore(file_, controller);
+    }
+    file_ = std::move(loaded.file);
+    plan_ = cm::plan_restore(file_, loaded.controller);
     plan_ready_ = !plan_.rows.empty();
     write_button->setEnabled(plan_ready_);
     show_rows(true);
@@ -378,9 +410,11 @@ void BackupWindow::show_rows(bool with_checks) {
     for (int r = 0; r < differences->rowCount(); ++r) {
         const cm::Difference& d = plan_.rows[r].difference;
         rows.push_back(&d);
-        const QString cells[] = {backup_section_caption(d.section), element_text(d),
-                                 value_text(d.file), value_text(d.controller)};
-        for (int c = 0; c < 4; ++c) differences->setItem(r, c, new QTableWidgetItem(cells[c]));
+        const QString cells[] = {caption(d.section), element_text(d), value_text(d.file),
+                                 value_text(d.controller)};
+        for (int c = 0; c < 4; ++c) {
+            differences->setItem(r, c, new QTableWidgetItem(cells[c]));
+        }
         if (with_checks) {
             QTableWidgetItem* first = differences->item(r, 0);
             first->setFlags(first->flags() | Qt::ItemIsUserCheckable);
@@ -390,32 +424,42 @@ void BackupWindow::show_rows(bool with_checks) {
     }
     differences->resizeColumnsToContents();
     QStringList lines{count_line(rows)};
-    for (const std::string& line : plan_.skipped) lines << text(line);
+    for (const std::string& line : plan_.skipped) {
+        lines << text(line);
+    }
     summary->setText(lines.join('\n'));
 }
 
 void BackupWindow::WriteClick() {
-    if (!plan_ready_)
+    if (!plan_ready_) {
         return;
-    for (int r = 0; r < differences->rowCount(); ++r)
+    }
+    for (int r = 0; r < differences->rowCount(); ++r) {
         plan_.rows[r].selected = differences->item(r, 0)->checkState() == Qt::Checked;
+    }
     const LongOperation long_operation(context_);
     stop_ = false;
     set_busy(true);
-    const int run =
-        cm::run_restore(context_.connection(), context_.serial_port(), plan_, observer());
+    // A stop pressed during the writes ends them, not the read-back that marks the rows.
+    cm::StepObserver reading_back = observer();
+    reading_back.stop_requested = [this, first_check = true]() mutable {
+        if (std::exchange(first_check, false)) {
+            stop_ = false;
+        }
+        QCoreApplication::processEvents();
+        return stop_;
+    };
+    const cm::RestoreResult result =
+        cm::restore_and_verify(link(), file_, {}, plan_, observer(), reading_back);
     set_busy(false);
-    // Read back what was written, whatever the run's end, so that the marks are true.
-    cm::Configuration reread;
-    const bool reread_done =
-        read(cm::ReadPlan::matching(file_, context_.serial_port()), reread) == kDone;
-    if (reread_done)
-        cm::verify_restore(plan_, reread);
+    const bool reread_done = show_read(result.read_back, result.notes) == kDone;
     plan_ready_ = false;  // a second write starts from a fresh comparison
     write_button->setEnabled(false);
     show_outcomes();
-    if (reread_done && run != kDone && run != cm::kStopped)  // else the read said why
+    if (reread_done && result.run != kDone &&
+        result.run != cm::kStopped) {  // else the read said why
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
+    }
 }
 
 void BackupWindow::show_outcomes() {
@@ -424,16 +468,10 @@ void BackupWindow::show_outcomes() {
         first->setFlags(first->flags() & ~Qt::ItemIsUserCheckable);
         differences->item(r, kResultColumn)->setText(outcome_text(plan_.rows[r]));
     }
-    const cm::RestoreSummary s = cm::summarize(plan_);
-    // Written but not verified: the read-back did not come.
-    const QString unverified =
-        s.written > 0 ? QStringLiteral(", записано без проверки: %1").arg(s.written) : QString();
-    QStringList lines{QStringLiteral("Записано и проверено: %1%2, ошибок: %3, не записано: %4.")
-                          .arg(s.verified)
-                          .arg(unverified)
-                          .arg(s.failed)
-                          .arg(s.planned)};
-    for (const std::string& line : cm::commit_failures(plan_)) lines << text(line);
+    QStringList lines{text(cm::restore_summary_text(cm::summarize(plan_)))};
+    for (const std::string& line : cm::commit_failures(plan_)) {
+        lines << text(line);
+    }
     summary->setText(lines.join('\n'));
 }
 

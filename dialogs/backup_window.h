@@ -10,6 +10,7 @@
 
 #include "commissioning/configuration.h"
 #include "commissioning/configuration_restore.h"
+#include "commissioning/file_against_controller.h"
 
 class QCheckBox;
 class QLabel;
@@ -23,8 +24,6 @@ namespace vx::ui {
 class UserPrompts;
 class WindowContext;
 
-// The window's name of a section of the configuration file ("Службы").
-QString backup_section_caption(const std::string& section);
 // "vx-config-20261209-0421.json" for the local time now.
 QString backup_default_file_name();
 
@@ -67,10 +66,13 @@ private:
     // Runs a read with progress and Stop, the window's controls disabled; the
     // library's code (kDone, kStopped, ...). Reports failures in a box.
     int read(const commissioning::ReadPlan& plan, commissioning::Configuration& configuration);
+    // What a read left: its notes (or that it stopped) under the progress, a failure in a
+    // box; returns code.
+    int show_read(int code, const std::vector<std::string>& notes);
     // Asks for a file and reads the same sections from the controller; false
     // when the installer cancelled, the file is bad or the read did not end.
-    bool load_and_read(commissioning::Configuration& file,
-                       commissioning::Configuration& controller);
+    bool load_and_read(commissioning::FileAgainstController& loaded);
+    commissioning::ControllerLink link();
     void set_busy(bool busy);
     // The plan's rows, then the summary and what of the file could not be looked at.
     void show_rows(bool with_checks);

@@ -22,7 +22,9 @@ std::string before(const std::string& message, const std::string& suffix) {
 
 std::size_t edit_distance(const std::string& a, const std::string& b) {
     std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
     for (std::size_t i = 1; i <= a.size(); ++i) {
         std::size_t diagonal = row[0];
         row[0] = i;
@@ -38,7 +40,9 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
 // The innermost command given on the command line (the program itself when none).
 const CLI::App* innermost(const CLI::App& app) {
     const CLI::App* current = &app;
-    while (!current->get_subcommands().empty()) current = current->get_subcommands().front();
+    while (!current->get_subcommands().empty()) {
+        current = current->get_subcommands().front();
+    }
     return current;
 }
 
@@ -90,7 +94,9 @@ std::string word_for_command(const CLI::App& app, const std::vector<std::string>
     const CLI::App* current = innermost(app);
     std::size_t i = 0;
     if (current != &app) {
-        while (i < args.size() && args[i] != current->get_name()) ++i;
+        while (i < args.size() && args[i] != current->get_name()) {
+            ++i;
+        }
         ++i;
     }
     for (; i < args.size(); ++i) {
@@ -186,8 +192,9 @@ void russian_value_names(CLI::App& app) {
             option->type_name("ТЕКСТ");
         }
     }
-    for (CLI::App* command : app.get_subcommands(std::function<bool(CLI::App*)>{}))
+    for (CLI::App* command : app.get_subcommands(std::function<bool(CLI::App*)>{})) {
         russian_value_names(*command);
+    }
 }
 
 namespace {
@@ -211,8 +218,12 @@ std::vector<OptionText> options_of(const CLI::App& app) {
         if (text.positional) {
             text.names.push_back(option->get_name());
         } else {
-            for (const std::string& s : option->get_snames()) text.names.push_back("-" + s);
-            for (const std::string& l : option->get_lnames()) text.names.push_back("--" + l);
+            for (const std::string& s : option->get_snames()) {
+                text.names.push_back("-" + s);
+            }
+            for (const std::string& l : option->get_lnames()) {
+                text.names.push_back("--" + l);
+            }
         }
         if (option->get_type_size() != 0 && !text.positional) {
             text.value = option->get_type_name();
@@ -227,14 +238,18 @@ std::vector<const CLI::App*> command_tree(const CLI::App& app) {
     std::vector<const CLI::App*> list;
     for (const CLI::App* command : visible_commands(app)) {
         list.push_back(command);
-        for (const CLI::App* inner : command_tree(*command)) list.push_back(inner);
+        for (const CLI::App* inner : command_tree(*command)) {
+            list.push_back(inner);
+        }
     }
     return list;
 }
 
 std::string join(const std::vector<std::string>& words) {
     std::string text;
-    for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : " ") + word;
+    }
     return text;
 }
 
@@ -266,7 +281,9 @@ std::string bash_completion(const CLI::App& app) {
         }
     }
     global.push_back("--help");
-    for (const CLI::App* command : visible_commands(app)) top.push_back(command->get_name());
+    for (const CLI::App* command : visible_commands(app)) {
+        top.push_back(command->get_name());
+    }
     out << "# bash completion for vxctl, written by vxctl completion bash\n"
         << "_vxctl() {\n"
         << "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
@@ -286,8 +303,9 @@ std::string bash_completion(const CLI::App& app) {
     std::sort(all_values.begin(), all_values.end());
     all_values.erase(std::unique(all_values.begin(), all_values.end()), all_values.end());
     std::string values_pattern;
-    for (const std::string& name : all_values)
+    for (const std::string& name : all_values) {
         values_pattern += (values_pattern.empty() ? "" : "|") + name;
+    }
     if (!values_pattern.empty()) {
         out << "            " << values_pattern << ") ((i++)) ;;\n";
     }
@@ -307,7 +325,9 @@ std::string bash_completion(const CLI::App& app) {
     for (const CLI::App* command : command_tree(app)) {
         std::vector<std::string> words;
         bool files = false;
-        for (const CLI::App* inner : visible_commands(*command)) words.push_back(inner->get_name());
+        for (const CLI::App* inner : visible_commands(*command)) {
+            words.push_back(inner->get_name());
+        }
         for (const OptionText& option : options_of(*command)) {
             if (option.positional) {
                 files = files || option.names.front() == "FILE";

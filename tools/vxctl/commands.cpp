@@ -25,11 +25,13 @@ constexpr int kMaxVariable = cm::kVariableCount - 1;
 
 int version(Context& ctx) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const uint16_t v = read_controller_version(*c);
-    if (v == 0)
+    if (v == 0) {
         return ctx.controller_failed(kNoReply, "");
+    }
     const std::string text = cm::version_text(v);
     ctx.json ? ctx.print({{"version", text}}) : ctx.line(text);
     return kExitDone;
@@ -41,16 +43,21 @@ int variable_table(Context& ctx, const std::vector<std::string>& ranges, const c
                    const uint8_t* (*read)(ControllerConnection&)) {
     std::vector<int> wanted;
     std::string error;
-    if (!parse_ranges(ranges, kMaxVariable, wanted, error))
+    if (!parse_ranges(ranges, kMaxVariable, wanted, error)) {
         return ctx.fail(error, kExitUsage);
+    }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const uint8_t* view = read(*c);
-    if (view == nullptr)
+    if (view == nullptr) {
         return ctx.controller_failed(kNoReply, "");
+    }
     std::vector<std::pair<int, long>> values;
-    for (int v : wanted) values.emplace_back(v, view_u16(view, v));
+    for (int v : wanted) {
+        values.emplace_back(v, view_u16(view, v));
+    }
     ctx.print_numbers(key, values);
     return kExitDone;
 }
@@ -59,8 +66,9 @@ namespace {
 
 int set_variable(Context& ctx, int variable, int value) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const int result = write_variable(*c, variable, value);
     if (result != kDone) {
         return ctx.controller_failed(result, cm::kOperationFailedText);
@@ -71,11 +79,13 @@ int set_variable(Context& ctx, int variable, int value) {
 
 int modules(Context& ctx) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     std::vector<cm::ModuleEntry> table;
-    if (cm::read_module_table(*c, table) != kDone)
+    if (cm::read_module_table(*c, table) != kDone) {
         return ctx.controller_failed(kNoReply, "");
+    }
     Json list = Json::array();
     for (const cm::ModuleEntry& m : table) {
         if (ctx.json) {
@@ -91,15 +101,17 @@ int modules(Context& ctx) {
                      std::to_string(m.data));
         }
     }
-    if (ctx.json)
+    if (ctx.json) {
         ctx.print({{"modules", list}});
+    }
     return kExitDone;
 }
 
 int service_number(const std::string& name) {
     for (int s = 0; s < cm::kServiceCount; ++s) {
-        if (name == cm::kServiceNames[static_cast<std::size_t>(s)])
+        if (name == cm::kServiceNames[static_cast<std::size_t>(s)]) {
             return s;
+        }
     }
     return -1;
 }
@@ -119,7 +131,9 @@ int print_services(Context& ctx, ControllerConnection& c, const std::vector<int>
     if (ctx.json) {
         ctx.print({{"services", states}});
     } else {
-        for (const auto& [name, on] : states.items()) ctx.line(name + (on ? " on" : " off"));
+        for (const auto& [name, on] : states.items()) {
+            ctx.line(name + (on ? " on" : " off"));
+        }
     }
     return kExitDone;
 }
@@ -130,10 +144,12 @@ int services(Context& ctx, const std::vector<std::string>& args) {
         return ctx.fail("ожидалось: services [bus|mysql|program on|off]", kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
-    if (args.empty())
+    }
+    if (args.empty()) {
         return print_services(ctx, *c, {0, 1, 2});
+    }
     // As the services window: switch, then query, then commit.
     const int s = service_number(args[0]);
     const int on = args[1] == "on" ? 1 : 0;
@@ -163,18 +179,21 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
         return ctx.fail("ожидалось: clock [set [ГГГГ-ММ-ДДTЧЧ:ММ:СС]]", kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     if (args.empty()) {
         const ControllerClock t = read_controller_clock(*c);
-        if (!t.answered)
+        if (!t.answered) {
             return ctx.controller_failed(kNoReply, "");
+        }
         char text[64];
         // The form clock set reads, so that a printed time can be set again.
         std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
                       t.hour, t.minute, t.second);
-        if (!valid_clock(t))
+        if (!valid_clock(t)) {
             return ctx.fail(std::string("неверная дата контроллера ") + text, kExitController);
+        }
         ctx.json ? ctx.print({{"clock", text}}) : ctx.line(text);
         return kExitDone;
     }
@@ -209,8 +228,9 @@ int clock(Context& ctx, const std::vector<std::string>& args) {
 
 int delay(Context& ctx, const std::vector<int>& args) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     if (!args.empty()) {
         const int result = set_cycle_delay(*c, args[0]);
         if (result != kDone) {
@@ -220,8 +240,9 @@ int delay(Context& ctx, const std::vector<int>& args) {
         return kExitDone;
     }
     const int value = read_cycle_delay(*c);
-    if (value < 0)
+    if (value < 0) {
         return ctx.controller_failed(value, "");
+    }
     ctx.json ? ctx.print({{"delay", value}}) : ctx.line(std::to_string(value));
     return kExitDone;
 }
@@ -246,8 +267,9 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
         return ctx.fail(path + ": файл пуст, в контроллер ничего не передано", kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     cm::TransferResult result;
     {
         ProgressBar bar;
@@ -260,8 +282,9 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
     if (result.stage == cm::TransferStage::file_not_read) {
         return ctx.fail(path + ": " + text, kExitUsage);
     }
-    if (result.stage != cm::TransferStage::finished)
+    if (result.stage != cm::TransferStage::finished) {
         return ctx.fail(text, kExitController);
+    }
     int exit_code = result.code == 0 ? kExitDone : kExitController;
     if (kind == kTransferProgram && result.code == 0 && reset &&
         reset_timers_and_variables(*c) != kDone) {
@@ -283,8 +306,9 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
 
 int simple_request(Context& ctx, bool reboot, double wait_seconds = -1) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const bool done = reboot ? reboot_controller(*c) == kDone : rescan_bus(*c);
     if (!done) {
         return ctx.fail(cm::kControllerSilentText, kExitController);
@@ -300,8 +324,9 @@ int simple_request(Context& ctx, bool reboot, double wait_seconds = -1) {
 
 int shutdown(Context& ctx, const std::string& device) {
     std::unique_ptr<SerialPort> port = open_serial(ctx, device);
-    if (!port)
+    if (!port) {
         return kExitController;
+    }
     if (serial_shutdown(port.get()) != 0) {
         return ctx.fail(cm::kControllerSilentText, kExitController);
     }
@@ -313,13 +338,15 @@ int shutdown(Context& ctx, const std::string& device) {
 
 int x10(Context& ctx, const std::string& device) {
     std::unique_ptr<SerialPort> port = open_serial(ctx, device);
-    if (!port)
+    if (!port) {
         return kExitController;
+    }
     Json tables = Json::object();
     for (int t = 0; t < cm::kX10TableCount; ++t) {
         const X10Table table = x10_read_table(port.get(), t);
-        if (table[0] == kX10TableIncomplete)
+        if (table[0] == kX10TableIncomplete) {
             return ctx.fail(cm::kNoAnswerText, kExitController);
+        }
         Json names = Json::array();
         std::string line = cm::kX10TableNames[static_cast<std::size_t>(t)];
         for (int i = 0; i < kX10TableSize; ++i) {
@@ -329,11 +356,13 @@ int x10(Context& ctx, const std::string& device) {
             }
         }
         tables[cm::kX10TableNames[static_cast<std::size_t>(t)]] = names;
-        if (!ctx.json)
+        if (!ctx.json) {
             ctx.line(line);
+        }
     }
-    if (ctx.json)
+    if (ctx.json) {
         ctx.print({{"x10", tables}});
+    }
     return kExitDone;
 }
 

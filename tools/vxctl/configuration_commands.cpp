@@ -8,6 +8,7 @@
 #include "commissioning/configuration_file.h"
 #include "commissioning/configuration_restore.h"
 #include "commissioning/controller_texts.h"
+#include "commissioning/file_against_controller.h"
 #include "tools/vxctl/vxctl.h"
 
 namespace vx::vxctl {
@@ -30,46 +31,66 @@ std::vector<std::string> split(const std::string& list) {
     std::vector<std::string> items;
     std::stringstream in(list);
     for (std::string item; std::getline(in, item, ',');) {
-        if (!item.empty())
+        if (!item.empty()) {
             items.push_back(item);
+        }
     }
     return items;
+}
+
+// Progress on the bar: a step's name and count.
+cm::StepObserver progress_on(ProgressBar& bar) {
+    cm::StepObserver observer;
+    observer.progress = [&bar](const std::string& step, int done, int total) {
+        bar.show(step, done, total);
+    };
+    return observer;
+}
+
+// Prints a read's notes, and its failure: the exit code.
+int read_outcome(Context& ctx, int result, const std::vector<std::string>& notes) {
+    if (result == cm::kNoLink) {
+        return kExitController;  // the connection's failure is out already
+    }
+    for (const std::string& note : notes) {
+        ctx.fail(note, 0);
+    }
+    if (result == kBadEcho) {
+        return ctx.fail("services: Ошибка", kExitController);
+    }
+    return result == kDone ? kExitDone : ctx.controller_failed(result, "");
 }
 
 // Reads what the plan asks for, with progress on standard error (a line per step
 // when it is not a terminal and step_lines is set); prints the notes.
 int read(Context& ctx, const cm::ReadPlan& plan, cm::Configuration& out, bool step_lines = false) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     std::vector<std::string> notes;
     int result;
     {
         ProgressBar bar(step_lines);
-        cm::StepObserver observer;
-        observer.progress = [&bar](const std::string& step, int done, int total) {
-            bar.show(step, done, total);
-        };
-        result = cm::read_configuration(*c, plan, out, notes, observer);
+        result = cm::read_configuration(*c, plan, out, notes, progress_on(bar));
     }
-    for (const std::string& note : notes) ctx.fail(note, 0);
-    if (result == kBadEcho)
-        return ctx.fail("services: Ошибка", kExitController);
-    return result == kDone ? kExitDone : ctx.controller_failed(result, "");
+    return read_outcome(ctx, result, notes);
 }
 
 Json difference_json(const cm::Difference& d) {
-    Json row = {{"section", d.section}};
-    if (d.section == "parameters" || d.section == "x10")
+    Json row = {{"section", cm::section_name(d.section)}};
+    if (d.section == cm::ConfigSection::parameters || d.section == cm::ConfigSection::x10) {
         row["module"] = d.module;
-    if (d.index >= 0)
+    }
+    if (d.index >= 0) {
         row["index"] = d.index;
+    }
     // One type per field: numbers, on/off as booleans, a module as an object (null: none).
     const auto value = [&d](const std::string& text, int number) -> Json {
         if (d.numeric) {
             return number;
         }
-        if (d.section == "modules") {
+        if (d.section == cm::ConfigSection::modules) {
             return text == "none" ? Json(nullptr) : Json{{"name", text}};
         }
         return number != 0;
@@ -108,12 +129,14 @@ int backup(Context& ctx, const Options& o) {
                                         addresses.end());
     }
     std::unique_ptr<SerialPort> port;
-    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
+    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial))) {
         return kExitController;
+    }
     plan.serial = port.get();
     cm::Configuration configuration;
-    if (const int code = read(ctx, plan, configuration, true); code != kExitDone)
+    if (const int code = read(ctx, plan, configuration, true); code != kExitDone) {
         return code;
+    }
     if (const std::string error = cm::save_configuration(o.file, configuration); !error.empty()) {
         return ctx.fail(error, kExitUsage);
     }
@@ -123,16 +146,25 @@ int backup(Context& ctx, const Options& o) {
     return kExitDone;
 }
 
-// Loads the file and reads from the controller the sections of it in only (all when empty).
-int load_and_read(Context& ctx, const Options& o, const std::vector<std::string>& only,
-                  std::unique_ptr<SerialPort>& port, cm::Configuration& file,
-                  cm::Configuration& controller) {
-    if (const std::string error = cm::load_configuration(o.file, file); !error.empty()) {
-        return ctx.fail(error, kExitUsage);
+// Loads the file and reads from the controller the sections of it in only (all when empty),
+// opening the serial port of --serial once the file is loaded.
+int load_and_read(Context& ctx, const Options& o, const std::vector<cm::ConfigSection>& only,
+                  std::unique_ptr<SerialPort>& port, cm::FileAgainstController& loaded) {
+    const cm::ControllerLink link = [&](SerialPort*& serial) -> ControllerConnection* {
+        if (!o.serial.empty() && !(port = open_serial(ctx, o.serial))) {
+            return nullptr;
+        }
+        serial = port.get();
+        return ctx.connection();
+    };
+    {
+        ProgressBar bar;
+        loaded = cm::load_and_read(o.file, only, link, progress_on(bar));
     }
-    if (!o.serial.empty() && !(port = open_serial(ctx, o.serial)))
-        return kExitController;
-    return read(ctx, cm::restore_read_plan(file, port.get(), only), controller);
+    if (!loaded.file_error.empty()) {
+        return ctx.fail(loaded.file_error, kExitUsage);
+    }
+    return read_outcome(ctx, loaded.read_result, loaded.notes);
 }
 
 // Exit 4 after the lines of what the file holds and the controller could not show.
@@ -141,20 +173,25 @@ int incomplete(Context& ctx, const std::vector<std::string>& lines, const char* 
 }
 
 int compare(Context& ctx, const Options& o) {
-    cm::Configuration file, controller;
+    cm::FileAgainstController loaded;
     std::unique_ptr<SerialPort> port;
-    if (const int code = load_and_read(ctx, o, {}, port, file, controller); code != kExitDone) {
+    if (const int code = load_and_read(ctx, o, {}, port, loaded); code != kExitDone) {
         return code;
     }
+    const cm::Comparison comparison = cm::compare_with_controller(loaded.file, loaded.controller);
     std::vector<cm::Difference> differences, read_only;
-    for (const cm::Difference& d : cm::compare_configurations(file, controller)) {
+    for (const cm::Difference& d : comparison.differences) {
         (d.read_only ? read_only : differences).push_back(d);
     }
-    const std::vector<std::string> skipped = cm::left_out(file, controller, "не сравнены");
+    const std::vector<std::string>& skipped = comparison.skipped;
     if (ctx.json) {
         Json lists[2] = {Json::array(), Json::array()};
-        for (const cm::Difference& d : differences) lists[0].push_back(difference_json(d));
-        for (const cm::Difference& d : read_only) lists[1].push_back(difference_json(d));
+        for (const cm::Difference& d : differences) {
+            lists[0].push_back(difference_json(d));
+        }
+        for (const cm::Difference& d : read_only) {
+            lists[1].push_back(difference_json(d));
+        }
         ctx.print({{"differences", lists[0]}, {"read_only", lists[1]}, {"skipped", skipped}});
     } else {
         for (const cm::Difference& d : differences) {
@@ -165,10 +202,13 @@ int compare(Context& ctx, const Options& o) {
             ctx.line(cm::difference_place(d) + ": file " + d.file + ", controller " + d.controller +
                      " (только чтение)");
         }
-        for (const std::string& line : skipped) ctx.line(line);
+        for (const std::string& line : skipped) {
+            ctx.line(line);
+        }
     }
-    if (!skipped.empty())
+    if (!skipped.empty()) {
         return incomplete(ctx, skipped, "не всё сравнено");
+    }
     return differences.empty() ? kExitDone : kExitDifferences;
 }
 
@@ -195,12 +235,15 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
             rows.push_back(item);
         }
         Json document = {{"differences", rows}, {"skipped", plan.skipped}};
-        if (with_outcome)
+        if (with_outcome) {
             document["not_committed"] = cm::commit_failures(plan);
+        }
         ctx.print(document);
         return;
     }
-    for (const std::string& line : plan.skipped) ctx.line(line);
+    for (const std::string& line : plan.skipped) {
+        ctx.line(line);
+    }
     for (const cm::RestoreRow& row : plan.rows) {
         ctx.line(cm::difference_place(row.difference) + ": " + row.difference.controller + " -> " +
                  row.difference.file +
@@ -211,11 +254,7 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
         ctx.line("Будет записано: " + std::to_string(s.planned) + ".");
         return;
     }
-    // Written but not verified: the read-back did not come.
-    const std::string unverified =
-        s.written > 0 ? ", записано без проверки: " + std::to_string(s.written) : "";
-    ctx.line("Записано и проверено: " + std::to_string(s.verified) + unverified + ", ошибок: " +
-             std::to_string(s.failed) + ", не записано: " + std::to_string(s.planned) + ".");
+    ctx.line(cm::restore_summary_text(s));
 }
 
 volatile std::sig_atomic_t stop_signal = 0;
@@ -246,55 +285,60 @@ private:
 };
 
 int restore(Context& ctx, const Options& o) {
-    const std::vector<std::string> only = split(o.only);
-    for (const std::string& section : only) {
-        if (!cm::is_restore_section(section)) {
-            return ctx.fail("--only: нет раздела \"" + section + "\"", kExitUsage);
+    std::vector<cm::ConfigSection> only;
+    for (const std::string& name : split(o.only)) {
+        const std::optional<cm::ConfigSection> section = cm::section_named(name);
+        if (!section) {
+            return ctx.fail("--only: нет раздела \"" + name + "\"", kExitUsage);
         }
+        only.push_back(*section);
     }
-    cm::Configuration file, controller;
+    cm::FileAgainstController loaded;
     std::unique_ptr<SerialPort> port;
-    if (const int code = load_and_read(ctx, o, only, port, file, controller); code != kExitDone) {
+    if (const int code = load_and_read(ctx, o, only, port, loaded); code != kExitDone) {
         return code;
     }
-    cm::RestorePlan plan = cm::plan_restore(file, controller, only);
+    cm::RestorePlan plan = cm::plan_restore(loaded.file, loaded.controller, only);
     if (o.dry_run) {
         print_plan(ctx, plan, false);
         return incomplete(ctx, plan.skipped, "не всё записано");
     }
-    ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
-        return kExitController;
     const StopOnSignal stop;
-    int run;
+    cm::RestoreResult result;
     {
         ProgressBar bar;
-        cm::StepObserver observer;
-        observer.progress = [&bar](const std::string& step, int done, int total) {
-            bar.show(step, done, total);
-        };
-        observer.stop_requested = [&stop] { return stop.signal() != 0; };
-        run = cm::run_restore(*c, port.get(), plan, observer);
+        cm::StepObserver writing = progress_on(bar);
+        writing.stop_requested = [&stop] { return stop.signal() != 0; };
+        result = cm::restore_and_verify(
+            [&](SerialPort*& serial) {
+                serial = port.get();
+                return ctx.connection();
+            },
+            loaded.file, only, plan, writing, progress_on(bar));
     }
-    // Read back what was written, whatever the run's end, so that the report is true.
-    cm::Configuration reread;
-    const int reread_code = read(ctx, cm::restore_read_plan(file, port.get(), only), reread);
-    if (reread_code == kExitDone) {
-        cm::verify_restore(plan, reread);
+    if (result.run == cm::kNoLink) {
+        return kExitController;
     }
+    const int reread_code = read_outcome(ctx, result.read_back, result.notes);
     print_plan(ctx, plan, true);
     const std::vector<std::string> not_committed = cm::commit_failures(plan);
-    for (const std::string& line : not_committed) ctx.fail(line, kExitController);
-    if (run == cm::kStopped)
+    for (const std::string& line : not_committed) {
+        ctx.fail(line, kExitController);
+    }
+    if (result.run == cm::kStopped) {
         return 128 + stop.signal();  // 130 after Ctrl-C, 143 after SIGTERM
-    if (reread_code != kExitDone)
+    }
+    if (reread_code != kExitDone) {
         return reread_code;  // its message is out already
+    }
     const cm::RestoreSummary summary = cm::summarize(plan);
     // A lost reply ends the run: an error when rows were left unwritten.
-    if (run != kDone && summary.planned > 0)
-        return ctx.controller_failed(run, cm::kOperationFailedText);
-    if (summary.failed > 0 || !not_committed.empty())
+    if (result.run != kDone && summary.planned > 0) {
+        return ctx.controller_failed(result.run, cm::kOperationFailedText);
+    }
+    if (summary.failed > 0 || !not_committed.empty()) {
         return kExitController;
+    }
     return incomplete(ctx, plan.skipped, "не всё записано");
 }
 

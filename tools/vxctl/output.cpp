@@ -139,11 +139,15 @@ void Context::print_numbers(const char* key,
                             const std::vector<std::pair<int, long>>& values) const {
     if (json) {
         Json table = Json::object();
-        for (const auto& [n, value] : values) table[std::to_string(n)] = value;
+        for (const auto& [n, value] : values) {
+            table[std::to_string(n)] = value;
+        }
         print({{key, table}});
         return;
     }
-    for (const auto& [n, value] : values) line(std::to_string(n) + " " + std::to_string(value));
+    for (const auto& [n, value] : values) {
+        line(std::to_string(n) + " " + std::to_string(value));
+    }
 }
 
 void Context::written(const Json& what) const {
@@ -237,7 +241,9 @@ bool parse_ranges(const std::vector<std::string>& ranges, int max, std::vector<i
                   std::string& error) {
     out.clear();
     if (ranges.empty()) {
-        for (int i = 0; i <= max; ++i) out.push_back(i);
+        for (int i = 0; i <= max; ++i) {
+            out.push_back(i);
+        }
         return true;
     }
     for (const std::string& argument : ranges) {
@@ -260,7 +266,9 @@ bool parse_ranges(const std::vector<std::string>& ranges, int max, std::vector<i
                         ", через запятую";
                 return false;
             }
-            for (long i = first; i <= last; ++i) out.push_back(static_cast<int>(i));
+            for (long i = first; i <= last; ++i) {
+                out.push_back(static_cast<int>(i));
+            }
         }
     }
     return true;

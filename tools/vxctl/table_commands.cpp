@@ -54,8 +54,9 @@ int parameters(Context& ctx, const Args& args) {
         return ctx.fail(error, kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     std::vector<std::pair<int, long>> values;
     int exit_code = kExitDone;
     for (int p : wanted) {
@@ -87,21 +88,26 @@ int write_result(Context& ctx, int result, const char* refused_text,
 
 int poll_frequencies(Context& ctx) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const uint8_t* view = read_poll_frequencies(*c);
-    if (view == nullptr)
+    if (view == nullptr) {
         return ctx.controller_failed(kNoReply, "");
+    }
     std::vector<std::pair<int, long>> values;
-    for (int a = 1; a <= cm::kAddressCount; ++a) values.emplace_back(a, view[a - 1]);
+    for (int a = 1; a <= cm::kAddressCount; ++a) {
+        values.emplace_back(a, view[a - 1]);
+    }
     ctx.print_numbers("poll_frequencies", values);
     return kExitDone;
 }
 
 int modbus_read(Context& ctx, const Args& args) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const int value = modbus_read_register(*c, args.flag ? 4 : 3, args.a, args.b);
     if (value < 0) {
         // The window shows the code after its text; here the code is told in words.
@@ -115,8 +121,9 @@ int modbus_read(Context& ctx, const Args& args) {
 
 int modbus_write(Context& ctx, const Args& args) {
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     const int result = args.flag ? modbus_write_coil(*c, args.a, args.b, args.c)
                                  : modbus_write_register(*c, args.a, args.b, args.c);
     if (result != kDone) {
@@ -153,8 +160,9 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
         app, "param", "записать параметр модуля",
         [](Context& ctx, const Args& args) {
             ControllerConnection* c = ctx.connection();
-            if (c == nullptr)
+            if (c == nullptr) {
                 return kExitController;
+            }
             // A refusal (status F8 included) is reported: the value was not written.
             int result = write_module_parameter(*c, args.a, args.b, args.c);
             // A wrong echo comes back as -1, as does the module's own FF (no module):
@@ -185,8 +193,9 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
         app, "poll-frequency", "записать частоту опроса модуля",
         [](Context& ctx, const Args& args) {
             ControllerConnection* c = ctx.connection();
-            if (c == nullptr)
+            if (c == nullptr) {
                 return kExitController;
+            }
             return write_result(ctx, write_poll_frequency(*c, args.a, args.b),
                                 cm::kOperationFailedText,
                                 {{"module", args.a}, {"poll_frequency", args.b}});
@@ -209,8 +218,9 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
         app, "start-value", "записать начальное значение переменной",
         [](Context& ctx, const Args& args) {
             ControllerConnection* c = ctx.connection();
-            if (c == nullptr)
+            if (c == nullptr) {
                 return kExitController;
+            }
             return write_result(ctx, write_start_value(*c, args.a, args.b),
                                 cm::kOperationFailedText,
                                 {{"start_value", args.a}, {"value", args.b}});

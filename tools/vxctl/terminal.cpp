@@ -41,6 +41,11 @@ void ProgressBar::show(const std::string& step, int done, int total) {
     if (!terminal_ || total <= 0) {
         return;
     }
+    // A count that starts over is the next run of steps (a restore's read-back): its own line.
+    if (drawn_ && done <= last_done_) {
+        std::fputc('\n', stderr);
+    }
+    last_done_ = done;
     constexpr int kWidth = 30;
     const int filled = static_cast<int>(static_cast<long long>(done) * kWidth / total);
     std::fprintf(stderr, "\r[%-*s] %3d%% %d/%d %-28.28s", kWidth,

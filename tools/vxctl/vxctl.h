@@ -116,7 +116,8 @@ bool error_stream_is_terminal();
 class ProgressBar {
 public:
     // Draws only when standard error is a terminal, unless always_lines: then a
-    // terminal gets the bar and anything else one line per new step.
+    // terminal gets the bar and anything else one line per new step. A count that
+    // starts over draws on a new line.
     explicit ProgressBar(bool always_lines = false);
     static inline bool quiet = false;  // --quiet: no bar and no step lines
     ~ProgressBar();                    // ends the bar's line
@@ -126,6 +127,7 @@ private:
     bool terminal_;
     bool lines_;
     bool drawn_ = false;
+    int last_done_ = 0;
     std::string last_step_;
 };
 

@@ -81,8 +81,9 @@ int watch(Context& ctx, const WatchOptions& options) {
         }
     }
     ControllerConnection* c = ctx.connection();
-    if (c == nullptr)
+    if (c == nullptr) {
         return kExitController;
+    }
     cm::WatchCsv csv;
     if (!options.csv.empty()) {
         if (error = csv.open(options.csv, variables, names, existing); !error.empty()) {
