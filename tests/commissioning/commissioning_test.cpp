@@ -14,7 +14,6 @@
 #include "commissioning/file_transfer.h"
 #include "commissioning/support_report.h"
 #include "commissioning/watch.h"
-#include "notes/variable_names.h"
 #include "sim/simulator_thread.h"
 #include "tests/support/temp_dir.h"
 
@@ -146,15 +145,6 @@ TEST(VerifyRestore, MarksARowByWhatTheReadBackHolds) {
     EXPECT_EQ(WriteOutcome::verified, plan.rows[0].outcome);  // start_values[1023]
     EXPECT_EQ(WriteOutcome::verified, plan.rows[1].outcome);  // poll_frequencies[8]
     EXPECT_EQ(WriteOutcome::failed, plan.rows[3].outcome);    // module 1 no longer read
-}
-
-TEST(VariableNames, TakesHashVarLinesOnly) {
-    const auto names = notes::parse_variable_names(
-        "Заметки\r\n#var[0] Текущее время\r\n  #var[7]\tНасос  \u2028#var[1023] Последняя\n"
-        "#var[1024] слишком большой\n#var[x] нет номера\n#var[5]\n#var[2] старое\n#var[2] новое");
-    const std::map<int, std::string> expected = {
-        {0, "Текущее время"}, {2, "новое"}, {7, "Насос"}, {1023, "Последняя"}};
-    EXPECT_EQ(expected, names);
 }
 
 TEST(WatchCsv, HeaderNamesTheWatchedVariablesWithoutTheSeparator) {

@@ -1,5 +1,7 @@
 // Notes file access: load as RTF or plain text, atomic saving that never loses the old file.
 #include <gtest/gtest.h>
+
+#include <map>
 #ifdef _WIN32
 #include <process.h>
 #else
@@ -16,6 +18,7 @@
 
 #include "files/atomic_file.h"
 #include "notes/notes_file.h"
+#include "notes/variable_names.h"
 
 namespace vx::notes {
 namespace {
@@ -201,4 +204,13 @@ TEST_F(NotesFile, LeavesAReadOnlyFileAlone) {
 }
 
 }  // namespace
+TEST(VariableNames, TakesHashVarLinesOnly) {
+    const auto names = parse_variable_names(
+        "Заметки\r\n#var[0] Текущее время\r\n  #var[7]\tНасос  \u2028#var[1023] Последняя\n"
+        "#var[1024] слишком большой\n#var[x] нет номера\n#var[5]\n#var[2] старое\n#var[2] новое");
+    const std::map<int, std::string> expected = {
+        {0, "Текущее время"}, {2, "новое"}, {7, "Насос"}, {1023, "Последняя"}};
+    EXPECT_EQ(expected, names);
+}
+
 }  // namespace vx::notes
