@@ -283,6 +283,31 @@ TEST_F(WizardTest, AutoSearchAfterAManualRegistrationSweepsFromTheRaisedBound) {
     wizard_->close();
 }
 
+// The sweep without the window: the observer hears the next address after each probe
+// and may stop it before the next.
+using AddressSweep = ControllerDialogTest;
+TEST_F(AddressSweep, ReportsEachAddressAndStopsWhenAsked) {
+    script_no_module(fake_, 126);
+    script_registration(fake_, 127, 2, 0x0B, 0, 1);
+    std::vector<std::string> steps;
+    std::vector<int> found;
+    const auto list = [&](const commissioning::FoundModule& m) { found.push_back(m.address); };
+    commissioning::StepObserver observer;
+    observer.progress = [&](const std::string& step, int done, int total) {
+        steps.push_back(step + " " + std::to_string(done) + "/" + std::to_string(total));
+    };
+    EXPECT_EQ(kDone, commissioning::sweep_addresses(context_->connection(), 126, list, observer));
+    fake_.verify();
+    EXPECT_EQ((std::vector<std::string>{"127 1/2", "128 2/2"}), steps);
+    EXPECT_EQ(std::vector<int>{127}, found);
+
+    script_no_module(fake_, 1);
+    observer.stop_requested = [&] { return steps.size() == 3; };
+    EXPECT_EQ(commissioning::kStopped,
+              commissioning::sweep_addresses(context_->connection(), 1, list, observer));
+    EXPECT_EQ("2 1/127", steps.back());
+}
+
 // --- the result grid, without the window ------------------------------------------------
 
 TEST(WizardResultGrid, RowsFollowTheControllerCountOrTakeTheNextFreeRow) {
@@ -306,7 +331,7 @@ TEST(WizardResultGrid, RowsFollowTheControllerCountOrTakeTheNextFreeRow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);
-        ui::FoundModule module;
+        commissioning::FoundModule module;
         module.address = c.address;
         module.info = {7, 0x0B, 0};
         module.module_count = c.controller_count;
