@@ -55,10 +55,9 @@ void WatchList::add(int variable, const std::string& name, bool charted) {
 }
 
 std::vector<int> WatchList::removal_order(std::vector<int> rows) const {
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [this](int row) {
-                                  return row < 0 || row >= static_cast<int>(rows_.size());
-                              }),
+    rows.erase(std::remove_if(
+                   rows.begin(), rows.end(),
+                   [this](int row) { return row < 0 || row >= static_cast<int>(rows_.size()); }),
                rows.end());
     std::sort(rows.begin(), rows.end(), std::greater<>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

@@ -1,7 +1,6 @@
 // WatchWindowModel: the watch list's rows as the watch window's table shows them.
 #include "dialogs/watch_window_model.h"
 
-
 #include "dialogs/watch_window.h"
 #include "ui/time_of_day.h"
 
@@ -14,8 +13,8 @@ namespace {
 using Column = WatchWindow::Column;
 
 const QString kHeaders[WatchWindow::column_count] = {
-    QStringLiteral("Переменная"), QStringLiteral("Имя"),       QStringLiteral("Значение"),
-    QStringLiteral("Мин."),       QStringLiteral("Макс."),     QStringLiteral("Изменение"),
+    QStringLiteral("Переменная"), QStringLiteral("Имя"),   QStringLiteral("Значение"),
+    QStringLiteral("Мин."),       QStringLiteral("Макс."), QStringLiteral("Изменение"),
     QStringLiteral("График")};
 
 QString number_or_empty(bool shown, uint16_t value) {
