@@ -56,8 +56,9 @@ std::string watch_csv_header(const std::vector<int>& variables,
             std::string name = it->second;
             // A name must not split its column or start a new row.
             for (char& ch : name) {
-                if (ch == kSeparator || ch == '\n' || ch == '\r' || ch == '"')
+                if (ch == kSeparator || ch == '\n' || ch == '\r' || ch == '"') {
                     ch = ' ';
+                }
             }
             header += " " + name;
         }
