@@ -11,7 +11,7 @@
 #include <vector>
 
 #include <QComboBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -72,9 +72,10 @@ struct WatchUnderLoad {
             variables.push_back(v);
         }
         window->add_variables(variables);
+        QAbstractItemModel& table = *window->watch_list->model();
         for (int row = 0; row < kCharted; ++row) {
-            window->watch_list->item(row, vx::ui::WatchWindow::chart_column)
-                ->setCheckState(Qt::Checked);
+            table.setData(table.index(row, vx::ui::WatchWindow::chart_column), Qt::Checked,
+                          Qt::CheckStateRole);
         }
         window->span_box->setCurrentIndex(window->span_box->findData(60));
         window->resize(1200, 800);

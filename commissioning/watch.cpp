@@ -42,12 +42,16 @@ WatchSample select_variables(const WatchSample& sample, const std::vector<int>& 
     return selected;
 }
 
+std::string variable_caption(int variable) {
+    return "var[" + std::to_string(variable) + "]";
+}
+
 std::string watch_csv_header(const std::vector<int>& variables,
                              const std::map<int, std::string>& names) {
     std::string header = "Время";
     for (int v : variables) {
         header += kSeparator;
-        header += "var[" + std::to_string(v) + "]";
+        header += variable_caption(v);
         if (const auto it = names.find(v); it != names.end()) {
             std::string name = it->second;
             // A name must not split its column or start a new row.

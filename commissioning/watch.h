@@ -30,6 +30,9 @@ WatchSample sample_variables(ControllerConnection& c, const std::vector<int>& va
 // The sample of other variables taken from an answered sample's full read.
 WatchSample select_variables(const WatchSample& sample, const std::vector<int>& variables);
 
+// "var[7]": a watched variable's caption, and its legend and CSV name when unnamed.
+std::string variable_caption(int variable);
+
 // "Время;var[7] Name;var[8]": a variable without a name is "var[N]".
 std::string watch_csv_header(const std::vector<int>& variables,
                              const std::map<int, std::string>& names);

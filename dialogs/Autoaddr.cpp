@@ -1,5 +1,9 @@
-// Taaddr: the wizard's four pages and its handlers; the controller work is in addressing.cpp.
+// Taaddr: the wizard's four pages, its result grid and its handlers; the controller
+// work is in the commissioning library.
 #include "dialogs/Autoaddr.h"
+
+#include <algorithm>
+#include <string>
 
 #include <QCoreApplication>
 #include <QFont>
@@ -13,6 +17,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "compiler/Utils.h"
 #include "ui/dialog_controls.h"
 #include "ui/string_grid.h"
 #include "ui/user_prompts.h"
@@ -20,6 +25,10 @@
 #include "ui/window_context.h"
 
 namespace vx::ui {
+
+namespace cm = vx::commissioning;
+using cm::kFirstAddress;
+using cm::kLastAddress;
 
 namespace {
 
@@ -50,7 +59,65 @@ QLabel* make_error_text(const QString& name, const QString& text, QWidget* paren
     return label;
 }
 
+// Address, firmware version, name.
+constexpr int kResultColumns = 3;
+// 64 + 64 for the first two columns and 10 for the grid's frame and lines.
+constexpr int kNarrowColumn = 64;
+constexpr int kNameColumnAllowance = 2 * kNarrowColumn + 10;
+
+int first_empty_row(const StringGrid& grid) {
+    int row = 1;
+    while (row < grid.row_count() && !grid.cell(0, row).isEmpty()) {
+        ++row;
+    }
+    return row;
+}
+
 }  // namespace
+
+QString module_name(const vx::ModuleInfo& info) {
+    return QString::fromStdString(vx::module_type_name(info.type_code, info.subtype));
+}
+
+void set_up_result_grid(StringGrid& grid) {
+    grid.set_col_count(kResultColumns);
+    grid.set_col_width(0, kNarrowColumn);
+    grid.set_col_width(1, kNarrowColumn);
+    grid.set_col_width(2, grid.width() - kNameColumnAllowance);
+    grid.set_cell(0, 0, QStringLiteral("Номер"));
+    grid.set_cell(1, 0, QStringLiteral("Версия"));
+    grid.set_cell(2, 0, QStringLiteral("Наименование"));
+    reset_result_grid(grid);
+}
+
+void reset_result_grid(StringGrid& grid) {
+    grid.set_row_count(2);
+    grid.clear_row(1);
+}
+
+int list_module(StringGrid& grid, const cm::FoundModule& module) {
+    int row = module.module_count;
+    if (row >= 1) {
+        grid.set_row_count(row + 1);
+    } else {
+        row = first_empty_row(grid);
+        grid.set_row_count(std::max(grid.row_count(), row + 1));
+    }
+    grid.set_cell(0, row, QString::number(module.address));
+    grid.set_cell(1, row, QString::number(module.info.version));
+    grid.set_cell(2, row, module_name(module.info));
+    return row;
+}
+
+int listed_module_count(const StringGrid& grid) {
+    int count = 0;
+    for (int row = 1; row < grid.row_count(); ++row) {
+        if (!grid.cell(0, row).isEmpty()) {
+            ++count;
+        }
+    }
+    return count;
+}
 
 Taaddr::Taaddr(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
     setObjectName(QStringLiteral("aaddr"));
@@ -244,22 +311,22 @@ void Taaddr::Button1Click() {
     if (pc->currentIndex() != kStartPage) {
         return;
     }
-    StartOutcome outcome;
+    cm::StartOutcome outcome;
     {
         WaitCursor busy;
-        outcome = begin_addressing(context_.connection(), saved_);
+        outcome = cm::begin_addressing(context_.connection(), saved_);
     }
     // Neither failure hides the other's text: both may stay on show.
     // Crosswise on purpose: no reply shows the blocked-port text, a controller
     // that is not ready the no-reply text, as installers have always seen them.
     switch (outcome) {
-        case StartOutcome::no_reply:
+        case cm::StartOutcome::no_reply:
             blocked_port_text->show();
             break;
-        case StartOutcome::not_ready:
+        case cm::StartOutcome::not_ready:
             no_reply_text->show();
             break;
-        case StartOutcome::ready:
+        case cm::StartOutcome::ready:
             no_reply_text->hide();
             blocked_port_text->hide();
             show_page(kSearchPage);
@@ -279,13 +346,15 @@ void Taaddr::Button3Click() {
         // The sweep starts where a manual registration left the lower bound:
         // addresses below it are taken by this run's modules.
         ud1->setValue(ud1->minimum());
-        sweep_addresses(
-            context_.connection(), ud1->value(),
-            [this](const FoundModule& module) { list_module(*sg1, module); },
-            [this](int next_address) {
-                ud1->setValue(next_address);
-                QCoreApplication::processEvents();
-            });
+        const int first = ud1->value();
+        cm::StepObserver observer;
+        observer.progress = [this, first](const std::string&, int tried, int) {
+            ud1->setValue(first + tried);
+            QCoreApplication::processEvents();
+        };
+        cm::sweep_addresses(
+            context_.connection(), first,
+            [this](const cm::FoundModule& module) { list_module(*sg1, module); }, observer);
         searching_ = false;
         finish();
     });
@@ -319,10 +388,10 @@ void Taaddr::Button9Click() {
 
 void Taaddr::register_at_spinner() {
     const int address = ud1->value();
-    std::optional<FoundModule> module;
+    std::optional<cm::FoundModule> module;
     {
         WaitCursor busy;
-        module = register_module(context_.connection(), address);
+        module = cm::register_module(context_.connection(), address);
     }
     if (!module) {
         not_found_text->show();
@@ -391,7 +460,7 @@ void Taaddr::FormClose() {
         bool restored = false;
         {
             WaitCursor busy;
-            restored = restore_services(context_.connection(), saved_);
+            restored = cm::restore_services(context_.connection(), saved_);
         }
         // Left off, the house has no bus polling and no program running.
         if (!restored) {

@@ -2,8 +2,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
-#include "dialogs/addressing.h"
+#include "commissioning/addressing.h"
 
 class QLabel;
 class QPushButton;
@@ -14,6 +15,20 @@ namespace vx::ui {
 
 class StringGrid;
 class WindowContext;
+
+// "Undefined.0" style names come from the shared type table.
+QString module_name(const vx::ModuleInfo& info);
+
+// The result grid: three columns, a header row, and one empty data row.
+void set_up_result_grid(StringGrid& grid);
+void reset_result_grid(StringGrid& grid);
+// Lists a module in the row numbered by the controller's count, so that the
+// k-th module of a run lands in row k. Without a usable count (no reply, or a
+// count of 0 right after a registration) it takes the first empty data row.
+// Returns the row.
+int list_module(StringGrid& grid, const commissioning::FoundModule& module);
+// The data rows that hold a module.
+int listed_module_count(const StringGrid& grid);
 
 // The wizard's pages, in the order of pc.
 enum WizardPage { kStartPage = 0, kSearchPage = 1, kRegisteredPage = 2, kFinalPage = 3 };
@@ -36,7 +51,7 @@ public:
     void Button9Click();  // "Выход" of page 4
     void FormClose();     // whenever the window closes
 
-    const SavedServices& saved_services() const { return saved_; }
+    const commissioning::SavedServices& saved_services() const { return saved_; }
     bool searching() const { return searching_; }
 
     // --- controls ------------------------------------------------------------------
@@ -72,7 +87,7 @@ private:
     void set_address(int value);
 
     WindowContext& context_;
-    SavedServices saved_;
+    commissioning::SavedServices saved_;
     bool searching_ = false;
 };
 

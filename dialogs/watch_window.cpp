@@ -1,8 +1,6 @@
-// WatchWindow: the watch list over the commissioning library's sample, history and
-// CSV; the timer, the pause while another operation runs, the chart and the settings.
+// WatchWindow: the watch list's table over the commissioning library's list, sample
+// and CSV; the timer, the pause while another operation runs, the chart and the settings.
 #include "dialogs/watch_window.h"
-
-#include <algorithm>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,14 +14,14 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
-#include <QSignalBlocker>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "commissioning/module_table.h"
 #include "dialogs/watch_chart.h"
+#include "dialogs/watch_window_model.h"
 #include "notes/variable_names.h"
 #include "ui/dialog_controls.h"
 #include "ui/time_of_day.h"
@@ -51,22 +49,12 @@ const QString kNoAnswer = QStringLiteral(" Нет ответа от контро
 const QString kPaused =
     QStringLiteral(" Наблюдение приостановлено: выполняется другая операция с контроллером.");
 
-QTableWidgetItem* fixed_item(const QString& text = QString()) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
-
 QString csv_file_name() {
     return QStringLiteral("watch-%1.csv")
         .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
 }
 
 }  // namespace
-
-QString watch_variable_caption(int variable) {
-    return QStringLiteral("var[%1]").arg(variable);
-}
 
 int parse_variable_number(const QString& text) {
     bool ok = false;
@@ -110,12 +98,10 @@ void WatchWindow::build_layout() {
     list_row->addWidget(names_button);
     root->addLayout(list_row);
 
-    watch_list = new QTableWidget(0, column_count, this);
+    model_ = new WatchWindowModel(list_, this);
+    watch_list = new QTableView(this);
     watch_list->setObjectName(QStringLiteral("watch_list"));
-    watch_list->setHorizontalHeaderLabels({QStringLiteral("Переменная"), QStringLiteral("Имя"),
-                                           QStringLiteral("Значение"), QStringLiteral("Мин."),
-                                           QStringLiteral("Макс."), QStringLiteral("Изменение"),
-                                           QStringLiteral("График")});
+    watch_list->setModel(model_);
     watch_list->verticalHeader()->hide();
     watch_list->verticalHeader()->setDefaultSectionSize(watch_list->fontMetrics().height() + 6);
     watch_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -184,7 +170,7 @@ void WatchWindow::build_layout() {
     connect(stop_button, &QPushButton::clicked, this, &WatchWindow::StopClick);
     connect(record_button, &QPushButton::clicked, this, &WatchWindow::RecordClick);
     connect(reset_button, &QPushButton::clicked, this, &WatchWindow::ResetExtremesClick);
-    connect(watch_list, &QTableWidget::itemChanged, this, &WatchWindow::list_changed);
+    connect(model_, &WatchWindowModel::dataChanged, this, &WatchWindow::list_edited);
     connect(interval_box, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {
         timer_->setInterval(static_cast<int>(seconds * 1000.0 + 0.5));
         save_settings();
@@ -204,33 +190,8 @@ void WatchWindow::build_layout() {
 
 // ---- the list ----------------------------------------------------------------
 
-void WatchWindow::add_row(int variable, const QString& name, bool charted) {
-    filling_ = true;
-    const int row = watch_list->rowCount();
-    watch_list->insertRow(row);
-    watch_list->setItem(row, variable_column, fixed_item(watch_variable_caption(variable)));
-    watch_list->setItem(row, name_column, new QTableWidgetItem(name));
-    for (int column : {value_column, min_column, max_column, changed_column}) {
-        watch_list->setItem(row, column, fixed_item());
-    }
-    auto* chart_item = fixed_item();
-    chart_item->setFlags(chart_item->flags() | Qt::ItemIsUserCheckable);
-    chart_item->setCheckState(charted ? Qt::Checked : Qt::Unchecked);
-    watch_list->setItem(row, chart_column, chart_item);
-    filling_ = false;
-    variables_.push_back(variable);
-    history_.watch(variable);
-}
-
 void WatchWindow::add_variables(const std::vector<int>& variables) {
-    std::vector<int> added;
-    for (int v : variables) {
-        if (v >= 0 && v < cm::kVariableCount &&
-            std::find(variables_.begin(), variables_.end(), v) == variables_.end() &&
-            std::find(added.begin(), added.end(), v) == added.end()) {
-            added.push_back(v);
-        }
-    }
+    const std::vector<int> added = list_.new_variables(variables);
     // The record's columns are fixed when its file is opened.
     if (recording_ && !added.empty()) {
         prompts_.error(
@@ -241,29 +202,14 @@ void WatchWindow::add_variables(const std::vector<int>& variables) {
     }
     for (int v : added) {
         const auto named = notes_names_.find(v);
-        add_row(v, named == notes_names_.end() ? QString() : QString::fromStdString(named->second),
-                false);
+        model_->add(v,
+                    named == notes_names_.end() ? QString() : QString::fromStdString(named->second),
+                    false);
     }
-    show_values();
     save_settings();
     show();
     raise();
     activateWindow();
-}
-
-QString WatchWindow::variable_name(int row) const {
-    const QTableWidgetItem* item = watch_list->item(row, name_column);
-    return item == nullptr ? QString() : item->text().trimmed();
-}
-
-std::map<int, std::string> WatchWindow::names() const {
-    std::map<int, std::string> names;
-    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
-        if (const QString name = variable_name(row); !name.isEmpty()) {
-            names[variables_[static_cast<std::size_t>(row)]] = name.toStdString();
-        }
-    }
-    return names;
 }
 
 void WatchWindow::AddClick() {
@@ -281,13 +227,7 @@ void WatchWindow::RemoveClick() {
     for (const QModelIndex& index : watch_list->selectionModel()->selectedRows()) {
         rows.push_back(index.row());
     }
-    std::sort(rows.rbegin(), rows.rend());
-    for (int row : rows) {
-        const int variable = variables_[static_cast<std::size_t>(row)];
-        watch_list->removeRow(row);
-        variables_.erase(variables_.begin() + row);
-        history_.forget(variable);
-    }
+    model_->remove(rows);
     refresh_chart();
     save_settings();
 }
@@ -311,20 +251,14 @@ void WatchWindow::NamesClick() {
         }
     }
     notes_names_ = read;
-    int named = 0;
-    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
-        const auto it = read.find(variables_[static_cast<std::size_t>(row)]);
-        if (it != read.end()) {
-            watch_list->item(row, name_column)->setText(QString::fromStdString(it->second));
-            ++named;
-        }
-    }
+    const int named = model_->apply_names(read);
     show_status(
-        QStringLiteral("Имена из заметок: %1 из %2 в списке.").arg(named).arg(variables_.size()));
+        QStringLiteral("Имена из заметок: %1 из %2 в списке.").arg(named).arg(list_.size()));
 }
 
-void WatchWindow::list_changed(QTableWidgetItem* item) {
-    if (filling_ || (item->column() != name_column && item->column() != chart_column)) {
+// A name typed or a chart box ticked: the values' own changes redraw nothing here.
+void WatchWindow::list_edited(const QModelIndex& top_left) {
+    if (top_left.column() != name_column && top_left.column() != chart_column) {
         return;
     }
     refresh_chart();
@@ -334,7 +268,7 @@ void WatchWindow::list_changed(QTableWidgetItem* item) {
 // ---- sampling ----------------------------------------------------------------
 
 void WatchWindow::StartClick() {
-    history_.reset_extremes();
+    list_.history().reset_extremes();
     failed_samples_ = 0;
     timer_->start();
     start_button->setEnabled(false);
@@ -353,8 +287,8 @@ void WatchWindow::StopClick() {
 }
 
 void WatchWindow::ResetExtremesClick() {
-    history_.reset_extremes();
-    show_values();
+    list_.history().reset_extremes();
+    model_->values_changed();
 }
 
 void WatchWindow::done(int result) {
@@ -380,7 +314,7 @@ void WatchWindow::TimerTick() {
         return;
     }
     sampling_ = true;
-    show_sample(cm::sample_variables(context_.connection(), variables_));
+    show_sample(cm::sample_variables(context_.connection(), list_.variables()));
     sampling_ = false;
 }
 
@@ -391,8 +325,8 @@ void WatchWindow::show_sample(const cm::WatchSample& sample) {
         show_status(last_failure_ + kNoAnswer + failures_text());
         return;
     }
-    history_.add(sample.time, sample.all);
-    show_values();
+    list_.history().add(sample.time, sample.all);
+    model_->values_changed();
     // A one-minute chart moves with every sample; a longer one moves less than a
     // bucket of its points in a second.
     const bool one_minute = span_box->currentData().toInt() == 1;
@@ -410,22 +344,6 @@ void WatchWindow::show_sample(const cm::WatchSample& sample) {
             stop_recording();
             prompts_.error(QString::fromStdString(error));
         }
-    }
-}
-
-void WatchWindow::show_values() {
-    const QSignalBlocker blocker(watch_list);
-    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
-        const cm::WatchHistory::Series* s =
-            history_.series(variables_[static_cast<std::size_t>(row)]);
-        const bool any = s != nullptr && !s->values.empty();
-        watch_list->item(row, value_column)
-            ->setText(any ? QString::number(s->values.back()) : QString());
-        const bool extremes = any && s->extremes;
-        watch_list->item(row, min_column)->setText(extremes ? QString::number(s->min) : QString());
-        watch_list->item(row, max_column)->setText(extremes ? QString::number(s->max) : QString());
-        watch_list->item(row, changed_column)
-            ->setText(any && s->changed ? time_of_day_text(*s->changed) : QString());
     }
 }
 
@@ -457,14 +375,10 @@ void WatchWindow::showEvent(QShowEvent* event) {
 void WatchWindow::refresh_chart() {
     chart_drawn_ = std::chrono::steady_clock::now();
     std::map<int, QString> charted;  // variable -> legend name
-    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
-        if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {
-            const int v = variables_[static_cast<std::size_t>(row)];
-            const QString name = variable_name(row);
-            charted[v] = name.isEmpty() ? watch_variable_caption(v) : name;
-        }
+    for (const auto& [variable, legend] : list_.charted()) {
+        charted[variable] = QString::fromStdString(legend);
     }
-    trend->draw(history_, charted, std::chrono::minutes(span_box->currentData().toInt()),
+    trend->draw(list_.history(), charted, std::chrono::minutes(span_box->currentData().toInt()),
                 kChartPointsPerSeries,
                 kChartGapIntervals * timer_->intervalAsDuration() + kChartGapSlack);
 }
@@ -484,9 +398,9 @@ void WatchWindow::RecordClick() {
     if (!path) {
         return;
     }
-    recorded_variables_ = variables_;
+    recorded_variables_ = list_.variables();
     if (const std::string error =
-            csv_.open(QFile::encodeName(*path).toStdString(), recorded_variables_, names());
+            csv_.open(QFile::encodeName(*path).toStdString(), recorded_variables_, list_.names());
         !error.empty()) {
         prompts_.error(QString::fromStdString(error));
         return;
@@ -515,11 +429,9 @@ void WatchWindow::load_settings() {
     const QStringList names = s.value(kNamesKey).toStringList();
     const QStringList charted = s.value(kChartedKey).toStringList();
     for (int i = 0; i < numbers.size(); ++i) {
-        const int v = parse_variable_number(numbers[i]);
-        if (v < 0 || std::find(variables_.begin(), variables_.end(), v) != variables_.end()) {
-            continue;  // a hand-edited file: what cannot be a row is left out
-        }
-        add_row(v, i < names.size() ? names[i] : QString(), charted.contains(numbers[i].trimmed()));
+        // A hand-edited file: what cannot be a row is left out.
+        model_->add(parse_variable_number(numbers[i]), i < names.size() ? names[i] : QString(),
+                    charted.contains(numbers[i].trimmed()));
     }
     const int interval_ms = s.value(kIntervalKey, kDefaultIntervalMs).toInt();
     interval_box->setValue(interval_ms / 1000.0);  // the box keeps it in 0.2 to 60 s
@@ -527,7 +439,6 @@ void WatchWindow::load_settings() {
     span_box->setCurrentIndex(span < 0 ? kDefaultSpanIndex : span);
     main_grid_box->setChecked(s.value(kMainGridKey, false).toBool());
     loading_ = false;
-    show_values();
     refresh_chart();
 }
 
@@ -536,11 +447,12 @@ void WatchWindow::save_settings() const {
         return;
     }
     QStringList numbers, names, charted;
-    for (int row = 0; row < static_cast<int>(variables_.size()); ++row) {
-        const QString number = QString::number(variables_[static_cast<std::size_t>(row)]);
+    for (int row = 0; row < static_cast<int>(list_.size()); ++row) {
+        const cm::WatchList::Row& r = list_.rows()[static_cast<std::size_t>(row)];
+        const QString number = QString::number(r.variable);
         numbers << number;
-        names << variable_name(row);
-        if (watch_list->item(row, chart_column)->checkState() == Qt::Checked) {
+        names << QString::fromStdString(list_.name(row));
+        if (r.charted) {
             charted << number;
         }
     }

@@ -12,15 +12,16 @@
 #include <QString>
 
 #include "commissioning/watch.h"
+#include "commissioning/watch_list.h"
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
 class QPushButton;
-class QTableWidget;
-class QTableWidgetItem;
+class QTableView;
 class QTimer;
 
 namespace vx::ui {
@@ -28,10 +29,9 @@ namespace vx::ui {
 class UserPrompts;
 struct ChartLine;
 class WatchChart;
+class WatchWindowModel;
 class WindowContext;
 
-// "var[7]": a watched variable's caption, and its legend and CSV name when unnamed.
-QString watch_variable_caption(int variable);
 // The number a user typed for a variable, or -1 when it is not one of 0 to 1023.
 int parse_variable_number(const QString& text);
 
@@ -62,8 +62,8 @@ public:
 
     // Adds the variables not yet watched, in their order, and shows the window.
     void add_variables(const std::vector<int>& variables);
-    std::vector<int> variables() const { return variables_; }
-    QString variable_name(int row) const;
+    std::vector<int> variables() const { return list_.variables(); }
+    const commissioning::WatchList& list() const { return list_; }
 
     void AddClick();     // "Добавить": the number typed
     void RemoveClick();  // "Удалить": the selected rows
@@ -80,7 +80,7 @@ public:
 
     QTimer* timer() const { return timer_; }
     bool recording() const { return recording_; }
-    const commissioning::WatchHistory& history() const { return history_; }
+    const commissioning::WatchHistory& history() const { return list_.history(); }
     // The chart's line of a charted variable; null when it is not charted.
     const ChartLine* line_of(int variable) const;
     // Draws the checked variables' span now. A sample redraws it while the window is
@@ -91,7 +91,7 @@ public:
     QPushButton* add_button = nullptr;
     QPushButton* remove_button = nullptr;
     QPushButton* names_button = nullptr;
-    QTableWidget* watch_list = nullptr;
+    QTableView* watch_list = nullptr;        // over the list's model
     QDoubleSpinBox* interval_box = nullptr;  // seconds
     QPushButton* start_button = nullptr;
     QPushButton* stop_button = nullptr;
@@ -119,11 +119,8 @@ signals:
 
 private:
     void build_layout();
-    void add_row(int variable, const QString& name, bool charted);
-    void show_values();
     void stop_recording();
-    void list_changed(QTableWidgetItem* item);
-    std::map<int, std::string> names() const;
+    void list_edited(const QModelIndex& top_left);
     void load_settings();
     void save_settings() const;
     void show_status(const QString& text);
@@ -131,8 +128,8 @@ private:
 
     WindowContext& context_;
     UserPrompts& prompts_;
-    std::vector<int> variables_;  // in the rows' order
-    commissioning::WatchHistory history_;
+    commissioning::WatchList list_;  // the rows and what the samples told of them
+    WatchWindowModel* model_ = nullptr;
     std::map<int, std::string> notes_names_;  // of the last notes read, for variables added later
     QTimer* timer_ = nullptr;
     commissioning::WatchCsv csv_;
@@ -141,7 +138,6 @@ private:
     int failed_samples_ = 0;  // unanswered since Старт
     QString last_failure_;    // the time of the last of them
     bool sampling_ = false;   // a tick's request or its box is under way
-    bool filling_ = false;    // rows are being written, not edited
     bool loading_ = false;    // the settings are being read: nothing to write back yet
     std::chrono::steady_clock::time_point chart_drawn_;
 };

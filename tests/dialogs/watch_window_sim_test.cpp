@@ -16,7 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -79,6 +79,28 @@ TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
     }
 }
 
+// The list the window shows: rows removed in any order take their history with them,
+// names are kept as typed and used without their blanks, a charted row's legend.
+TEST(WatchList, RemovesRowsInAnyOrderAndNamesWithoutBlanks) {
+    commissioning::WatchList list;
+    for (int v : {4, 7, 4, 1024, 9, 2}) {
+        list.add(v, v == 7 ? " Насос " : "", v != 9);
+    }
+    EXPECT_EQ((std::vector<int>{3, 5}), list.new_variables({4, 3, -1, 5, 3, 1024}));
+    EXPECT_EQ(2, list.apply_names({{9, "Зал"}, {2, "  "}, {3, "нет"}}));
+    EXPECT_EQ(" Насос ", list.rows()[1].name);
+    EXPECT_EQ((std::map<int, std::string>{{7, "Насос"}, {9, "Зал"}}), list.names());
+    EXPECT_EQ((std::map<int, std::string>{{2, "var[2]"}, {4, "var[4]"}, {7, "Насос"}}),
+              list.charted());
+    list.history().add(std::chrono::system_clock::now(), std::vector<uint16_t>(1024, 5));
+    EXPECT_EQ((std::vector<int>{3, 0}), list.removal_order({0, 3, -1, 3, 8}));
+    list.remove_row(3);
+    list.remove_row(0);
+    EXPECT_EQ((std::vector<int>{7, 9}), list.variables());
+    EXPECT_EQ(nullptr, list.history().series(4));
+    EXPECT_EQ(5, list.series(1)->values.back());
+}
+
 class WatchAgainstSimulator : public WindowTest {
 protected:
     void start(const sim::Options& options = sim::SimulatorThread::test_options()) {
@@ -92,8 +114,19 @@ protected:
         ASSERT_TRUE(watch_->isVisible());
         prompts_.clear_records();  // the start-up's own boxes
     }
+    // A cell of the table as shown, a chart box, and a cell as the user edits it.
     QString cell(int row, int column) const {
-        return watch_->watch_list->item(row, column)->text();
+        return watch_->watch_list->model()->index(row, column).data().toString();
+    }
+    Qt::CheckState chart_box(int row) const {
+        return static_cast<Qt::CheckState>(watch_->watch_list->model()
+                                               ->index(row, Watch::chart_column)
+                                               .data(Qt::CheckStateRole)
+                                               .toInt());
+    }
+    void edit(int row, int column, const QVariant& value, int role = Qt::EditRole) {
+        QAbstractItemModel* model = watch_->watch_list->model();
+        ASSERT_TRUE(model->setData(model->index(row, column), value, role));
     }
     // The line's message; the count of unanswered samples may follow it.
     bool status_ends_with(const char* text) const {
@@ -137,7 +170,7 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     prompts_.answer_file(QString::fromStdString(notes.string()));
     watch_->NamesClick();
     EXPECT_EQ("Счётчик циклов", cell(0, Watch::name_column));
-    watch_->watch_list->item(0, Watch::chart_column)->setCheckState(Qt::Checked);
+    edit(0, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
 
     prompts_.answer_file(path("missing/watch.csv"));
     watch_->RecordClick();
@@ -356,8 +389,8 @@ TEST_F(WatchAgainstSimulator, ASilentControllerGivesTheStatusLineAndNoBox) {
 TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     start();
     watch_->add_variables({700, 5});
-    watch_->watch_list->item(0, Watch::name_column)->setText("Уставка; зал");
-    watch_->watch_list->item(1, Watch::chart_column)->setCheckState(Qt::Checked);
+    edit(0, Watch::name_column, "Уставка; зал");
+    edit(1, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
     watch_->interval_box->setValue(0.2);
     watch_->span_box->setCurrentIndex(watch_->span_box->findData(60));
     watch_->main_grid_box->setChecked(true);
@@ -367,8 +400,8 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     EXPECT_EQ((std::vector<int>{700, 5}), watch_->variables());
     EXPECT_EQ("Уставка; зал", cell(0, Watch::name_column));
     EXPECT_EQ("", cell(1, Watch::name_column));
-    EXPECT_EQ(Qt::Unchecked, watch_->watch_list->item(0, Watch::chart_column)->checkState());
-    EXPECT_EQ(Qt::Checked, watch_->watch_list->item(1, Watch::chart_column)->checkState());
+    EXPECT_EQ(Qt::Unchecked, chart_box(0));
+    EXPECT_EQ(Qt::Checked, chart_box(1));
     EXPECT_EQ(200, watch_->timer()->interval());
     EXPECT_EQ(60, watch_->span_box->currentData().toInt());
     EXPECT_TRUE(watch_->main_grid_box->isChecked());

@@ -45,15 +45,19 @@ protected:
     int page() const { return wizard_->pc->currentIndex(); }
     bool shown(const QLabel* text) const { return !text->isHidden(); }
 
-    // Start with the services found in these states, answered by a ready controller.
-    void start(std::array<int, 3> states) {
+    // Start's requests: the services found in these states, switched off, and the
+    // controller's status for addressing (0 ready).
+    void script_start(std::array<int, 3> states, uint8_t status) {
         for (int s = 0; s < 3; ++s) {
             script_query(fake_, s, states[s]);
         }
         for (int s = 0; s < 3; ++s) {
             script_switch(fake_, s, 0, 0);
         }
-        fake_.expect(packet("51 01 00 00 00 00 00")).reply(answer(0x51, 0x01, 0x00));
+        fake_.expect(packet("51 01 00 00 00 00 00")).reply(answer(0x51, 0x01, status));
+    }
+    void start(std::array<int, 3> states) {
+        script_start(states, 0);
         wizard_->Button1->click();
         ASSERT_EQ(ui::kSearchPage, page());
     }
@@ -85,13 +89,7 @@ TEST_F(WizardTest, StartWithASilentControllerSwitchesNothingAndClosingSendsNothi
 
 TEST_F(WizardTest, ControllerNotReadyStaysOnPageOneAndCloseRestoresTheServices) {
     const std::array<int, 3> states = {1, 1, 0};
-    for (int s = 0; s < 3; ++s) {
-        script_query(fake_, s, states[s]);
-    }
-    for (int s = 0; s < 3; ++s) {
-        script_switch(fake_, s, 0, 0);
-    }
-    fake_.expect(packet("51 01 00 00 00 00 00")).reply(answer(0x51, 0x01, 0x03));
+    script_start(states, 0x03);
     wizard_->Button1->click();
     fake_.verify();
     EXPECT_EQ(ui::kStartPage, page());
@@ -99,13 +97,7 @@ TEST_F(WizardTest, ControllerNotReadyStaysOnPageOneAndCloseRestoresTheServices) 
     EXPECT_FALSE(shown(wizard_->blocked_port_text));
 
     // A second try keeps the states found before the services were switched off.
-    for (int s = 0; s < 3; ++s) {
-        script_query(fake_, s, 0);
-    }
-    for (int s = 0; s < 3; ++s) {
-        script_switch(fake_, s, 0, 0);
-    }
-    fake_.expect(packet("51 01 00 00 00 00 00")).reply(answer(0x51, 0x01, 0x03));
+    script_start({0, 0, 0}, 0x03);
     wizard_->Button1->click();
     fake_.verify();
     EXPECT_EQ(states, wizard_->saved_services().states);
@@ -283,6 +275,30 @@ TEST_F(WizardTest, AutoSearchAfterAManualRegistrationSweepsFromTheRaisedBound) {
     wizard_->close();
 }
 
+// The sweep without the window: the observer hears the next address after each probe
+// and may stop it before the next.
+using AddressSweep = ControllerDialogTest;
+TEST_F(AddressSweep, ReportsEachAddressAndStopsWhenAsked) {
+    script_no_module(fake_, 126);
+    script_registration(fake_, 127, 2, 0x0B, 0, 1);
+    script_no_module(fake_, 1);
+    std::vector<std::string> steps;
+    commissioning::StepObserver observer;
+    observer.progress = [&](const std::string& step, int done, int total) {
+        steps.push_back(step + " " + std::to_string(done) + "/" + std::to_string(total));
+    };
+    observer.stop_requested = [&] { return steps.size() == 3; };
+    std::vector<int> found, results;
+    for (int first : {126, 1}) {
+        results.push_back(commissioning::sweep_addresses(
+            context_->connection(), first,
+            [&](const commissioning::FoundModule& m) { found.push_back(m.address); }, observer));
+    }
+    EXPECT_EQ((std::vector<int>{kDone, commissioning::kStopped}), results);
+    EXPECT_EQ((std::vector<std::string>{"127 1/2", "128 2/2", "2 1/127"}), steps);
+    EXPECT_EQ(std::vector<int>{127}, found);
+}
+
 // --- the result grid, without the window ------------------------------------------------
 
 TEST(WizardResultGrid, RowsFollowTheControllerCountOrTakeTheNextFreeRow) {
@@ -306,7 +322,7 @@ TEST(WizardResultGrid, RowsFollowTheControllerCountOrTakeTheNextFreeRow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);
-        ui::FoundModule module;
+        commissioning::FoundModule module;
         module.address = c.address;
         module.info = {7, 0x0B, 0};
         module.module_count = c.controller_count;

@@ -19,7 +19,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QEventLoop>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -116,12 +116,17 @@ int main(int argc, char** argv) {
         variables.push_back(v);
     }
     watch.add_variables(variables);
-    for (int row = 0; row < watch.watch_list->rowCount(); ++row) {
+    QAbstractItemModel& table = *watch.watch_list->model();
+    const auto chart = [&table](int row, Qt::CheckState state) {
+        table.setData(table.index(row, vx::ui::WatchWindow::chart_column), state,
+                      Qt::CheckStateRole);
+    };
+    for (int row = 0; row < table.rowCount(); ++row) {
         if (row < static_cast<int>(kNamedVariables.size())) {
-            watch.watch_list->item(row, vx::ui::WatchWindow::name_column)
-                ->setText(QString::fromUtf8(kNamedVariables[static_cast<std::size_t>(row)].second));
+            table.setData(table.index(row, vx::ui::WatchWindow::name_column),
+                          QString::fromUtf8(kNamedVariables[static_cast<std::size_t>(row)].second));
         }
-        watch.watch_list->item(row, vx::ui::WatchWindow::chart_column)->setCheckState(Qt::Checked);
+        chart(row, Qt::Checked);
     }
     watch.span_box->setCurrentIndex(watch.span_box->findData(1));
     watch.interval_box->setValue(0.2);
@@ -133,10 +138,8 @@ int main(int argc, char** argv) {
     loop.exec();
 
     // The picture shows the three named waves; the others stay in the list.
-    for (int row = static_cast<int>(kNamedVariables.size()); row < watch.watch_list->rowCount();
-         ++row) {
-        watch.watch_list->item(row, vx::ui::WatchWindow::chart_column)
-            ->setCheckState(Qt::Unchecked);
+    for (int row = static_cast<int>(kNamedVariables.size()); row < table.rowCount(); ++row) {
+        chart(row, Qt::Unchecked);
     }
     QCoreApplication::processEvents();
     const QString path = QDir(folder).filePath(QStringLiteral("watch.png"));
