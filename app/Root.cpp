@@ -12,11 +12,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QSysInfo>
 
 #include "app/configurator_application.h"
@@ -188,14 +186,9 @@ void Tmain_form::FormShow() {
     show_controller_version();
     const uint16_t library = vx::library_version();
     if ((library & 0xFF) != 0) {
-        if (auto* label =
-                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label6"))) {
-            label->setText(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
-        }
+        Q_EMIT library_version_read(QStringLiteral("%1.%2").arg(library & 0xFF).arg(library >> 8));
     }
-    if (auto* ud = form_control<QSpinBox>(QStringLiteral("properties"), QStringLiteral("ud"))) {
-        ud->setValue(context_.com_port_number());
-    }
+    Q_EMIT com_port_number_read(context_.com_port_number());
 }
 
 void Tmain_form::show_controller_version() {
@@ -204,10 +197,7 @@ void Tmain_form::show_controller_version() {
     const int minor = version >> 8;
     if (major != 0) {
         controller_version_text_ = QStringLiteral("%1.%2").arg(major).arg(minor);
-        if (auto* label =
-                form_control<QLabel>(QStringLiteral("AboutBox"), QStringLiteral("Label2"))) {
-            label->setText(controller_version_text_);
-        }
+        Q_EMIT controller_version_read(controller_version_text_);
         sb->set_panel_text(kVersionPanel, controller_version_text_);
     } else {
         prompts_.message(PromptIcon::warning, kCaptionWarning,
@@ -265,12 +255,6 @@ void Tmain_form::attach_form(QAction* item, QWidget* form, ShowMode mode) {
     if (item != N9 && item != N18 && item != ModBus2) {
         item->setEnabled(true);
     }
-}
-
-template <class T>
-T* Tmain_form::form_control(const QString& form, const QString& control) const {
-    const QWidget* window = context_.window(form);
-    return window != nullptr ? window->findChild<T*>(control) : nullptr;
 }
 
 void Tmain_form::set_operation_status(const QString& text) {

@@ -42,9 +42,7 @@ public:
     // "2.15" once the controller told its version at the first showing; else empty.
     QString controller_version_text() const { return controller_version_text_; }
 
-    // A window created after this one, under its form variable name; the first
-    // showing fills its controls by their names (AboutBox: Label2 and Label6,
-    // properties: ud).
+    // A window created after this one, under its form variable name.
     void register_form(const QString& name, QWidget* form) { context_.register_window(name, form); }
     // Makes item show form (a QDialog: modal runs it, modeless shows it beside
     // this window) and enables the item unless its state is fixed as disabled.
@@ -78,6 +76,12 @@ Q_SIGNALS:
     void watch_requested(const std::vector<int>& variables);
     // "Подключиться к контроллеру" has made a new connection.
     void reconnected();
+    // What the first showing learnt, for the About box and the settings dialog:
+    // the library's version ("1.1"), the controller's ("2.15", again after a
+    // reconnection) and the serial port's number from the settings.
+    void library_version_read(const QString& text);
+    void controller_version_read(const QString& text);
+    void com_port_number_read(int number);
 
 public:
     // --- controls, by the names of the window's design ------------------------------
@@ -116,8 +120,6 @@ private:
     void set_operation_status(const QString& text);  // panel 5, painted at once
     void show_connection_state();                    // panel 1
     void show_controller_version();                  // panel 3 and the about box, or a box
-    template <class T>
-    T* form_control(const QString& form, const QString& control) const;
 
     WindowContext& context_;
     vx::ControllerConnection& connection_;

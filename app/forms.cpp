@@ -7,11 +7,11 @@
 // (its header included above). The constructor takes the context for the
 // connection, the settings, the prompts and the serial port, and its parent
 // (the main window, or null for a window of its own). add_form keeps
-// the variable, registers the window under its variable name (the main
-// window's first showing fills controls of AboutBox and properties by their
-// object names), enables the menu item and makes it show the window; windows
-// without a main menu item (bit_to_char_convertor) pass nullptr. Windows must
-// be QDialog subclasses so that "modal" can run them.
+// the variable, registers the window under its variable name, enables the menu
+// item and makes it show the window; windows without a main menu item
+// (bit_to_char_convertor) pass nullptr. Windows must be QDialog subclasses so
+// that "modal" can run them. A window that needs another gets it through a
+// signal connected below the table, never by looking the other up.
 //
 //   variable                   class                        menu item  shown
 //   aaddr                      Taaddr                       N2         modal
@@ -38,6 +38,8 @@
 #include <functional>
 #include <vector>
 
+#include <QLabel>
+#include <QSpinBox>
 #include <QWidget>
 
 #include "dialogs/AboutBox_f.h"
@@ -154,6 +156,17 @@ void create_forms(WindowContext& context) {
                      &WatchWindow::ResetExtremesClick);
     QObject::connect(main_form, &Tmain_form::watch_requested, var_watch,
                      &WatchWindow::add_variables);
+    // The versions and the port number the main window learns go to the About box
+    // and the settings dialog; the editor's "Конвертер..." shows the converter.
+    QObject::connect(main_form, &Tmain_form::library_version_read, AboutBox->Label6,
+                     &QLabel::setText);
+    QObject::connect(main_form, &Tmain_form::controller_version_read, AboutBox->Label2,
+                     &QLabel::setText);
+    QObject::connect(main_form, &Tmain_form::com_port_number_read, properties->ud,
+                     &QSpinBox::setValue);
+    QObject::connect(
+        prog_editor, &Tprog_editor::converter_requested, bit_to_char_convertor,
+        [](QWidget* owner) { open_bit_to_char_convertor(bit_to_char_convertor, owner); });
 }
 
 void destroy_forms() {

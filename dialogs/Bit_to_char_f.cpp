@@ -67,16 +67,18 @@ void open_bit_to_char_convertor(QDialog* converter, QWidget* owner) {
     if (converter == nullptr) {
         return;
     }
-    converter->show();
     // A modal window blocks every window outside its own family. Made a
-    // transient of the opener (a modal editor), the converter is one of the
-    // family and takes input; it stays the main window's to own, so it lives
-    // on whatever becomes of the opener.
+    // transient of the opener (a modal editor) before it shows, the converter
+    // is one of the family and is never blocked; it stays the main window's to
+    // own, so it lives on whatever becomes of the opener.
     QWidget* window = owner != nullptr ? owner->window() : nullptr;
-    if (window != nullptr && window != converter && window->windowHandle() != nullptr &&
-        converter->windowHandle() != nullptr) {
+    if (window != nullptr && window != converter) {
+        converter->setWindowModality(Qt::NonModal);
+        converter->winId();
+        window->winId();
         converter->windowHandle()->setTransientParent(window->windowHandle());
     }
+    converter->show();
     converter->raise();
     converter->activateWindow();
 }

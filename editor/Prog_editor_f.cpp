@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMetaMethod>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
@@ -18,7 +19,6 @@
 #include <QTextEdit>
 #include <QTime>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include "compiler/compile_program.h"
 #include "editor/editing_aids.h"
@@ -407,25 +407,12 @@ void Tprog_editor::Manual1Click() {
 }
 
 void Tprog_editor::update_converter_item() {
-    Converter1->setEnabled(context_.window(QStringLiteral("bit_to_char_convertor")) != nullptr);
+    Converter1->setEnabled(
+        isSignalConnected(QMetaMethod::fromSignal(&Tprog_editor::converter_requested)));
 }
 
 void Tprog_editor::Converter1Click() {
-    QWidget* converter = context_.window(QStringLiteral("bit_to_char_convertor"));
-    if (converter == nullptr) {
-        return;
-    }
-    // This window runs modally; the converter is its transient so that it
-    // stays usable beside it rather than being blocked.
-    converter->setWindowModality(Qt::NonModal);
-    converter->winId();
-    winId();
-    if (QWindow* window = converter->windowHandle()) {
-        window->setTransientParent(windowHandle());
-    }
-    converter->show();
-    converter->raise();
-    converter->activateWindow();
+    Q_EMIT converter_requested(this);
 }
 
 bool Tprog_editor::editorKeyDown(QKeyEvent& key) {

@@ -81,7 +81,7 @@ public:
     void Font1Click();
     void Compile1Click();
     void Manual1Click();
-    void Converter1Click();
+    void Converter1Click();  // asks for the converter beside this window
 
     // --- debugging in the simulator ------------------------------------------------
     void DebugStart1Click();  // F5: a new session, or on from a stop
@@ -127,6 +127,11 @@ public:
     DebugController* debug = nullptr;
     DebugPane* debug_pane = nullptr;
     TimeBar* time_bar = nullptr;
+
+Q_SIGNALS:
+    // "Конвертер...": the program shows its converter beside this window. The item
+    // is enabled only while something is connected here.
+    void converter_requested(QWidget* owner);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

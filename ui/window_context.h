@@ -61,8 +61,9 @@ public:
     bool reopen_serial_port(int port_number);
     int com_port_number() const { return com_port_number_; }
 
-    // A window under its form variable name, for the windows that show or
-    // fill another (the editor opens the converter); null when not created.
+    // A window under its form variable name, for the programs that picture or
+    // check the windows by name; null when not created. Windows do not look each
+    // other up here: the forms table connects them.
     void register_window(const QString& name, QWidget* window);
     QWidget* window(const QString& name) const { return windows_.value(name); }
 

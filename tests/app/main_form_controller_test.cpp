@@ -66,7 +66,8 @@ TEST_F(ConnectedFormTest, VersionIsShownInThePanelAndTheAboutBox) {
     QDialog about;
     auto* label2 = new QLabel("Нет данных", &about);
     label2->setObjectName("Label2");
-    main_->register_form("AboutBox", &about);
+    QObject::connect(main_.get(), &ui::Tmain_form::controller_version_read, label2,
+                     &QLabel::setText);
     show();
     fake_.verify();
     EXPECT_TRUE(prompts_.records().empty());

@@ -186,8 +186,8 @@ TEST_F(MainFormTest, FirstShowingFillsTheRegisteredWindows) {
     auto* ud = new QSpinBox(&settings_dialog);
     ud->setObjectName("ud");
     ud->setRange(1, 20);
-    main_->register_form("AboutBox", &about);
-    main_->register_form("properties", &settings_dialog);
+    QObject::connect(main_.get(), &ui::Tmain_form::library_version_read, label6, &QLabel::setText);
+    QObject::connect(main_.get(), &ui::Tmain_form::com_port_number_read, ud, &QSpinBox::setValue);
     show();
     EXPECT_EQ(7, ud->value());
     EXPECT_EQ("1.1", label6->text());

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "app/forms.h"
+#include "dialogs/Bit_to_char_f.h"
 #include "editor/find_dialog.h"
 #include "editor/language_assist.h"
 #include "prog_editor_fixture.h"
@@ -231,7 +232,9 @@ TEST_F(ProgEditorTest, ConverterItemShowsTheConverterBesideTheModalEditor) {
     converter.setObjectName(QStringLiteral("bit_to_char_convertor"));
     BlockCounter counter;
     converter.installEventFilter(&counter);
-    main_->register_form(QStringLiteral("bit_to_char_convertor"), &converter);
+    QObject::connect(
+        window.get(), &Tprog_editor::converter_requested, &converter,
+        [&converter](QWidget* owner) { open_bit_to_char_convertor(&converter, owner); });
     bool enabled_while_modal = false;
     QTimer::singleShot(0, window.get(), [&] {
         enabled_while_modal = window->Converter1->isEnabled();
