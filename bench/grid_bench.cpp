@@ -22,13 +22,13 @@ void refresh(benchmark::State& bench, bool shown) {
         grid.resize(900, 600);
         grid.show();
     }
-    std::vector<uint16_t> previous(vx::ui::kVariableCount, 0);
+    std::vector<uint16_t> previous(vx::kVariableCount, 0);
     std::vector<uint16_t> current = previous;
     uint16_t step = 0;
     for (auto _ : bench) {
         ++step;
         for (int n = 0; n < changed; ++n) {
-            current[static_cast<std::size_t>(n * (vx::ui::kVariableCount / changed))] = step;
+            current[static_cast<std::size_t>(n * (vx::kVariableCount / changed))] = step;
         }
         vx::ui::show_variables(grid, current);
         vx::ui::highlight_variables(grid, vx::ui::changed_variables(previous, current));

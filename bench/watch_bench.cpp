@@ -50,7 +50,7 @@ cm::WatchSample synthetic_sample(Clock::time_point time, int i) {
     cm::WatchSample sample;
     sample.time = time;
     sample.answered = true;
-    sample.all.assign(cm::kVariableCount, 0);
+    sample.all.assign(vx::kVariableCount, 0);
     for (int v = 0; v < kCharted; ++v) {
         sample.all[static_cast<std::size_t>(v)] =
             static_cast<uint16_t>(500 + 400 * std::sin(i / (50.0 + 37.0 * v)) + (i * 7 + v) % 13);

@@ -17,8 +17,6 @@
 
 namespace vx::commissioning {
 
-using vx::kServiceCount;  // for callers that name it as commissioning's
-
 constexpr int kX10TableCount = 3;    // All Units Off, All Lights On, All Lights Off
 constexpr int kStopped = -100;       // the caller asked to stop between two requests
 constexpr int kNotCommitted = -101;  // the controller answered a commit: settings not stored

@@ -14,8 +14,6 @@
 namespace vx::commissioning {
 
 // Callers that name them as commissioning's.
-using vx::kAddressCount;
-using vx::kVariableCount;
 
 constexpr int kParameterCount = 256;
 constexpr uint8_t kNoModuleType = 0xFE;  // type byte of an address without a module

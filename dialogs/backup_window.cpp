@@ -69,7 +69,7 @@ QString caption(cm::ConfigSection section) {
 }
 
 QString element_text(const cm::Difference& d) {
-    static const char* const service_names[cm::kServiceCount] = {"Опрос модулей", "Работа с MySQL",
+    static const char* const service_names[vx::kServiceCount] = {"Опрос модулей", "Работа с MySQL",
                                                                  "Программа пользователя"};
     static const char* const table_names[cm::kX10TableCount] = {"All Units Off", "All Lights On",
                                                                 "All Lights Off"};
@@ -91,7 +91,7 @@ QString element_text(const cm::Difference& d) {
             }
             return QString();
         case cm::ConfigSection::services:
-            if (d.index >= 0 && d.index < cm::kServiceCount) {
+            if (d.index >= 0 && d.index < vx::kServiceCount) {
                 return QString::fromUtf8(service_names[d.index]);
             }
             return QString();

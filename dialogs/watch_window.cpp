@@ -59,7 +59,7 @@ QString csv_file_name() {
 int parse_variable_number(const QString& text) {
     bool ok = false;
     const int number = text.trimmed().toInt(&ok);
-    return ok && number >= 0 && number < cm::kVariableCount ? number : -1;
+    return ok && number >= 0 && number < vx::kVariableCount ? number : -1;
 }
 
 WatchWindow::WatchWindow(WindowContext& context, QWidget* parent)

@@ -21,7 +21,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-constexpr int kMaxVariable = cm::kVariableCount - 1;
+constexpr int kMaxVariable = vx::kVariableCount - 1;
 
 int version(Context& ctx) {
     ControllerConnection* c = ctx.connection();
@@ -108,7 +108,7 @@ int modules(Context& ctx) {
 }
 
 int service_number(const std::string& name) {
-    for (int s = 0; s < cm::kServiceCount; ++s) {
+    for (int s = 0; s < vx::kServiceCount; ++s) {
         if (name == cm::kServiceNames[static_cast<std::size_t>(s)]) {
             return s;
         }

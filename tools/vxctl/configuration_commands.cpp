@@ -121,7 +121,7 @@ int backup(Context& ctx, const Options& o) {
     for (const std::string& item : split(o.modules)) {
         std::vector<int> addresses;
         std::string error;
-        if (!parse_ranges({item}, cm::kAddressCount, addresses, error) ||
+        if (!parse_ranges({item}, vx::kAddressCount, addresses, error) ||
             std::count(addresses.begin(), addresses.end(), 0) > 0) {
             return ctx.fail("--modules: неверный адрес \"" + item + "\"", kExitUsage);
         }

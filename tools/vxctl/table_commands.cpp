@@ -96,7 +96,7 @@ int poll_frequencies(Context& ctx) {
         return ctx.controller_failed(kNoReply, "");
     }
     std::vector<std::pair<int, long>> values;
-    for (int a = 1; a <= cm::kAddressCount; ++a) {
+    for (int a = 1; a <= vx::kAddressCount; ++a) {
         values.emplace_back(a, view[a - 1]);
     }
     ctx.print_numbers("poll_frequencies", values);
@@ -146,7 +146,7 @@ void add_table_commands(CLI::App& app, Context& ctx, Commands& commands) {
         commands.push_back({sub, [&ctx, run, args] { return run(ctx, *args); }});
         return sub;
     };
-    const auto module = decimal(1, cm::kAddressCount);
+    const auto module = decimal(1, vx::kAddressCount);
     const auto byte = decimal(0, 255);
     const auto word = decimal(0, 65535);
 

@@ -60,7 +60,7 @@ void print_gap(Context& ctx, const cm::WatchSample& sample, const std::string& r
 int watch(Context& ctx, const WatchOptions& options) {
     std::vector<int> variables;
     std::string error;
-    if (!parse_ranges(options.ranges, cm::kVariableCount - 1, variables, error)) {
+    if (!parse_ranges(options.ranges, vx::kVariableCount - 1, variables, error)) {
         return ctx.fail(error, kExitUsage);
     }
     std::map<int, std::string> names;
