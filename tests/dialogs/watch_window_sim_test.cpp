@@ -28,8 +28,7 @@
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
@@ -79,10 +78,10 @@ TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
     }
 }
 
-class WatchAgainstSimulator : public WindowTest {
+class WatchAgainstSimulator : public SimWindowTest {
 protected:
-    void start(const sim::Options& options = sim::SimulatorThread::test_options()) {
-        sim_.emplace(options);
+    void start() {
+        start_simulator();
         open_watch(sim_->port());
     }
     void open_watch(uint16_t port) {
@@ -114,7 +113,6 @@ protected:
     }
     std::size_t requests() const { return context_->exchange_log().added(); }
 
-    std::optional<sim::SimulatorThread> sim_;
     Watch* watch_ = nullptr;
     std::string compiled_;
 };
@@ -333,9 +331,7 @@ TEST_F(WatchAgainstSimulator, ASilentControllerGivesTheStatusLineAndNoBox) {
     };
     for (const Case& c : {Case{"nothing listening", false}, Case{"replies dropped", true}}) {
         SCOPED_TRACE(c.name);
-        sim::Options options = sim::SimulatorThread::test_options();
-        options.faults.drop_every = 1;
-        sim_.emplace(options);
+        start_simulator({.faults = {.drop_every = 1}});
         const uint16_t port = sim_->port();
         if (!c.listening) {
             sim_.reset();
