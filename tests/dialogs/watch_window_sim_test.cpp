@@ -147,7 +147,8 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_TRUE(watch_->timer()->isActive());
     EXPECT_EQ(1000, watch_->timer()->interval());
     // Samples until the counter has been seen to change (the timer may add some).
-    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), watch_->history().series(10)->changed), 10000);
+    ASSERT_TRUE(wait_for(
+        [&] { return (watch_->TimerTick(), watch_->history().series(10)->changed.has_value()); }));
     // The record's columns are fixed: a variable is refused while it runs.
     watch_->add_variables({12});
     EXPECT_EQ((std::vector<int>{10, 11}), watch_->variables());
@@ -220,7 +221,7 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
     watch_->add_variables({10});
     watch_->main_grid_box->setChecked(true);
     // Samples until one finds the counter changed since the sample before: highlighted.
-    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), grid.cell_color(11, 1).isValid()), 10000);
+    ASSERT_TRUE(wait_for([&] { return (watch_->TimerTick(), grid.cell_color(11, 1).isValid()); }));
     EXPECT_EQ(cell(1, Watch::value_column), grid.cell(11, 1));
     EXPECT_FALSE(grid.cell_color(4, 1).isValid());
 
@@ -231,13 +232,15 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
                                            [] { ui::main_form->Reconnect1->trigger(); }};
     for (const auto& stop : stops) {
         watch_->main_grid_box->setChecked(true);
-        QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), grid.cell_color(11, 1).isValid()), 10000);
+        ASSERT_TRUE(
+            wait_for([&] { return (watch_->TimerTick(), grid.cell_color(11, 1).isValid()); }));
         stop();
         EXPECT_FALSE(grid.cell_color(11, 1).isValid());
     }
     watch_->main_grid_box->setChecked(false);
     const QString shown = grid.cell(11, 1);
-    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), cell(1, Watch::value_column) != shown), 10000);
+    ASSERT_TRUE(
+        wait_for([&] { return (watch_->TimerTick(), cell(1, Watch::value_column) != shown); }));
     EXPECT_EQ(shown, grid.cell(11, 1));
 }
 
@@ -377,8 +380,9 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     watch_->add_variables({10});
     watch_->StartClick();
     ASSERT_TRUE(status_ends_with(" Значения получены."));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (watch_->TimerTick(), cell(0, Watch::min_column) != cell(0, Watch::max_column)), 10000);
+    ASSERT_TRUE(wait_for([&] {
+        return (watch_->TimerTick(), cell(0, Watch::min_column) != cell(0, Watch::max_column));
+    }));
     prompts_.answer_yes();
     ui::main_form->N16Click();  // the simulator closes every connection and comes back
     watch_->TimerTick();
