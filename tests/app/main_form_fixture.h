@@ -4,7 +4,6 @@
 
 #include "support/ui/window_fixture.h"
 #include "tests/support/reserved_port.h"
-#include "ui/panel_status_bar.h"
 
 namespace vx::test {
 
@@ -12,12 +11,6 @@ class MainFormTest : public WindowTest {
 protected:
     // Creates the window (FormCreate runs) on the given port.
     ui::Tmain_form& create(uint16_t port) { return create_main_window(port); }
-    // Shows it and lets the first showing (FormShow) run.
-    void show() {
-        main_->show();
-        settle_events();
-    }
-    QString panel(int index) const { return main_->sb->panel_text(index); }
 
     ReservedPort no_controller_;  // connections to it are refused
 };

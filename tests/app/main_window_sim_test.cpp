@@ -15,23 +15,21 @@
 
 #include "compiler/Utils.h"
 #include "compiler/compile_program.h"
-#include "main_form_fixture.h"
-#include "sim/simulator_thread.h"
+#include "support/ui/sim_window_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
 
-class SimulatedHouseTest : public MainFormTest {
+class SimulatedHouseTest : public SimWindowTest {
 protected:
-    void start(sim::Options options = sim::SimulatorThread::test_options()) {
-        sim_ = std::make_unique<sim::SimulatorThread>(options);
-        create(sim_->port());
+    void start() {
+        start_simulator();
+        create_main_window(sim_->port());
         main_->resize(1100, 820);  // room for every module row in the picture
         show();
     }
-    std::unique_ptr<sim::SimulatorThread> sim_;
 };
 
 TEST_F(SimulatedHouseTest, BothGridsShowTheSimulatedHouse) {
@@ -115,13 +113,8 @@ TEST_F(SimulatedHouseTest, CompiledProgramLoadsAndAForeignFileIsRefused) {
 }
 
 TEST_F(SimulatedHouseTest, ShutdownTravelsOverTheSerialLink) {
-    TempDir dir;
-    sim::Options options = sim::SimulatorThread::test_options();
-    options.serial_path = dir.file("ttyVX").string();
-    sim_ = std::make_unique<sim::SimulatorThread>(options);
-    write_settings("[AutoLoad]\nComPortDevice=" + QByteArray::fromStdString(options.serial_path) +
-                   "\n");
-    create(sim_->port());
+    start_simulator({.serial_link = true});
+    create_main_window(sim_->port());
     ASSERT_NE(nullptr, context_->serial_port());
     prompts_.clear_records();
     prompts_.answer_yes();

@@ -26,17 +26,16 @@
 #include "app/forms.h"
 #include "commissioning/configuration_file.h"
 #include "dialogs/backup_window.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 
 namespace vx::test {
 namespace {
 
-class BackupAgainstSimulator : public WindowTest {
+class BackupAgainstSimulator : public SimWindowTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        sim_ = std::make_unique<sim::SimulatorThread>(sim::SimulatorThread::test_options());
+        SimWindowTest::SetUp();
+        start_simulator();
         open_context(sim_->port(), true);
         window_ = std::make_unique<ui::BackupWindow>(*context_);
         window_->ReadModulesClick();
@@ -44,8 +43,7 @@ protected:
     }
     void TearDown() override {
         window_.reset();
-        close_windows();
-        sim_.reset();
+        SimWindowTest::TearDown();
     }
     std::set<QString> sections() const {
         std::set<QString> found;
@@ -75,7 +73,6 @@ protected:
                                  QStringList{"--port", QString::number(sim_->port())} + args);
     }
 
-    std::unique_ptr<sim::SimulatorThread> sim_;
     std::unique_ptr<ui::BackupWindow> window_;
 };
 
@@ -134,7 +131,7 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
 TEST_F(BackupAgainstSimulator, SilentSerialLinkAndInactiveModuleLeaveOnlyTheirPart) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-    write_settings(QByteArray::fromStdString(serial_device_settings(::ptsname(master))));
+    name_serial_device(::ptsname(master));
     window_.reset();
     open_context(sim_->port(), true).open_serial_port();
     ASSERT_NE(nullptr, context_->serial_port());

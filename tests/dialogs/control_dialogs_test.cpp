@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "control_fixture.h"
+#include "dialog_fixture.h"
 #include "dialogs/Vx2o_f.h"
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"

@@ -1,8 +1,6 @@
 // The module control dialogs against the simulated controller, end to end:
 // each command changes the simulated house, and the main window's module
 // table (or the dialog's own answer) shows the change.
-#include <memory>
-
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -21,8 +19,7 @@
 #include "dialogs/Vx8olight_f.h"
 #include "dialogs/Vxthermo_f.h"
 #include "dialogs/Vxvc_f.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
@@ -30,20 +27,15 @@ namespace {
 
 using ui::main_form;
 
-class ControlAgainstSimulator : public WindowTest {
+class ControlAgainstSimulator : public SimWindowTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        sim_ = std::make_unique<sim::SimulatorThread>();
-        write_settings(
-            QByteArray::fromStdString(serial_device_settings(dir_.file("no-such-tty").string())));
+        SimWindowTest::SetUp();
+        start_simulator();
+        name_serial_device(dir_.file("no-such-tty").string());
         create_all_windows(sim_->port());
         main_form->FormShow();
         ASSERT_TRUE(prompts_.records().empty()) << prompts_.texts().join("|").toStdString();
-    }
-    void TearDown() override {
-        close_windows();
-        sim_.reset();
     }
 
     // The main window's module table row of a bus address, after a refresh.
@@ -61,10 +53,8 @@ protected:
 
     template <typename F>
     auto with_module(int address, F&& fn) {
-        return sim_->with_state([&](sim::ControllerState& s) { return fn(*s.module_at(address)); });
+        return state([&](sim::ControllerState& s) { return fn(*s.module_at(address)); });
     }
-
-    std::unique_ptr<sim::SimulatorThread> sim_;
 };
 
 TEST_F(ControlAgainstSimulator, DiscreteOutputsShowInTheModuleTable) {

@@ -16,19 +16,16 @@
 #include "app/forms.h"
 #include "dialogs/exchange_monitor.h"
 #include "protocol/exchange_text.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 
 namespace vx::test {
 namespace {
 
-class ExchangeMonitorAgainstFaults : public WindowTest {
+class ExchangeMonitorAgainstFaults : public SimWindowTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        sim::Options options = sim::SimulatorThread::test_options();
-        options.faults.drop_every = 6;  // no reply: the request waits out its time
-        sim_.emplace(options);
+        SimWindowTest::SetUp();
+        start_simulator({.faults = {.drop_every = 6}});  // no reply: the request waits out its time
         create_all_windows(sim_->port());
         ui::main_form->ExchangeMonitor1->trigger();
         monitor_ = ui::exchange_monitor;
@@ -48,7 +45,6 @@ protected:
         return rows;
     }
 
-    std::optional<sim::SimulatorThread> sim_;
     ui::ExchangeMonitor* monitor_ = nullptr;
 };
 

@@ -2,7 +2,6 @@
 // change reaches the simulated controller and comes back through the dialog.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,37 +19,21 @@
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
 
-class TablesAgainstSimulator : public WindowTest {
+class TablesAgainstSimulator : public SimWindowTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        const std::string link = dir_.file("controller-serial").string();
-        sim::Options options = sim::SimulatorThread::test_options();
-        options.serial_path = link;
-        sim_ = std::make_unique<sim::SimulatorThread>(options);
-
-        write_settings(QByteArray::fromStdString(serial_device_settings(link)));
+        SimWindowTest::SetUp();
+        start_simulator({.serial_link = true});
         create_main_window(sim_->port());
         ASSERT_TRUE(vx::is_connected(context_->connection()));
         ASSERT_NE(nullptr, context_->serial_port());
     }
-    void TearDown() override {
-        close_windows();
-        sim_.reset();
-    }
-    template <typename F>
-    auto state(F&& fn) {
-        return sim_->with_state(std::forward<F>(fn));
-    }
-
-    std::unique_ptr<sim::SimulatorThread> sim_;
 };
 
 TEST_F(TablesAgainstSimulator, StartValueSurvivesAResetOfVariables) {

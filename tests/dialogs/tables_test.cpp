@@ -11,18 +11,20 @@
 #include <QSpinBox>
 
 #include "app/forms.h"
+#include "dialog_fixture.h"
 #include "dialogs/Controller_x10_properties_f.h"
 #include "dialogs/Default_unit_req_freq_f.h"
 #include "dialogs/Default_var_value_f.h"
 #include "dialogs/Mb_unit_params_f.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/Var_change_f.h"
-#include "tables_fixture.h"
 #include "tests/support/reserved_port.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
 namespace {
+
+using TableDialogTest = ControllerDialogTest;
 
 // --- poll frequencies ------------------------------------------------------------
 
@@ -271,8 +273,7 @@ using TableForms = WindowTest;
 
 TEST_F(TableForms, JoinTheMainMenu) {
     ReservedPort no_service;
-    write_settings(
-        QByteArray::fromStdString(serial_device_settings(dir_.file("no-such-port").string())));
+    name_serial_device(dir_.file("no-such-port").string());
     create_all_windows(no_service.port());
     ui::Tmain_form& main = *ui::main_form;
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "dialog_fixture.h"
 #include "dialogs/Unit_params_f.h"
-#include "tables_fixture.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
@@ -30,16 +30,16 @@ int value_of(int parameter) {
     return (parameter * 7 + 3) % 256;
 }
 
-class UnitParamsTest : public TableDialogTest {
+class UnitParamsTest : public ControllerDialogTest {
 protected:
     void SetUp() override {
-        TableDialogTest::SetUp();
+        ControllerDialogTest::SetUp();
         dialog_ = std::make_unique<Tunit_params>(*context_);
         dialog_->ud1->setValue(kModule);
     }
     void TearDown() override {
         dialog_.reset();
-        TableDialogTest::TearDown();
+        ControllerDialogTest::TearDown();
     }
     QString cell_of(int parameter) const {
         const auto [col, row] = ui::cell_of_parameter(parameter);

@@ -16,7 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "control_fixture.h"
+#include "dialog_fixture.h"
 #include "dialogs/AboutBox_f.h"
 #include "dialogs/Bit_to_char_f.h"
 #include "dialogs/properties_f.h"

@@ -28,8 +28,7 @@
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
@@ -101,10 +100,10 @@ TEST(WatchList, RemovesRowsInAnyOrderAndNamesWithoutBlanks) {
     EXPECT_EQ(5, list.series(1)->values.back());
 }
 
-class WatchAgainstSimulator : public WindowTest {
+class WatchAgainstSimulator : public SimWindowTest {
 protected:
-    void start(const sim::Options& options = sim::SimulatorThread::test_options()) {
-        sim_.emplace(options);
+    void start() {
+        start_simulator();
         open_watch(sim_->port());
     }
     void open_watch(uint16_t port) {
@@ -147,7 +146,6 @@ protected:
     }
     std::size_t requests() const { return context_->exchange_log().added(); }
 
-    std::optional<sim::SimulatorThread> sim_;
     Watch* watch_ = nullptr;
     std::string compiled_;
 };
@@ -182,7 +180,8 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_TRUE(watch_->timer()->isActive());
     EXPECT_EQ(1000, watch_->timer()->interval());
     // Samples until the counter has been seen to change (the timer may add some).
-    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), watch_->history().series(10)->changed), 10000);
+    ASSERT_TRUE(wait_for(
+        [&] { return (watch_->TimerTick(), watch_->history().series(10)->changed.has_value()); }));
     // The record's columns are fixed: a variable is refused while it runs.
     watch_->add_variables({12});
     EXPECT_EQ((std::vector<int>{10, 11}), watch_->variables());
@@ -255,7 +254,7 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
     watch_->add_variables({10});
     watch_->main_grid_box->setChecked(true);
     // Samples until one finds the counter changed since the sample before: highlighted.
-    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), grid.cell_color(11, 1).isValid()), 10000);
+    ASSERT_TRUE(wait_for([&] { return (watch_->TimerTick(), grid.cell_color(11, 1).isValid()); }));
     EXPECT_EQ(cell(1, Watch::value_column), grid.cell(11, 1));
     EXPECT_FALSE(grid.cell_color(4, 1).isValid());
 
@@ -266,13 +265,15 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
                                            [] { ui::main_form->Reconnect1->trigger(); }};
     for (const auto& stop : stops) {
         watch_->main_grid_box->setChecked(true);
-        QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), grid.cell_color(11, 1).isValid()), 10000);
+        ASSERT_TRUE(
+            wait_for([&] { return (watch_->TimerTick(), grid.cell_color(11, 1).isValid()); }));
         stop();
         EXPECT_FALSE(grid.cell_color(11, 1).isValid());
     }
     watch_->main_grid_box->setChecked(false);
     const QString shown = grid.cell(11, 1);
-    QTRY_VERIFY_WITH_TIMEOUT((watch_->TimerTick(), cell(1, Watch::value_column) != shown), 10000);
+    ASSERT_TRUE(
+        wait_for([&] { return (watch_->TimerTick(), cell(1, Watch::value_column) != shown); }));
     EXPECT_EQ(shown, grid.cell(11, 1));
 }
 
@@ -366,9 +367,7 @@ TEST_F(WatchAgainstSimulator, ASilentControllerGivesTheStatusLineAndNoBox) {
     };
     for (const Case& c : {Case{"nothing listening", false}, Case{"replies dropped", true}}) {
         SCOPED_TRACE(c.name);
-        sim::Options options = sim::SimulatorThread::test_options();
-        options.faults.drop_every = 1;
-        sim_.emplace(options);
+        start_simulator({.faults = {.drop_every = 1}});
         const uint16_t port = sim_->port();
         if (!c.listening) {
             sim_.reset();
@@ -414,8 +413,9 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     watch_->add_variables({10});
     watch_->StartClick();
     ASSERT_TRUE(status_ends_with(" Значения получены."));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (watch_->TimerTick(), cell(0, Watch::min_column) != cell(0, Watch::max_column)), 10000);
+    ASSERT_TRUE(wait_for([&] {
+        return (watch_->TimerTick(), cell(0, Watch::min_column) != cell(0, Watch::max_column));
+    }));
     prompts_.answer_yes();
     ui::main_form->N16Click();  // the simulator closes every connection and comes back
     watch_->TimerTick();

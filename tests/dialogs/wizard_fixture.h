@@ -6,20 +6,11 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
-#include "support/ui/window_fixture.h"
-#include "tests/support/bytes.h"
-#include "tests/support/fake_controller.h"
+#include "dialog_fixture.h"
 
 namespace vx::test {
-
-// Bytes 0 to 5 as given, byte 6 zero, byte 7 their checksum.
-inline Bytes packet(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3 = 0, uint8_t b4 = 0,
-                    uint8_t b5 = 0) {
-    return with_checksum({b0, b1, b2, b3, b4, b5, 0});
-}
 
 // The controller's 8-byte answer: bytes 0 to 5 as given, the rest 0.
 inline Bytes answer(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3 = 0, uint8_t b4 = 0,
@@ -84,22 +75,5 @@ inline void script_registration(FakeController& fake, int a, uint8_t version, ui
 inline void script_no_module(FakeController& fake, int a) {
     fake.expect(register_module_request(a)).reply(answer(0x51, 0x02, 0x00));
 }
-
-// The context on the fake controller, no main window: the two dialogs need
-// only the connection and the prompts.
-class ControllerDialogTest : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        open_context(fake_.port(), true);
-        ASSERT_TRUE(fake_.wait_connected());
-    }
-    void TearDown() override {
-        fake_.verify();
-        WindowTest::TearDown();
-    }
-
-    FakeController fake_;
-};
 
 }  // namespace vx::test

@@ -16,8 +16,7 @@
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Controller_properties_f.h"
 #include "dialogs/controller_services.h"
-#include "sim/simulator_thread.h"
-#include "support/ui/window_fixture.h"
+#include "support/ui/sim_window_fixture.h"
 #include "ui/string_grid.h"
 
 namespace vx::test {
@@ -50,20 +49,19 @@ std::array<bool, 3> services_on(sim::SimulatorThread& sim) {
     });
 }
 
-class SimulatorDialogTest : public WindowTest {
+class SimulatorDialogTest : public SimWindowTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        create_all_windows(sim_.port());
+        SimWindowTest::SetUp();
+        start_simulator();
+        create_all_windows(sim_->port());
         ASSERT_TRUE(vx::is_connected(context_->connection()));
     }
-
-    sim::SimulatorThread sim_;
 };
 
 TEST_F(SimulatorDialogTest, WizardRegistersTheWaitingModulesAndTheModuleTableListsThem) {
-    const std::vector<HouseModule> before = house_modules(sim_);
-    const std::array<bool, 3> services_before = services_on(sim_);
+    const std::vector<HouseModule> before = house_modules(*sim_);
+    const std::array<bool, 3> services_before = services_on(*sim_);
     std::set<std::string> waiting;
     for (const HouseModule& m : before) {
         if (m.address == 0 && m.active) {
@@ -98,7 +96,7 @@ TEST_F(SimulatorDialogTest, WizardRegistersTheWaitingModulesAndTheModuleTableLis
               pages_seen);
 
     // Every module that answers on the bus has an address now, the waiting ones included.
-    const std::vector<HouseModule> after = house_modules(sim_);
+    const std::vector<HouseModule> after = house_modules(*sim_);
     std::map<int, HouseModule> by_address;
     for (const HouseModule& m : after) {
         if (m.active) {
@@ -114,7 +112,7 @@ TEST_F(SimulatorDialogTest, WizardRegistersTheWaitingModulesAndTheModuleTableLis
         EXPECT_TRUE(registered_notes.count(note)) << note;
     }
     // The services are as they were, and kept for the next start.
-    EXPECT_EQ(services_before, services_on(sim_));
+    EXPECT_EQ(services_before, services_on(*sim_));
 
     // The wizard's list: one row per module, in the order they registered.
     EXPECT_EQ(QStringLiteral("Мастер регистрации модулей завершен. Найдено модулей: ") +
@@ -148,7 +146,7 @@ TEST_F(SimulatorDialogTest, WizardRegistersTheWaitingModulesAndTheModuleTableLis
 }
 
 TEST_F(SimulatorDialogTest, ServicesDialogShowsSwitchesAndSetsTheClock) {
-    const std::array<bool, 3> services = services_on(sim_);
+    const std::array<bool, 3> services = services_on(*sim_);
     ui::Tc_prop& dialog = *ui::c_prop;
     const QDateTime set_to(QDate(2031, 7, 4), QTime(10, 20, 30));
     dialog.set_clock([&] { return set_to; });
@@ -163,12 +161,12 @@ TEST_F(SimulatorDialogTest, ServicesDialogShowsSwitchesAndSetsTheClock) {
     // MySQL work on, and kept for the controller's next start.
     dialog.services[1].on->click();
     EXPECT_EQ(ui::kStateOn, dialog.services[1].state->text());
-    EXPECT_TRUE(sim_.with_state(
+    EXPECT_TRUE(sim_->with_state(
         [](sim::ControllerState& s) { return s.service(1) && s.committed().services[1]; }));
 
     auto controller_now = [this] {
         const sim::CivilTime t =
-            sim_.with_state([](sim::ControllerState& s) { return s.clock().now(); });
+            sim_->with_state([](sim::ControllerState& s) { return s.clock().now(); });
         return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
     };
     dialog.SetTimeClick();

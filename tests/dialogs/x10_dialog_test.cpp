@@ -118,7 +118,7 @@ protected:
     }
     // The context with its serial port on device, and the dialog.
     void create(const std::string& device) {
-        write_settings(QByteArray::fromStdString(serial_device_settings(device)));
+        name_serial_device(device);
         open_context(no_service_.port()).open_serial_port();
         dialog_ = std::make_unique<Tcontroller_x10_properties>(*context_);
         prompts_.clear_records();

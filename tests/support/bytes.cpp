@@ -57,6 +57,10 @@ Bytes packet(std::string_view seven) {
     return with_checksum(bytes(seven));
 }
 
+Bytes packet(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, uint8_t b5) {
+    return with_checksum({b0, b1, b2, b3, b4, b5, 0});
+}
+
 Bytes padded(Bytes head, std::size_t length, uint8_t fill) {
     if (head.size() < length) {
         head.resize(length, fill);

@@ -19,6 +19,8 @@ Bytes bytes(std::string_view hex);
 // checksum (the low 8 bits of their sum).
 Bytes with_checksum(Bytes seven);
 Bytes packet(std::string_view seven);  // packet("51 09 00 00 00 00 00")
+// Bytes 0 to 5 as given, byte 6 zero, byte 7 their checksum: packet(0x51, 0x00, service, 0x02).
+Bytes packet(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3 = 0, uint8_t b4 = 0, uint8_t b5 = 0);
 
 // head followed by fill bytes up to length (for the long replies).
 Bytes padded(Bytes head, std::size_t length, uint8_t fill = 0);

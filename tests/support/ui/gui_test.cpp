@@ -1,7 +1,8 @@
-// gui_app(): a QApplication that lives until the test program ends.
+// gui_app(): a QApplication that lives until the test program ends; waits that run its events.
 #include "support/ui/gui_test.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include "ui/program_look.h"
 
@@ -27,6 +28,17 @@ void settle_events() {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
+}
+
+bool wait_for(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        QTest::qWait(50);
+    }
+    return true;
 }
 
 }  // namespace vx::test

@@ -2,6 +2,9 @@
 // translations loaded as in the program.
 #pragma once
 
+#include <chrono>
+#include <functional>
+
 class QApplication;
 
 namespace vx::test {
@@ -12,5 +15,10 @@ QApplication& gui_app();
 
 // Processes pending events (queued calls included) a few times over.
 void settle_events();
+
+// Runs events until condition holds, looking again every 50 ms; false when it
+// still does not hold after deadline.
+bool wait_for(const std::function<bool()>& condition,
+              std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
 }  // namespace vx::test

@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include <QByteArray>
 #include <QString>
@@ -20,29 +18,10 @@
 #include "support/ui/gui_test.h"
 #include "support/ui/scripted_prompts.h"
 #include "tests/support/temp_dir.h"
+#include "ui/panel_status_bar.h"
 #include "ui/window_context.h"
 
 namespace vx::test {
-
-// Settings text that names device as the serial port.
-inline std::string serial_device_settings(const std::string& device) {
-    return "[AutoLoad]\nComPortDevice=" + device + "\n";
-}
-
-// Waits (up to 5 s) until the controller service listens on port again, as after a reboot.
-inline bool wait_until_listening(uint16_t port) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        vx::ControllerConnection probe;
-        vx::connect_to_service(probe, port);
-        const bool back = vx::is_connected(probe);
-        vx::close_connection(probe);
-        if (back) {
-            return true;
-        }
-    }
-    return false;
-}
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -56,6 +35,10 @@ protected:
     // What the next context reads as its settings.
     void write_settings(const QByteArray& text) {
         dir_.write("properties.ini", std::string_view(text.constData(), text.size()));
+    }
+    // Settings that name device (a path) as the serial port.
+    void name_serial_device(const std::string& device) {
+        write_settings(QByteArray::fromStdString("[AutoLoad]\nComPortDevice=" + device + "\n"));
     }
     ui::ContextOptions options(uint16_t port) const {
         ui::ContextOptions options;
@@ -80,6 +63,12 @@ protected:
         main_ = std::make_unique<ui::Tmain_form>(*context_);
         return *main_;
     }
+    // Shows the main window and lets its first showing (FormShow) run.
+    void show() {
+        main_->show();
+        settle_events();
+    }
+    QString panel(int index) const { return main_->sb->panel_text(index); }
     // Every window, as the program creates them (ui::main_form and the rest).
     void create_all_windows(uint16_t port) {
         open_context(port);

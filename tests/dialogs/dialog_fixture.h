@@ -1,5 +1,5 @@
-// The configurator's windows against a scripted fake controller, for the
-// module control and small tool dialogs' tests.
+// The dialogs against a scripted fake controller: the context alone, or every
+// window as the program creates them.
 #pragma once
 
 #include <filesystem>
@@ -16,6 +16,23 @@
 
 namespace vx::test {
 
+// The context connected to the fake, no main window: for the dialogs that talk
+// to the controller service only.
+class ControllerDialogTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        open_context(fake_.port(), true);
+        ASSERT_TRUE(fake_.wait_connected());
+    }
+    void TearDown() override {
+        fake_.verify();
+        WindowTest::TearDown();
+    }
+
+    FakeController fake_;
+};
+
 // Every window created as the program creates them, the main window connected
 // to the fake; properties.ini in a fresh folder, naming a serial device that
 // does not exist unless the test writes its own file first.
@@ -25,8 +42,7 @@ protected:
         WindowTest::SetUp();
         ASSERT_TRUE(fake.listening());
         if (!std::filesystem::exists(settings_file())) {
-            write_settings(QByteArray::fromStdString(
-                serial_device_settings(dir_.file("no-such-tty").string())));
+            name_serial_device(dir_.file("no-such-tty").string());
         }
         create_all_windows(fake.port());
         ASSERT_TRUE(fake.wait_connected());
