@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSysInfo>
 
+#include "app/auto_reconnect.h"
 #include "app/configurator_application.h"
 #include "app/maintenance.h"
 #include "app/module_refresh.h"
@@ -171,6 +172,28 @@ void Tmain_form::FormCreate() {
     show_connection_state();
     program_dialog_dir_ = QDir::currentPath() + QStringLiteral("/program/");
     context_.open_serial_port();
+
+    AutoReconnect::Hooks hooks;
+    hooks.connected = [this] { return vx::is_connected(connection_); };
+    hooks.busy = [this] {
+        return context_.long_operation_running() || !transfer_close_question_.isEmpty();
+    };
+    hooks.port = context_.port();
+    hooks.adopt = [this](net::SocketHandle socket, uint16_t version) {
+        vx::close_connection(connection_);
+        connection_.socket = socket;
+        show_connection_state();
+        start_on_new_connection();
+        show_controller_version(version);
+        Q_EMIT reconnected();
+    };
+    hooks.status = [this](const QString& text) {
+        show_connection_state();
+        set_operation_status(text);
+    };
+    auto_reconnect_ = new AutoReconnect(context_.settings(), std::move(hooks), this);
+    AutoReconnect1->setChecked(auto_reconnect_->enabled());
+    connect(AutoReconnect1, &QAction::toggled, auto_reconnect_, &AutoReconnect::set_enabled);
 }
 
 void Tmain_form::showEvent(QShowEvent* event) {
@@ -192,7 +215,10 @@ void Tmain_form::FormShow() {
 }
 
 void Tmain_form::show_controller_version() {
-    const uint16_t version = vx::read_controller_version(connection_);
+    show_controller_version(vx::read_controller_version(connection_));
+}
+
+void Tmain_form::show_controller_version(uint16_t version) {
     const int major = version & 0xFF;
     const int minor = version >> 8;
     if (major != 0) {
@@ -211,15 +237,26 @@ void Tmain_form::Reconnect1Click() {
     vx::close_connection(connection_);
     vx::connect_to_service(connection_, context_.port());
     show_connection_state();
-    // The old connection's messages and marks say nothing about the new one, and the
-    // first refresh after a restart compares with nothing.
     const bool connected = vx::is_connected(connection_);
     set_operation_status(connected ? QString() : time_of_day_text() + kNoAnswer);
-    clear_variable_highlights();
-    shown_values_.clear();
+    start_on_new_connection();
     show_controller_version();  // a box says when nobody answers
     if (connected) {
         Q_EMIT reconnected();
+    }
+}
+
+void Tmain_form::start_on_new_connection() {
+    // The old connection's messages and marks say nothing about the new one, and the
+    // first refresh after a restart compares with nothing.
+    clear_variable_highlights();
+    shown_values_.clear();
+}
+
+void Tmain_form::expect_controller_restart() {
+    if (auto_reconnect_ != nullptr && auto_reconnect_->enabled()) {
+        vx::close_connection(connection_);
+        show_connection_state();
     }
 }
 
@@ -362,6 +399,7 @@ void Tmain_form::N10Click() {
     Transfer transfer(*this, QStringLiteral("Идёт загрузка прошивки. Прервать загрузку и "
                                             "закрыть программу?"));
     if (send_firmware_file(connection_, prompts_, transfer, *path) == TransferOutcome::finished) {
+        expect_controller_restart();
         set_operation_status(time_of_day_text() + kReconnectHint);
     }
 }
@@ -379,6 +417,7 @@ void Tmain_form::N16Click() {
                 "Процедура перезагрузки контроллера начата.\nПожалуйста, закройте программу и "
                 "попробуйте загрузить ее через несколько минут(3-5).") +
             QString::fromUtf8(vx::commissioning::kReconnectSentence));
+        expect_controller_restart();
         set_operation_status(time_of_day_text() + kReconnectHint);
     } else {
         prompts_.error(kNoAnswer);

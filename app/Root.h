@@ -20,6 +20,7 @@ class QPushButton;
 
 namespace vx::ui {
 
+class AutoReconnect;
 class PanelStatusBar;
 class StringGrid;
 class UserPrompts;
@@ -92,6 +93,7 @@ public:
     QPushButton* Button2 = nullptr;
     QProgressBar* transfer_progress = nullptr;  // beside panel 5 during transfers
     QAction *N1 = nullptr, *N2 = nullptr, *N5 = nullptr, *N25 = nullptr, *Reconnect1 = nullptr;
+    QAction* AutoReconnect1 = nullptr;  // "Подключаться заново автоматически", checkable
     QAction* Backup1 = nullptr;           // the configuration backup window
     QAction* ExchangeMonitor1 = nullptr;  // "Монитор обмена...", after the added items
     QAction* VarWatch1 = nullptr;  // "Наблюдение за переменными...", after the monitor
@@ -120,6 +122,12 @@ private:
     void set_operation_status(const QString& text);  // panel 5, painted at once
     void show_connection_state();                    // panel 1
     void show_controller_version();                  // panel 3 and the about box, or a box
+    void show_controller_version(uint16_t version);  // a version read, or 0: the box
+    // After the connection has been made again: the old one's marks are cleared.
+    void start_on_new_connection();
+    // A restart or a firmware load ends the connection; the automatic reconnect
+    // drops it at once, so that its attempts start.
+    void expect_controller_restart();
 
     WindowContext& context_;
     vx::ControllerConnection& connection_;
@@ -131,6 +139,7 @@ private:
     QString transfer_close_question_;     // empty unless a transfer runs
     std::vector<QAction*> modal_items_;   // items that show a window modally
     std::vector<uint16_t> shown_values_;  // the grid's values, empty before the first refresh
+    AutoReconnect* auto_reconnect_ = nullptr;
 };
 
 }  // namespace vx::ui

@@ -143,6 +143,9 @@ void Tmain_form::build_menu() {
     // Added items: after a divider, so that the original ones keep their places.
     N25 = divider(utilities, "N25");
     Reconnect1 = item(utilities, "Reconnect1", QStringLiteral("Подключиться к контроллеру"));
+    AutoReconnect1 =
+        item(utilities, "AutoReconnect1", QStringLiteral("Подключаться заново автоматически"));
+    AutoReconnect1->setCheckable(true);
     Backup1 = item(utilities, "Backup1", QStringLiteral("Резервная копия конфигурации..."));
     ExchangeMonitor1 = item(utilities, "ExchangeMonitor1", QStringLiteral("Монитор обмена..."));
     VarWatch1 = item(utilities, "VarWatch1", QStringLiteral("Наблюдение за переменными..."));

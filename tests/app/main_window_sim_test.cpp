@@ -11,8 +11,10 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
+#include "app/auto_reconnect.h"
 #include "compiler/Utils.h"
 #include "compiler/compile_program.h"
 #include "support/ui/sim_window_fixture.h"
@@ -156,6 +158,25 @@ TEST_F(SimulatedHouseTest, ReconnectAfterARebootMakesTheRefreshesWorkAgain) {
     main_->Button1->click();
     EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
     EXPECT_EQ(2u, prompts_.records().size());  // no box about the connection
+}
+
+// Ticked, "Подключаться заново автоматически" needs no menu item after a restart: the
+// window drops the old connection, tries again until the controller answers, and says so.
+TEST_F(SimulatedHouseTest, AutoReconnectComesBackAfterARebootByItself) {
+    start();
+    main_->AutoReconnect1->setChecked(true);
+    main_->findChild<ui::AutoReconnect*>()->set_interval_ms(50);
+    prompts_.clear_records();
+    prompts_.answer_yes();
+    main_->N16Click();
+    EXPECT_EQ("Отсутствует", panel(1));
+    ASSERT_TRUE(wait_for([&] { return panel(1) == "Открыто"; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(panel(5).endsWith(" Связь с контроллером восстановлена."))
+        << panel(5).toStdString();
+    main_->Button2->click();
+    EXPECT_TRUE(panel(5).endsWith(" Операция выполнена. "));
+    EXPECT_EQ(2u, prompts_.records().size());  // the question and the restart's box only
+    EXPECT_EQ(1, context_->settings().value(ui::kAutoReconnectKey).toInt());
 }
 
 }  // namespace

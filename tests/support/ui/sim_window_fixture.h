@@ -13,7 +13,7 @@ namespace vx::test {
 
 // How a test's simulator differs from SimulatorThread::test_options() and the built-in house.
 struct SimSetup {
-    sim::Faults faults;        // replies delayed, dropped, cut or altered; none unless set
+    sim::Faults faults{};      // replies delayed, dropped, cut or altered; none unless set
     bool serial_link = false;  // a serial link in the program folder, named in the settings
 };
 
