@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "commissioning/connection_failure.h"
 #include "commissioning/module_table.h"
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_window_model.h"
@@ -311,6 +312,7 @@ void WatchWindow::TimerTick() {
     // would fall between them. The timer stays on, so the watch resumes by itself.
     if (context_.long_operation_running()) {
         show_status(time_of_day_text() + kPaused);
+        record_gap(std::chrono::system_clock::now(), "выполняется другая операция с контроллером");
         return;
     }
     sampling_ = true;
@@ -323,6 +325,9 @@ void WatchWindow::show_sample(const cm::WatchSample& sample) {
         ++failed_samples_;
         last_failure_ = time_of_day_text();
         show_status(last_failure_ + kNoAnswer + failures_text());
+        record_gap(
+            sample.time,
+            cm::ConnectionFailure::of_request(context_.connection()).reason(context_.port()));
         return;
     }
     list_.history().add(sample.time, sample.all);
@@ -344,6 +349,18 @@ void WatchWindow::show_sample(const cm::WatchSample& sample) {
             stop_recording();
             prompts_.error(QString::fromStdString(error));
         }
+    }
+}
+
+void WatchWindow::record_gap(std::chrono::system_clock::time_point time,
+                             const std::string& reason) {
+    if (!recording_) {
+        return;
+    }
+    const std::string error = csv_.write_gap(time, reason);
+    if (!error.empty()) {
+        stop_recording();
+        prompts_.error(QString::fromStdString(error));
     }
 }
 

@@ -120,6 +120,8 @@ signals:
 private:
     void build_layout();
     void stop_recording();
+    // A sample that could not be taken: a marked row, so the record shows the gap.
+    void record_gap(std::chrono::system_clock::time_point time, const std::string& reason);
     void list_edited(const QModelIndex& top_left);
     void load_settings();
     void save_settings() const;

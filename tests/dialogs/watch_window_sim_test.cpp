@@ -182,6 +182,10 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     // Samples until the counter has been seen to change (the timer may add some).
     ASSERT_TRUE(wait_for(
         [&] { return (watch_->TimerTick(), watch_->history().series(10)->changed.has_value()); }));
+    {
+        const ui::LongOperation other(*context_);
+        watch_->TimerTick();  // no request, and a marked row in the record
+    }
     // The record's columns are fixed: a variable is refused while it runs.
     watch_->add_variables({12});
     EXPECT_EQ((std::vector<int>{10, 11}), watch_->variables());
@@ -219,7 +223,8 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
-    ASSERT_EQ(static_cast<int>(samples) + 1, lines.size());
+    ASSERT_EQ(static_cast<int>(samples) + 2, lines.size());
+    EXPECT_EQ(1, lines.filter(";нет данных: выполняется другая операция с контроллером").size());
     EXPECT_EQ("Время;var[10] Счётчик циклов;var[11] Не меняется", lines[0]);
     EXPECT_TRUE(
         lines.back().endsWith(QStringLiteral(";%1;%2").arg(counter->values.back()).arg(steady)));
