@@ -26,7 +26,11 @@ AutoReconnect::AutoReconnect(QSettings& settings, Hooks hooks, QObject* parent)
     : QObject(parent), settings_(settings), hooks_(std::move(hooks)), timer_(new QTimer(this)) {
     timer_->setInterval(kRetryIntervalMs);
     connect(timer_, &QTimer::timeout, this, &AutoReconnect::check);
-    set_enabled(settings_.value(kAutoReconnectKey).toString().trimmed() == QStringLiteral("1"));
+    // Read only: the settings file is written when the user changes the option.
+    enabled_ = settings_.value(kAutoReconnectKey).toString().trimmed() == QStringLiteral("1");
+    if (enabled_) {
+        timer_->start();
+    }
 }
 
 AutoReconnect::~AutoReconnect() {
