@@ -319,10 +319,14 @@ void ExchangeMonitor::show_selected() {
 
 void ExchangeMonitor::show_summary() {
     const vx::ExchangeSummary s = log_.summary();
-    summary->setText(
-        QStringLiteral("Обменов: ") + QString::number(s.exchanges) + QStringLiteral(", ошибок: ") +
-        QString::number(s.failures) + QStringLiteral(", медиана: ") + milliseconds_text(s.median) +
-        QStringLiteral(" мс, 95%: ") + milliseconds_text(s.percentile_95) + QStringLiteral(" мс"));
+    // Beside the kept count, how many there were since the start (or the last clear).
+    const QString count = s.total > s.exchanges
+                              ? QStringLiteral("%1 из %2").arg(s.exchanges).arg(s.total)
+                              : QString::number(s.exchanges);
+    summary->setText(QStringLiteral("Обменов: ") + count + QStringLiteral(", ошибок: ") +
+                     QString::number(s.failures) + QStringLiteral(", медиана: ") +
+                     milliseconds_text(s.median) + QStringLiteral(" мс, 95%: ") +
+                     milliseconds_text(s.percentile_95) + QStringLiteral(" мс"));
 }
 
 void ExchangeMonitor::show_module_statistics() {

@@ -34,6 +34,7 @@ void ExchangeLog::add(const ExchangeRecord& record) {
     }
     records_.push_back(record);
     ++added_;
+    ++since_clear_;
     if (record.target.kind == ExchangeTarget::Kind::none) {
         return;
     }
@@ -54,10 +55,12 @@ void ExchangeLog::add(const ExchangeRecord& record) {
 void ExchangeLog::clear() {
     records_.clear();
     modules_.clear();
+    since_clear_ = 0;
 }
 
 ExchangeSummary ExchangeLog::summary() const {
     ExchangeSummary s;
+    s.total = since_clear_;
     std::vector<std::chrono::microseconds> durations;
     durations.reserve(records_.size());
     for (const ExchangeRecord& r : records_) {

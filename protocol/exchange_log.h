@@ -22,7 +22,8 @@ struct ModuleStatistics {
 };
 
 struct ExchangeSummary {
-    std::size_t exchanges = 0;
+    std::size_t exchanges = 0;  // the records kept
+    std::size_t total = 0;      // every exchange since the last clear, kept or not
     std::size_t failures = 0;
     std::chrono::microseconds median{0};
     std::chrono::microseconds percentile_95{0};
@@ -58,6 +59,7 @@ private:
     std::size_t capacity_;
     std::deque<ExchangeRecord> records_;
     std::size_t added_ = 0;
+    std::size_t since_clear_ = 0;
     std::map<ExchangeTarget, ModuleCounts> modules_;
 };
 

@@ -121,6 +121,7 @@ TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
     EXPECT_EQ(std::chrono::milliseconds(50), log.records().back().duration);
     const ExchangeSummary summary = log.summary();
     EXPECT_EQ(3u, summary.exchanges);
+    EXPECT_EQ(5u, summary.total);
     EXPECT_EQ(2u, summary.failures);
     EXPECT_EQ(std::chrono::milliseconds(30), summary.median);
     EXPECT_EQ(std::chrono::milliseconds(50), summary.percentile_95);
@@ -138,6 +139,7 @@ TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
 
     log.clear();
     EXPECT_EQ(0u, log.summary().exchanges);
+    EXPECT_EQ(0u, log.summary().total);
     EXPECT_TRUE(log.module_statistics().empty());
 
     // 1 to 40 ms: the 95th percentile (nearest rank 38) and the median stand apart
