@@ -34,9 +34,14 @@ AutoReconnect::AutoReconnect(QSettings& settings, Hooks hooks, QObject* parent)
 }
 
 AutoReconnect::~AutoReconnect() {
+    // The window that set the hooks is being taken down: an attempt in flight
+    // is waited for and its connection closed, without telling anyone.
     if (attempt_ != nullptr) {
         attempt_->wait();
-        finish_attempt();
+        delete attempt_;
+        if (outcome_ && outcome_->socket != net::kNoSocket) {
+            net::close_socket(outcome_->socket);
+        }
     }
 }
 

@@ -33,7 +33,7 @@ public:
         std::function<void(const QString&)> status;  // the operation panel
     };
     AutoReconnect(QSettings& settings, Hooks hooks, QObject* parent = nullptr);
-    ~AutoReconnect() override;  // waits for an attempt in flight
+    ~AutoReconnect() override;  // waits for an attempt in flight and closes what it opened
 
     bool enabled() const { return enabled_; }
     void set_enabled(bool on);  // kept in the settings
