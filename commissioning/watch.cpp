@@ -209,23 +209,35 @@ const WatchHistory::Series* WatchHistory::series(int variable) const {
     return it == series_.end() ? nullptr : &it->second;
 }
 
+namespace {
+
+int64_t ms_of(std::chrono::system_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+}
+
+}  // namespace
+
 std::vector<WatchHistory::Point> WatchHistory::trend(int variable, Clock::time_point from,
-                                                     std::size_t max_points) const {
+                                                     std::size_t max_points,
+                                                     Clock::time_point to) const {
     std::vector<Point> points;
     const Series* s = series(variable);
     if (s == nullptr || s->values.empty()) {
         return points;
     }
-    const int64_t from_ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(from.time_since_epoch()).count();
     const std::size_t offset = times_.size() - s->values.size();
     const std::size_t first = std::max<std::size_t>(
-        offset, static_cast<std::size_t>(std::lower_bound(times_.begin(), times_.end(), from_ms) -
-                                         times_.begin()));
-    const std::size_t count = times_.size() - first;
+        offset, static_cast<std::size_t>(
+                    std::lower_bound(times_.begin(), times_.end(), ms_of(from)) - times_.begin()));
+    const std::size_t last = static_cast<std::size_t>(
+        std::upper_bound(times_.begin(), times_.end(), ms_of(to)) - times_.begin());
+    if (last <= first) {
+        return points;
+    }
+    const std::size_t count = last - first;
     const auto at = [&](std::size_t i) { return Point{times_[i], s->values[i - offset]}; };
     if (count <= max_points || max_points < 2) {
-        for (std::size_t i = first; i < times_.size(); ++i) {
+        for (std::size_t i = first; i < last; ++i) {
             points.push_back(at(i));
         }
         return points;
@@ -252,6 +264,25 @@ std::vector<WatchHistory::Point> WatchHistory::trend(int variable, Clock::time_p
         }
     }
     return points;
+}
+
+std::optional<WatchHistory::Point> WatchHistory::at_or_before(int variable,
+                                                              Clock::time_point t) const {
+    const Series* s = series(variable);
+    const auto after = std::upper_bound(times_.begin(), times_.end(), ms_of(t));
+    const std::size_t offset = times_.size() - (s == nullptr ? 0 : s->values.size());
+    const auto i = static_cast<std::size_t>(after - times_.begin());
+    if (s == nullptr || i <= offset) {
+        return std::nullopt;
+    }
+    return Point{times_[i - 1], s->values[i - 1 - offset]};
+}
+
+std::optional<WatchHistory::Clock::time_point> WatchHistory::oldest() const {
+    if (times_.empty()) {
+        return std::nullopt;
+    }
+    return Clock::time_point(std::chrono::milliseconds(times_.front()));
 }
 
 }  // namespace vx::commissioning

@@ -118,10 +118,15 @@ public:
     const Series* series(int variable) const;
     std::size_t size() const { return times_.size(); }
 
-    // The variable's points from the moment from on, at most max_points of them:
-    // a longer run is cut into buckets that each give their lowest and highest point,
-    // so a short spike stays in the picture.
-    std::vector<Point> trend(int variable, Clock::time_point from, std::size_t max_points) const;
+    // The variable's points from the moment from on (up to the moment to), at most
+    // max_points of them: a longer run is cut into buckets that each give their lowest
+    // and highest point, so a short spike stays in the picture.
+    std::vector<Point> trend(int variable, Clock::time_point from, std::size_t max_points,
+                             Clock::time_point to = Clock::time_point::max()) const;
+    // The variable's last sample at or before the moment t; none when it has none.
+    std::optional<Point> at_or_before(int variable, Clock::time_point t) const;
+    // The moment of the oldest sample kept; none when there is none.
+    std::optional<Clock::time_point> oldest() const;
 
 private:
     std::chrono::milliseconds kept_;

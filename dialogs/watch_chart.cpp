@@ -1,14 +1,20 @@
-// WatchChart: the history's trend points kept as runs per line, painted with the
-// axes, the grid and the legend below.
+// WatchChart: the history's trend points kept as runs per line over the view's stretch,
+// painted with the axes, the grid, the cursor and the legend below; the mouse's zoom,
+// drag and cursor.
 #include "dialogs/watch_chart.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <limits>
 
 #include <QDateTime>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
+#include <QStringList>
+#include <QWheelEvent>
 
 namespace vx::ui {
 
@@ -28,6 +34,9 @@ const QColor kLineColours[] = {
 constexpr int kTimeTicks = 7;
 constexpr int kLegendSample = 18;  // pixels of the line before a legend name
 constexpr int kLegendSpacing = 14;
+constexpr int kDragStart = 4;       // pixels the mouse moves before a press is a drag
+constexpr double kZoomStep = 1.25;  // a wheel's notch narrows or widens the view by this
+const QString kNoData = QStringLiteral("нет данных");
 
 int64_t ms_since_epoch(cm::WatchHistory::Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
@@ -102,6 +111,7 @@ WatchChart::WatchChart(QWidget* parent) : QWidget(parent) {
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::WindowText, QColor(0x40, 0x40, 0x40));
     setPalette(white);
+    setMouseTracking(true);  // the cursor follows the mouse over the plot
 }
 
 const ChartLine* WatchChart::line_of(int variable) const {
@@ -109,38 +119,204 @@ const ChartLine* WatchChart::line_of(int variable) const {
     return it == lines_.end() ? nullptr : &it->second;
 }
 
+QString WatchChart::legend_text(const ChartLine& line) const {
+    if (!normalised_ || line.count() == 0) {
+        return line.name;
+    }
+    return QStringLiteral("%1: %2…%3").arg(line.name).arg(line.low).arg(line.high);
+}
+
 void WatchChart::draw(const cm::WatchHistory& history, const std::map<int, QString>& charted,
                       std::chrono::minutes span, std::size_t max_points,
                       std::chrono::milliseconds gap) {
-    std::erase_if(lines_, [&](const auto& line) { return charted.count(line.first) == 0; });
-    const auto now = cm::WatchHistory::Clock::now();
-    const auto from = now - span;
-    from_ms_ = ms_since_epoch(from);
-    to_ms_ = ms_since_epoch(now);
+    // Another span chosen in the window is a wish for the live view of that span.
+    if (history_ != nullptr && span != span_) {
+        view_.show_span();
+    }
+    history_ = &history;
+    charted_ = charted;
+    span_ = span;
+    max_points_ = max_points;
+    gap_ = gap;
+    redraw();
+}
+
+int64_t WatchChart::now_ms() const {
+    return ms_since_epoch(cm::WatchHistory::Clock::now());
+}
+
+int64_t WatchChart::oldest_ms() const {
+    const auto oldest = history_ == nullptr ? std::nullopt : history_->oldest();
+    return oldest ? ms_since_epoch(*oldest) : now_ms();
+}
+
+void WatchChart::redraw() {
+    if (history_ == nullptr) {
+        return;
+    }
+    std::erase_if(lines_, [&](const auto& line) { return charted_.count(line.first) == 0; });
+    const ChartView before = view_;
+    view_.follow(now_ms(), std::chrono::milliseconds(span_).count(), oldest_ms());
+    from_ms_ = view_.from_ms();
+    to_ms_ = view_.to_ms();
+    const auto from = cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(from_ms_));
+    // A live view shows the newest sample even when its clock runs ahead of ours.
+    const auto to = view_.frozen()
+                        ? cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(to_ms_))
+                        : cm::WatchHistory::Clock::time_point::max();
     // A long span is drawn in buckets of two points each: neighbours up to two buckets
     // apart are no gap, and a shorter pause would not show at that resolution.
     const int64_t bucket_ms =
-        (to_ms_ - from_ms_) / static_cast<int64_t>(std::max<std::size_t>(1, max_points / 2));
-    const int64_t max_step = std::max<int64_t>(gap.count(), 2 * bucket_ms);
+        (to_ms_ - from_ms_) / static_cast<int64_t>(std::max<std::size_t>(1, max_points_ / 2));
+    const int64_t max_step = std::max<int64_t>(gap_.count(), 2 * bucket_ms);
     int low = std::numeric_limits<int>::max();
     int high = std::numeric_limits<int>::min();
-    for (const auto& [variable, name] : charted) {
+    for (const auto& [variable, name] : charted_) {
         auto [it, added] = lines_.try_emplace(variable);
         ChartLine& line = it->second;
         if (added) {
             line.colour = kLineColours[colours_taken_++ % std::size(kLineColours)];
         }
         line.name = name;
-        const auto points = history.trend(variable, from, max_points);
+        const auto points = history_->trend(variable, from, max_points_, to);
+        line.low = std::numeric_limits<int>::max();
+        line.high = std::numeric_limits<int>::min();
         for (const cm::WatchHistory::Point& p : points) {
-            low = std::min<int>(low, p.value);
-            high = std::max<int>(high, p.value);
+            line.low = std::min<int>(line.low, p.value);
+            line.high = std::max<int>(line.high, p.value);
         }
+        low = std::min(low, line.low);
+        high = std::max(high, line.high);
         line.runs = split_at_gaps(points, max_step);
     }
-    values_ = low > high ? AxisSpan{} : round_axis_span(low, high);
+    if (normalised_) {
+        values_ = round_axis_span(0, 100);
+    } else {
+        values_ = low > high ? AxisSpan{} : round_axis_span(low, high);
+    }
     update();
+    if (before.mode() != view_.mode() || before.from_ms() != view_.from_ms() ||
+        before.to_ms() != view_.to_ms()) {
+        emit view_changed();
+    }
+    if (cursor_ms_) {
+        emit cursor_moved();  // a new sample may end a gap the cursor was in
+    }
 }
+
+void WatchChart::set_normalised(bool normalised) {
+    if (normalised_ != normalised) {
+        normalised_ = normalised;
+        redraw();
+        emit view_changed();
+    }
+}
+
+void WatchChart::set_frozen(bool frozen) {
+    if (frozen) {
+        view_.freeze();
+    } else {
+        view_.unfreeze();
+    }
+    redraw();
+    emit view_changed();
+}
+
+void WatchChart::show_history() {
+    view_.show_history();
+    redraw();
+    emit view_changed();
+}
+
+void WatchChart::zoom(double factor, int64_t at_ms) {
+    view_.zoom(factor, at_ms, now_ms(), oldest_ms());
+    redraw();
+    emit view_changed();
+}
+
+void WatchChart::pan(int64_t shift_ms) {
+    view_.pan(shift_ms, now_ms(), oldest_ms());
+    redraw();
+    emit view_changed();
+}
+
+void WatchChart::set_cursor_time(std::optional<int64_t> ms) {
+    cursor_ms_ = ms;
+    update();
+    emit cursor_moved();
+}
+
+QString WatchChart::cursor_reading() const {
+    if (!cursor_ms_ || history_ == nullptr) {
+        return QString();
+    }
+    QStringList read;
+    const auto at = cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(*cursor_ms_));
+    for (const auto& [variable, line] : lines_) {
+        const auto sample = history_->at_or_before(variable, at);
+        // A sample further back than a gap is not what the line showed at the cursor.
+        const bool known = sample && *cursor_ms_ - sample->ms <= gap_.count();
+        read << QStringLiteral("%1: %2").arg(line.name,
+                                             known ? QString::number(sample->value) : kNoData);
+    }
+    return time_label(*cursor_ms_) + QStringLiteral("  ") + read.join(QStringLiteral(";  "));
+}
+
+int64_t WatchChart::time_at(qreal x) const {
+    const qreal share = std::clamp((x - plot_.left()) / std::max(1, plot_.width()), 0.0, 1.0);
+    return from_ms_ + static_cast<int64_t>(std::llround(share * (to_ms_ - from_ms_)));
+}
+
+qreal WatchChart::axis_value(const ChartLine& line, qreal value) const {
+    return normalised_ ? normalised_percent(value, line.low, line.high) : value;
+}
+
+// ---- the mouse -----------------------------------------------------------------
+
+void WatchChart::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && plot_.contains(event->position().toPoint())) {
+        drag_from_ = event->position().toPoint();
+        dragged_ = false;
+    }
+}
+
+void WatchChart::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (drag_from_ && (event->buttons() & Qt::LeftButton)) {
+        const int dx = at.x() - drag_from_->x();
+        if (dragged_ || std::abs(dx) >= kDragStart) {
+            dragged_ = true;
+            // The stretch follows the hand: a drag to the right shows earlier times.
+            pan(-static_cast<int64_t>(static_cast<double>(dx) * (to_ms_ - from_ms_) /
+                                      std::max(1, plot_.width())));
+            drag_from_ = at;
+            return;
+        }
+    }
+    if (plot_.contains(at)) {
+        set_cursor_time(time_at(at.x()));
+    }
+}
+
+void WatchChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && drag_from_ && !dragged_) {
+        set_cursor_time(time_at(drag_from_->x()));  // a click puts the cursor
+    }
+    drag_from_.reset();
+    dragged_ = false;
+}
+
+void WatchChart::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y() / 120;
+    if (notches == 0 || !plot_.contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    zoom(std::pow(kZoomStep, -notches), time_at(event->position().x()));
+    event->accept();
+}
+
+// ---- the picture ---------------------------------------------------------------
 
 void WatchChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -157,7 +333,7 @@ void WatchChart::paintEvent(QPaintEvent*) {
     int legend_rows = 0;
     int x = width();
     for (const auto& [variable, line] : lines_) {
-        const int item_width = kLegendSample + 4 + fm.horizontalAdvance(line.name);
+        const int item_width = kLegendSample + 4 + fm.horizontalAdvance(legend_text(line));
         if (x + item_width > width() - 8) {
             ++legend_rows;
             x = 8;
@@ -166,15 +342,20 @@ void WatchChart::paintEvent(QPaintEvent*) {
         x += item_width + kLegendSpacing;
     }
 
+    // A normalised chart's value axis is in percent of each line's own range.
+    const auto value_label = [&](int value) {
+        return normalised_ ? QStringLiteral("%1 %").arg(value) : QString::number(value);
+    };
     int label_width = 0;
     for (int tick = 0; tick < values_.ticks; ++tick) {
         label_width =
-            std::max(label_width, fm.horizontalAdvance(QString::number(value_at(values_, tick))));
+            std::max(label_width, fm.horizontalAdvance(value_label(value_at(values_, tick))));
     }
     const int half_time_label = fm.horizontalAdvance(time_label(to_ms_)) / 2;
     const QRect plot(
         label_width + 12, line_height / 2 + 6, width() - label_width - 12 - half_time_label - 6,
         height() - line_height / 2 - 6 - (line_height + 6) - legend_rows * (line_height + 4) - 6);
+    plot_ = plot;
     if (plot.width() < 10 || plot.height() < 10) {
         return;
     }
@@ -196,7 +377,7 @@ void WatchChart::paintEvent(QPaintEvent*) {
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         p.setPen(text);
         p.drawText(QRectF(0, y - line_height / 2.0, label_width + 6, line_height),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::number(value));
+                   Qt::AlignRight | Qt::AlignVCenter, value_label(value));
     }
     for (int tick = 0; tick < kTimeTicks; ++tick) {
         const int64_t ms = from_ms_ + (to_ms_ - from_ms_) * tick / (kTimeTicks - 1);
@@ -220,7 +401,7 @@ void WatchChart::paintEvent(QPaintEvent*) {
         for (const auto& run : line.runs) {
             QPolygonF polyline;
             for (const QPointF& point : run) {
-                polyline << QPointF(x_of(point.x()), y_of(point.y()));
+                polyline << QPointF(x_of(point.x()), y_of(axis_value(line, point.y())));
             }
             if (polyline.size() == 1) {
                 p.drawPoint(polyline.front());  // a lone sample between two gaps
@@ -228,6 +409,11 @@ void WatchChart::paintEvent(QPaintEvent*) {
                 p.drawPolyline(polyline);
             }
         }
+    }
+    if (cursor_ms_ && *cursor_ms_ >= from_ms_ && *cursor_ms_ <= to_ms_) {
+        const qreal cx = x_of(static_cast<qreal>(*cursor_ms_));
+        p.setPen(QPen(QColor(0x30, 0x30, 0x30), 1, Qt::DashLine));
+        p.drawLine(QPointF(cx, plot.top()), QPointF(cx, plot.bottom()));
     }
     p.restore();
 
@@ -239,7 +425,7 @@ void WatchChart::paintEvent(QPaintEvent*) {
                    y + line_height / 2);
         p.setPen(text);
         p.drawText(QRect(item.at.x() + kLegendSample + 4, y, width(), line_height),
-                   Qt::AlignLeft | Qt::AlignVCenter, item.line->name);
+                   Qt::AlignLeft | Qt::AlignVCenter, legend_text(*item.line));
     }
 }
 

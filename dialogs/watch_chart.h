@@ -1,12 +1,14 @@
 // The watch window's trend chart: a line per charted variable over the last minutes,
-// the time axis in local time, the value axis at round numbers around what is shown,
-// a gap in a line where samples are missing. Drawn with QPainter.
+// the time axis in local time, the value axis at round numbers around what is shown
+// (or each line over its own range), a gap in a line where samples are missing; a
+// cursor that reads every line, zoom and drag with the mouse. Drawn with QPainter.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <QColor>
@@ -15,6 +17,7 @@
 #include <QWidget>
 
 #include "commissioning/watch.h"
+#include "dialogs/chart_view.h"
 
 namespace vx::ui {
 
@@ -33,38 +36,90 @@ AxisSpan round_axis_span(int low, int high);
 std::vector<std::vector<QPointF>> split_at_gaps(
     const std::vector<commissioning::WatchHistory::Point>& points, int64_t max_step_ms);
 
-// One charted variable: its legend name, its colour and its runs of points.
+// One charted variable: its legend name, its colour, its runs of points and their
+// lowest and highest value.
 struct ChartLine {
     QString name;
     QColor colour;
     std::vector<std::vector<QPointF>> runs;
+    int low = 0;
+    int high = 0;
 
     std::size_t count() const;
     QPointF last() const;  // the newest point; (0, 0) when there is none
 };
 
 class WatchChart : public QWidget {
+    Q_OBJECT
 public:
     explicit WatchChart(QWidget* parent);
 
     // The line of a charted variable; null when it is not charted.
     const ChartLine* line_of(int variable) const;
+    // The legend's text of a line: its name, and its range when normalised.
+    QString legend_text(const ChartLine& line) const;
 
-    // Draws charted (variable -> legend name) from the history over the last span,
-    // at most max_points a line; a pause between samples longer than gap (or than
-    // the picture can show) leaves a gap. Lines of variables no longer charted go.
+    // Draws charted (variable -> legend name) from the history over the view's stretch
+    // (live: the last span), at most max_points a line; a pause between samples longer
+    // than gap (or than the picture can show) leaves a gap. Lines of variables no longer
+    // charted go. Another span than the last one asked for goes back to the live view.
+    // The history must outlive the chart's drawing.
     void draw(const commissioning::WatchHistory& history, const std::map<int, QString>& charted,
               std::chrono::minutes span, std::size_t max_points, std::chrono::milliseconds gap);
 
+    const ChartView& view() const { return view_; }
+    bool normalised() const { return normalised_; }
+    void set_normalised(bool normalised);  // each line over its own range, 0 to 100 %
+    void set_frozen(bool frozen);          // unfreezing goes back to the live view
+    void show_history();                   // "Вся история": all that is kept, live
+    // Zooms by factor around the moment at_ms; moves the view by shift_ms. Both freeze.
+    void zoom(double factor, int64_t at_ms);
+    void pan(int64_t shift_ms);
+
+    // The cursor: a moment (ms since the epoch) whose values the chart reads; none hides
+    // it. The mouse sets it over the plot.
+    void set_cursor_time(std::optional<int64_t> ms);
+    std::optional<int64_t> cursor_time() const { return cursor_ms_; }
+    // "12:03:05  var[10] Котёл: 64;  var[11] Насос: нет данных": each line's last sample
+    // at or before the cursor, none further back than a gap; "" without a cursor.
+    QString cursor_reading() const;
+
+signals:
+    void view_changed();  // the stretch shown or the scale
+    void cursor_moved();  // the cursor or what it reads
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void redraw();  // the lines again from the history, over the view's stretch
+    int64_t now_ms() const;
+    int64_t oldest_ms() const;
+    int64_t time_at(qreal x) const;  // of a point on the plot
+    // A value's height on the value axis: itself, or a percentage of its line's range.
+    qreal axis_value(const ChartLine& line, qreal value) const;
+
     std::map<int, ChartLine> lines_;
     int colours_taken_ = 0;
     int64_t from_ms_ = 0;
     int64_t to_ms_ = 1;
     AxisSpan values_;
+    // What the window asked to draw last, for redrawing on the user's gestures.
+    const commissioning::WatchHistory* history_ = nullptr;
+    std::map<int, QString> charted_;
+    std::chrono::minutes span_{0};
+    std::size_t max_points_ = 0;
+    std::chrono::milliseconds gap_{0};
+    ChartView view_;
+    bool normalised_ = false;
+    std::optional<int64_t> cursor_ms_;
+    QRect plot_;                       // as painted last
+    std::optional<QPoint> drag_from_;  // the left button's position while dragging
+    bool dragged_ = false;
 };
 
 }  // namespace vx::ui

@@ -22,6 +22,7 @@
 #include "commissioning/connection_failure.h"
 #include "commissioning/module_table.h"
 #include "dialogs/watch_chart.h"
+#include "dialogs/watch_chart_bar.h"
 #include "dialogs/watch_window_model.h"
 #include "notes/variable_names.h"
 #include "ui/dialog_controls.h"
@@ -112,10 +113,16 @@ void WatchWindow::build_layout() {
                                 QAbstractItemView::AnyKeyPressed);
 
     trend = new WatchChart(this);
+    chart_bar = new WatchChartBar(*trend, prompts_, this);
+    auto* chart_pane = new QWidget(this);
+    auto* chart_column = new QVBoxLayout(chart_pane);
+    chart_column->setContentsMargins(0, 0, 0, 0);
+    chart_column->addWidget(trend, 1);
+    chart_column->addWidget(chart_bar);
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(watch_list);
-    split->addWidget(trend);
+    split->addWidget(chart_pane);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
     root->addWidget(split, 1);

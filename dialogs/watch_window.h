@@ -29,6 +29,7 @@ namespace vx::ui {
 class UserPrompts;
 struct ChartLine;
 class WatchChart;
+class WatchChartBar;
 class WatchWindowModel;
 class WindowContext;
 
@@ -100,6 +101,7 @@ public:
     QCheckBox* main_grid_box = nullptr;  // "Обновлять таблицу главного окна"
     QComboBox* span_box = nullptr;       // minutes of the chart: 1, 10, 60
     WatchChart* trend = nullptr;
+    WatchChartBar* chart_bar = nullptr;  // its scale, freeze, zoom reset, PNG and cursor
     QLabel* status_line = nullptr;
     QLabel* record_line = nullptr;
 

@@ -25,7 +25,9 @@
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/backup_window.h"
+#include "dialogs/chart_view.h"
 #include "dialogs/watch_chart.h"
+#include "dialogs/watch_chart_bar.h"
 #include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
 #include "support/ui/sim_window_fixture.h"
@@ -75,6 +77,37 @@ TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
             runs.push_back(run.size());
         }
         EXPECT_EQ(g.runs, runs) << ::testing::PrintToString(g.times);
+    }
+    // The chart's stretch at 100 s, samples kept since 40 s: zoom keeps the moment under
+    // the mouse in place, neither zoom nor drag goes past now or the oldest sample.
+    struct Step {
+        double factor;  // 0: a drag by shift
+        int64_t at_or_shift;
+    };
+    struct Stretch {
+        std::vector<Step> steps;
+        int64_t from, to;
+    };
+    const Stretch stretches[] = {{{{0.5, 80000}}, 60000, 90000},
+                                 {{{0.5, 80000}, {0.01, 80000}}, 76667, 81667},
+                                 {{{0.5, 80000}, {4, 80000}}, 40000, 100000},
+                                 {{{2, 100000}}, 40000, 100000},
+                                 {{{0.5, 80000}, {0, 20000}}, 70000, 100000},
+                                 {{{0.5, 80000}, {0, -50000}}, 40000, 70000}};
+    for (const Stretch& s : stretches) {
+        ui::ChartView view;
+        view.follow(100000, 60000, 40000);
+        for (const Step& step : s.steps) {
+            if (step.factor == 0) {
+                view.pan(step.at_or_shift, 100000, 40000);
+            } else {
+                view.zoom(step.factor, step.at_or_shift, 100000, 40000);
+            }
+        }
+        view.follow(200000, 60000, 40000);  // later samples move no frozen view
+        EXPECT_TRUE(view.frozen());
+        EXPECT_EQ(s.from, view.from_ms()) << s.steps.size() << " " << s.steps.back().factor;
+        EXPECT_EQ(s.to, view.to_ms()) << s.steps.size() << " " << s.steps.back().factor;
     }
 }
 
@@ -246,6 +279,84 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
         EXPECT_EQ(cell(0, Watch::value_column), cell(0, Watch::max_column));
     }
     watch_->StopClick();
+}
+
+// Two lines, one rising and one falling, with a 20 s pause: their own scales, the
+// cursor's reading, zoom and "Вся история", the freeze while samples come, the PNG.
+TEST_F(WatchAgainstSimulator, TheChartScalesReadsZoomsFreezesAndSaves) {
+    start();
+    watch_->add_variables({1, 2});
+    for (int row : {0, 1}) {
+        edit(row, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
+    }
+    const auto now = std::chrono::system_clock::now();
+    const auto sample = [&](int i) {
+        commissioning::WatchSample s;
+        s.answered = true;
+        // 20..39 after a pause; the 40th a minute ahead, after any freeze
+        s.time = now + std::chrono::seconds(i < 20 ? i - 60 : i < 40 ? i - 40 : 60);
+        s.all.assign(1024, 0);
+        s.all[1] = static_cast<uint16_t>(100 + i);
+        s.all[2] = static_cast<uint16_t>(500 - 10 * i);
+        return s;
+    };
+    for (int i = 0; i < 40; ++i) {
+        watch_->show_sample(sample(i));
+    }
+    ui::WatchChart& chart = *watch_->trend;
+    ui::WatchChartBar& bar = *watch_->chart_bar;
+    bar.normalise_box->setChecked(true);
+    for (const auto& [variable, low, high, first] :
+         {std::tuple{1, 100, 139, 0.0}, std::tuple{2, 110, 500, 100.0}}) {
+        const ui::ChartLine& line = *chart.line_of(variable);
+        EXPECT_EQ(QStringLiteral("var[%1]: %2…%3").arg(variable).arg(low).arg(high),
+                  chart.legend_text(line));
+        ASSERT_EQ(2u, line.runs.size());  // broken at the pause
+        EXPECT_EQ(first,
+                  ui::normalised_percent(line.runs.front().front().y(), line.low, line.high));
+        EXPECT_EQ(100 - first,
+                  ui::normalised_percent(line.runs.back().back().y(), line.low, line.high));
+    }
+    const int64_t first_ms = chart.line_of(1)->runs.front().front().x();
+    chart.set_cursor_time(first_ms + 5500);
+    EXPECT_TRUE(bar.reading_line->text().endsWith("  var[1]: 105;  var[2]: 450"));
+    chart.set_cursor_time(first_ms + 29000);  // 10 s into the pause
+    EXPECT_TRUE(bar.reading_line->text().endsWith("  var[1]: нет данных;  var[2]: нет данных"));
+    chart.grab();  // lays the plot out for the mouse
+    QTest::mouseClick(&chart, Qt::LeftButton, {}, chart.rect().center());
+    EXPECT_GT(*chart.cursor_time(), chart.view().from_ms());
+    EXPECT_LT(*chart.cursor_time(), chart.view().to_ms());
+
+    chart.zoom(0.5, first_ms);
+    EXPECT_TRUE(bar.freeze_button->isChecked());
+    EXPECT_TRUE(bar.view_line->text().startsWith("Вид заморожен: "));
+    EXPECT_EQ(300000, chart.view().to_ms() - chart.view().from_ms());
+    bar.history_button->click();
+    EXPECT_FALSE(bar.freeze_button->isChecked());
+    EXPECT_EQ(first_ms, chart.view().from_ms());
+    EXPECT_EQ("Вид: вся история.", bar.view_line->text());
+
+    bar.freeze_button->click();
+    const ui::ChartView frozen = chart.view();
+    watch_->show_sample(sample(40));  // sampling goes on
+    watch_->refresh_chart();
+    EXPECT_EQ(frozen.to_ms(), chart.view().to_ms());
+    EXPECT_EQ(40u, chart.line_of(1)->count());
+    bar.freeze_button->click();
+    EXPECT_EQ(41u, chart.line_of(1)->count());
+    EXPECT_EQ("Вид: вся история.", bar.view_line->text());  // the live view it left
+    watch_->span_box->setCurrentIndex(watch_->span_box->findData(1));
+    EXPECT_EQ(60000, chart.view().to_ms() - chart.view().from_ms());
+
+    prompts_.answer_file(path("chart.png")).answer_file(path("missing/chart.png"));
+    bar.SaveClick();
+    bar.SaveClick();
+    EXPECT_EQ(chart.size(), QImage(path("chart.png")).size());
+    EXPECT_EQ("График сохранён: " + path("chart.png"), bar.saved_line->text());
+    ASSERT_EQ(1, prompts_.messages().size());
+    EXPECT_TRUE(prompts_.messages()[0].startsWith("Не удалось записать файл " +
+                                                  path("missing/chart.png") + ": "));
+    EXPECT_FALSE(QFile::exists(path("missing")));
 }
 
 TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
