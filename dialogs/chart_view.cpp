@@ -15,14 +15,14 @@ double normalised_percent(double value, int low, int high) {
 
 void ChartView::follow(int64_t now_ms, int64_t span_ms, int64_t oldest_ms) {
     switch (mode_) {
-    case Mode::live_span:
-        from_ms_ = now_ms - span_ms;
-        break;
-    case Mode::all_history:
-        from_ms_ = oldest_ms < now_ms ? oldest_ms : now_ms - span_ms;
-        break;
-    case Mode::frozen:
-        return;
+        case Mode::live_span:
+            from_ms_ = now_ms - span_ms;
+            break;
+        case Mode::all_history:
+            from_ms_ = oldest_ms < now_ms ? oldest_ms : now_ms - span_ms;
+            break;
+        case Mode::frozen:
+            return;
     }
     to_ms_ = now_ms;
 }

@@ -53,8 +53,8 @@ WatchChartBar::WatchChartBar(WatchChart& chart, UserPrompts& prompts, QWidget* p
     freeze_button->setCheckable(true);
     history_button =
         make_button(QStringLiteral("history_button"), QStringLiteral("Вся история"), this);
-    save_button =
-        make_button(QStringLiteral("save_chart_button"), QStringLiteral("Сохранить как PNG..."), this);
+    save_button = make_button(QStringLiteral("save_chart_button"),
+                              QStringLiteral("Сохранить как PNG..."), this);
     view_line = make_status_line(QStringLiteral("view_line"), this);
     reading_line = make_status_line(QStringLiteral("reading_line"), this);
     reading_line->setWordWrap(true);
@@ -90,17 +90,17 @@ void WatchChartBar::show_view() {
     const ChartView& view = chart_.view();
     freeze_button->setChecked(view.frozen());
     switch (view.mode()) {
-    case ChartView::Mode::live_span:
-        view_line->setText(
-            QStringLiteral("Вид: последние %1 мин.").arg((view.to_ms() - view.from_ms()) / 60000));
-        break;
-    case ChartView::Mode::all_history:
-        view_line->setText(QStringLiteral("Вид: вся история."));
-        break;
-    case ChartView::Mode::frozen:
-        view_line->setText(QStringLiteral("Вид заморожен: %1–%2.")
-                               .arg(clock_text(view.from_ms()), clock_text(view.to_ms())));
-        break;
+        case ChartView::Mode::live_span:
+            view_line->setText(QStringLiteral("Вид: последние %1 мин.")
+                                   .arg((view.to_ms() - view.from_ms()) / 60000));
+            break;
+        case ChartView::Mode::all_history:
+            view_line->setText(QStringLiteral("Вид: вся история."));
+            break;
+        case ChartView::Mode::frozen:
+            view_line->setText(QStringLiteral("Вид заморожен: %1–%2.")
+                                   .arg(clock_text(view.from_ms()), clock_text(view.to_ms())));
+            break;
     }
 }
 

@@ -25,8 +25,8 @@ public:
 
     void SaveClick();  // "Сохранить как PNG...": the chart as drawn
 
-    QCheckBox* normalise_box = nullptr;  // "Нормировать"
-    QPushButton* freeze_button = nullptr;  // "Заморозить", checked while frozen
+    QCheckBox* normalise_box = nullptr;     // "Нормировать"
+    QPushButton* freeze_button = nullptr;   // "Заморозить", checked while frozen
     QPushButton* history_button = nullptr;  // "Вся история"
     QPushButton* save_button = nullptr;
     QLabel* view_line = nullptr;     // what the chart shows: live, all, or frozen from–to

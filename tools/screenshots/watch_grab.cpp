@@ -6,7 +6,8 @@
 //
 // runs its own simulator with a wave program for 65 s and writes watch.png. With
 // --port P it watches the service on port P instead (vxcore-sim --run a program), and
-// --seconds S samples that long before the picture (the long run: 600 or more).
+// --seconds S samples that long before the picture (the long run: 600 or more). The
+// chart's cursor stands 20 s before the last sample, reading the three waves.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QEventLoop>
@@ -26,6 +28,7 @@
 #include "app/configurator_application.h"
 #include "app/forms.h"
 #include "compiler/compile_program.h"
+#include "dialogs/watch_chart.h"
 #include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
 #include "sim/simulator_thread.h"
@@ -141,6 +144,7 @@ int main(int argc, char** argv) {
     for (int row = static_cast<int>(kNamedVariables.size()); row < table.rowCount(); ++row) {
         chart(row, Qt::Unchecked);
     }
+    watch.trend->set_cursor_time(QDateTime::currentMSecsSinceEpoch() - 20000);
     QCoreApplication::processEvents();
     const QString path = QDir(folder).filePath(QStringLiteral("watch.png"));
     const bool saved = watch.grab().save(path, "PNG");
