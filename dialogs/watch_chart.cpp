@@ -10,6 +10,7 @@
 #include <limits>
 
 #include <QDateTime>
+#include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -394,6 +395,7 @@ void WatchChart::paintEvent(QPaintEvent*) {
 
     p.save();
     p.setClipRect(plot.adjusted(-2, -2, 2, 2));
+    std::vector<QLineF> segments;
     for (const auto& [variable, line] : lines_) {
         QPen pen(line.colour, 2);
         pen.setCapStyle(Qt::RoundCap);
@@ -405,9 +407,15 @@ void WatchChart::paintEvent(QPaintEvent*) {
             }
             if (polyline.size() == 1) {
                 p.drawPoint(polyline.front());  // a lone sample between two gaps
-            } else {
-                p.drawPolyline(polyline);
+                continue;
             }
+            // Segment by segment: a long polyline's outline is one path, and filling a
+            // dense zigzag of buckets that way costs many times more.
+            segments.clear();
+            for (qsizetype i = 1; i < polyline.size(); ++i) {
+                segments.emplace_back(polyline[i - 1], polyline[i]);
+            }
+            p.drawLines(segments.data(), static_cast<int>(segments.size()));
         }
     }
     if (cursor_ms_ && *cursor_ms_ >= from_ms_ && *cursor_ms_ <= to_ms_) {
