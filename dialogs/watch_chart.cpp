@@ -121,7 +121,7 @@ const ChartLine* WatchChart::line_of(int variable) const {
 }
 
 QString WatchChart::legend_text(const ChartLine& line) const {
-    if (!normalised_ || line.count() == 0) {
+    if (!normalised_ || line.low > line.high) {  // nothing of it on the picture
         return line.name;
     }
     return QStringLiteral("%1: %2…%3").arg(line.name).arg(line.low).arg(line.high);
@@ -160,16 +160,20 @@ void WatchChart::redraw() {
     view_.follow(now_ms(), std::chrono::milliseconds(span_).count(), oldest_ms());
     from_ms_ = view_.from_ms();
     to_ms_ = view_.to_ms();
-    const auto from = cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(from_ms_));
-    // A live view shows the newest sample even when its clock runs ahead of ours.
-    const auto to = view_.frozen()
-                        ? cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(to_ms_))
-                        : cm::WatchHistory::Clock::time_point::max();
     // A long span is drawn in buckets of two points each: neighbours up to two buckets
     // apart are no gap, and a shorter pause would not show at that resolution.
     const int64_t bucket_ms =
         (to_ms_ - from_ms_) / static_cast<int64_t>(std::max<std::size_t>(1, max_points_ / 2));
     const int64_t max_step = std::max<int64_t>(gap_.count(), 2 * bucket_ms);
+    // The samples just outside the stretch too, so that a line runs to the frame's edge
+    // (clipped there) rather than stopping short of it like a gap. A live view shows the
+    // newest sample even when its clock runs ahead of ours.
+    const auto from =
+        cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(from_ms_ - max_step));
+    const auto to =
+        view_.frozen()
+            ? cm::WatchHistory::Clock::time_point(std::chrono::milliseconds(to_ms_ + max_step))
+            : cm::WatchHistory::Clock::time_point::max();
     int low = std::numeric_limits<int>::max();
     int high = std::numeric_limits<int>::min();
     for (const auto& [variable, name] : charted_) {
@@ -183,6 +187,9 @@ void WatchChart::redraw() {
         line.low = std::numeric_limits<int>::max();
         line.high = std::numeric_limits<int>::min();
         for (const cm::WatchHistory::Point& p : points) {
+            if (p.ms < from_ms_ || (view_.frozen() && p.ms > to_ms_)) {
+                continue;  // off the picture: no part of its range
+            }
             line.low = std::min<int>(line.low, p.value);
             line.high = std::max<int>(line.high, p.value);
         }
