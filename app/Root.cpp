@@ -365,7 +365,7 @@ void Tmain_form::N6Click() {
     request.default_suffix = QStringLiteral("cpl");
     request.directory = program_dialog_dir_;
     const std::optional<QString> path = prompts_.open_file(request);
-    if (!path) {
+    if (!path || refuse_unsendable_file(prompts_, *path)) {
         return;
     }
     const bool reset = prompts_.ask(
@@ -385,7 +385,7 @@ void Tmain_form::N10Click() {
     request.filter = QStringLiteral("Update file (*.upd)|*.upd");
     request.default_suffix = QStringLiteral("cpl");
     const std::optional<QString> path = prompts_.open_file(request);
-    if (!path) {
+    if (!path || refuse_unsendable_file(prompts_, *path)) {
         return;
     }
     if (!prompts_.ask(QStringLiteral(

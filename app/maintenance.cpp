@@ -21,6 +21,10 @@ QString text(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
+std::filesystem::path local_path(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
 // Sends the file with its progress texts and bar, letting the window process events
 // after every packet. A transfer that ended before the closing packet says why.
 cm::TransferResult transfer(vx::ControllerConnection& connection, UserPrompts& prompts,
@@ -46,8 +50,7 @@ cm::TransferResult transfer(vx::ControllerConnection& connection, UserPrompts& p
         return !view.process_events_until_stop();
     };
     const cm::TransferResult result =
-        cm::send_file(connection, std::filesystem::path(QFile::encodeName(path).toStdString()),
-                      kind, sent, started);
+        cm::send_file(connection, local_path(path), kind, sent, started);
     if (result.stage == cm::TransferStage::packet_failed ||
         result.stage == cm::TransferStage::stopped) {
         view.show_transfer_progress(0, -1);
@@ -75,6 +78,14 @@ void show_verdict(UserPrompts& prompts, TransferView& view, int code, const char
 }
 
 }  // namespace
+
+bool refuse_unsendable_file(UserPrompts& prompts, const QString& path) {
+    const std::string refusal = cm::transfer_file_refusal(local_path(path));
+    if (!refusal.empty()) {
+        prompts.information(text(refusal));
+    }
+    return !refusal.empty();
+}
 
 TransferOutcome send_program_file(vx::ControllerConnection& connection, UserPrompts& prompts,
                                   TransferView& view, const QString& path, bool reset) {

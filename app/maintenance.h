@@ -26,6 +26,10 @@ public:
 // How a transfer ended; stopped: the window closed, nothing more sent, nothing shown.
 using TransferOutcome = vx::commissioning::TransferStage;
 
+// A file that can't be read whole or is empty gets its box at once, before any question
+// or request; true when it was refused so.
+bool refuse_unsendable_file(UserPrompts& prompts, const QString& path);
+
 // Sends a compiled program file; with reset, the timers and variables are
 // reset when the controller accepted the program.
 TransferOutcome send_program_file(vx::ControllerConnection& connection, UserPrompts& prompts,

@@ -7,6 +7,9 @@ namespace vx::commissioning {
 inline constexpr const char* kNoAnswerText = "Нет ответа от контроллера.";
 inline constexpr const char* kControllerSilentText = "Контроллер не отвечает.";
 inline constexpr const char* kFileNotReadText = "Ошибка при открытии файла.";
+// An empty file is no program and no firmware: the controller would take it and, for
+// firmware, be rebooted onto nothing.
+inline constexpr const char* kFileEmptyText = "Файл пуст, в контроллер ничего не передано.";
 inline constexpr const char* kInternalErrorText =
     "Произошла внутренняя ошибка программы VX Configurator.";
 inline constexpr const char* kProgramBeginFailedText =

@@ -14,14 +14,27 @@ namespace {
 struct ImageDeleter {
     void operator()(files::FileImage* image) const { files::free_file_image(image); }
 };
+using Image = std::unique_ptr<files::FileImage, ImageDeleter>;
+
+Image load(const std::filesystem::path& path) {
+    return Image(files::load_file_image(path.string()));
+}
+
+// Where a transfer of the image ends before its first packet; finished when it can go on.
+TransferStage refusal_of(const files::FileImage& image) {
+    if (image.size < 0) {
+        return TransferStage::file_not_read;
+    }
+    return image.size == 0 ? TransferStage::file_empty : TransferStage::finished;
+}
 
 }  // namespace
 
 TransferResult send_file(ControllerConnection& c, const std::filesystem::path& path, int kind,
                          const TransferProgress& progress, const TransferStarted& started) {
-    std::unique_ptr<files::FileImage, ImageDeleter> image(files::load_file_image(path.string()));
-    if (image->size < 0) {
-        return {TransferStage::file_not_read, 0};
+    Image image = load(path);
+    if (const TransferStage refused = refusal_of(*image); refused != TransferStage::finished) {
+        return {refused, 0};
     }
     if (transfer_begin(c, *image, kind) != 0) {
         return {TransferStage::begin_failed, 0};
@@ -41,11 +54,19 @@ TransferResult send_file(ControllerConnection& c, const std::filesystem::path& p
     return {TransferStage::finished, transfer_end(c, kind)};
 }
 
+std::string transfer_file_refusal(const std::filesystem::path& path) {
+    const TransferStage refused = refusal_of(*load(path));
+    return refused == TransferStage::finished ? std::string()
+                                              : transfer_result_text(kTransferProgram, {refused});
+}
+
 std::string transfer_result_text(int kind, const TransferResult& result) {
     const bool program = kind == kTransferProgram;
     switch (result.stage) {
         case TransferStage::file_not_read:
             return kFileNotReadText;
+        case TransferStage::file_empty:
+            return kFileEmptyText;
         case TransferStage::begin_failed:
             return program ? kProgramBeginFailedText : kFirmwareBeginFailedText;
         case TransferStage::packet_failed:

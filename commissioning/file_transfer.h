@@ -13,6 +13,7 @@ namespace vx::commissioning {
 // Where a transfer ended.
 enum class TransferStage {
     file_not_read,  // the file could not be read whole: nothing was sent
+    file_empty,     // the file holds no byte: nothing was sent
     begin_failed,   // the size packet got no echo
     packet_failed,  // a data packet got no echo: the closing packet was not sent
     stopped,        // the caller asked to stop between packets
@@ -34,6 +35,10 @@ using TransferStarted = std::function<void(int size)>;
 TransferResult send_file(ControllerConnection& c, const std::filesystem::path& path, int kind,
                          const TransferProgress& progress = {},
                          const TransferStarted& started = {});
+
+// Why a file can't be sent, told before anything is asked of the controller: empty
+// when it can be, else the text for it (a file that can't be read whole, or an empty one).
+std::string transfer_file_refusal(const std::filesystem::path& path);
 
 // The configurator's message for a transfer's end, one text (lines joined by \n):
 // the internal-error text for a negative verdict followed by the code's own text.

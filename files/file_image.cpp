@@ -1,6 +1,7 @@
 // Loads a whole file into memory for a program or firmware transfer.
 #include "files/file_image.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -24,6 +25,11 @@ struct FileCloser {
 
 // The file's length, or -1 when it can't be told (not a regular, seekable file).
 off_t file_length(std::FILE* file) {
+    // A folder opens on some systems and seeks to a length its file system makes up.
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return -1;
+    }
     if (fseeko(file, 0, SEEK_END) != 0) {
         return -1;
     }

@@ -298,7 +298,7 @@ TEST_F(ConnectedFormTest, ProgramLoadAsksThenLoadsWithoutReset) {
     EXPECT_TRUE(prompts_.all_answers_used());
 }
 
-TEST_F(ConnectedFormTest, CancelledDialogsAndNoSendNothing) {
+TEST_F(ConnectedFormTest, CancelledDialogsNoAndUnsendableFilesSendNothing) {
     start();
     prompts_.cancel_file_dialog().cancel_file_dialog();
     main_->N6Click();
@@ -309,10 +309,35 @@ TEST_F(ConnectedFormTest, CancelledDialogsAndNoSendNothing) {
     main_->N6Click();
     prompts_.answer_file(file).answer_no();
     main_->N10Click();
-    fake_.verify();                          // any request would be a problem
-    EXPECT_EQ(1u, fake_.requests().size());  // the version request of the start only
     EXPECT_TRUE(prompts_.messages().isEmpty());
     EXPECT_EQ("Update file (*.upd)|*.upd", prompts_.records()[1].file_request.filter);
+
+    // A file that is empty or can't be read gets its box at once: no question, no
+    // transfer and, for firmware, no reboot.
+    std::filesystem::create_directory(dir.file("folder.upd"));
+    const struct {
+        void (ui::Tmain_form::*click)();
+        std::filesystem::path file;
+        const char* box;
+    } refused[] = {
+        {&ui::Tmain_form::N10Click, dir.write("empty.upd", Bytes{}),
+         "Файл пуст, в контроллер ничего не передано."},
+        {&ui::Tmain_form::N6Click, dir.write("empty.prg.cpl", Bytes{}),
+         "Файл пуст, в контроллер ничего не передано."},
+        {&ui::Tmain_form::N10Click, dir.file("folder.upd"), "Ошибка при открытии файла."},
+        {&ui::Tmain_form::N6Click, dir.file("missing.prg.cpl"), "Ошибка при открытии файла."},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.file.string());
+        prompts_.clear_records();
+        prompts_.answer_file(QString::fromStdString(row.file.string()));
+        ((*main_).*row.click)();
+        ASSERT_EQ(2u, prompts_.records().size());  // the file dialog and the box
+        EXPECT_EQ(PromptKind::message, prompts_.records()[1].kind);
+        EXPECT_EQ(QString::fromUtf8(row.box), prompts_.records()[1].text);
+    }
+    fake_.verify();                          // any request would be a problem
+    EXPECT_EQ(1u, fake_.requests().size());  // the version request of the start only
 }
 
 TEST_F(ConnectedFormTest, TransferDisablesOnlyTheConflictingCommands) {

@@ -103,8 +103,8 @@ TEST_F(TransferTest, ProgramVerdictsHaveTheirMessages) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rc);
         prompts_.clear_records();
-        script_transfer(fake_, 0x08, 0, c.rc);  // no reset request although it was chosen
-        program(file_of(0), true);
+        script_transfer(fake_, 0x08, 1, c.rc);  // no reset request although it was chosen
+        program(file_of(1), true);
         fake_.verify();
         EXPECT_EQ(c.messages, prompts_.messages());
     }
@@ -123,6 +123,10 @@ TEST_F(TransferTest, FailuresBeforeTheVerdictStopTheTransfer) {
     EXPECT_EQ(TransferOutcome::file_not_read,
               program(dir_.path().c_str() + QString("/none"), false));
     EXPECT_EQ(QStringList{"Ошибка при открытии файла."}, prompts_.messages());
+    prompts_.clear_records();
+    EXPECT_EQ(TransferOutcome::file_empty, firmware(file_of(0)));  // and no reboot
+    EXPECT_EQ(QStringList{"Файл пуст, в контроллер ничего не передано."}, prompts_.messages());
+    EXPECT_TRUE(fake_.requests().empty());
 
     prompts_.clear_records();
     fake_.expect(packet("51 08 00 10 00 00 00")).reply(packet("51 08 00 11 00 00 00"));

@@ -265,6 +265,8 @@ TEST(FileTransfer, TextsAreTheConfiguratorsOwn) {
         {kTransferFirmware, TransferStage::finished, 1,
          "Прошивка не загружена из-за ошибок при передаче данных."},
         {kTransferFirmware, TransferStage::file_not_read, 0, "Ошибка при открытии файла."},
+        {kTransferProgram, TransferStage::file_empty, 0,
+         "Файл пуст, в контроллер ничего не передано."},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(row.text, transfer_result_text(row.kind, {row.stage, row.code}));

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <thread>
 
 #include <QAction>
 #include <QApplication>
@@ -402,8 +403,13 @@ TEST_F(WatchAgainstSimulator, AProgramLoadPausesTheWatchWhichResumesByItself) {
     start();
     run_counter();
     watch_->add_variables({10});
+    edit(0, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
+    watch_->interval_box->setValue(0.2);
+    watch_->span_box->setCurrentIndex(watch_->span_box->findData(1));
     watch_->StartClick();
     ASSERT_TRUE(status_ends_with(" Значения получены."));
+    watch_->refresh_chart();
+    const std::size_t runs_before_load = watch_->line_of(10)->runs.size();
     {
         const ui::LongOperation backup_read(*context_);
         const std::size_t before = requests();
@@ -426,10 +432,15 @@ TEST_F(WatchAgainstSimulator, AProgramLoadPausesTheWatchWhichResumesByItself) {
     EXPECT_EQ(0u, requests_during_load);
     EXPECT_TRUE(status_during_load.endsWith("выполняется другая операция с контроллером."));
     const std::size_t samples = watch_->history().size();
+    // Nothing sampled for longer than three intervals and the slack: the chart's line
+    // breaks there instead of joining the samples on either side.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1800));
     watch_->TimerTick();
     EXPECT_TRUE(status_ends_with(" Значения получены."));
     EXPECT_EQ(samples + 1, watch_->history().size());
     EXPECT_TRUE(watch_->timer()->isActive());
+    watch_->refresh_chart();
+    EXPECT_EQ(runs_before_load + 1, watch_->line_of(10)->runs.size());
 }
 
 TEST_F(WatchAgainstSimulator, NoSampleFallsBetweenTheRequestsOfAnotherWindowsLoop) {

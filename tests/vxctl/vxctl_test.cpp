@@ -310,7 +310,8 @@ TEST_F(Vxctl, TransfersCompileASourceAndReportTheVerdict) {
     // An empty firmware is refused before the controller is asked anything.
     r = run({"firmware", dir_.write("empty.upd", "").string()});
     EXPECT_EQ(2, r.exit_code);
-    EXPECT_NE(std::string::npos, r.err.find("файл пуст")) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("Файл пуст, в контроллер ничего не передано."))
+        << r.err;
     EXPECT_EQ(0u, state([](ControllerState& s) { return s.firmware().size(); }));
 
     r = run({"firmware", dir_.write("new.upd", std::string(2500, 'x')).string()});

@@ -259,12 +259,9 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
         }
         path = compiled.string();
     }
-    // An empty file is no program and no firmware: the controller would take it and,
-    // for firmware, be rebooted onto nothing.
-    std::error_code error;
-    if (std::filesystem::is_regular_file(path, error) &&
-        std::filesystem::file_size(path, error) == 0) {
-        return ctx.fail(path + ": файл пуст, в контроллер ничего не передано", kExitUsage);
+    // A file that can't be read or is empty is refused before the controller is asked anything.
+    if (const std::string refusal = cm::transfer_file_refusal(path); !refusal.empty()) {
+        return ctx.fail(path + ": " + refusal, kExitUsage);
     }
     ControllerConnection* c = ctx.connection();
     if (c == nullptr) {
@@ -279,7 +276,8 @@ int transfer(Context& ctx, std::string path, int kind, bool reset) {
         });
     }
     const std::string text = cm::transfer_result_text(kind, result);
-    if (result.stage == cm::TransferStage::file_not_read) {
+    if (result.stage == cm::TransferStage::file_not_read ||
+        result.stage == cm::TransferStage::file_empty) {
         return ctx.fail(path + ": " + text, kExitUsage);
     }
     if (result.stage != cm::TransferStage::finished) {
