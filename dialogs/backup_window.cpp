@@ -76,7 +76,7 @@ QString caption(cm::ConfigSection section) {
     return QString::fromUtf8(cm::section_caption(section));
 }
 
-// What became of a row, by outcome; a row left unticked is "не записано" too.
+// What became of a row, in the order of WriteOutcome; a row left unticked is "не записано" too.
 const char* const kOutcomeTexts[] = {"не записано", "записано", "проверено", "ошибка"};
 
 QString outcome_text(const cm::RestoreRow& row) {
