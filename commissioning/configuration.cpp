@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "commissioning/configuration_texts.h"
 #include "commissioning/local_time.h"
 
 namespace vx::commissioning {
@@ -91,8 +92,7 @@ namespace {
 
 // Named as the main window names a module that does not answer.
 std::string inactive_module_note(const ModuleConfiguration& module) {
-    return "Модуль " + std::to_string(module.address) + " (" + module.name +
-           "): Не активен, параметры не сохранены.";
+    return module_title(module.address, module.name) + ": Не активен, параметры не сохранены.";
 }
 
 constexpr const char* kX10NotReadNote =
@@ -105,12 +105,13 @@ public:
     void add(int count) { total_ += count; }
     // Before a request: false when the caller wants to stop.
     bool go_on() const { return !observer_.stop_requested || !observer_.stop_requested(); }
-    void done(const std::string& step) {
+    void done(const std::string& place, const std::string& words) {
         ++done_;
         if (observer_.progress) {
-            observer_.progress(step, done_, total_);
+            observer_.progress(observer_.in_words ? words : place, done_, total_);
         }
     }
+    void done(ConfigSection section) { done(section_name(section), section_caption(section)); }
 
 private:
     const StepObserver& observer_;
@@ -119,10 +120,13 @@ private:
 };
 
 // The parameters of one module; false when one of them could not be read.
-bool read_parameters(ControllerConnection& c, int address, std::vector<uint8_t>& values,
-                     Steps& steps, bool& stopped) {
+bool read_parameters(ControllerConnection& c, const ModuleConfiguration& module,
+                     std::vector<uint8_t>& values, Steps& steps, bool& stopped) {
+    const int address = module.address;
     values.assign(kParameterCount, 0);
-    const std::string step = "modules[" + std::to_string(address) + "].parameters";
+    const std::string place = "modules[" + std::to_string(address) + "].parameters";
+    const std::string words = std::string(section_caption(ConfigSection::parameters)) + " — " +
+                              module_title(address, module.name);
     for (int p = 0; p < kParameterCount; ++p) {
         if (!steps.go_on()) {
             stopped = true;
@@ -133,7 +137,7 @@ bool read_parameters(ControllerConnection& c, int address, std::vector<uint8_t>&
             return false;
         }
         values[static_cast<std::size_t>(p)] = static_cast<uint8_t>(value);
-        steps.done(step);
+        steps.done(place, words);
     }
     return true;
 }
@@ -158,7 +162,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
         return kNoReply;
     }
     configuration.controller_version = version_text(version);
-    steps.done("version");
+    steps.done("version", "Версия контроллера");
 
     if (plan.services) {
         std::array<bool, kServiceCount> states{};
@@ -174,7 +178,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
                 return kBadEcho;
             }
             states[static_cast<std::size_t>(s)] = state == 1;
-            steps.done("services");
+            steps.done(ConfigSection::services);
         }
         configuration.services = states;
     }
@@ -187,7 +191,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
             return kNoReply;
         }
         configuration.cycle_delay = delay;
-        steps.done("cycle_delay");
+        steps.done(ConfigSection::cycle_delay);
     }
     if (plan.start_values) {
         if (!steps.go_on()) {
@@ -198,7 +202,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
             return kNoReply;
         }
         configuration.start_values = view_u16_values(view, kVariableCount);
-        steps.done("start_values");
+        steps.done(ConfigSection::start_values);
     }
     if (plan.poll_frequencies) {
         if (!steps.go_on()) {
@@ -209,7 +213,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
             return kNoReply;
         }
         configuration.poll_frequencies = std::vector<uint8_t>(view, view + kAddressCount);
-        steps.done("poll_frequencies");
+        steps.done(ConfigSection::poll_frequencies);
     }
     if (plan.modules) {
         if (!steps.go_on()) {
@@ -219,7 +223,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
         if (read_module_table(c, table) != kDone) {
             return kNoReply;
         }
-        steps.done("modules");
+        steps.done(ConfigSection::modules);
         std::vector<ModuleConfiguration> modules;
         for (const ModuleEntry& entry : table) {
             modules.push_back({entry.address, entry.name, entry.version, std::nullopt});
@@ -233,7 +237,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
             }
             std::vector<uint8_t> values;
             bool stopped = false;
-            if (read_parameters(c, module.address, values, steps, stopped)) {
+            if (read_parameters(c, module, values, steps, stopped)) {
                 module.parameters = std::move(values);
                 continue;
             }
@@ -262,7 +266,7 @@ int read_configuration(ControllerConnection& c, const ReadPlan& plan, Configurat
             }
             tables[static_cast<std::size_t>(t)] = x10_read_table(plan.serial, t);
             complete = tables[static_cast<std::size_t>(t)][0] != kX10TableIncomplete;
-            steps.done("x10");
+            steps.done(ConfigSection::x10);
         }
         if (complete) {
             configuration.x10 = tables;

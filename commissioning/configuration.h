@@ -108,6 +108,9 @@ struct StepObserver {
     // steps done of the steps known so far (the total grows once the module table is read)
     std::function<void(const std::string& step, int done, int total)> progress;
     std::function<bool()> stop_requested;
+    // Steps named in the installer's words ("Параметры модулей — Модуль 57 (VX-2O)") rather
+    // than as places in the file ("modules[57].parameters"), which the command line prints.
+    bool in_words = false;
 };
 
 // Gives the connection, and the serial port for the X10 tables (left null: none), when an

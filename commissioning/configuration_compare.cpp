@@ -2,8 +2,10 @@
 #include "commissioning/configuration_compare.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "commissioning/configuration_file.h"
+#include "commissioning/configuration_texts.h"
 
 namespace vx::commissioning {
 
@@ -115,6 +117,40 @@ std::vector<Difference> compare_configurations(const Configuration& file,
 
 Comparison compare_with_controller(const Configuration& file, const Configuration& controller) {
     return {compare_configurations(file, controller), left_out(file, controller, "не сравнены")};
+}
+
+Comparison compare_files(const Configuration& first, const Configuration& second) {
+    Comparison comparison{compare_configurations(first, second), {}};
+    const auto only_in = [&comparison](bool in_first, bool in_second, const std::string& what) {
+        if (in_first != in_second) {
+            comparison.skipped.push_back(
+                what + (in_first ? " есть только в первом" : " есть только во втором") +
+                " файле, не сравнены.");
+        }
+    };
+    const std::tuple<ConfigSection, bool, bool> held[] = {
+        {ConfigSection::services, first.services.has_value(), second.services.has_value()},
+        {ConfigSection::cycle_delay, first.cycle_delay.has_value(), second.cycle_delay.has_value()},
+        {ConfigSection::start_values, first.start_values.has_value(),
+         second.start_values.has_value()},
+        {ConfigSection::poll_frequencies, first.poll_frequencies.has_value(),
+         second.poll_frequencies.has_value()},
+        {ConfigSection::modules, first.modules.has_value(), second.modules.has_value()},
+        {ConfigSection::x10, first.x10.has_value(), second.x10.has_value()},
+    };
+    for (const auto& [section, in_first, in_second] : held) {
+        only_in(in_first, in_second, std::string(section_caption(section)) + ":");
+    }
+    if (first.modules && second.modules) {
+        for (const ModuleConfiguration& module : *first.modules) {
+            const ModuleConfiguration* other = second.module_at(module.address);
+            if (other != nullptr && other->name == module.name) {
+                only_in(module.parameters.has_value(), other->parameters.has_value(),
+                        module_title(module.address, module.name) + ": параметры");
+            }
+        }
+    }
+    return comparison;
 }
 
 bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only) {

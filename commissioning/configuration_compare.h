@@ -41,6 +41,10 @@ struct Comparison {
 };
 Comparison compare_with_controller(const Configuration& file, const Configuration& controller);
 
+// What differs between two files, and what of them could not be compared, one line each: a
+// section or a module's parameters that only one of them holds.
+Comparison compare_files(const Configuration& first, const Configuration& second);
+
 // Whether a compare or restore limited to only takes in section: every section when only
 // is empty; the modules and their parameters go together.
 bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "commissioning/configuration_texts.h"
+
 namespace vx::commissioning {
 
 namespace {
@@ -87,7 +89,9 @@ int run_restore(ControllerConnection& c, SerialPort* serial, RestorePlan& plan,
             x10_changed |= row.difference.section == ConfigSection::x10;
         }
         if (observer.progress) {
-            observer.progress(difference_place(row.difference), ++done, total);
+            observer.progress(observer.in_words ? difference_title(row.difference)
+                                                : difference_place(row.difference),
+                              ++done, total);
         }
         if (row.code == kNoReply) {
             result = kNoReply;
@@ -124,6 +128,7 @@ RestoreResult restore_and_verify(const ControllerLink& link, const Configuration
                                           result.notes, reading_back);
     if (result.read_back == kDone) {
         verify_restore(plan, reread);
+        result.reread = std::move(reread);
     }
     return result;
 }

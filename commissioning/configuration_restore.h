@@ -65,6 +65,7 @@ struct RestoreResult {
     int run = kNoLink;               // run_restore's code
     int read_back = kNoLink;         // read_configuration's: the rows were verified when kDone
     std::vector<std::string> notes;  // the read-back's
+    Configuration reread;            // what the read-back found, when read_back is kDone
 };
 
 // Writes the plan's selected rows, then, whatever the run's end, reads back the file's

@@ -3,13 +3,17 @@
 #include "dialogs/backup_window.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <optional>
 #include <utility>
 
 #include <QCheckBox>
+#include <QColor>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +30,7 @@
 
 #include "commissioning/configuration_compare.h"
 #include "commissioning/configuration_file.h"
+#include "commissioning/configuration_texts.h"
 #include "commissioning/controller_texts.h"
 #include "commissioning/file_against_controller.h"
 #include "commissioning/module_table.h"
@@ -42,9 +47,12 @@ namespace {
 
 const QString kFileFilter = QStringLiteral("Файл конфигурации (*.json)|*.json");
 constexpr int kResultColumn = 4;  // shown with the restore rows only
+constexpr int kControllerColumn = 3;
 const QStringList kColumns{QStringLiteral("Раздел"), QStringLiteral("Элемент"),
                            QStringLiteral("В файле"), QStringLiteral("В контроллере"),
                            QStringLiteral("Итог")};
+const QStringList kFilesColumns{kColumns[0], kColumns[1], QStringLiteral("В первом файле"),
+                                QStringLiteral("Во втором файле")};
 
 QString text(const std::string& s) {
     return QString::fromStdString(s);
@@ -68,60 +76,21 @@ QString caption(cm::ConfigSection section) {
     return QString::fromUtf8(cm::section_caption(section));
 }
 
-QString element_text(const cm::Difference& d) {
-    static const char* const service_names[vx::kServiceCount] = {"Опрос модулей", "Работа с MySQL",
-                                                                 "Программа пользователя"};
-    static const char* const table_names[cm::kX10TableCount] = {"All Units Off", "All Lights On",
-                                                                "All Lights Off"};
-    switch (d.section) {
-        case cm::ConfigSection::start_values:
-            return QStringLiteral("Переменная %1").arg(d.index);
-        case cm::ConfigSection::modules:
-        case cm::ConfigSection::poll_frequencies:
-            return QStringLiteral("Модуль %1").arg(d.index);
-        case cm::ConfigSection::parameters:
-            return (d.read_only ? QStringLiteral("Модуль %1, параметр %2 (только чтение)")
-                                : QStringLiteral("Модуль %1, параметр %2"))
-                .arg(d.module)
-                .arg(d.index);
-        case cm::ConfigSection::x10:
-            if (d.module >= 0 && d.module < cm::kX10TableCount) {
-                return QStringLiteral("%1, %2").arg(QLatin1String(table_names[d.module]),
-                                                    text(cm::x10_address_name(d.index)));
-            }
-            return QString();
-        case cm::ConfigSection::services:
-            if (d.index >= 0 && d.index < vx::kServiceCount) {
-                return QString::fromUtf8(service_names[d.index]);
-            }
-            return QString();
-        case cm::ConfigSection::cycle_delay:
-            return QString();
-    }
-    return QString();
-}
+// What became of a row, in the order of WriteOutcome; a row left unticked is "не записано" too.
+const char* const kOutcomeTexts[] = {"не записано", "записано", "проверено", "ошибка"};
 
 QString outcome_text(const cm::RestoreRow& row) {
-    if (!row.selected) {
-        return QStringLiteral("не записано");
-    }
-    switch (row.outcome) {
-        case cm::WriteOutcome::planned:
-            return QStringLiteral("не записано");
-        case cm::WriteOutcome::written:
-            return QStringLiteral("записано");
-        case cm::WriteOutcome::verified:
-            return QStringLiteral("проверено");
-        case cm::WriteOutcome::failed:
-            return QStringLiteral("ошибка");
-    }
-    return QString();
+    const cm::WriteOutcome outcome = row.selected ? row.outcome : cm::WriteOutcome::planned;
+    return QString::fromUtf8(kOutcomeTexts[static_cast<int>(outcome)]);
 }
 
+// A row whose controller value still differs from the file after a write.
+const QColor kStillDiffers(178, 34, 34);
+
 // "Различий: 3 (Службы: 1, ...)." in the order the rows come.
-QString count_line(const std::vector<const cm::Difference*>& rows) {
+QString count_line(const std::vector<const cm::Difference*>& rows, const QString& when_equal) {
     if (rows.empty()) {
-        return QStringLiteral("Конфигурация контроллера совпадает с файлом.");
+        return when_equal;
     }
     QStringList order;
     QHash<QString, int> counts;
@@ -183,6 +152,8 @@ void BackupWindow::build_layout() {
     save_button = make_button(QStringLiteral("save_button"), QStringLiteral("Сохранить копию..."));
     compare_button =
         make_button(QStringLiteral("compare_button"), QStringLiteral("Сравнить с контроллером..."));
+    compare_files_button =
+        make_button(QStringLiteral("compare_files_button"), QStringLiteral("Сравнить с файлом..."));
     restore_button =
         make_button(QStringLiteral("restore_button"), QStringLiteral("Восстановить..."));
     write_button = make_button(QStringLiteral("write_button"), QStringLiteral("Записать"));
@@ -207,8 +178,8 @@ void BackupWindow::build_layout() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sections);
-    layout->addLayout(
-        left_aligned_row({save_button, compare_button, restore_button, write_button}));
+    layout->addLayout(left_aligned_row(
+        {save_button, compare_button, compare_files_button, restore_button, write_button}));
     auto* progress_row = new QHBoxLayout;
     progress_row->addWidget(stop_button);
     progress_row->addWidget(progress, 1);
@@ -220,6 +191,7 @@ void BackupWindow::build_layout() {
     connect(modules_button, &QPushButton::clicked, this, &BackupWindow::ReadModulesClick);
     connect(save_button, &QPushButton::clicked, this, &BackupWindow::SaveClick);
     connect(compare_button, &QPushButton::clicked, this, &BackupWindow::CompareClick);
+    connect(compare_files_button, &QPushButton::clicked, this, &BackupWindow::CompareFilesClick);
     connect(restore_button, &QPushButton::clicked, this, &BackupWindow::RestoreClick);
     connect(write_button, &QPushButton::clicked, this, &BackupWindow::WriteClick);
     connect(stop_button, &QPushButton::clicked, this, &BackupWindow::StopClick);
@@ -254,7 +226,8 @@ void BackupWindow::set_busy(bool busy) {
     busy_ = busy;
     for (QWidget* w : std::initializer_list<QWidget*>{
              services_box, delay_box, start_values_box, poll_box, parameters_box, modules_list,
-             modules_button, save_button, compare_button, restore_button, differences}) {
+             modules_button, save_button, compare_button, compare_files_button, restore_button,
+             differences}) {
         w->setEnabled(!busy);
     }
     x10_box->setEnabled(!busy && context_.serial_port() != nullptr);
@@ -264,10 +237,11 @@ void BackupWindow::set_busy(bool busy) {
 
 cm::StepObserver BackupWindow::observer() {
     cm::StepObserver observer;
+    observer.in_words = true;
     observer.progress = [this](const std::string& step, int done, int total) {
+        step_label->setText(text(step));
         progress->setRange(0, std::max(total, 1));
         progress->setValue(done);
-        step_label->setText(text(step));
     };
     observer.stop_requested = [this] {
         QCoreApplication::processEvents();  // lets "Стоп" be pressed between requests
@@ -379,7 +353,37 @@ void BackupWindow::CompareClick() {
     if (!load_and_read(loaded)) {
         return;  // the window keeps what it showed
     }
-    cm::Comparison comparison = cm::compare_with_controller(loaded.file, loaded.controller);
+    show_comparison(cm::compare_with_controller(loaded.file, loaded.controller), kColumns,
+                    QStringLiteral("Конфигурация контроллера совпадает с файлом."));
+}
+
+void BackupWindow::CompareFilesClick() {
+    std::array<cm::Configuration, 2> files;
+    const QString titles[] = {QStringLiteral("Первый файл конфигурации"),
+                              QStringLiteral("Второй файл конфигурации")};
+    QStringList names;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileDialogRequest request;
+        request.title = titles[i];
+        request.filter = kFileFilter;
+        const std::optional<QString> path = prompts_.open_file(request);
+        if (!path) {
+            return;
+        }
+        const std::string error = cm::load_configuration(path->toStdString(), files[i]);
+        if (!error.empty()) {
+            prompts_.error(text(error));
+            return;
+        }
+        names << QFileInfo(*path).fileName();
+    }
+    show_comparison(cm::compare_files(files[0], files[1]), kFilesColumns,
+                    QStringLiteral("Файлы совпадают."));
+    step_label->setText(QStringLiteral("Первый файл: %1, второй: %2.").arg(names[0], names[1]));
+}
+
+void BackupWindow::show_comparison(cm::Comparison comparison, const QStringList& columns,
+                                   const QString& when_equal) {
     plan_ = {};
     for (const cm::Difference& d : comparison.differences) {
         plan_.rows.push_back({d});
@@ -387,7 +391,7 @@ void BackupWindow::CompareClick() {
     plan_.skipped = std::move(comparison.skipped);
     plan_ready_ = false;
     write_button->setEnabled(false);
-    show_rows(false);
+    show_rows(false, columns, when_equal);
 }
 
 void BackupWindow::RestoreClick() {
@@ -399,19 +403,20 @@ void BackupWindow::RestoreClick() {
     plan_ = cm::plan_restore(file_, loaded.controller);
     plan_ready_ = !plan_.rows.empty();
     write_button->setEnabled(plan_ready_);
-    show_rows(true);
+    show_rows(true, kColumns, QStringLiteral("Конфигурация контроллера совпадает с файлом."));
 }
 
-void BackupWindow::show_rows(bool with_checks) {
+void BackupWindow::show_rows(bool with_checks, const QStringList& columns,
+                             const QString& when_equal) {
     differences->setColumnCount(with_checks ? kResultColumn + 1 : kResultColumn);
-    differences->setHorizontalHeaderLabels(kColumns);
+    differences->setHorizontalHeaderLabels(columns);
     differences->setRowCount(static_cast<int>(plan_.rows.size()));
     std::vector<const cm::Difference*> rows;
     for (int r = 0; r < differences->rowCount(); ++r) {
         const cm::Difference& d = plan_.rows[r].difference;
         rows.push_back(&d);
-        const QString cells[] = {caption(d.section), element_text(d), value_text(d.file),
-                                 value_text(d.controller)};
+        const QString cells[] = {caption(d.section), text(cm::difference_element(d)),
+                                 value_text(d.file), value_text(d.controller)};
         for (int c = 0; c < 4; ++c) {
             differences->setItem(r, c, new QTableWidgetItem(cells[c]));
         }
@@ -422,12 +427,28 @@ void BackupWindow::show_rows(bool with_checks) {
             differences->setItem(r, kResultColumn, new QTableWidgetItem());
         }
     }
-    differences->resizeColumnsToContents();
-    QStringList lines{count_line(rows)};
+    fit_columns();
+    QStringList lines{count_line(rows, when_equal)};
     for (const std::string& line : plan_.skipped) {
         lines << text(line);
     }
     summary->setText(lines.join('\n'));
+}
+
+void BackupWindow::fit_columns() {
+    differences->resizeColumnsToContents();
+    if (differences->columnCount() <= kResultColumn) {
+        return;
+    }
+    // Wide enough for any outcome before one is written, so the column does not jump.
+    const QFontMetrics metrics(differences->font());
+    int widest = metrics.horizontalAdvance(kColumns[kResultColumn]);
+    for (const char* outcome : kOutcomeTexts) {
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(outcome)));
+    }
+    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+    differences->setColumnWidth(
+        kResultColumn, std::max(differences->columnWidth(kResultColumn), widest + padding));
 }
 
 void BackupWindow::WriteClick() {
@@ -436,6 +457,14 @@ void BackupWindow::WriteClick() {
     }
     for (int r = 0; r < differences->rowCount(); ++r) {
         plan_.rows[r].selected = differences->item(r, 0)->checkState() == Qt::Checked;
+    }
+    const std::string question = cm::write_question(plan_);
+    if (question.empty()) {
+        prompts_.information(QStringLiteral("Не отмечено ни одной строки для записи."));
+        return;
+    }
+    if (!prompts_.ask_yes_no(PromptIcon::warning, kCaptionConfirmation, text(question))) {
+        return;  // nothing written; the rows stay as ticked
     }
     const LongOperation long_operation(context_);
     stop_ = false;
@@ -455,11 +484,37 @@ void BackupWindow::WriteClick() {
     const bool reread_done = show_read(result.read_back, result.notes) == kDone;
     plan_ready_ = false;  // a second write starts from a fresh comparison
     write_button->setEnabled(false);
+    const int still_differ = reread_done ? show_read_back(result.reread) : 0;
     show_outcomes();
+    if (still_differ > 0) {
+        summary->setText(summary->text() +
+                         QStringLiteral("\nПосле записи отличаются от файла: %1.")
+                             .arg(text(cm::count_text(still_differ, cm::kRowForms))));
+    }
     if (reread_done && result.run != kDone &&
         result.run != cm::kStopped) {  // else the read said why
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
     }
+}
+
+int BackupWindow::show_read_back(const cm::Configuration& reread) {
+    int still_differ = 0;
+    for (int r = 0; r < differences->rowCount(); ++r) {
+        const cm::Difference& d = plan_.rows[r].difference;
+        const std::optional<std::string> now = cm::value_text_at(reread, d);
+        QTableWidgetItem* cell = differences->item(r, kControllerColumn);
+        cell->setText(now ? value_text(*now) : QStringLiteral("не прочитано"));
+        if (now == d.file) {
+            continue;
+        }
+        ++still_differ;
+        cell->setToolTip(
+            QStringLiteral("После записи значение в контроллере отличается от файла."));
+        for (int c = 0; c < differences->columnCount(); ++c) {
+            differences->item(r, c)->setForeground(kStillDiffers);
+        }
+    }
+    return still_differ;
 }
 
 void BackupWindow::show_outcomes() {
@@ -468,6 +523,7 @@ void BackupWindow::show_outcomes() {
         first->setFlags(first->flags() & ~Qt::ItemIsUserCheckable);
         differences->item(r, kResultColumn)->setText(outcome_text(plan_.rows[r]));
     }
+    fit_columns();
     QStringList lines{text(cm::restore_summary_text(cm::summarize(plan_)))};
     for (const std::string& line : cm::commit_failures(plan_)) {
         lines << text(line);

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "commissioning/configuration.h"
+#include "commissioning/configuration_compare.h"
 #include "commissioning/configuration_restore.h"
 #include "commissioning/file_against_controller.h"
 
@@ -32,11 +33,12 @@ class BackupWindow : public QDialog {
 public:
     explicit BackupWindow(WindowContext& context, QWidget* parent = nullptr);
 
-    void SaveClick();     // "Сохранить копию..."
-    void CompareClick();  // "Сравнить с контроллером..."
-    void RestoreClick();  // "Восстановить..."
-    void WriteClick();    // "Записать"
-    void StopClick();     // "Стоп"
+    void SaveClick();          // "Сохранить копию..."
+    void CompareClick();       // "Сравнить с контроллером..."
+    void CompareFilesClick();  // "Сравнить с файлом...": two files, no controller needed
+    void RestoreClick();       // "Восстановить..."
+    void WriteClick();         // "Записать"
+    void StopClick();          // "Стоп"
     // Fills the module list from the controller's module table.
     void ReadModulesClick();
 
@@ -50,12 +52,15 @@ public:
     QPushButton* modules_button = nullptr;
     QPushButton* save_button = nullptr;
     QPushButton* compare_button = nullptr;
+    QPushButton* compare_files_button = nullptr;
     QPushButton* restore_button = nullptr;
     QPushButton* write_button = nullptr;
     QPushButton* stop_button = nullptr;
     QProgressBar* progress = nullptr;
     QLabel* step_label = nullptr;
-    QTableWidget* differences = nullptr;  // Раздел, Элемент, В файле, В контроллере[, Итог]
+    // Раздел, Элемент, В файле, В контроллере[, Итог]; after a write the controller column
+    // holds the values read back.
+    QTableWidget* differences = nullptr;
     QLabel* summary = nullptr;
 
 protected:
@@ -74,9 +79,15 @@ private:
     bool load_and_read(commissioning::FileAgainstController& loaded);
     commissioning::ControllerLink link();
     void set_busy(bool busy);
+    // A comparison's rows (no restore offered) under the columns given.
+    void show_comparison(commissioning::Comparison comparison, const QStringList& columns,
+                         const QString& when_equal);
     // The plan's rows, then the summary and what of the file could not be looked at.
-    void show_rows(bool with_checks);
+    void show_rows(bool with_checks, const QStringList& columns, const QString& when_equal);
+    void fit_columns();
     void show_outcomes();
+    // The values read back after a write, rows that still differ marked; how many differ.
+    int show_read_back(const commissioning::Configuration& reread);
     commissioning::StepObserver observer();
 
     WindowContext& context_;

@@ -11,6 +11,7 @@
 #include "commissioning/configuration_compare.h"
 #include "commissioning/configuration_file.h"
 #include "commissioning/configuration_restore.h"
+#include "commissioning/configuration_texts.h"
 #include "commissioning/file_transfer.h"
 #include "commissioning/support_report.h"
 #include "commissioning/watch.h"
@@ -92,6 +93,49 @@ TEST(ConfigurationCompare, ListsEveryValueThatDiffersInTheOrderARestoreWrites) {
         places.push_back(place(d));
     }
     EXPECT_EQ(expected, places);
+}
+
+// A value that only one file holds is named, not compared; an equal value gives no row.
+TEST(ConfigurationCompare, TwoFilesGiveTheRowsThatDifferAndNameWhatOneLacks) {
+    Configuration first = house(), second = house();
+    (*second.start_values)[5] = 9;
+    second.x10.reset();
+    (*second.modules)[1].parameters.reset();
+    const Comparison comparison = compare_files(first, second);
+    ASSERT_EQ(1u, comparison.differences.size());
+    EXPECT_EQ("start_values[5] 0 9", place(comparison.differences[0]));
+    EXPECT_EQ((std::vector<std::string>{
+                  "Таблицы X10: есть только в первом файле, не сравнены.",
+                  "Модуль 3 (VX Duo88): параметры есть только в первом файле, не сравнены."}),
+              comparison.skipped);
+    EXPECT_EQ("Таблицы X10: есть только во втором файле, не сравнены.",
+              compare_files(second, first).skipped.at(0));
+}
+
+// Counts with the noun's form for them, and the question before a write counting the ticked
+// rows of each section.
+TEST(ConfigurationTexts, CountsRowsWithTheirNounFormBeforeAWrite) {
+    const std::pair<int, const char*> counts[] = {
+        {0, "0 строк"},    {1, "1 строка"},     {2, "2 строки"},    {4, "4 строки"},
+        {5, "5 строк"},    {11, "11 строк"},    {12, "12 строк"},   {21, "21 строка"},
+        {22, "22 строки"}, {101, "101 строка"}, {111, "111 строк"}, {1024, "1024 строки"},
+    };
+    for (const auto& [count, expected] : counts) {
+        EXPECT_EQ(expected, count_text(count, kRowForms));
+    }
+    RestorePlan plan = plan_restore(house(), changed_house());
+    EXPECT_EQ(
+        "Будет записано в контроллер: Начальные значения переменных — 1 строка, Частоты "
+        "опроса — 2 строки, Параметры модулей — 1 строка, Таблицы X10 — 1 строка, Службы — "
+        "1 строка. Продолжить?",
+        write_question(plan));
+    for (RestoreRow& row : plan.rows) {
+        row.selected = row.difference.section == ConfigSection::poll_frequencies;
+    }
+    EXPECT_EQ("Будет записано в контроллер: Частоты опроса — 2 строки. Продолжить?",
+              write_question(plan));
+    plan.rows[1].selected = plan.rows[2].selected = false;
+    EXPECT_EQ("", write_question(plan));
 }
 
 // Neither the modules themselves nor their read-only parameters are restored; parameters
@@ -299,7 +343,10 @@ TEST_F(ConfigurationAgainstSimulator, AReadStopsBetweenRequestsWhenAsked) {
 TEST_F(ConfigurationAgainstSimulator, ARestoreGoesOnPastARefusalAndIsReadBack) {
     Configuration controller;
     std::vector<std::string> notes;
-    ASSERT_EQ(kDone, read_configuration(c_, plan_, controller, notes));
+    std::vector<std::string> steps;
+    const StepObserver in_words{
+        [&](const std::string& step, int, int) { steps.push_back(step); }, {}, true};
+    ASSERT_EQ(kDone, read_configuration(c_, plan_, controller, notes, in_words));
     Configuration file = controller;
     ASSERT_TRUE(file.modules && !file.modules->empty() && (*file.modules)[0].parameters);
     (*file.modules)[0].parameters->at(2) = 99;  // the module's version: read-only, not written
@@ -308,14 +355,24 @@ TEST_F(ConfigurationAgainstSimulator, ARestoreGoesOnPastARefusalAndIsReadBack) {
     RestorePlan restore = plan_restore(file, controller);
     ASSERT_EQ(2u, restore.rows.size());
     sim_.with_state([](sim::ControllerState& s) { return s.module_at(1)->active = false; });
-    const RestoreResult result =
-        restore_and_verify([this](SerialPort*&) { return &c_; }, file, {}, restore, {}, {});
+    const RestoreResult result = restore_and_verify([this](SerialPort*&) { return &c_; }, file, {},
+                                                    restore, in_words, in_words);
     EXPECT_EQ(kDone, result.run);
     EXPECT_EQ(kDone, result.read_back);
     EXPECT_EQ(WriteOutcome::failed, restore.rows[0].outcome);  // the module stopped answering
     EXPECT_EQ(WriteOutcome::verified, restore.rows[1].outcome);
     EXPECT_EQ(kDone, restore.services_commit.result);
     EXPECT_TRUE(sim_.with_state([](sim::ControllerState& s) { return s.committed().services[1]; }));
+    EXPECT_TRUE(result.reread.services && (*result.reread.services)[1]);
+    // Progress in the installer's words, never places in the file.
+    for (const std::string& step : steps) {
+        EXPECT_EQ(std::string::npos, step.find_first_of("[]")) << step;
+    }
+    for (const std::string& step :
+         {"Параметры модулей — " + module_title(1, controller.module_at(1)->name),
+          std::string("Службы — Работа с MySQL"), std::string("Версия контроллера")}) {
+        EXPECT_NE(steps.end(), std::find(steps.begin(), steps.end(), step)) << step;
+    }
 }
 
 // A settings file in a folder of its own, which is the home folder too.

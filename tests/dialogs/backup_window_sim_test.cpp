@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
@@ -87,29 +88,78 @@ TEST_F(BackupAgainstSimulator, CompareFindsTheChangesAndRestoreWritesThemBack) {
     EXPECT_EQ(0, vxctl({"compare", copy}));  // the window's file, read by the command line
 
     ControllerConnection& c = context_->connection();
-    ASSERT_EQ(kDone, vx::write_start_value(c, 12, 777));
+    for (int variable : {12, 13, 14}) {
+        ASSERT_EQ(kDone, vx::write_start_value(c, variable, 777));
+    }
     ASSERT_EQ(kDone, vx::write_module_parameter(c, 1, 16, 99));
     const int mysql = saved.services->at(1) ? 0 : 1;
     ASSERT_EQ(mysql, vx::set_service_state(c, 1, mysql));
 
+    // Progress is told in words: sections and modules, never places in the file.
+    QStringList steps;
+    QObject::connect(window_->progress, &QProgressBar::valueChanged,
+                     [&] { steps << window_->step_label->text(); });
     prompts_.answer_file(copy);
     window_->CompareClick();
-    EXPECT_EQ(3, window_->differences->rowCount());
+    EXPECT_EQ(5, window_->differences->rowCount());
     EXPECT_EQ((std::set<QString>{"Начальные значения переменных", "Параметры модулей", "Службы"}),
               sections());
     EXPECT_FALSE(window_->write_button->isEnabled());
 
+    // The same changes between the copy and a second file, without asking the controller.
+    const QString changed = path("changed.json");
+    ASSERT_EQ(0, vxctl({"backup", changed, "--modules", "1"}));
+    prompts_.answer_file(copy);
+    prompts_.answer_file(changed);
+    window_->CompareFilesClick();
+    EXPECT_EQ(5, window_->differences->rowCount());
+    EXPECT_EQ("Во втором файле", window_->differences->horizontalHeaderItem(3)->text());
+    EXPECT_EQ("777", window_->differences->item(0, 3)->text());
+    EXPECT_FALSE(window_->write_button->isEnabled());
+
     prompts_.answer_file(copy);
     window_->RestoreClick();
-    ASSERT_EQ(3, window_->differences->rowCount());
-    // Nothing is written before "Записать".
-    EXPECT_EQ(777, sim_->with_state([](sim::ControllerState& s) { return s.start_value(12); }));
+    ASSERT_EQ(5, window_->differences->rowCount());
+    window_->differences->item(3, 0)->setCheckState(Qt::Unchecked);  // module 1's parameter 16
+    // "Нет" writes nothing; the question counts the ticked rows of each section.
+    prompts_.answer_no();
     window_->WriteClick();
-    for (int r = 0; r < 3; ++r)
-        EXPECT_EQ("проверено", window_->differences->item(r, 4)->text().toStdString()) << r;
-    EXPECT_EQ("Записано и проверено: 3, ошибок: 0, не записано: 0.",
-              window_->summary->text().toStdString());
+    EXPECT_EQ(
+        "Будет записано в контроллер: Начальные значения переменных — 3 строки, Службы — 1 "
+        "строка. Продолжить?",
+        prompts_.records().back().text.toStdString());
+    EXPECT_EQ(777, sim_->with_state([](sim::ControllerState& s) { return s.start_value(12); }));
+    EXPECT_TRUE(window_->write_button->isEnabled());
+    prompts_.answer_yes();
+    window_->WriteClick();
+    // The controller column holds what was read back; the unticked row still differs.
+    const QFontMetrics metrics(window_->differences->font());
+    const QBrush unmarked = window_->differences->item(0, 3)->foreground();
+    for (int r = 0; r < 5; ++r) {
+        QTableWidgetItem* result = window_->differences->item(r, 4);
+        EXPECT_EQ(r == 3 ? "не записано" : "проверено", result->text().toStdString()) << r;
+        EXPECT_EQ(r == 3 ? "99" : window_->differences->item(r, 2)->text(),
+                  window_->differences->item(r, 3)->text())
+            << r;
+        EXPECT_EQ(r == 3, window_->differences->item(r, 3)->foreground() != unmarked) << r;
+        EXPECT_LE(metrics.horizontalAdvance(result->text()), window_->differences->columnWidth(4));
+    }
+    EXPECT_EQ(
+        "Записано и проверено: 4, ошибок: 0, не записано: 1.\nПосле записи отличаются от "
+        "файла: 1 строка.",
+        window_->summary->text().toStdString());
+    for (const QString& step : steps) {
+        EXPECT_FALSE(step.contains('[') || step.contains(']')) << step.toStdString();
+    }
+    EXPECT_TRUE(steps.contains("Начальные значения переменных — Переменная 13"));
 
+    prompts_.answer_file(copy);
+    window_->CompareClick();
+    EXPECT_EQ(1, window_->differences->rowCount());
+    prompts_.answer_file(copy);
+    window_->RestoreClick();
+    prompts_.answer_yes();
+    window_->WriteClick();
     prompts_.answer_file(copy);
     window_->CompareClick();
     EXPECT_EQ(0, window_->differences->rowCount());
@@ -184,7 +234,8 @@ TEST_F(BackupAgainstSimulator, BadFilesGiveABoxAndChangeNothing) {
     };
     for (const auto& [content, named] : cases) {
         dir_.write("bad.json", content);
-        for (QPushButton* button : {window_->compare_button, window_->restore_button}) {
+        for (QPushButton* button :
+             {window_->compare_button, window_->compare_files_button, window_->restore_button}) {
             prompts_.clear_records();
             prompts_.answer_file(path("bad.json"));
             button->click();
