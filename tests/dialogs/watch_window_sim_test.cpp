@@ -8,12 +8,14 @@
 #include <optional>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -21,11 +23,13 @@
 #include <QTimer>
 
 #include "app/forms.h"
+#include "commissioning/watch_list_file.h"
 #include "compiler/compile_program.h"
 #include "dialogs/Autoaddr.h"
 #include "dialogs/Unit_params_f.h"
 #include "dialogs/backup_window.h"
 #include "dialogs/watch_chart.h"
+#include "dialogs/watch_list_view.h"
 #include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
 #include "support/ui/sim_window_fixture.h"
@@ -98,6 +102,87 @@ TEST(WatchList, RemovesRowsInAnyOrderAndNamesWithoutBlanks) {
     EXPECT_EQ((std::vector<int>{7, 9}), list.variables());
     EXPECT_EQ(nullptr, list.history().series(4));
     EXPECT_EQ(5, list.series(1)->values.back());
+}
+
+// A row's values in its format, a value typed in it checked to the 16 bits written.
+TEST(WatchList, ValuesShownAndTypedInEachFormat) {
+    using F = commissioning::ValueFormat;
+    struct Shown {
+        uint16_t value;
+        const char *as_unsigned, *as_signed, *as_hex;
+    };
+    for (const Shown& r :
+         {Shown{65535, "65535", "-1", "FFFF"}, Shown{32768, "32768", "-32768", "8000"},
+          Shown{32767, "32767", "32767", "7FFF"}, Shown{10, "10", "10", "000A"}}) {
+        EXPECT_EQ(r.as_unsigned, commissioning::value_text(r.value, F::unsigned_decimal));
+        EXPECT_EQ(r.as_signed, commissioning::value_text(r.value, F::signed_decimal));
+        EXPECT_EQ(r.as_hex, commissioning::value_text(r.value, F::hex));
+    }
+    struct Typed {
+        const char* text;
+        F format;
+        int written;  // -1: refused with the message
+        const char* message = "";
+    };
+    const Typed typed[] = {
+        {" 65535 ", F::unsigned_decimal, 65535},
+        {"-1", F::signed_decimal, 65535},
+        {"-32768", F::signed_decimal, 32768},
+        {"ffff", F::hex, 65535},
+        {"0x1F", F::hex, 31},
+        {"65536", F::unsigned_decimal, -1, "Значение должно быть от 0 до 65535."},
+        {"-1", F::unsigned_decimal, -1, "Значение должно быть от 0 до 65535."},
+        {"32768", F::signed_decimal, -1, "Значение должно быть от -32768 до 32767."},
+        {"10000", F::hex, -1, "Значение должно быть от 0000 до FFFF."},
+        {"12a", F::unsigned_decimal, -1, "Значение: «12a» не является целым числом."},
+        {"", F::signed_decimal, -1, "Значение: «» не является целым числом."},
+        {"-1", F::hex, -1, "Значение: «-1» не является шестнадцатеричным числом."},
+    };
+    for (const Typed& t : typed) {
+        SCOPED_TRACE(t.text);
+        std::string error;
+        const std::optional<uint16_t> value =
+            commissioning::parse_variable_value(t.text, t.format, error);
+        EXPECT_EQ(t.written, value ? *value : -1);
+        EXPECT_EQ(t.message, error);
+    }
+}
+
+// A list file comes back as it was saved; a damaged one names its first bad line and
+// leaves the rows as they were.
+TEST(WatchList, ListFilesReadBackAndNameTheirFirstBadLine) {
+    commissioning::WatchList list;
+    list.add(700, "Уставка; зал", true, commissioning::ValueFormat::hex);
+    list.add(5, "Две\nстроки", false, commissioning::ValueFormat::signed_decimal);
+    list.add(0);
+    const std::string text = commissioning::watch_list_text(list);
+    std::vector<commissioning::WatchList::Row> rows;
+    ASSERT_EQ("", commissioning::parse_watch_list("\xEF\xBB\xBF" + text, rows));
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("Уставка; зал", rows[0].name);
+    EXPECT_EQ("Две строки", rows[1].name);
+    EXPECT_EQ((std::vector<bool>{true, false, false}),
+              (std::vector<bool>{rows[0].charted, rows[1].charted, rows[2].charted}));
+    EXPECT_EQ(commissioning::ValueFormat::signed_decimal, rows[1].format);
+    const std::string head = std::string(commissioning::kWatchListHeader) + "\n";
+    const std::pair<std::string, std::string> damaged[] = {
+        {"", "строка 1: файл пуст."},
+        {"5;unsigned;0;\n", "строка 1: это не список наблюдения (нет строки «vx-watch-list;1»)."},
+        {head + "\n1024;unsigned;0;x", "строка 3: номер переменной должен быть от 0 до 1023."},
+        {head + "7;unsigned;0", "строка 2: ожидается «номер;формат;график;имя»."},
+        {head + "seven;unsigned;0;",
+         "строка 2: номер переменной: «seven» не является целым числом."},
+        {head + "7;decimal;0;", "строка 2: формат «decimal» не один из unsigned, signed, hex."},
+        {head + "7;hex;yes;", "строка 2: график «yes» не 0 и не 1."},
+        {head + "7;hex;1;\xC0\xE1", "строка 2: текст не в кодировке UTF-8."},
+        {head + "7;hex;1;a\r\n8;hex;0;\r\n7;signed;0;b",
+         "строка 4: переменная 7 уже есть в строке 2."},
+    };
+    for (const auto& [bad, error] : damaged) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(error, commissioning::parse_watch_list(bad, rows));
+        EXPECT_EQ(3u, rows.size());
+    }
 }
 
 class WatchAgainstSimulator : public SimWindowTest {
@@ -395,6 +480,8 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     watch_->add_variables({700, 5});
     edit(0, Watch::name_column, "Уставка; зал");
     edit(1, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
+    watch_->watch_list->selectRow(1);
+    watch_->watch_list->set_format_of_selected(commissioning::ValueFormat::hex);
     watch_->interval_box->setValue(0.2);
     watch_->span_box->setCurrentIndex(watch_->span_box->findData(60));
     watch_->main_grid_box->setChecked(true);
@@ -406,6 +493,8 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     EXPECT_EQ("", cell(1, Watch::name_column));
     EXPECT_EQ(Qt::Unchecked, chart_box(0));
     EXPECT_EQ(Qt::Checked, chart_box(1));
+    EXPECT_EQ(commissioning::ValueFormat::unsigned_decimal, watch_->list().rows()[0].format);
+    EXPECT_EQ(commissioning::ValueFormat::hex, watch_->list().rows()[1].format);
     EXPECT_EQ(200, watch_->timer()->interval());
     EXPECT_EQ(60, watch_->span_box->currentData().toInt());
     EXPECT_TRUE(watch_->main_grid_box->isChecked());
@@ -441,6 +530,110 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     watch_->StopClick();
     watch_->StartClick();
     EXPECT_TRUE(watch_->status_line->text().endsWith(" Значения получены."));
+}
+
+// A value typed into a row after a double-click is written to its variable and shown
+// in the row's format at the next sample; a value out of range, another operation
+// running or a lost controller gives its box and writes nothing.
+TEST_F(WatchAgainstSimulator, AValueTypedInARowIsWrittenAndShownInItsFormat) {
+    start();
+    watch_->add_variables({700});
+    const auto variable = [this] {
+        return state([](sim::ControllerState& s) { return s.variables()[700]; });
+    };
+    const auto type_value = [this](const QString& text) {
+        ui::WatchListView& view = *watch_->watch_list;
+        const QPoint at = view.visualRect(view.model()->index(0, Watch::value_column)).center();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
+        auto* editor = view.viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(nullptr, editor);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);  // commits at the next event processing
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the editor
+    };
+    watch_->watch_list->selectRow(0);
+    watch_->watch_list->format_menu()->actions()[1]->trigger();  // "Со знаком"
+    type_value("-1");
+    EXPECT_EQ(65535, variable());
+    EXPECT_TRUE(prompts_.messages().isEmpty());
+    watch_->TimerTick();
+    EXPECT_EQ("-1", cell(0, Watch::value_column));
+    EXPECT_EQ("-1", cell(0, Watch::min_column));
+    watch_->watch_list->format_menu()->actions()[2]->trigger();  // "Шестн."
+    EXPECT_EQ("FFFF", cell(0, Watch::max_column));
+    watch_->watch_list->format_menu()->actions()[0]->trigger();  // "Без знака"
+    EXPECT_EQ("65535", cell(0, Watch::value_column));
+
+    std::optional<ui::LongOperation> other;
+    const std::pair<const char*, std::function<void()>> refused[] = {
+        {"65536", [] {}},
+        {"7", [&] { other.emplace(*context_); }},
+        {"8", [&] { other.reset(), sim_.reset(); }},
+    };
+    for (const auto& [text, before] : refused) {
+        before();
+        const uint16_t now = sim_ ? variable() : 0;
+        type_value(text);
+        EXPECT_EQ(now, sim_ ? variable() : 0) << text;
+    }
+    EXPECT_EQ((QStringList{"Значение должно быть от 0 до 65535.",
+                           "Выполняется другая операция с контроллером. Запишите значение "
+                           "после её окончания.",
+                           "Произошла ошибка."}),
+              prompts_.messages());
+}
+
+// Enter in the number field does what "Добавить" does, once; the notes add what they
+// name; a list saved comes back, a damaged one changes nothing; Delete and Tab.
+TEST_F(WatchAgainstSimulator, NamedListsNotesAndTheTablesKeys) {
+    start();
+    for (const char* typed : {"abc", "700"}) {
+        watch_->number_edit->setText(typed);
+        QTest::keyClick(watch_->number_edit, Qt::Key_Return);
+    }
+    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."},
+              prompts_.messages());
+    EXPECT_EQ(std::vector<int>{700}, watch_->variables());
+
+    const auto notes = dir_.write("site.prg.tag", std::string_view("#var[12] Б\r\n#var[3] А\r\n"
+                                                                   "#var[700] Уставка\r\n"));
+    prompts_.answer_file(QString::fromStdString(notes.string()));
+    watch_->notes_all_button->click();
+    EXPECT_EQ((std::vector<int>{700, 3, 12}), watch_->variables());
+    EXPECT_EQ("А", cell(1, Watch::name_column));
+    EXPECT_EQ("", cell(0, Watch::name_column));  // a listed row keeps its name
+    EXPECT_EQ("Из заметок добавлено переменных: 2, уже были в списке: 1.",
+              watch_->status_line->text());
+
+    watch_->watch_list->selectRow(2);
+    watch_->watch_list->set_format_of_selected(commissioning::ValueFormat::hex);
+    const QString saved = path("site.vxw");
+    prompts_.answer_file(saved);
+    watch_->save_list_button->click();
+    watch_->watch_list->selectRow(0);
+    QTest::keyClick(watch_->watch_list, Qt::Key_Delete);
+    EXPECT_EQ((std::vector<int>{3, 12}), watch_->variables());
+
+    const auto bad = dir_.write("bad.vxw", std::string_view("vx-watch-list;1\r\n3;hex;0;\r\n"
+                                                            "5;bin;0;x\r\n"));
+    prompts_.answer_file(QString::fromStdString(bad.string()));
+    watch_->open_list_button->click();
+    EXPECT_EQ("Файл " + QString::fromStdString(bad.string()) +
+                  ", строка 3: формат «bin» не один из unsigned, signed, hex. Список "
+                  "наблюдения не изменён.",
+              prompts_.messages().back());
+    EXPECT_EQ((std::vector<int>{3, 12}), watch_->variables());
+    prompts_.answer_file(saved);
+    watch_->open_list_button->click();
+    EXPECT_EQ((std::vector<int>{700, 3, 12}), watch_->variables());
+    EXPECT_EQ("Б", cell(2, Watch::name_column));
+    EXPECT_EQ(commissioning::ValueFormat::hex, watch_->list().rows()[2].format);
+
+    watch_->watch_list->setFocus();
+    QTest::keyClick(watch_->watch_list, Qt::Key_Tab);
+    EXPECT_NE(watch_->watch_list, watch_->focusWidget());
 }
 
 }  // namespace
