@@ -135,6 +135,17 @@ std::map<int, std::string> WatchList::charted() const {
     return list;
 }
 
+std::string WatchList::extreme_text(int row, bool highest) const {
+    const WatchHistory::Series* s = series(row);
+    if (s == nullptr || s->values.empty() || !s->extremes) {
+        return {};
+    }
+    if (rows_.at(static_cast<std::size_t>(row)).format == ValueFormat::signed_decimal) {
+        return std::to_string(highest ? s->signed_max : s->signed_min);
+    }
+    return value_text(row, highest ? s->max : s->min);
+}
+
 const WatchHistory::Series* WatchList::series(int row) const {
     return history_.series(rows_.at(static_cast<std::size_t>(row)).variable);
 }

@@ -44,8 +44,11 @@ public:
     void set_name(int row, const std::string& name);
     void set_charted(int row, bool charted);
     void set_format(int row, ValueFormat format);
-    // The row's value, or min or max, as its format shows it.
+    // The row's value as its format shows it.
     std::string value_text(int row, uint16_t value) const;
+    // The row's lowest or highest value since the extremes' reset, ordered as its
+    // format reads them (signed: 65535 is -1, below 0), as it shows it; "" before a sample.
+    std::string extreme_text(int row, bool highest) const;
     // Gives the listed variables the names found among these; the count of rows named.
     int apply_names(const std::map<int, std::string>& names);
 

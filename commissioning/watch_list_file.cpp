@@ -29,8 +29,7 @@ std::optional<WatchList::Row> parse_row(std::string_view line, std::string& erro
     WatchList::Row row;
     const std::optional<long long> number = parse_whole_field(
         fields[0], "номер переменной", 0, kVariableCount - 1,
-        "номер переменной должен быть от 0 до " + std::to_string(kVariableCount - 1) + ".",
-        error);
+        "номер переменной должен быть от 0 до " + std::to_string(kVariableCount - 1) + ".", error);
     if (!number) {
         return std::nullopt;
     }
@@ -83,8 +82,7 @@ std::string parse_watch_list(std::string_view text, std::vector<WatchList::Row>&
         std::string error;
         if (number == 1) {
             if (line != kWatchListHeader) {
-                return where + "это не список наблюдения (нет строки «" + kWatchListHeader +
-                       "»).";
+                return where + "это не список наблюдения (нет строки «" + kWatchListHeader + "»).";
             }
             continue;
         }
@@ -100,8 +98,8 @@ std::string parse_watch_list(std::string_view text, std::vector<WatchList::Row>&
         }
         int& first = line_of_variable[static_cast<std::size_t>(row->variable)];
         if (first != 0) {
-            return where + "переменная " + std::to_string(row->variable) +
-                   " уже есть в строке " + std::to_string(first) + ".";
+            return where + "переменная " + std::to_string(row->variable) + " уже есть в строке " +
+                   std::to_string(first) + ".";
         }
         first = number;
         read.push_back(std::move(*row));

@@ -60,7 +60,10 @@ std::optional<std::map<int, std::string>> ask_notes_names(UserPrompts& prompts) 
 
 WatchListView::WatchListView(WindowContext& context, cm::WatchList& list, WatchWindowModel& model,
                              QWidget* parent)
-    : QTableView(parent), context_(context), prompts_(context.prompts()), list_(list),
+    : QTableView(parent),
+      context_(context),
+      prompts_(context.prompts()),
+      list_(list),
       model_(model) {
     setObjectName(QStringLiteral("watch_list"));
     setModel(&model_);
@@ -78,9 +81,8 @@ void WatchListView::build_format_menu() {
         action->setData(static_cast<int>(choice.format));
         group->addAction(action);
         const cm::ValueFormat format = choice.format;
-        connect(action, &QAction::triggered, this, [this, format] {
-            set_format_of_selected(format);
-        });
+        connect(action, &QAction::triggered, this,
+                [this, format] { set_format_of_selected(format); });
     }
 }
 
@@ -107,7 +109,8 @@ void WatchListView::keyPressEvent(QKeyEvent* event) {
 }
 
 void WatchListView::contextMenuEvent(QContextMenuEvent* event) {
-    const QModelIndex under = indexAt(viewport()->mapFrom(this, event->pos()));
+    // From the mouse or the menu key: the viewport's place either way.
+    const QModelIndex under = indexAt(viewport()->mapFromGlobal(event->globalPos()));
     if (!under.isValid()) {
         return;
     }
@@ -169,7 +172,8 @@ void WatchListView::SaveListClick() {
     if (!path) {
         return;
     }
-    if (const std::string error = cm::save_watch_list(QFile::encodeName(*path).toStdString(), list_);
+    if (const std::string error =
+            cm::save_watch_list(QFile::encodeName(*path).toStdString(), list_);
         !error.empty()) {
         prompts_.error(QString::fromStdString(error));
         return;

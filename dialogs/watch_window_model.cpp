@@ -44,21 +44,18 @@ QVariant WatchWindowModel::data(const QModelIndex& index, int role) const {
     }
     const cm::WatchHistory::Series* s = list_.series(index.row());
     const bool any = s != nullptr && !s->values.empty();
-    const bool extremes = any && s->extremes;
-    const auto shown = [&](bool known, uint16_t value) {
-        return known ? QString::fromStdString(list_.value_text(index.row(), value)) : QString();
-    };
     switch (index.column()) {
         case Column::variable_column:
             return QString::fromStdString(cm::variable_caption(row.variable));
         case Column::name_column:
             return QString::fromStdString(row.name);
         case Column::value_column:
-            return shown(any, any ? s->values.back() : 0);
+            return any ? QString::fromStdString(list_.value_text(index.row(), s->values.back()))
+                       : QString();
         case Column::min_column:
-            return shown(extremes, extremes ? s->min : 0);
         case Column::max_column:
-            return shown(extremes, extremes ? s->max : 0);
+            return QString::fromStdString(
+                list_.extreme_text(index.row(), index.column() == Column::max_column));
         case Column::changed_column:
             return any && s->changed ? time_of_day_text(*s->changed) : QString();
         default:

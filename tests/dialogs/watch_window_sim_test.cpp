@@ -118,6 +118,21 @@ TEST(WatchList, ValuesShownAndTypedInEachFormat) {
         EXPECT_EQ(r.as_signed, commissioning::value_text(r.value, F::signed_decimal));
         EXPECT_EQ(r.as_hex, commissioning::value_text(r.value, F::hex));
     }
+    // Extremes are ordered as the row reads them: -1 is the lowest when signed.
+    commissioning::WatchList list;
+    list.add(3);
+    for (uint16_t value : {5, 65535, 7}) {
+        list.history().add(std::chrono::system_clock::now(), std::vector<uint16_t>(4, value));
+    }
+    const std::pair<F, std::pair<std::string, std::string>> extremes[] = {
+        {F::unsigned_decimal, {"5", "65535"}},
+        {F::signed_decimal, {"-1", "7"}},
+        {F::hex, {"0005", "FFFF"}}};
+    for (const auto& [format, low_high] : extremes) {
+        list.set_format(0, format);
+        EXPECT_EQ(low_high,
+                  std::make_pair(list.extreme_text(0, false), list.extreme_text(0, true)));
+    }
     struct Typed {
         const char* text;
         F format;
