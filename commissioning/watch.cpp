@@ -181,12 +181,16 @@ void WatchHistory::add(Clock::time_point time, const std::vector<uint16_t>& all)
     for (auto& [variable, s] : series_) {
         const bool known = variable >= 0 && static_cast<std::size_t>(variable) < all.size();
         const uint16_t value = known ? all[static_cast<std::size_t>(variable)] : 0;
+        const auto as_signed = static_cast<int16_t>(value);
         if (!s.extremes) {
             s.min = s.max = value;
+            s.signed_min = s.signed_max = as_signed;
             s.extremes = true;
         } else {
             s.min = std::min(s.min, value);
             s.max = std::max(s.max, value);
+            s.signed_min = std::min(s.signed_min, as_signed);
+            s.signed_max = std::max(s.signed_max, as_signed);
         }
         if (!s.values.empty() && value != s.values.back()) {
             s.changed = time;

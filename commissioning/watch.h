@@ -95,6 +95,8 @@ public:
         std::deque<uint16_t> values;  // beside the newest times
         uint16_t min = 0;
         uint16_t max = 0;
+        int16_t signed_min = 0;  // the same samples read as signed: 65535 is -1, below 0
+        int16_t signed_max = 0;
         std::optional<Clock::time_point>
             changed;            // the last sample that differed from its previous
         bool extremes = false;  // min and max hold the samples since the last reset

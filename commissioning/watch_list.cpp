@@ -46,12 +46,25 @@ std::vector<int> WatchList::new_variables(const std::vector<int>& variables) con
     return added;
 }
 
-void WatchList::add(int variable, const std::string& name, bool charted) {
+void WatchList::add(int variable, const std::string& name, bool charted, ValueFormat format) {
     if (variable < 0 || variable >= kVariableCount || contains(variable)) {
         return;
     }
-    rows_.push_back({variable, name, charted});
+    rows_.push_back({variable, name, charted, format});
     history_.watch(variable);
+}
+
+void WatchList::replace(const std::vector<Row>& rows) {
+    for (const Row& old : rows_) {
+        if (std::none_of(rows.begin(), rows.end(),
+                         [&old](const Row& row) { return row.variable == old.variable; })) {
+            history_.forget(old.variable);
+        }
+    }
+    rows_.clear();
+    for (const Row& row : rows) {
+        add(row.variable, row.name, row.charted, row.format);
+    }
 }
 
 std::vector<int> WatchList::removal_order(std::vector<int> rows) const {
@@ -75,6 +88,14 @@ void WatchList::set_name(int row, const std::string& name) {
 
 void WatchList::set_charted(int row, bool charted) {
     rows_.at(static_cast<std::size_t>(row)).charted = charted;
+}
+
+void WatchList::set_format(int row, ValueFormat format) {
+    rows_.at(static_cast<std::size_t>(row)).format = format;
+}
+
+std::string WatchList::value_text(int row, uint16_t value) const {
+    return commissioning::value_text(value, rows_.at(static_cast<std::size_t>(row)).format);
 }
 
 int WatchList::apply_names(const std::map<int, std::string>& names) {
@@ -112,6 +133,17 @@ std::map<int, std::string> WatchList::charted() const {
         }
     }
     return list;
+}
+
+std::string WatchList::extreme_text(int row, bool highest) const {
+    const WatchHistory::Series* s = series(row);
+    if (s == nullptr || s->values.empty() || !s->extremes) {
+        return {};
+    }
+    if (rows_.at(static_cast<std::size_t>(row)).format == ValueFormat::signed_decimal) {
+        return std::to_string(highest ? s->signed_max : s->signed_min);
+    }
+    return value_text(row, highest ? s->max : s->min);
 }
 
 const WatchHistory::Series* WatchList::series(int row) const {

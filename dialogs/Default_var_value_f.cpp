@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "commissioning/variable_value.h"
 #include "protocol/Socket_func.h"
 #include "ui/dialog_controls.h"
 #include "ui/main_grids.h"
@@ -21,46 +22,23 @@
 
 namespace vx::ui {
 
-namespace {
-
-constexpr int kHighestValue = 65535;
-
-// One field: a whole decimal number within [0, highest]; else the reason.
-std::optional<int> parse_field(const QString& text, const QString& name, const QString& range,
-                               int highest, QString& error) {
-    bool whole = false;
-    const qlonglong number = text.trimmed().toLongLong(&whole, 10);
-    if (!whole) {
-        error = QStringLiteral("%1: «%2» не является целым числом.").arg(name, text);
-        return std::nullopt;
-    }
-    if (number < 0 || number > highest) {
-        error = range;
-        return std::nullopt;
-    }
-    return static_cast<int>(number);
-}
-
-}  // namespace
-
 StartValueInput parse_start_value_input(const QString& variable_text, const QString& value_text) {
     StartValueInput input;
-    const std::optional<int> variable = parse_field(
-        variable_text, QStringLiteral("Номер переменной"),
-        QStringLiteral("Номер переменной должен быть от 0 до %1.").arg(kVariableCount - 1),
-        kVariableCount - 1, input.error);
-    if (!variable) {
-        return input;
-    }
-    const std::optional<int> value =
-        parse_field(value_text, QStringLiteral("Значение"),
-                    QStringLiteral("Значение должно быть от 0 до %1.").arg(kHighestValue),
-                    kHighestValue, input.error);
+    std::string error;
+    const std::optional<long long> variable = commissioning::parse_whole_field(
+        variable_text.toStdString(), "Номер переменной", 0, kVariableCount - 1,
+        "Номер переменной должен быть от 0 до " + std::to_string(kVariableCount - 1) + ".", error);
+    const std::optional<uint16_t> value =
+        variable
+            ? commissioning::parse_variable_value(
+                  value_text.toStdString(), commissioning::ValueFormat::unsigned_decimal, error)
+            : std::nullopt;
     if (!value) {
+        input.error = QString::fromStdString(error);
         return input;
     }
     input.valid = true;
-    input.variable = *variable;
+    input.variable = static_cast<int>(*variable);
     input.value = *value;
     return input;
 }

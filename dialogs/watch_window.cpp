@@ -2,6 +2,8 @@
 // and CSV; the timer, the pause while another operation runs, the chart and the settings.
 #include "dialogs/watch_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -15,7 +17,6 @@
 #include <QSettings>
 #include <QShowEvent>
 #include <QSplitter>
-#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -23,8 +24,8 @@
 #include "commissioning/module_table.h"
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_chart_bar.h"
+#include "dialogs/watch_list_view.h"
 #include "dialogs/watch_window_model.h"
-#include "notes/variable_names.h"
 #include "ui/dialog_controls.h"
 #include "ui/time_of_day.h"
 #include "ui/user_prompts.h"
@@ -39,6 +40,7 @@ namespace {
 const QString kVariablesKey = QStringLiteral("Watch/Variables");
 const QString kNamesKey = QStringLiteral("Watch/Names");
 const QString kChartedKey = QStringLiteral("Watch/Charted");
+const QString kFormatsKey = QStringLiteral("Watch/Formats");
 const QString kIntervalKey = QStringLiteral("Watch/IntervalMs");
 const QString kSpanKey = QStringLiteral("Watch/ChartMinutes");
 const QString kMainGridKey = QStringLiteral("Watch/MainGrid");
@@ -91,6 +93,12 @@ void WatchWindow::build_layout() {
     remove_button = make_button(QStringLiteral("remove_button"), QStringLiteral("Удалить"), this);
     names_button =
         make_button(QStringLiteral("names_button"), QStringLiteral("Имена из заметок..."), this);
+    notes_all_button = make_button(QStringLiteral("notes_all_button"),
+                                   QStringLiteral("Добавить все из заметок"), this);
+    save_list_button = make_button(QStringLiteral("save_list_button"),
+                                   QStringLiteral("Сохранить список..."), this);
+    open_list_button =
+        make_button(QStringLiteral("open_list_button"), QStringLiteral("Открыть список..."), this);
     auto* list_row = new QHBoxLayout;
     list_row->addWidget(new QLabel(QStringLiteral("Номер переменной:"), this));
     list_row->addWidget(number_edit);
@@ -98,12 +106,14 @@ void WatchWindow::build_layout() {
     list_row->addWidget(remove_button);
     list_row->addStretch(1);
     list_row->addWidget(names_button);
+    list_row->addWidget(notes_all_button);
+    list_row->addWidget(open_list_button);
+    list_row->addWidget(save_list_button);
     root->addLayout(list_row);
 
     model_ = new WatchWindowModel(list_, this);
-    watch_list = new QTableView(this);
-    watch_list->setObjectName(QStringLiteral("watch_list"));
-    watch_list->setModel(model_);
+    watch_list = new WatchListView(context_, list_, *model_, this);
+    watch_list->set_change_guard([this] { return recording_; });
     watch_list->verticalHeader()->hide();
     watch_list->verticalHeader()->setDefaultSectionSize(watch_list->fontMetrics().height() + 6);
     watch_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -111,6 +121,12 @@ void WatchWindow::build_layout() {
     watch_list->setEditTriggers(QAbstractItemView::DoubleClicked |
                                 QAbstractItemView::EditKeyPressed |
                                 QAbstractItemView::AnyKeyPressed);
+    connect(watch_list, &WatchListView::remove_requested, this, &WatchWindow::RemoveClick);
+    connect(watch_list, &WatchListView::status, this, &WatchWindow::show_status);
+    connect(watch_list, &WatchListView::list_changed, this, [this] {
+        refresh_chart();
+        save_settings();
+    });
 
     trend = new WatchChart(this);
     chart_bar = new WatchChartBar(*trend, prompts_, this);
@@ -174,6 +190,9 @@ void WatchWindow::build_layout() {
     connect(number_edit, &QLineEdit::returnPressed, this, &WatchWindow::AddClick);
     connect(remove_button, &QPushButton::clicked, this, &WatchWindow::RemoveClick);
     connect(names_button, &QPushButton::clicked, this, &WatchWindow::NamesClick);
+    connect(notes_all_button, &QPushButton::clicked, this, &WatchWindow::AddAllFromNotesClick);
+    connect(save_list_button, &QPushButton::clicked, watch_list, &WatchListView::SaveListClick);
+    connect(open_list_button, &QPushButton::clicked, watch_list, &WatchListView::OpenListClick);
     connect(start_button, &QPushButton::clicked, this, &WatchWindow::StartClick);
     connect(stop_button, &QPushButton::clicked, this, &WatchWindow::StopClick);
     connect(record_button, &QPushButton::clicked, this, &WatchWindow::RecordClick);
@@ -241,27 +260,37 @@ void WatchWindow::RemoveClick() {
 }
 
 void WatchWindow::NamesClick() {
-    FileDialogRequest request;
-    request.filter = QStringLiteral(
-        "Заметки к программе (*.prg.tag)|*.prg.tag|Текстовые файлы (*.txt;*.rtf)|*.txt;*.rtf|"
-        "Все файлы (*.*)|*.*");
-    const std::optional<QString> path = prompts_.open_file(request);
-    if (!path) {
+    const std::optional<std::map<int, std::string>> read = ask_notes_names(prompts_);
+    if (!read) {
         return;
     }
-    std::map<int, std::string> read;
-    if (const std::string error =
-            notes::load_variable_names(QFile::encodeName(*path).toStdString(), read);
-        !error.empty()) {
-        prompts_.error(QString::fromStdString(error));
-        if (read.empty()) {
-            return;
-        }
-    }
-    notes_names_ = read;
-    const int named = model_->apply_names(read);
+    notes_names_ = *read;
+    const int named = model_->apply_names(*read);
     show_status(
         QStringLiteral("Имена из заметок: %1 из %2 в списке.").arg(named).arg(list_.size()));
+}
+
+void WatchWindow::AddAllFromNotesClick() {
+    const std::optional<std::map<int, std::string>> read = ask_notes_names(prompts_);
+    if (!read) {
+        return;
+    }
+    notes_names_ = *read;
+    std::vector<int> named;  // in number order: the map's
+    for (const auto& [variable, name] : *read) {
+        named.push_back(variable);
+    }
+    const std::size_t fresh = list_.new_variables(named).size();
+    const auto listed =
+        std::count_if(named.begin(), named.end(), [this](int v) { return list_.contains(v); });
+    const std::size_t before = list_.size();
+    add_variables(named);
+    if (list_.size() - before != fresh) {
+        return;  // refused while recording, with its box
+    }
+    show_status(QStringLiteral("Из заметок добавлено переменных: %1, уже были в списке: %2.")
+                    .arg(fresh)
+                    .arg(listed));
 }
 
 // A name typed or a chart box ticked: the values' own changes redraw nothing here.
@@ -452,10 +481,13 @@ void WatchWindow::load_settings() {
     const QStringList numbers = s.value(kVariablesKey).toStringList();
     const QStringList names = s.value(kNamesKey).toStringList();
     const QStringList charted = s.value(kChartedKey).toStringList();
+    const QStringList formats = s.value(kFormatsKey).toStringList();
     for (int i = 0; i < numbers.size(); ++i) {
-        // A hand-edited file: what cannot be a row is left out.
+        // A hand-edited file: what cannot be a row is left out, an unknown format is unsigned.
         model_->add(parse_variable_number(numbers[i]), i < names.size() ? names[i] : QString(),
-                    charted.contains(numbers[i].trimmed()));
+                    charted.contains(numbers[i].trimmed()),
+                    cm::format_of_word(i < formats.size() ? formats[i].toStdString() : "")
+                        .value_or(cm::ValueFormat::unsigned_decimal));
     }
     const int interval_ms = s.value(kIntervalKey, kDefaultIntervalMs).toInt();
     interval_box->setValue(interval_ms / 1000.0);  // the box keeps it in 0.2 to 60 s
@@ -470,12 +502,13 @@ void WatchWindow::save_settings() const {
     if (loading_) {
         return;
     }
-    QStringList numbers, names, charted;
+    QStringList numbers, names, charted, formats;
     for (int row = 0; row < static_cast<int>(list_.size()); ++row) {
         const cm::WatchList::Row& r = list_.rows()[static_cast<std::size_t>(row)];
         const QString number = QString::number(r.variable);
         numbers << number;
         names << QString::fromStdString(list_.name(row));
+        formats << QString::fromUtf8(cm::format_word(r.format));
         if (r.charted) {
             charted << number;
         }
@@ -484,6 +517,7 @@ void WatchWindow::save_settings() const {
     s.setValue(kVariablesKey, numbers);
     s.setValue(kNamesKey, names);
     s.setValue(kChartedKey, charted);
+    s.setValue(kFormatsKey, formats);
     s.setValue(kIntervalKey, static_cast<int>(interval_box->value() * 1000.0 + 0.5));
     s.setValue(kSpanKey, span_box->currentData().toInt());
     s.setValue(kMainGridKey, main_grid_box->isChecked());

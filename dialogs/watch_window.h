@@ -13,6 +13,7 @@
 
 #include "commissioning/watch.h"
 #include "commissioning/watch_list.h"
+#include "dialogs/watch_list_view.h"  // the table, a QTableView, for its users
 
 class QCheckBox;
 class QComboBox;
@@ -21,7 +22,6 @@ class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QPushButton;
-class QTableView;
 class QTimer;
 
 namespace vx::ui {
@@ -69,6 +69,8 @@ public:
     void AddClick();     // "Добавить": the number typed
     void RemoveClick();  // "Удалить": the selected rows
     void NamesClick();   // "Имена из заметок..."
+    // "Добавить все из заметок": every variable the notes name, in number order.
+    void AddAllFromNotesClick();
     void StartClick();   // "Старт"
     void StopClick();    // "Стоп"
     void RecordClick();  // "Запись в файл..." / "Остановить запись"
@@ -92,8 +94,11 @@ public:
     QPushButton* add_button = nullptr;
     QPushButton* remove_button = nullptr;
     QPushButton* names_button = nullptr;
-    QTableView* watch_list = nullptr;        // over the list's model
-    QDoubleSpinBox* interval_box = nullptr;  // seconds
+    QPushButton* notes_all_button = nullptr;
+    QPushButton* save_list_button = nullptr;  // and the rest of the list file's work in
+    QPushButton* open_list_button = nullptr;  // the table's view
+    WatchListView* watch_list = nullptr;      // over the list's model
+    QDoubleSpinBox* interval_box = nullptr;   // seconds
     QPushButton* start_button = nullptr;
     QPushButton* stop_button = nullptr;
     QPushButton* record_button = nullptr;

@@ -17,10 +17,6 @@ const QString kHeaders[WatchWindow::column_count] = {
     QStringLiteral("Мин."),       QStringLiteral("Макс."), QStringLiteral("Изменение"),
     QStringLiteral("График")};
 
-QString number_or_empty(bool shown, uint16_t value) {
-    return shown ? QString::number(value) : QString();
-}
-
 }  // namespace
 
 WatchWindowModel::WatchWindowModel(cm::WatchList& list, QObject* parent)
@@ -48,18 +44,18 @@ QVariant WatchWindowModel::data(const QModelIndex& index, int role) const {
     }
     const cm::WatchHistory::Series* s = list_.series(index.row());
     const bool any = s != nullptr && !s->values.empty();
-    const bool extremes = any && s->extremes;
     switch (index.column()) {
         case Column::variable_column:
             return QString::fromStdString(cm::variable_caption(row.variable));
         case Column::name_column:
             return QString::fromStdString(row.name);
         case Column::value_column:
-            return number_or_empty(any, any ? s->values.back() : 0);
+            return any ? QString::fromStdString(list_.value_text(index.row(), s->values.back()))
+                       : QString();
         case Column::min_column:
-            return number_or_empty(extremes, extremes ? s->min : 0);
         case Column::max_column:
-            return number_or_empty(extremes, extremes ? s->max : 0);
+            return QString::fromStdString(
+                list_.extreme_text(index.row(), index.column() == Column::max_column));
         case Column::changed_column:
             return any && s->changed ? time_of_day_text(*s->changed) : QString();
         default:
@@ -77,7 +73,7 @@ QVariant WatchWindowModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags WatchWindowModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (index.column() == Column::name_column) {
+    if (index.column() == Column::name_column || index.column() == Column::value_column) {
         flags |= Qt::ItemIsEditable;
     } else if (index.column() == Column::chart_column) {
         flags |= Qt::ItemIsUserCheckable;
@@ -102,6 +98,11 @@ bool WatchWindowModel::setData(const QModelIndex& index, const QVariant& value, 
             return true;
         }
         list_.set_charted(index.row(), charted);
+    } else if (index.column() == Column::value_column && role == Qt::EditRole) {
+        if (value_writer_) {
+            value_writer_(index.row(), value.toString());
+        }
+        return true;
     } else {
         return false;
     }
@@ -109,13 +110,14 @@ bool WatchWindowModel::setData(const QModelIndex& index, const QVariant& value, 
     return true;
 }
 
-void WatchWindowModel::add(int variable, const QString& name, bool charted) {
+void WatchWindowModel::add(int variable, const QString& name, bool charted,
+                           cm::ValueFormat format) {
     if (list_.new_variables({variable}).empty()) {
         return;
     }
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    list_.add(variable, name.toStdString(), charted);
+    list_.add(variable, name.toStdString(), charted, format);
     endInsertRows();
 }
 
@@ -134,6 +136,22 @@ int WatchWindowModel::apply_names(const std::map<int, std::string>& names) {
                          {Qt::DisplayRole, Qt::EditRole});
     }
     return named;
+}
+
+void WatchWindowModel::set_format(const std::vector<int>& rows, cm::ValueFormat format) {
+    for (int row : rows) {
+        if (row >= 0 && row < rowCount()) {
+            list_.set_format(row, format);
+            emit dataChanged(index(row, Column::value_column), index(row, Column::max_column),
+                             {Qt::DisplayRole});
+        }
+    }
+}
+
+void WatchWindowModel::replace(const std::vector<cm::WatchList::Row>& rows) {
+    beginResetModel();
+    list_.replace(rows);
+    endResetModel();
 }
 
 void WatchWindowModel::values_changed() {

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -31,6 +32,7 @@
 #include "dialogs/chart_view.h"
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_chart_bar.h"
+#include "dialogs/watch_list_view.h"
 #include "dialogs/watch_window.h"
 #include "sim/program_runner.h"
 #include "support/ui/sim_window_fixture.h"
@@ -112,28 +114,6 @@ TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
         EXPECT_EQ(s.from, view.from_ms()) << s.steps.size() << " " << s.steps.back().factor;
         EXPECT_EQ(s.to, view.to_ms()) << s.steps.size() << " " << s.steps.back().factor;
     }
-}
-
-// The list the window shows: rows removed in any order take their history with them,
-// names are kept as typed and used without their blanks, a charted row's legend.
-TEST(WatchList, RemovesRowsInAnyOrderAndNamesWithoutBlanks) {
-    commissioning::WatchList list;
-    for (int v : {4, 7, 4, 1024, 9, 2}) {
-        list.add(v, v == 7 ? " Насос " : "", v != 9);
-    }
-    EXPECT_EQ((std::vector<int>{3, 5}), list.new_variables({4, 3, -1, 5, 3, 1024}));
-    EXPECT_EQ(2, list.apply_names({{9, "Зал"}, {2, "  "}, {3, "нет"}}));
-    EXPECT_EQ(" Насос ", list.rows()[1].name);
-    EXPECT_EQ((std::map<int, std::string>{{7, "Насос"}, {9, "Зал"}}), list.names());
-    EXPECT_EQ((std::map<int, std::string>{{2, "var[2]"}, {4, "var[4]"}, {7, "Насос"}}),
-              list.charted());
-    list.history().add(std::chrono::system_clock::now(), std::vector<uint16_t>(1024, 5));
-    EXPECT_EQ((std::vector<int>{3, 0}), list.removal_order({0, 3, -1, 3, 8}));
-    list.remove_row(3);
-    list.remove_row(0);
-    EXPECT_EQ((std::vector<int>{7, 9}), list.variables());
-    EXPECT_EQ(nullptr, list.history().series(4));
-    EXPECT_EQ(5, list.series(1)->values.back());
 }
 
 class WatchAgainstSimulator : public SimWindowTest {
@@ -460,7 +440,11 @@ TEST_F(WatchAgainstSimulator, NoSampleFallsBetweenTheRequestsOfAnotherWindowsLoo
              prompts_.answer_file(path("copy.json"));
              ui::config_backup->SaveClick();
          }},
-        {"backup write", [] { ui::config_backup->WriteClick(); },
+        {"backup write",
+         [this] {
+             prompts_.answer_yes();  // "Будет записано в контроллер: ... Продолжить?"
+             ui::config_backup->WriteClick();
+         },
          [this] {
              ASSERT_EQ(vx::kDone, vx::write_start_value(context_->connection(), 12, 777));
              prompts_.answer_file(path("copy.json"));
@@ -522,6 +506,8 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     watch_->add_variables({700, 5});
     edit(0, Watch::name_column, "Уставка; зал");
     edit(1, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
+    watch_->watch_list->selectRow(1);
+    watch_->watch_list->set_format_of_selected(commissioning::ValueFormat::hex);
     watch_->interval_box->setValue(0.2);
     watch_->span_box->setCurrentIndex(watch_->span_box->findData(60));
     watch_->main_grid_box->setChecked(true);
@@ -533,6 +519,8 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     EXPECT_EQ("", cell(1, Watch::name_column));
     EXPECT_EQ(Qt::Unchecked, chart_box(0));
     EXPECT_EQ(Qt::Checked, chart_box(1));
+    EXPECT_EQ(commissioning::ValueFormat::unsigned_decimal, watch_->list().rows()[0].format);
+    EXPECT_EQ(commissioning::ValueFormat::hex, watch_->list().rows()[1].format);
     EXPECT_EQ(200, watch_->timer()->interval());
     EXPECT_EQ(60, watch_->span_box->currentData().toInt());
     EXPECT_TRUE(watch_->main_grid_box->isChecked());
@@ -568,6 +556,110 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     watch_->StopClick();
     watch_->StartClick();
     EXPECT_TRUE(watch_->status_line->text().endsWith(" Значения получены."));
+}
+
+// A value typed into a row after a double-click is written to its variable and shown
+// in the row's format at the next sample; a value out of range, another operation
+// running or a lost controller gives its box and writes nothing.
+TEST_F(WatchAgainstSimulator, AValueTypedInARowIsWrittenAndShownInItsFormat) {
+    start();
+    watch_->add_variables({700});
+    const auto variable = [this] {
+        return state([](sim::ControllerState& s) { return s.variables()[700]; });
+    };
+    const auto type_value = [this](const QString& text) {
+        ui::WatchListView& view = *watch_->watch_list;
+        const QPoint at = view.visualRect(view.model()->index(0, Watch::value_column)).center();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
+        auto* editor = view.viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(nullptr, editor);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);  // commits at the next event processing
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the editor
+    };
+    watch_->watch_list->selectRow(0);
+    watch_->watch_list->format_menu()->actions()[1]->trigger();  // "Со знаком"
+    type_value("-1");
+    EXPECT_EQ(65535, variable());
+    EXPECT_TRUE(prompts_.messages().isEmpty());
+    watch_->TimerTick();
+    EXPECT_EQ("-1", cell(0, Watch::value_column));
+    EXPECT_EQ("-1", cell(0, Watch::min_column));
+    watch_->watch_list->format_menu()->actions()[2]->trigger();  // "Шестн."
+    EXPECT_EQ("FFFF", cell(0, Watch::max_column));
+    watch_->watch_list->format_menu()->actions()[0]->trigger();  // "Без знака"
+    EXPECT_EQ("65535", cell(0, Watch::value_column));
+
+    std::optional<ui::LongOperation> other;
+    const std::pair<const char*, std::function<void()>> refused[] = {
+        {"65536", [] {}},
+        {"7", [&] { other.emplace(*context_); }},
+        {"8", [&] { other.reset(), sim_.reset(); }},
+    };
+    for (const auto& [text, before] : refused) {
+        before();
+        const uint16_t now = sim_ ? variable() : 0;
+        type_value(text);
+        EXPECT_EQ(now, sim_ ? variable() : 0) << text;
+    }
+    EXPECT_EQ((QStringList{"Значение должно быть от 0 до 65535.",
+                           "Выполняется другая операция с контроллером. Запишите значение "
+                           "после её окончания.",
+                           "Произошла ошибка."}),
+              prompts_.messages());
+}
+
+// Enter in the number field does what "Добавить" does, once; the notes add what they
+// name; a list saved comes back, a damaged one changes nothing; Delete and Tab.
+TEST_F(WatchAgainstSimulator, NamedListsNotesAndTheTablesKeys) {
+    start();
+    for (const char* typed : {"abc", "700"}) {
+        watch_->number_edit->setText(typed);
+        QTest::keyClick(watch_->number_edit, Qt::Key_Return);
+    }
+    EXPECT_EQ(QStringList{"Номер переменной должен быть числом от 0 до 1023."},
+              prompts_.messages());
+    EXPECT_EQ(std::vector<int>{700}, watch_->variables());
+
+    const auto notes = dir_.write("site.prg.tag", std::string_view("#var[12] Б\r\n#var[3] А\r\n"
+                                                                   "#var[700] Уставка\r\n"));
+    prompts_.answer_file(QString::fromStdString(notes.string()));
+    watch_->notes_all_button->click();
+    EXPECT_EQ((std::vector<int>{700, 3, 12}), watch_->variables());
+    EXPECT_EQ("А", cell(1, Watch::name_column));
+    EXPECT_EQ("", cell(0, Watch::name_column));  // a listed row keeps its name
+    EXPECT_EQ("Из заметок добавлено переменных: 2, уже были в списке: 1.",
+              watch_->status_line->text());
+
+    watch_->watch_list->selectRow(2);
+    watch_->watch_list->set_format_of_selected(commissioning::ValueFormat::hex);
+    const QString saved = path("site.vxw");
+    prompts_.answer_file(saved);
+    watch_->save_list_button->click();
+    watch_->watch_list->selectRow(0);
+    QTest::keyClick(watch_->watch_list, Qt::Key_Delete);
+    EXPECT_EQ((std::vector<int>{3, 12}), watch_->variables());
+
+    const auto bad = dir_.write("bad.vxw", std::string_view("vx-watch-list;1\r\n3;hex;0;\r\n"
+                                                            "5;bin;0;x\r\n"));
+    prompts_.answer_file(QString::fromStdString(bad.string()));
+    watch_->open_list_button->click();
+    EXPECT_EQ("Файл " + QString::fromStdString(bad.string()) +
+                  ", строка 3: формат «bin» не один из unsigned, signed, hex. Список "
+                  "наблюдения не изменён.",
+              prompts_.messages().back());
+    EXPECT_EQ((std::vector<int>{3, 12}), watch_->variables());
+    prompts_.answer_file(saved);
+    watch_->open_list_button->click();
+    EXPECT_EQ((std::vector<int>{700, 3, 12}), watch_->variables());
+    EXPECT_EQ("Б", cell(2, Watch::name_column));
+    EXPECT_EQ(commissioning::ValueFormat::hex, watch_->list().rows()[2].format);
+
+    watch_->watch_list->setFocus();
+    QTest::keyClick(watch_->watch_list, Qt::Key_Tab);
+    EXPECT_NE(watch_->watch_list, watch_->focusWidget());
 }
 
 }  // namespace
