@@ -66,8 +66,13 @@ ExchangeMonitor::ExchangeMonitor(WindowContext& context, QWidget* parent)
     setObjectName(QStringLiteral("exchange_monitor"));
     setWindowTitle(QStringLiteral("Монитор обмена"));
     setModal(false);
-    resize(1100, 600);
     build_layout();
+    // Wide enough for every column at its first width, the scroll bar and the margins.
+    int columns = 0;
+    for (int column = 0; column < ExchangeTableModel::column_count; ++column) {
+        columns += table->columnWidth(column);
+    }
+    resize(std::max(980, columns + 80), 600);
     connect_controls();
     timer_ = new QTimer(this);
     timer_->setInterval(kBatchIntervalMs);
@@ -156,6 +161,7 @@ void ExchangeMonitor::build_layout() {
          QStringLiteral("Последняя ошибка"), QStringLiteral("Результат")});
     modules->setEditTriggers(QAbstractItemView::NoEditTriggers);
     modules->verticalHeader()->hide();
+    modules->verticalHeader()->setDefaultSectionSize(table->verticalHeader()->defaultSectionSize());
     modules->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     modules->horizontalHeader()->setStretchLastSection(true);
     tabs->addTab(modules, QStringLiteral("Статистика модулей"));

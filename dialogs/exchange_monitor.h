@@ -95,7 +95,7 @@ private:
     void fill_kind_filter();
     void apply_module_filter();
     void apply_kind_filter();
-    // Widens the columns for the texts of new rows; never narrower than widest_texts().
+    // Widens the module and request columns for the texts of new rows.
     void fit_columns(const std::vector<vx::ExchangeRecord>& records);
     // The view stops at a failed row it shows: selected, its bytes in the pane.
     void stop_at_failure(const vx::ExchangeRecord& failed);

@@ -44,17 +44,21 @@ QString ExchangeTableModel::cell_text(const vx::ExchangeRecord& r, int column) {
 }
 
 std::array<QString, ExchangeTableModel::column_count> ExchangeTableModel::widest_texts() {
-    // A cut table reply with its length; the longest result; a round trip past the
-    // longest time limit.
+    // A usual request; a cut table reply with its length; the longest result; a
+    // round trip past the longest time limit.
     const QString cut = text(vx::hex_bytes(std::vector<uint8_t>(2056, 0xDD), kShownBytes));
     QString result;
     for (const int code : {vx::kDone, vx::kNoReply, vx::kBadEcho, vx::kTransferFailed}) {
         const QString candidate = text(vx::exchange_result_text(code));
         result = candidate.size() > result.size() ? candidate : result;
     }
-    return {
-        QStringLiteral("00:00:00.000"), QStringLiteral("ModBus 255"), QString(), cut, cut, result,
-        QStringLiteral("30000.0")};
+    return {QStringLiteral("00:00:00.000"),
+            QStringLiteral("ModBus 255"),
+            QStringLiteral("Запись параметра 255 модуля 255 = 255"),
+            cut,
+            cut,
+            result,
+            QStringLiteral("30000.0")};
 }
 
 int ExchangeTableModel::rowCount(const QModelIndex& parent) const {

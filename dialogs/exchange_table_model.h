@@ -28,7 +28,8 @@ public:
 
     // The text of a record's cell, the request in words.
     static QString cell_text(const vx::ExchangeRecord& record, int column);
-    // The widest text each column can show but the request: a column never narrower.
+    // The widest text of each column (of the request column, a usual one): the
+    // columns' first widths.
     static std::array<QString, column_count> widest_texts();
 
     int rowCount(const QModelIndex& parent = {}) const override;
