@@ -391,7 +391,8 @@ void ExchangeMonitor::note_filter_choices(const std::vector<vx::ExchangeRecord>&
         }
         new_kind = seen_operations_.insert(r.operation).second || new_kind;
     }
-    if (new_module) {
+    // A module refresh since may have named modules listed before it.
+    if (new_module || labelled_names_ != context_.module_names()) {
         fill_module_filter();
     }
     if (new_kind) {
@@ -404,6 +405,7 @@ void ExchangeMonitor::fill_module_filter() {
     const QSignalBlocker quiet(module_filter);  // the choice stays as it was
     module_filter->clear();
     module_filter->addItem(QStringLiteral("Все модули"), kAllModules);
+    labelled_names_ = context_.module_names();
     for (const vx::ExchangeTarget& target : seen_modules_) {
         module_filter->addItem(module_label(target), module_key(target));
     }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -108,6 +109,7 @@ private:
     QTimer* timer_ = nullptr;
     std::set<vx::ExchangeTarget> seen_modules_;
     std::set<std::string> seen_operations_;
+    std::map<int, QString> labelled_names_;  // the type names the module filter shows
 };
 
 }  // namespace vx::ui

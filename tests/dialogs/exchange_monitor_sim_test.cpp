@@ -289,7 +289,11 @@ TEST_F(ExchangeMonitorAgainstFaults, FiltersPauseAtAFailureModuleStatisticsAndCs
               statistics_row(1));
 
     // The CSV holds the rows shown: the bus module's two, the requests in words.
-    module_filter.setCurrentIndex(module_filter.findText("Tarnet+ " + A, Qt::MatchStartsWith));
+    EXPECT_EQ(QStringList(
+                  {"Все модули", "Tarnet+ " + A + " (" + names.begin()->second + ")", "ModBus 5"}),
+              QStringList({module_filter.itemText(0), module_filter.itemText(1),
+                           module_filter.itemText(2)}));
+    module_filter.setCurrentIndex(1);
     EXPECT_EQ(
         QStringLiteral("\uFEFFВремя;Модуль;Запрос;Результат;Время, мс;Отправлено;Получено\r\n"
                        "2026-12-09 14:03:27.125;Tarnet+ %1;Чтение параметра 100 модуля %1;"
