@@ -341,6 +341,7 @@ void Tmain_form::Button1Click() {
     if (refresh.outcome == ModuleRefreshOutcome::no_modules ||
         refresh.outcome == ModuleRefreshOutcome::done) {
         show_module_rows(*sg2, refresh.rows);
+        context_.set_module_names(refresh.names);
     }
     set_operation_status(time_of_day_text() + module_refresh_result(refresh.outcome));
     if (refresh.outcome == ModuleRefreshOutcome::count_failed) {

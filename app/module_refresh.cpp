@@ -41,6 +41,9 @@ ModuleRefresh read_module_table(vx::ControllerConnection& connection,
     } else {
         refresh.outcome = ModuleRefreshOutcome::done;
         refresh.rows = module_rows(read.modules);
+        for (const vx::commissioning::ModuleEntry& module : read.modules) {
+            refresh.names[module.address] = QString::fromStdString(module.name);
+        }
     }
     return refresh;
 }

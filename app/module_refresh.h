@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include <QString>
@@ -27,6 +28,7 @@ struct ModuleRefresh {
     ModuleRefreshOutcome outcome = ModuleRefreshOutcome::count_failed;
     int module_count = -1;  // the controller's count; -1 when it did not answer
     std::vector<ModuleRow> rows;
+    std::map<int, QString> names;  // the modules' type names by address, when done
 };
 
 // Reads the count, then the types, the I/O words and the health table, then

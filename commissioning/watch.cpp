@@ -4,14 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commissioning/csv_text.h"
 #include "commissioning/module_table.h"
 
 namespace vx::commissioning {
 
 namespace {
-constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";  // so a spreadsheet reads UTF-8
-constexpr char kSeparator = ';';  // what a spreadsheet with Russian settings splits on
-
 std::string file_error(const std::filesystem::path& path) {
     return "Не удалось записать файл " + path.string() + ".";
 }
@@ -50,17 +48,10 @@ std::string watch_csv_header(const std::vector<int>& variables,
                              const std::map<int, std::string>& names) {
     std::string header = "Время";
     for (int v : variables) {
-        header += kSeparator;
+        header += kCsvSeparator;
         header += variable_caption(v);
         if (const auto it = names.find(v); it != names.end()) {
-            std::string name = it->second;
-            // A name must not split its column or start a new row.
-            for (char& ch : name) {
-                if (ch == kSeparator || ch == '\n' || ch == '\r' || ch == '"') {
-                    ch = ' ';
-                }
-            }
-            header += " " + name;
+            header += " " + csv_field(it->second);
         }
     }
     return header;
@@ -69,7 +60,7 @@ std::string watch_csv_header(const std::vector<int>& variables,
 std::string watch_csv_row(const WatchSample& sample) {
     std::string row = local_time_text(sample.time);
     for (uint16_t value : sample.values) {
-        row += kSeparator;
+        row += kCsvSeparator;
         row += std::to_string(value);
     }
     return row;
@@ -91,8 +82,8 @@ std::string WatchCsv::check(const std::filesystem::path& path, const std::string
     if (!first.empty() && first.back() == '\r') {
         first.pop_back();
     }
-    if (first.rfind(kByteOrderMark, 0) == 0) {
-        first.erase(0, std::strlen(kByteOrderMark));
+    if (first.rfind(kCsvByteOrderMark, 0) == 0) {
+        first.erase(0, std::strlen(kCsvByteOrderMark));
     }
     if (first != header) {
         return "Файл " + path.string() + " записан с другими столбцами (\"" + first +
@@ -116,7 +107,7 @@ std::string WatchCsv::open(const std::filesystem::path& path, const std::vector<
     if (!out_) {
         return file_error(path);
     }
-    return appending ? std::string() : write_row(kByteOrderMark + header);
+    return appending ? std::string() : write_row(kCsvByteOrderMark + header);
 }
 
 std::string WatchCsv::write(const WatchSample& sample) {
@@ -125,13 +116,13 @@ std::string WatchCsv::write(const WatchSample& sample) {
 
 std::string WatchCsv::write_gap(std::chrono::system_clock::time_point time,
                                 const std::string& reason) {
-    std::string row = local_time_text(time) + kSeparator + "нет данных: " + reason;
-    row.append(columns_ > 1 ? columns_ - 1 : 0, kSeparator);
+    std::string row = local_time_text(time) + kCsvSeparator + "нет данных: " + reason;
+    row.append(columns_ > 1 ? columns_ - 1 : 0, kCsvSeparator);
     return write_row(row);
 }
 
 std::string WatchCsv::write_row(const std::string& row) {
-    out_ << row << "\r\n" << std::flush;
+    out_ << row << kCsvRowEnd << std::flush;
     return out_ ? std::string() : file_error(path_);
 }
 

@@ -50,6 +50,9 @@ void ExchangeLog::add(const ExchangeRecord& record) {
         module.round_trips.pop_front();
     }
     module.round_trips.push_back(record.duration);
+    module.total_round_trips += record.duration;
+    module.statistics.longest_round_trip =
+        std::max(module.statistics.longest_round_trip, record.duration);
 }
 
 void ExchangeLog::clear() {
@@ -80,6 +83,7 @@ std::vector<ModuleStatistics> ExchangeLog::module_statistics() const {
         result.push_back(module.statistics);
         result.back().median_round_trip =
             percentile({module.round_trips.begin(), module.round_trips.end()}, 0.5);
+        result.back().mean_round_trip = module.total_round_trips / module.statistics.requests;
     }
     return result;
 }

@@ -19,6 +19,8 @@ struct ModuleStatistics {
     std::chrono::system_clock::time_point last_failure_time{};
     int last_failure_result = 0;
     std::chrono::microseconds median_round_trip{0};  // over its latest kRoundTripSamples
+    std::chrono::microseconds mean_round_trip{0};    // over every one of its requests
+    std::chrono::microseconds longest_round_trip{0};
 };
 
 struct ExchangeSummary {
@@ -54,6 +56,7 @@ private:
     struct ModuleCounts {
         ModuleStatistics statistics;
         std::deque<std::chrono::microseconds> round_trips;
+        std::chrono::microseconds total_round_trips{0};
     };
 
     std::size_t capacity_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 
 #include <QHash>
@@ -70,6 +71,11 @@ public:
     // Opens the manual from Docs/ beside the program, or says it is missing.
     void open_manual();
 
+    // The bus modules' type names by address, as the last module refresh listed
+    // them: for the windows that name modules (the monitor's statistics).
+    const std::map<int, QString>& module_names() const { return module_names_; }
+    void set_module_names(std::map<int, QString> names) { module_names_ = std::move(names); }
+
     // Whether an operation that lets events run between its requests holds a
     // LongOperation now: a timer's request must not come between them.
     bool long_operation_running() const { return long_operations_ > 0; }
@@ -87,6 +93,7 @@ private:
     int com_port_number_ = 1;
     QHash<QString, QPointer<QWidget>> windows_;
     int long_operations_ = 0;
+    std::map<int, QString> module_names_;
 };
 
 // Held for the run of an operation that processes events between its requests (a

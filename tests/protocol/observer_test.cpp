@@ -2,6 +2,11 @@
 // log's statistics, and an exchange's texts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
 #include "files/file_image.h"
 #include "protocol/Socket_func.h"
 #include "protocol/exchange_log.h"
@@ -135,7 +140,10 @@ TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
     EXPECT_EQ(kBadEcho, modules[0].last_failure_result);
     EXPECT_EQ(at + std::chrono::milliseconds(20), modules[0].last_failure_time);
     EXPECT_EQ(std::chrono::milliseconds(20), modules[0].median_round_trip);
+    EXPECT_EQ(std::chrono::milliseconds(30), modules[0].longest_round_trip);
+    EXPECT_EQ(std::chrono::milliseconds(20), modules[0].mean_round_trip);
     EXPECT_EQ(0, modules[1].failures);
+    EXPECT_EQ(std::chrono::milliseconds(40), modules[1].longest_round_trip);
 
     log.clear();
     EXPECT_EQ(0u, log.summary().exchanges);
@@ -152,6 +160,13 @@ TEST(ExchangeLog, KeepsTheLatestAndCountsPerModule) {
     EXPECT_EQ(std::chrono::milliseconds(20), wide.summary().median);
 }
 
+ExchangeRecord request(const std::string& operation, const std::string& parameters) {
+    ExchangeRecord r;
+    r.operation = operation;
+    r.parameters = parameters;
+    return r;
+}
+
 TEST(ExchangeText, BytesResultsAndTimesAsTheInstallerReadsThem) {
     using std::chrono::microseconds;
     const std::pair<std::string, std::string> rows[] = {
@@ -165,10 +180,56 @@ TEST(ExchangeText, BytesResultsAndTimesAsTheInstallerReadsThem) {
         {exchange_target_text(ExchangeTarget::modbus_device(5)), "ModBus 5"},
         // An exact half goes up; the nearest double of 1.15 lies below it.
         {milliseconds_text(microseconds(1250)) + milliseconds_text(microseconds(1150)), "1.31.1"},
+        // Requests in words, their parameters in place; the internal name where the
+        // table has no words or the parameters do not fit them.
+        {exchange_request_title(request("read_module_parameter", "120 100")),
+         "Чтение параметра 100 модуля 120"},
+        {exchange_request_title(request("write_variable", "7 22")), "Запись переменной 7 = 22"},
+        {exchange_request_title(request("read_variables", "")), "Чтение переменных"},
+        {exchange_request_title(request("read_module_parameter", "120")),
+         "Чтение параметра модуля 120"},
+        {exchange_request_title(request("x_future_request", "5 6")), "x_future_request 5 6"},
+        {exchange_request_kind("read_module_parameter") + '|' + exchange_request_kind("x_new"),
+         "Чтение параметра модуля|x_new"},
     };
     for (const auto& [got, expected] : rows) {
         EXPECT_EQ(expected, got);
     }
+}
+
+// Every request the protocol and the serial link name has its words, each
+// parameter put in, and no two kinds read alike (the monitor filters by them).
+TEST(ExchangeText, EveryRequestNamedInTheSourcesHasItsWords) {
+    std::set<std::string> named;
+    const std::regex scope(R"re((OperationScope|SerialCommand) \w+\([^,]+, "(\w+)")re");
+    for (const char* folder : {"/protocol", "/serial"}) {
+        for (const auto& file :
+             std::filesystem::directory_iterator(VX_SOURCE_DIR + std::string(folder))) {
+            std::ifstream in(file.path());
+            const std::string source{std::istreambuf_iterator<char>(in), {}};
+            for (std::sregex_iterator m(source.begin(), source.end(), scope), end; m != end; ++m) {
+                named.insert((*m)[2]);
+            }
+        }
+    }
+    ASSERT_GT(named.size(), 40u) << "the request names were not found in the sources";
+    std::set<std::string> listed;
+    std::set<std::string> kinds;
+    for (const RequestWords& words : request_words()) {
+        listed.insert(words.name);
+        EXPECT_TRUE(kinds.insert(words.kind).second) << words.kind;
+        const std::string title = exchange_request_title(request(words.name, "11 22 33 44"));
+        EXPECT_EQ(std::string::npos, title.find_first_of("{}_")) << title;
+        EXPECT_NE(words.name, title);
+        // A parameter the text names appears in the title, one it skips does not.
+        for (const char* parameter : {"11", "22", "33", "44"}) {
+            const bool used =
+                std::string(words.text).find({'{', parameter[0], '}'}) != std::string::npos;
+            EXPECT_EQ(used, title.find(parameter) != std::string::npos) << title;
+        }
+    }
+    named.insert("exchange");  // bytes sent outside any request
+    EXPECT_EQ(named, listed);
 }
 
 }  // namespace
