@@ -34,8 +34,8 @@ bool WatchSampler::start(const std::vector<int>& variables) {
         connection_.run([&](ControllerConnection& c) {
             sample_ = cm::sample_variables(c, variables);
             // Told while the socket is still lent: a dropped one means it closed.
-            failure_ =
-                sample_.answered ? std::string() : cm::ConnectionFailure::of_request(c).reason(port_);
+            failure_ = sample_.answered ? std::string()
+                                        : cm::ConnectionFailure::of_request(c).reason(port_);
         });
     });
     connect(thread_, &QThread::finished, this, [this, run] { take_result(run); });

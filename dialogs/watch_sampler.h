@@ -2,6 +2,7 @@
 // comes holds up nothing but the sample.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,8 +23,8 @@ class WatchSampler : public QObject {
 public:
     // Called on the GUI thread with a sample taken; failure says why when it was not
     // answered ("нет ответа за 3 с").
-    using Taken = std::function<void(const commissioning::WatchSample& sample,
-                                     const std::string& failure)>;
+    using Taken =
+        std::function<void(const commissioning::WatchSample& sample, const std::string& failure)>;
 
     WatchSampler(WindowContext& context, Taken taken, QObject* parent = nullptr);
     // Waits for the sample in flight; its result goes nowhere.
