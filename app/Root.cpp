@@ -180,8 +180,7 @@ void Tmain_form::FormCreate() {
     };
     hooks.port = context_.port();
     hooks.adopt = [this](net::SocketHandle socket, uint16_t version) {
-        vx::close_connection(connection_);
-        connection_.socket = socket;
+        vx::adopt_socket(connection_, socket);
         show_connection_state();
         start_on_new_connection();
         show_controller_version(version);

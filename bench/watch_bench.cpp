@@ -11,18 +11,14 @@
 #include <vector>
 
 #include <QComboBox>
-#include <QTableView>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include "bench/charted_watch.h"
 #include "commissioning/module_table.h"
 #include "commissioning/watch.h"
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_window.h"
-#include "support/ui/gui_test.h"
-#include "support/ui/scripted_prompts.h"
-#include "ui/window_context.h"
 
 namespace {
 
@@ -58,28 +54,9 @@ cm::WatchSample synthetic_sample(Clock::time_point time, int i) {
     return sample;
 }
 
-struct WatchUnderLoad {
-    WatchUnderLoad() {
-        vx::test::gui_app();
-        vx::ui::ContextOptions options;
-        options.port = 1;  // never connected: every sample is fed in
-        options.program_dir = dir.path();
-        options.settings_path = dir.filePath("properties.ini");
-        context = std::make_unique<vx::ui::WindowContext>(prompts, options);
-        window = std::make_unique<vx::ui::WatchWindow>(*context);
-        std::vector<int> variables;
-        for (int v = 0; v < kCharted; ++v) {
-            variables.push_back(v);
-        }
-        window->add_variables(variables);
-        QAbstractItemModel& table = *window->watch_list->model();
-        for (int row = 0; row < kCharted; ++row) {
-            table.setData(table.index(row, vx::ui::WatchWindow::chart_column), Qt::Checked,
-                          Qt::CheckStateRole);
-        }
-        window->span_box->setCurrentIndex(window->span_box->findData(60));
+struct WatchUnderLoad : ChartedWatch {
+    WatchUnderLoad() : ChartedWatch(1, kCharted, 60) {  // port 1: never connected, samples fed in
         window->resize(1200, 800);
-        window->show();  // a hidden window leaves its chart alone
     }
     void feed_hour() {
         const long before = resident_kib();
@@ -97,10 +74,6 @@ struct WatchUnderLoad {
             kHourSamples, seconds, 1000.0 * seconds / kHourSamples, before, resident_kib());
     }
 
-    QTemporaryDir dir;
-    vx::test::ScriptedPrompts prompts;
-    std::unique_ptr<vx::ui::WindowContext> context;
-    std::unique_ptr<vx::ui::WatchWindow> window;
     Clock::time_point next_time;
     int count = 0;
 };

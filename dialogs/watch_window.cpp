@@ -20,11 +20,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "commissioning/connection_failure.h"
 #include "commissioning/module_table.h"
 #include "dialogs/watch_chart.h"
 #include "dialogs/watch_chart_bar.h"
 #include "dialogs/watch_list_view.h"
+#include "dialogs/watch_sampler.h"
 #include "dialogs/watch_window_model.h"
 #include "ui/dialog_controls.h"
 #include "ui/time_of_day.h"
@@ -74,11 +74,23 @@ WatchWindow::WatchWindow(WindowContext& context, QWidget* parent)
     resize(900, 680);
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &WatchWindow::TimerTick);
+    sampler_ = new WatchSampler(
+        context,
+        [this](const cm::WatchSample& sample, const std::string& failure) {
+            if (sample_session_ != session_) {
+                return;  // stopped since it began
+            }
+            sampling_ = true;
+            show_sample(sample, failure);
+            sampling_ = false;
+        },
+        this);
     build_layout();
     load_settings();
 }
 
 WatchWindow::~WatchWindow() {
+    delete sampler_;  // waits for a sample in flight, before anything it would call goes
     save_settings();
 }
 
@@ -314,6 +326,7 @@ void WatchWindow::StartClick() {
 }
 
 void WatchWindow::StopClick() {
+    ++session_;  // a sample in flight ends unseen
     timer_->stop();
     start_button->setEnabled(true);
     stop_button->setEnabled(false);
@@ -342,7 +355,13 @@ void WatchWindow::done(int result) {
 
 void WatchWindow::TimerTick() {
     if (sampling_) {
-        return;  // the previous tick's box is still open
+        return;  // the previous sample's box is still open
+    }
+    // One sample at a time: the record keeps a row per sample taken, and the requests
+    // of other windows find no queue of samples before them.
+    if (sampler_->in_flight()) {
+        ++skipped_ticks_;
+        return;
     }
     // Another operation lets events run between its requests: a request of ours
     // would fall between them. The timer stays on, so the watch resumes by itself.
@@ -351,19 +370,24 @@ void WatchWindow::TimerTick() {
         record_gap(std::chrono::system_clock::now(), "выполняется другая операция с контроллером");
         return;
     }
-    sampling_ = true;
-    show_sample(cm::sample_variables(context_.connection(), list_.variables()));
-    sampling_ = false;
+    sample_session_ = session_;
+    sampler_->start(list_.variables());
 }
 
-void WatchWindow::show_sample(const cm::WatchSample& sample) {
+void WatchWindow::finish_sample() {
+    sampler_->finish();
+}
+
+bool WatchWindow::sample_in_flight() const {
+    return sampler_->in_flight();
+}
+
+void WatchWindow::show_sample(const cm::WatchSample& sample, const std::string& failure) {
     if (!sample.answered) {
         ++failed_samples_;
         last_failure_ = time_of_day_text();
         show_status(last_failure_ + kNoAnswer + failures_text());
-        record_gap(
-            sample.time,
-            cm::ConnectionFailure::of_request(context_.connection()).reason(context_.port()));
+        record_gap(sample.time, failure);
         return;
     }
     list_.history().add(sample.time, sample.all);

@@ -30,6 +30,7 @@ class UserPrompts;
 struct ChartLine;
 class WatchChart;
 class WatchChartBar;
+class WatchSampler;
 class WatchWindowModel;
 class WindowContext;
 
@@ -75,11 +76,16 @@ public:
     void StopClick();    // "Стоп"
     void RecordClick();  // "Запись в файл..." / "Остановить запись"
     void ResetExtremesClick();  // "Сбросить мин./макс.", and after a reconnect
-    // One sample, as the timer takes it; skipped while a long operation runs.
+    // One sample, as the timer takes it, started on a thread of its own; skipped while a
+    // long operation runs or the previous sample waits for its reply.
     void TimerTick();
+    // Waits for the sample in flight and shows it now (a test's tick taken whole).
+    void finish_sample();
+    bool sample_in_flight() const;
+    int skipped_ticks() const { return skipped_ticks_; }  // found a sample in flight
     // A sample taken: the row values, the chart, the record and the main grid; or the
-    // status line when it was not answered.
-    void show_sample(const commissioning::WatchSample& sample);
+    // status line and a gap in the record, for failure, when it was not answered.
+    void show_sample(const commissioning::WatchSample& sample, const std::string& failure = {});
 
     QTimer* timer() const { return timer_; }
     bool recording() const { return recording_; }
@@ -141,12 +147,16 @@ private:
     WatchWindowModel* model_ = nullptr;
     std::map<int, std::string> notes_names_;  // of the last notes read, for variables added later
     QTimer* timer_ = nullptr;
+    WatchSampler* sampler_ = nullptr;
+    int session_ = 0;         // Стоп begins a new one: a sample of an earlier one is not shown
+    int sample_session_ = 0;  // of the sample in flight
+    int skipped_ticks_ = 0;
     commissioning::WatchCsv csv_;
     std::vector<int> recorded_variables_;  // the CSV's columns, fixed when it was opened
     bool recording_ = false;
     int failed_samples_ = 0;  // unanswered since Старт
     QString last_failure_;    // the time of the last of them
-    bool sampling_ = false;   // a tick's request or its box is under way
+    bool sampling_ = false;   // a sample is being shown (its box may be open)
     bool loading_ = false;    // the settings are being read: nothing to write back yet
     std::chrono::steady_clock::time_point chart_drawn_;
 };

@@ -136,6 +136,7 @@ bool is_connected(const ControllerConnection& c) {
 }
 
 int connect_to_service(ControllerConnection& c, uint16_t port, const char* host) {
+    const std::lock_guard<std::recursive_mutex> hold(c.socket_lock);
     close_connection(c);  // never leak a socket held from an earlier call
     int error = 0;
     c.socket = net::connect_tcp(host != nullptr ? host : "127.0.0.1", port, error);
@@ -144,12 +145,20 @@ int connect_to_service(ControllerConnection& c, uint16_t port, const char* host)
 }
 
 void close_connection(ControllerConnection& c) {
+    const std::lock_guard<std::recursive_mutex> hold(c.socket_lock);
     if (is_connected(c)) {
         drop_socket(c);
     }
 }
 
+void adopt_socket(ControllerConnection& c, net::SocketHandle socket) {
+    const std::lock_guard<std::recursive_mutex> hold(c.socket_lock);
+    close_connection(c);
+    c.socket = socket;
+}
+
 void discard_pending_input(ControllerConnection& c) {
+    const std::lock_guard<std::recursive_mutex> hold(c.socket_lock);
     if (!is_connected(c)) {
         return;
     }
@@ -170,6 +179,7 @@ void discard_pending_input(ControllerConnection& c) {
 
 bool exchange(ControllerConnection& c, const uint8_t* request, std::size_t request_length,
               std::size_t reply_length) {
+    const std::lock_guard<std::recursive_mutex> hold(c.socket_lock);
     if (!c.observer) {
         return exchange_bytes(c, request, request_length, reply_length);
     }

@@ -2,9 +2,11 @@
 // request/reply exchange, every request of the protocol and file transfers.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "protocol/exchange_observer.h"
@@ -48,7 +50,9 @@ struct ControllerConnection {
     ControllerConnection(const ControllerConnection&) = delete;
     ControllerConnection& operator=(const ControllerConnection&) = delete;
 
-    net::SocketHandle socket = net::kNoSocket;  // the connected socket, or none
+    // The connected socket, or none. Any thread may look at it; it changes only under
+    // socket_lock.
+    std::atomic<net::SocketHandle> socket{net::kNoSocket};
     int last_result = 0;          // result of the last connect or send, or its system error code
     int last_receive_length = 0;  // result of the last receive call
     uint8_t* send_buffer;         // requests are built here from offset 0
@@ -59,6 +63,12 @@ struct ControllerConnection {
 
     ExchangeObserver observer;                    // told of every exchange when set
     detail::OperationScope* operation = nullptr;  // the request running, while observed
+
+    // Held for each request on the socket, from the discard of stale input to the last
+    // byte of the reply, and while the socket is opened, closed or taken over: a
+    // request made from another thread (SharedSocketConnection) waits for the one in
+    // flight, and never finds its socket closed or reused under it.
+    std::recursive_mutex socket_lock;
 
 private:
     std::unique_ptr<uint8_t[]> owned_storage_;  // both buffers, for the default constructor
@@ -88,6 +98,8 @@ bool is_connected(const ControllerConnection& c);
 // 0 on success, -1 on failure. The service runs on the same computer: loopback.
 int connect_to_service(ControllerConnection& c, uint16_t port, const char* host = "127.0.0.1");
 void close_connection(ControllerConnection& c);
+// Closes what the connection held and takes over a socket connected elsewhere.
+void adopt_socket(ControllerConnection& c, net::SocketHandle socket);
 // Throws away whatever the service sent that nobody read; drops a broken connection.
 void discard_pending_input(ControllerConnection& c);
 // Sends the whole request, pauses kSendPauseMs, then collects exactly

@@ -14,6 +14,9 @@ void put_request(ControllerConnection& c, const RequestBytes& bytes) {
 }
 
 bool ask(ControllerConnection& c, const RequestBytes& bytes, std::size_t reply_length) {
+    // A request of another thread between the discard and the exchange could leave a
+    // late reply for this one to take as its own.
+    const std::lock_guard<std::recursive_mutex> hold(c.socket_lock);
     discard_pending_input(c);
     put_request(c, bytes);
     return exchange(c, c.send_buffer, kPacketSize, reply_length);

@@ -45,8 +45,13 @@ public:
     WindowContext& operator=(const WindowContext&) = delete;
 
     vx::ControllerConnection& connection() { return connection_; }
-    // Fed on the GUI thread, the only one that makes requests.
+    // Fed on the GUI thread; the records of requests made on other threads join it there.
     vx::ExchangeLog& exchange_log() { return exchange_log_; }
+    // The observer for requests made on another thread (the watch's samples): their
+    // records reach the exchange log on the GUI thread, in the order they were made and
+    // before the record of any request the GUI thread makes after them. It may be called
+    // on any thread while the context lives.
+    vx::ExchangeObserver off_thread_observer();
     uint16_t port() const { return options_.port; }
     UserPrompts& prompts() { return prompts_; }
     QSettings& settings() { return *settings_; }
@@ -82,6 +87,10 @@ public:
 
 private:
     friend class LongOperation;
+    struct OffThreadRecords;
+
+    // Logs the records other threads left, oldest first.
+    void take_off_thread_records();
 
     UserPrompts& prompts_;
     ContextOptions options_;
@@ -94,6 +103,7 @@ private:
     QHash<QString, QPointer<QWidget>> windows_;
     int long_operations_ = 0;
     std::map<int, QString> module_names_;
+    std::unique_ptr<OffThreadRecords> off_thread_;
 };
 
 // Held for the run of an operation that processes events between its requests (a

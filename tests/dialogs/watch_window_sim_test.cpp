@@ -1,7 +1,7 @@
 // The watch window against the simulator running a compiled counter: the row, the chart
 // and the CSV follow it; names come from notes; a program load pauses the watch; a silent
-// controller gives the status line only; the list comes back at the next start; a
-// reconnection after a reboot lets it sample again.
+// controller gives the status line only and never holds up the window; the list comes
+// back at the next start; a reconnection after a reboot lets it sample again.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -161,6 +161,22 @@ protected:
         }));
     }
     std::size_t requests() const { return context_->exchange_log().added(); }
+    // What a tick sent: the requests logged, or the sample it started (still in flight).
+    std::size_t tick_requests() {
+        const std::size_t before = requests();
+        const bool in_flight = watch_->sample_in_flight();
+        watch_->TimerTick();
+        return requests() - before + (!in_flight && watch_->sample_in_flight() ? 1 : 0);
+    }
+    // A tick of the timer, or Старт, taken whole: its sample is shown before this returns.
+    void tick() {
+        watch_->TimerTick();
+        watch_->finish_sample();
+    }
+    void start_watch() {
+        watch_->StartClick();
+        watch_->finish_sample();
+    }
 
     Watch* watch_ = nullptr;
     std::string compiled_;
@@ -196,8 +212,8 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     EXPECT_TRUE(watch_->timer()->isActive());
     EXPECT_EQ(1000, watch_->timer()->interval());
     // Samples until the counter has been seen to change (the timer may add some).
-    ASSERT_TRUE(wait_for(
-        [&] { return (watch_->TimerTick(), watch_->history().series(10)->changed.has_value()); }));
+    ASSERT_TRUE(
+        wait_for([&] { return (tick(), watch_->history().series(10)->changed.has_value()); }));
     {
         const ui::LongOperation other(*context_);
         watch_->TimerTick();  // no request, and a marked row in the record
@@ -205,7 +221,7 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     // The record's columns are fixed: a variable is refused while it runs.
     watch_->add_variables({12});
     EXPECT_EQ((std::vector<int>{10, 11}), watch_->variables());
-    watch_->TimerTick();
+    tick();
     // Closing the window ends the record and the sampling, and says so.
     watch_->close();
     EXPECT_FALSE(watch_->recording());
@@ -254,9 +270,10 @@ TEST_F(WatchAgainstSimulator, RowChartAndRecordFollowTheRunningProgram) {
     // "Сбросить мин./макс." and Старт: the extremes start again from the next sample.
     for (QPushButton* button : {watch_->reset_button, watch_->start_button}) {
         button->click();
+        watch_->finish_sample();  // Старт's first sample
         if (button == watch_->reset_button) {
             EXPECT_EQ("", cell(0, Watch::min_column));
-            watch_->TimerTick();
+            tick();
         }
         EXPECT_EQ(cell(0, Watch::value_column), cell(0, Watch::min_column));
         EXPECT_EQ(cell(0, Watch::value_column), cell(0, Watch::max_column));
@@ -356,7 +373,7 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
     watch_->add_variables({10});
     watch_->main_grid_box->setChecked(true);
     // Samples until one finds the counter changed since the sample before: highlighted.
-    ASSERT_TRUE(wait_for([&] { return (watch_->TimerTick(), grid.cell_color(11, 1).isValid()); }));
+    ASSERT_TRUE(wait_for([&] { return (tick(), grid.cell_color(11, 1).isValid()); }));
     EXPECT_EQ(cell(1, Watch::value_column), grid.cell(11, 1));
     EXPECT_FALSE(grid.cell_color(4, 1).isValid());
 
@@ -367,15 +384,13 @@ TEST_F(WatchAgainstSimulator, TheMainGridAndTheWatchHandVariablesBothWays) {
                                            [] { ui::main_form->Reconnect1->trigger(); }};
     for (const auto& stop : stops) {
         watch_->main_grid_box->setChecked(true);
-        ASSERT_TRUE(
-            wait_for([&] { return (watch_->TimerTick(), grid.cell_color(11, 1).isValid()); }));
+        ASSERT_TRUE(wait_for([&] { return (tick(), grid.cell_color(11, 1).isValid()); }));
         stop();
         EXPECT_FALSE(grid.cell_color(11, 1).isValid());
     }
     watch_->main_grid_box->setChecked(false);
     const QString shown = grid.cell(11, 1);
-    ASSERT_TRUE(
-        wait_for([&] { return (watch_->TimerTick(), cell(1, Watch::value_column) != shown); }));
+    ASSERT_TRUE(wait_for([&] { return (tick(), cell(1, Watch::value_column) != shown); }));
     EXPECT_EQ(shown, grid.cell(11, 1));
 }
 
@@ -386,24 +401,20 @@ TEST_F(WatchAgainstSimulator, AProgramLoadPausesTheWatchWhichResumesByItself) {
     edit(0, Watch::chart_column, Qt::Checked, Qt::CheckStateRole);
     watch_->interval_box->setValue(0.2);
     watch_->span_box->setCurrentIndex(watch_->span_box->findData(1));
-    watch_->StartClick();
+    start_watch();
     ASSERT_TRUE(status_ends_with(" Значения получены."));
     watch_->refresh_chart();
     const std::size_t runs_before_load = watch_->line_of(10)->runs.size();
     {
         const ui::LongOperation backup_read(*context_);
-        const std::size_t before = requests();
-        watch_->TimerTick();
-        EXPECT_EQ(before, requests());
+        EXPECT_EQ(0u, tick_requests());
         EXPECT_TRUE(status_ends_with("выполняется другая операция с контроллером."));
     }
     // The real load: the watch's tick comes from the transfer's own event processing.
     QString status_during_load;
     std::size_t requests_during_load = 0;
     QTimer::singleShot(0, watch_, [&] {
-        const std::size_t before = requests();
-        watch_->TimerTick();
-        requests_during_load = requests() - before;
+        requests_during_load = tick_requests();
         status_during_load = watch_->status_line->text();
     });
     prompts_.answer_file(QString::fromStdString(compiled_)).answer_no().answer_yes();
@@ -415,7 +426,7 @@ TEST_F(WatchAgainstSimulator, AProgramLoadPausesTheWatchWhichResumesByItself) {
     // Nothing sampled for longer than three intervals and the slack: the chart's line
     // breaks there instead of joining the samples on either side.
     std::this_thread::sleep_for(std::chrono::milliseconds(1800));
-    watch_->TimerTick();
+    tick();
     EXPECT_TRUE(status_ends_with(" Значения получены."));
     EXPECT_EQ(samples + 1, watch_->history().size());
     EXPECT_TRUE(watch_->timer()->isActive());
@@ -462,21 +473,17 @@ TEST_F(WatchAgainstSimulator, NoSampleFallsBetweenTheRequestsOfAnotherWindowsLoo
         SCOPED_TRACE(c.name);
         c.prepare();
         settle_events();
-        std::optional<std::size_t> tick_requests;
+        std::optional<std::size_t> sent;
         // Runs at the loop's first event processing, as the watch's timer would.
-        QTimer::singleShot(0, watch_, [&] {
-            const std::size_t before = requests();
-            watch_->TimerTick();
-            tick_requests = requests() - before;
-        });
+        QTimer::singleShot(0, watch_, [&] { sent = tick_requests(); });
         c.run();
-        ASSERT_TRUE(tick_requests.has_value());
-        EXPECT_EQ(0u, *tick_requests);
+        ASSERT_TRUE(sent.has_value());
+        EXPECT_EQ(0u, *sent);
         EXPECT_TRUE(status_ends_with("выполняется другая операция с контроллером."));
     }
 }
 
-TEST_F(WatchAgainstSimulator, ASilentControllerGivesTheStatusLineAndNoBox) {
+TEST_F(WatchAgainstSimulator, ASilentControllerNeitherHoldsUpTheWindowNorOpensABox) {
     struct Case {
         const char* name;
         bool listening;
@@ -490,12 +497,38 @@ TEST_F(WatchAgainstSimulator, ASilentControllerGivesTheStatusLineAndNoBox) {
         }
         open_watch(port);
         watch_->add_variables({3});
+        // An event posted as the first sample starts: with its reply dropped the window
+        // takes the event, and skips the tick it makes, while the sample still waits (3 s).
+        std::optional<QString> status_at_event;
+        int skipped_at_event = 0;
+        QTimer::singleShot(0, watch_, [&] {
+            status_at_event = watch_->status_line->text();
+            const int before = watch_->skipped_ticks();
+            watch_->TimerTick();
+            skipped_at_event = watch_->skipped_ticks() - before;
+        });
         watch_->StartClick();
-        EXPECT_TRUE(status_ends_with(" Нет ответа от контроллера."));
+        ASSERT_TRUE(wait_for([&] { return status_at_event.has_value(); }));
+        if (c.listening) {
+            EXPECT_EQ("", status_at_event->toStdString());
+            EXPECT_EQ(1, skipped_at_event);
+        }
+        ASSERT_TRUE(wait_for([&] { return status_ends_with(" Нет ответа от контроллера."); }));
         EXPECT_FALSE(watch_->status_line->text().startsWith(' '));  // the time comes first
         EXPECT_TRUE(prompts_.records().empty());
         EXPECT_TRUE(watch_->timer()->isActive());  // sampling goes on
         EXPECT_EQ("", cell(0, Watch::value_column));
+        if (c.listening) {
+            // Стоп while a sample waits: its end is not shown. Then the window goes while
+            // another waits: it waits for the sample, which calls nothing of it.
+            watch_->TimerTick();
+            ASSERT_TRUE(watch_->sample_in_flight());
+            watch_->StopClick();
+            watch_->finish_sample();
+            EXPECT_EQ("Наблюдение остановлено.", watch_->status_line->text().toStdString());
+            watch_->TimerTick();
+            ASSERT_TRUE(watch_->sample_in_flight());
+        }
         close_windows();
         sim_.reset();
     }
@@ -531,20 +564,19 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     start();
     run_counter();
     watch_->add_variables({10});
-    watch_->StartClick();
+    start_watch();
     ASSERT_TRUE(status_ends_with(" Значения получены."));
-    ASSERT_TRUE(wait_for([&] {
-        return (watch_->TimerTick(), cell(0, Watch::min_column) != cell(0, Watch::max_column));
-    }));
+    ASSERT_TRUE(wait_for(
+        [&] { return (tick(), cell(0, Watch::min_column) != cell(0, Watch::max_column)); }));
     prompts_.answer_yes();
     ui::main_form->N16Click();  // the simulator closes every connection and comes back
-    watch_->TimerTick();
+    tick();
     EXPECT_TRUE(status_ends_with(" Нет ответа от контроллера."));
     ASSERT_TRUE(wait_until_listening(sim_->port()));
     ui::main_form->Reconnect1->trigger();
     EXPECT_EQ("", cell(0, Watch::max_column));  // the extremes start again
     const std::size_t samples = watch_->history().size();
-    watch_->TimerTick();
+    tick();
     EXPECT_TRUE(status_ends_with(" Значения получены."));
     // The lost sample stays in sight until the next Старт.
     EXPECT_TRUE(watch_->status_line->text().contains(
@@ -554,8 +586,19 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
     EXPECT_EQ(samples + 1, watch_->history().size());
     EXPECT_TRUE(watch_->timer()->isActive());
     watch_->StopClick();
-    watch_->StartClick();
+    start_watch();
     EXPECT_TRUE(watch_->status_line->text().endsWith(" Значения получены."));
+
+    // The sample's record, made on its thread, reaches the log before the record of a
+    // request the window makes after it.
+    watch_->StopClick();
+    tick();
+    vx::read_controller_version(context_->connection());
+    settle_events();
+    const auto& records = context_->exchange_log().records();
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ("read_variables", records[records.size() - 2].operation);
+    EXPECT_EQ("read_controller_version", records.back().operation);
 }
 
 // A value typed into a row after a double-click is written to its variable and shown
@@ -584,7 +627,7 @@ TEST_F(WatchAgainstSimulator, AValueTypedInARowIsWrittenAndShownInItsFormat) {
     type_value("-1");
     EXPECT_EQ(65535, variable());
     EXPECT_TRUE(prompts_.messages().isEmpty());
-    watch_->TimerTick();
+    tick();
     EXPECT_EQ("-1", cell(0, Watch::value_column));
     EXPECT_EQ("-1", cell(0, Watch::min_column));
     watch_->watch_list->format_menu()->actions()[2]->trigger();  // "Шестн."

@@ -1,14 +1,18 @@
 // The connection: connect, orderly close, discard, the exchange's length and
-// send rules, split and long replies, and the packet checksum.
+// send rules, split and long replies, the packet checksum, and requests of
+// another thread on the same socket.
 #include <chrono>
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "files/file_image.h"
 #include "protocol/Socket_func.h"
+#include "protocol/shared_socket_connection.h"
 #include "tests/protocol/connected_fixture.h"
 #include "tests/support/reserved_port.h"
 #include "tests/support/socket_calls.h"
@@ -131,6 +135,47 @@ TEST_F(Connected, ServiceClosingMidReplyDropsTheConnection) {
     fake.expect(bytes("51 0F 00 00 00 00 00 60")).reply(bytes("51 0F 00")).then_close();
     EXPECT_EQ(kNoReply, reboot_controller(c));
     EXPECT_FALSE(is_connected(c));
+    fake.verify();
+}
+
+// The watch's thread reads on the window's socket with buffers of its own: a request of
+// the window waits for the read in flight, the window's view of its own last reply stays,
+// and a socket the thread's request loses is lost for the window too.
+TEST_F(Connected, AnotherThreadsRequestsShareTheSocketOneAtATime) {
+    const Bytes read_starts = bytes("1D 03 00 00 00 00 00 20");
+    const Bytes read_values = bytes("1D 04 00 00 00 00 00 21");
+    const Bytes write = bytes("1D 01 00 01 00 02 00 21");
+    fake.expect(read_starts).reply(padded(bytes("1D 03 00 00 00 00 00 20 07"), 2056));
+    const uint8_t* starts = read_start_values(c);
+    ASSERT_NE(nullptr, starts);
+
+    SharedSocketConnection shared(c);
+    fake.expect(read_values).after(100ms).reply(padded(bytes("1D 04 00 00 00 00 00 21 09"), 2056));
+    fake.expect(write).reply(write);
+    std::promise<void> running, looked;
+    const uint8_t* values = nullptr;
+    std::thread sample([&] {
+        shared.run([&](CC& own) {
+            running.set_value();
+            looked.get_future().wait();
+            values = read_variables(own);
+        });
+    });
+    running.get_future().wait();
+    EXPECT_FALSE(c.socket_lock.try_lock());  // held by the run for the whole request
+    looked.set_value();
+    EXPECT_EQ(kDone, write_variable(c, 1, 2));
+    sample.join();
+    fake.verify();
+    ASSERT_NE(nullptr, values);
+    EXPECT_EQ(9, view_u16(values, 0));
+    EXPECT_EQ(7, view_u16(starts, 0));
+    EXPECT_TRUE(is_connected(c));
+
+    fake.expect(read_values).then_close();
+    EXPECT_EQ(nullptr, shared.run(read_variables));
+    EXPECT_FALSE(is_connected(c));
+    EXPECT_EQ(nullptr, shared.run(read_variables));  // at once, with no socket to lend
     fake.verify();
 }
 
