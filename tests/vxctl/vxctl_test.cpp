@@ -97,6 +97,12 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         {{"--version"}, 0, "vxctl ", Row::prefix},
         {{"-v", "version"}, 0, "2.15\n", Row::whole, "обмен read_controller_version(): > 51 09 "},
         {{"set", "--help"}, 0, "Аргументы:\n  VAR ЧИСЛО:0–1023 (обязательный)", Row::contains},
+        // the descriptions start in one column, however many bytes the names' letters take
+        {{"watch", "--help"},
+         0,
+         "  --interval ЧИСЛО:СЕКУНДЫ=1      секунд между опросами\n"
+         "  --count ЧИСЛО:0–1000000000      число опросов",
+         Row::contains},
         {{"vars", "0-2", "1023"}, 0, "0 1\n1 22\n2 5\n1023 65535\n"},
         {{"vars", "1,2,010-11"}, 0, "1 22\n2 5\n10 100\n11 7\n"},
         {{"watch", "1,2", "--count", "2", "--interval", "0.1", "-j"},
