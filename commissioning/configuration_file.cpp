@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
@@ -20,6 +21,9 @@ constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;  // a configuration is we
 // the limits keep a hostile file from costing more memory than a few times its size.
 constexpr std::size_t kMaxDepth = 16;
 constexpr std::size_t kMaxValues = 200000;
+// The places the checks name are short ("modules[12].parameters[255]"); a longer place is
+// not kept, or every value under a long key would hold a copy of it.
+constexpr std::size_t kMaxPlace = 128;
 
 // One line of JSON; a name that is not UTF-8 must not stop a backup.
 std::string compact(const json& value) {
@@ -335,15 +339,29 @@ private:
         }
         json& container = *open_.back();
         const std::string& parent = paths_.back();
+        const bool named = parent.size() <= kMaxPlace;
         if (container.is_array()) {
-            path_ = parent + "[" + std::to_string(container.size()) + "]";
-            starts[path_] = start;
+            name_place(named ? std::optional<std::string>(parent + "[" +
+                                                          std::to_string(container.size()) + "]")
+                             : std::nullopt,
+                       start);
             container.push_back(std::move(value));
             return &container.back();
         }
-        path_ = parent.empty() ? key_ : parent + "." + key_;
-        starts[path_] = start;
+        name_place(named && key_.size() <= kMaxPlace
+                       ? std::optional<std::string>(parent.empty() ? key_ : parent + "." + key_)
+                       : std::nullopt,
+                   start);
         return &(container[key_] = std::move(value));
+    }
+    // A place too long to be named stands as one past the limit, and so do those inside it.
+    void name_place(std::optional<std::string> place, std::size_t start) {
+        if (place && place->size() <= kMaxPlace) {
+            path_ = std::move(*place);
+            starts[path_] = start;
+        } else {
+            path_.assign(kMaxPlace + 1, '.');
+        }
     }
     bool add(json value, std::size_t start) { return place(std::move(value), start) != nullptr; }
     bool open(json empty) {

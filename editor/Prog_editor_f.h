@@ -94,6 +94,10 @@ public:
     void DebugHouse1Click();
     // Moves the session's time on, the program running all the while.
     void debug_advance(std::chrono::minutes span);
+    // What the breakpoint menu of the margin sets: a line's breakpoint field, asked for in
+    // a box that starts with its present value; an empty answer clears it.
+    enum class BreakpointField { condition, hit_condition, log_message };
+    void edit_breakpoint_field(int line, BreakpointField field);  // line from 0
     // The backup file the next session's house comes from; "" for the built-in house.
     QString debug_house() const { return debug_house_; }
 

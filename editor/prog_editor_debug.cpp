@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,6 +33,10 @@ const QString kRestartQuestion = QStringLiteral(
     "Программа изменена после запуска отладки. Перезапустить отладку с новым текстом?\n"
     "Нет: отладка будет остановлена.");
 const QString kBackupFilter = QStringLiteral("Файл конфигурации (*.json)|*.json");
+// The breakpoint menu's items, in the order of Tprog_editor::BreakpointField.
+const QString kBreakpointFieldNames[] = {QStringLiteral("Условие..."),
+                                         QStringLiteral("Число проходов..."),
+                                         QStringLiteral("Сообщение в журнал...")};
 
 QString stop_text(const dbg::StopInfo& stop, int line) {
     switch (stop.reason) {
@@ -93,7 +96,7 @@ void Tprog_editor::build_debug_panes() {
     debug_pane->hide();
     Splitter1->addWidget(debug_pane);
     Splitter1->setStretchFactor(2, 0);
-    time_bar = new TimeBar;
+    time_bar = new TimeBar(prompts_);
     time_bar->hide();
     if (auto* upper = qobject_cast<QVBoxLayout*>(Splitter1->parentWidget()->layout())) {
         upper->insertWidget(1, time_bar);
@@ -332,26 +335,30 @@ void Tprog_editor::debug_text_changed() {
 
 void Tprog_editor::edit_breakpoint(int line, const QPoint& global) {
     QMenu menu(this);
-    QAction* condition = menu.addAction(QStringLiteral("Условие..."));
-    QAction* hits = menu.addAction(QStringLiteral("Число проходов..."));
-    menu.addAction(QStringLiteral("Сообщение в журнал..."));
+    QAction* condition = menu.addAction(kBreakpointFieldNames[0]);
+    QAction* hits = menu.addAction(kBreakpointFieldNames[1]);
+    menu.addAction(kBreakpointFieldNames[2]);
     QAction* chosen = menu.exec(global);
-    if (chosen == nullptr) {
-        return;
+    if (chosen != nullptr) {
+        edit_breakpoint_field(line, chosen == condition ? BreakpointField::condition
+                                    : chosen == hits    ? BreakpointField::hit_condition
+                                                        : BreakpointField::log_message);
     }
+}
+
+void Tprog_editor::edit_breakpoint_field(int line, BreakpointField which) {
     dbg::BreakpointRequest asked{line + 1, {}, {}, {}};
     if (const auto it = debug->breakpoints().find(line + 1); it != debug->breakpoints().end()) {
         asked = it->second;
     }
-    std::string& field = chosen == condition ? asked.condition
-                         : chosen == hits    ? asked.hit_condition
-                                             : asked.log_message;
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(this, chosen->text().chopped(3), chosen->text(), QLineEdit::Normal,
-                              QString::fromStdString(field), &ok);
-    if (ok) {
-        field = text.trimmed().toStdString();
+    std::string& field = which == BreakpointField::condition       ? asked.condition
+                         : which == BreakpointField::hit_condition ? asked.hit_condition
+                                                                   : asked.log_message;
+    const QString& name = kBreakpointFieldNames[static_cast<int>(which)];
+    const std::optional<QString> text =
+        prompts_.ask_input({name.chopped(3), name, QString::fromStdString(field), std::nullopt});
+    if (text) {
+        field = text->trimmed().toStdString();
         debug->set_breakpoint(line + 1, asked);
         update_debug_items();
     }

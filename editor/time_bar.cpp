@@ -3,11 +3,11 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 
 #include "debugger/views.h"
+#include "ui/user_prompts.h"
 
 namespace vx::ui {
 
@@ -17,7 +17,7 @@ constexpr double kSpeeds[] = {1, 10, 100, 1000, 0};
 
 }  // namespace
 
-TimeBar::TimeBar(QWidget* parent) : QWidget(parent) {
+TimeBar::TimeBar(UserPrompts& prompts, QWidget* parent) : QWidget(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("time_bar"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
@@ -63,11 +63,11 @@ void TimeBar::set_speed_index(int index) {
 }
 
 void TimeBar::ask_span() {
-    bool ok = false;
-    const int minutes = QInputDialog::getInt(this, QStringLiteral("Перемотать на"),
-                                             QStringLiteral("Минут:"), 60, 1, 60 * 24 * 31, 1, &ok);
-    if (ok) {
-        emit advance_requested(std::chrono::minutes(minutes));
+    const std::optional<QString> minutes =
+        prompts_.ask_input({QStringLiteral("Перемотать на"), QStringLiteral("Минут:"),
+                            QStringLiteral("60"), std::pair{1, 60 * 24 * 31}});
+    if (minutes) {
+        emit advance_requested(std::chrono::minutes(minutes->toInt()));
     }
 }
 

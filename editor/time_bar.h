@@ -16,10 +16,13 @@ struct ClockTime;
 
 namespace vx::ui {
 
+class UserPrompts;
+
 class TimeBar final : public QWidget {
     Q_OBJECT
 public:
-    explicit TimeBar(QWidget* parent = nullptr);
+    // "Перемотать на..." asks its span through prompts.
+    explicit TimeBar(UserPrompts& prompts, QWidget* parent = nullptr);
 
     void show_time(const debugger::ClockTime& time);
     // The speed a run goes at: 1, 10, 100, 1000 times real time; 0 while "пауза" is
@@ -36,8 +39,10 @@ signals:
     void speed_changed(double speed);
 
 private:
+    // Asks for the span in minutes and, unless cancelled, asks to move time on by it.
     void ask_span();
 
+    UserPrompts& prompts_;
     QLabel* clock_ = nullptr;
     QComboBox* speed_ = nullptr;
     QPushButton* advance_ = nullptr;

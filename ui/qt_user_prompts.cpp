@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -141,6 +142,23 @@ std::optional<QList<bool>> QtUserPrompts::choose_items(const CheckListRequest& r
         return std::nullopt;
     }
     return dialog.checked();
+}
+
+std::optional<QString> QtUserPrompts::ask_input(const InputRequest& request) {
+    bool ok = false;
+    QString text;
+    if (request.range) {
+        text = QString::number(QInputDialog::getInt(owner(), request.caption, request.label,
+                                                    request.text.toInt(), request.range->first,
+                                                    request.range->second, 1, &ok));
+    } else {
+        text = QInputDialog::getText(owner(), request.caption, request.label, QLineEdit::Normal,
+                                     request.text, &ok);
+    }
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 bool QtUserPrompts::choose_printer(QPrinter& printer) {

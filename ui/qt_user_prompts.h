@@ -25,6 +25,7 @@ public:
     std::optional<QString> save_file(const FileDialogRequest& request) override;
     std::optional<QFont> choose_font(const QFont& current) override;
     std::optional<QList<bool>> choose_items(const CheckListRequest& request) override;
+    std::optional<QString> ask_input(const InputRequest& request) override;
     bool choose_printer(QPrinter& printer) override;
     bool open_with_desktop(const QUrl& url) override;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 
 #include <QFont>
 #include <QList>
@@ -49,6 +50,15 @@ struct CheckListRequest {
     QString accept_text;  // the accepting button's caption
 };
 
+// A box that asks for one line, with OK and Cancel: any text, or, with a range, a whole
+// number within it (the box then takes nothing else).
+struct InputRequest {
+    QString caption;
+    QString label;  // beside the field
+    QString text;   // the field's first contents
+    std::optional<std::pair<int, int>> range;
+};
+
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
@@ -69,6 +79,8 @@ public:
     virtual std::optional<QFont> choose_font(const QFont& current) = 0;
     // The boxes' states as accepted, or nothing when the user cancels.
     virtual std::optional<QList<bool>> choose_items(const CheckListRequest& request) = 0;
+    // The line as accepted (a number as its digits), or nothing when the user cancels.
+    virtual std::optional<QString> ask_input(const InputRequest& request) = 0;
     // Lets the user choose and set up the printer; false when cancelled.
     virtual bool choose_printer(QPrinter& printer) = 0;
     // Opens a document or an address with the desktop's default handler;

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -98,7 +99,8 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
     key(Qt::Key_F9);
     EXPECT_TRUE(pane().breakpoint_lines().isEmpty());
     EXPECT_EQ(QStringLiteral("0"), value(302));
-    window->debug_advance(std::chrono::minutes(30));
+    prompts_.answer_input(QStringLiteral("30"));
+    window->time_bar->advance_button()->click();
     ASSERT_TRUE(stopped());
     EXPECT_EQ(QStringLiteral("1"), value(302));
     EXPECT_EQ(QStringLiteral("7"), value(303));
@@ -131,7 +133,9 @@ TEST_F(EditorDebugTest, BreakpointStepBackForceTimeAndStop) {
 }
 
 TEST_F(EditorDebugTest, AConditionHoldsTheStopTheFilterNarrowsPausedSpeedHoldsRuns) {
-    window->debug->set_breakpoint(2, {2, "var[300] == 3", "", ""});
+    prompts_.answer_input(QStringLiteral(" var[300] == 3 "));
+    window->edit_breakpoint_field(1, Tprog_editor::BreakpointField::condition);
+    EXPECT_EQ("var[300] == 3", window->debug->breakpoints().at(2).condition);
     key(Qt::Key_F5);
     ASSERT_TRUE(stopped());
     EXPECT_EQ(QStringLiteral("3"), value(300));

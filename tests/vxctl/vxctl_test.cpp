@@ -97,6 +97,12 @@ TEST_F(Vxctl, ReadsPrintOneRecordPerLineOrOneJsonDocument) {
         {{"--version"}, 0, "vxctl ", Row::prefix},
         {{"-v", "version"}, 0, "2.15\n", Row::whole, "обмен read_controller_version(): > 51 09 "},
         {{"set", "--help"}, 0, "Аргументы:\n  VAR ЧИСЛО:0–1023 (обязательный)", Row::contains},
+        // the descriptions start in one column, however many bytes the names' letters take
+        {{"watch", "--help"},
+         0,
+         "  --interval ЧИСЛО:СЕКУНДЫ=1      секунд между опросами\n"
+         "  --count ЧИСЛО:0–1000000000      число опросов",
+         Row::contains},
         {{"vars", "0-2", "1023"}, 0, "0 1\n1 22\n2 5\n1023 65535\n"},
         {{"vars", "1,2,010-11"}, 0, "1 22\n2 5\n10 100\n11 7\n"},
         {{"watch", "1,2", "--count", "2", "--interval", "0.1", "-j"},
@@ -552,6 +558,12 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
         vxctl(nobody.port(), dir, {"watch", "1", "--csv", record.string(), "--force"}).exit_code);
     EXPECT_EQ("earlier rows", read_text(record));
 
+    // Every value under a long key once kept a copy of the keys above it: gigabytes here.
+    const std::string long_key = '"' + std::string(100000, 'k') + "\": ";
+    std::string zeros = "0";
+    for (int i = 0; i < 20000; ++i) {
+        zeros += ",0";
+    }
     const std::vector<std::pair<std::string, std::string>> files = {
         {"{ not json", "bad.json: строка 1, столбец 4: не разобрать JSON: неверный синтаксис"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1,
@@ -561,6 +573,9 @@ TEST(VxctlFailures, NothingListeningAndMalformedFiles) {
          "bad.json: строка 1, столбец 59: ключ \"format\" встречается дважды"},
         {std::string(100000, '['), "bad.json: строка 1, столбец 17: вложенность глубже 16"},
         {R"({"format": "vesta-vx-configuration", "format_version": 1, "cycle_delay": 6})",
+         "bad.json: строка 1, столбец 74: cycle_delay: ожидалось целое число от 0 до 5"},
+        {R"({"format": "vesta-vx-configuration", "format_version": 1, "cycle_delay": 6, "x": {)" +
+             long_key + "{" + long_key + "[" + zeros + "]}}}",
          "bad.json: строка 1, столбец 74: cycle_delay: ожидалось целое число от 0 до 5"},
         {R"({"format": "something else", "format_version": 1})", "это не файл конфигурации"},
         {R"({"format": "vesta-vx-configuration", "format_version": 2})", "format_version"},

@@ -32,6 +32,10 @@ public:
     std::optional<QList<bool>> choose_items(const vx::ui::CheckListRequest& request) override {
         return request.checked;  // as proposed, as a user who just accepts would
     }
+    // As proposed, as a user who just accepts would.
+    std::optional<QString> ask_input(const vx::ui::InputRequest& request) override {
+        return request.text;
+    }
     bool choose_printer(QPrinter&) override { return false; }
     bool open_with_desktop(const QUrl&) override { return false; }
 

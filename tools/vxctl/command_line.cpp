@@ -158,7 +158,51 @@ std::string parse_error_text(const CLI::App& app, const CLI::ParseError& error,
     return "неверная командная строка: " + escape_controls(message);
 }
 
+namespace {
+
+// "  NAME    description": the name padded to width characters, counted as the terminal
+// shows them (a Cyrillic letter is two bytes, one column); a name as wide as the column
+// puts the description on the next line. Its further lines start under the column.
+std::string help_line(const std::string& name, const std::string& description, std::size_t width) {
+    std::string line = "  " + name;
+    const auto columns =
+        static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char ch) {
+            return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+        }));
+    if (columns < width) {
+        line.append(width - columns, ' ');
+    }
+    if (!description.empty()) {
+        if (columns >= width) {
+            line += '\n' + std::string(width, ' ');
+        }
+        for (const char ch : description) {
+            line += ch;
+            if (ch == '\n') {
+                line.append(width, ' ');
+            }
+        }
+    }
+    return line + '\n';
+}
+
+// The parser's own layout, with the columns aligned by characters rather than bytes.
+class HelpFormatter : public CLI::Formatter {
+public:
+    std::string make_option(const CLI::Option* option, bool is_positional) const override {
+        return help_line(make_option_name(option, is_positional) + make_option_opts(option),
+                         make_option_desc(option), get_column_width());
+    }
+    std::string make_subcommand(const CLI::App* command) const override {
+        return help_line(command->get_display_name(true), command->get_description(),
+                         get_column_width());
+    }
+};
+
+}  // namespace
+
 void russian_help(CLI::App& app) {
+    app.formatter(std::make_shared<HelpFormatter>());
     const std::shared_ptr<CLI::FormatterBase> formatter = app.get_formatter();
     for (const auto& [key, text] : std::vector<std::pair<const char*, const char*>>{
              {"Usage", "Использование"},

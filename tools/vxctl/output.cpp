@@ -3,6 +3,7 @@
 
 #include "commissioning/connection_failure.h"
 #include "commissioning/controller_texts.h"
+#include "protocol/exchange_text.h"
 #include "tools/vxctl/vxctl.h"
 
 namespace vx::vxctl {
@@ -12,21 +13,9 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-std::string hex_bytes(const std::vector<uint8_t>& bytes) {
-    constexpr std::size_t kShown = 16;  // a 2056-byte reply would drown the trace
-    if (bytes.empty()) {
-        return "(ничего)";
-    }
-    std::string text;
-    char hex[4];
-    for (std::size_t i = 0; i < bytes.size() && i < kShown; ++i) {
-        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
-        text += hex;
-    }
-    if (bytes.size() > kShown) {
-        text += " … (" + std::to_string(bytes.size()) + " байт)";
-    }
-    return text;
+// A 2056-byte reply would drown the trace: sixteen bytes at most.
+std::string trace_bytes(const std::vector<uint8_t>& bytes) {
+    return bytes.empty() ? "(ничего)" : hex_bytes(bytes, 16);
 }
 
 void trace(const ExchangeRecord& record) {
@@ -34,7 +23,7 @@ void trace(const ExchangeRecord& record) {
     std::snprintf(duration, sizeof duration, "%.1f мс",
                   static_cast<double>(record.duration.count()) / 1000.0);
     std::string text = "обмен " + record.operation + "(" + record.parameters + "): > " +
-                       hex_bytes(record.sent) + " < " + hex_bytes(record.received) + ", " +
+                       trace_bytes(record.sent) + " < " + trace_bytes(record.received) + ", " +
                        duration;
     if (record.result == kNoReply) {
         text += record.received.empty() ? ", нет ответа" : ", ответ неполный";

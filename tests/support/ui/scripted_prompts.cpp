@@ -47,6 +47,16 @@ ScriptedPrompts& ScriptedPrompts::cancel_items() {
     return *this;
 }
 
+ScriptedPrompts& ScriptedPrompts::answer_input(const QString& text) {
+    inputs_.emplace_back(text);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::cancel_input() {
+    inputs_.emplace_back(std::nullopt);
+    return *this;
+}
+
 ScriptedPrompts& ScriptedPrompts::accept_printer(bool accept) {
     if (accept) {
         printers_.emplace_back(QString());
@@ -81,7 +91,7 @@ QStringList ScriptedPrompts::messages() const {
 
 bool ScriptedPrompts::all_answers_used() const {
     return answers_.empty() && files_.empty() && fonts_.empty() && printers_.empty() &&
-           item_choices_.empty();
+           item_choices_.empty() && inputs_.empty();
 }
 
 void ScriptedPrompts::record(RecordedPrompt prompt) {
@@ -92,7 +102,7 @@ void ScriptedPrompts::record(RecordedPrompt prompt) {
 }
 
 void ScriptedPrompts::message(PromptIcon icon, const QString& caption, const QString& text) {
-    record({PromptKind::message, icon, caption, text, {}, {}, {}});
+    record({PromptKind::message, icon, caption, text, {}, {}, {}, {}});
 }
 
 std::optional<Answer> ScriptedPrompts::next_answer(const QString& text) {
@@ -106,7 +116,7 @@ std::optional<Answer> ScriptedPrompts::next_answer(const QString& text) {
 }
 
 bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const QString& text) {
-    record({PromptKind::question, icon, caption, text, {}, {}, {}});
+    record({PromptKind::question, icon, caption, text, {}, {}, {}, {}});
     const std::optional<Answer> answer = next_answer(text);
     if (answer == Answer::cancel) {
         ADD_FAILURE() << "Cancel queued for a yes/no question: " << text.toStdString();
@@ -116,13 +126,13 @@ bool ScriptedPrompts::ask_yes_no(PromptIcon icon, const QString& caption, const 
 
 Answer ScriptedPrompts::ask_yes_no_cancel(PromptIcon icon, const QString& caption,
                                           const QString& text) {
-    record({PromptKind::question, icon, caption, text, {}, {}, {}});
+    record({PromptKind::question, icon, caption, text, {}, {}, {}, {}});
     return next_answer(text).value_or(Answer::cancel);
 }
 
 std::optional<QString> ScriptedPrompts::file_answer(PromptKind kind,
                                                     const FileDialogRequest& request) {
-    record({kind, PromptIcon::none, request.title, request.filter, request, {}, {}});
+    record({kind, PromptIcon::none, request.title, request.filter, request, {}, {}, {}});
     if (files_.empty()) {
         ADD_FAILURE() << "unexpected file dialog: " << request.filter.toStdString();
         return std::nullopt;
@@ -142,7 +152,7 @@ std::optional<QString> ScriptedPrompts::save_file(const FileDialogRequest& reque
 }
 
 std::optional<QFont> ScriptedPrompts::choose_font(const QFont& current) {
-    record({PromptKind::font, PromptIcon::none, {}, current.family(), {}, {}, {}});
+    record({PromptKind::font, PromptIcon::none, {}, current.family(), {}, {}, {}, {}});
     if (fonts_.empty()) {
         ADD_FAILURE() << "unexpected font dialog";
         return std::nullopt;
@@ -153,8 +163,14 @@ std::optional<QFont> ScriptedPrompts::choose_font(const QFont& current) {
 }
 
 std::optional<QList<bool>> ScriptedPrompts::choose_items(const CheckListRequest& request) {
-    record(
-        {PromptKind::check_list, PromptIcon::none, request.caption, request.text, {}, {}, request});
+    record({PromptKind::check_list,
+            PromptIcon::none,
+            request.caption,
+            request.text,
+            {},
+            {},
+            request,
+            {}});
     if (item_choices_.empty()) {
         ADD_FAILURE() << "unexpected check list: " << request.text.toStdString();
         return std::nullopt;
@@ -167,8 +183,28 @@ std::optional<QList<bool>> ScriptedPrompts::choose_items(const CheckListRequest&
     return choice.checked.isEmpty() ? request.checked : choice.checked;
 }
 
+std::optional<QString> ScriptedPrompts::ask_input(const InputRequest& request) {
+    record(
+        {PromptKind::input, PromptIcon::none, request.caption, request.label, {}, {}, {}, request});
+    if (inputs_.empty()) {
+        ADD_FAILURE() << "unexpected input box: " << request.label.toStdString();
+        return std::nullopt;
+    }
+    const std::optional<QString> line = inputs_.front();
+    inputs_.pop_front();
+    if (line && request.range) {
+        bool number = false;
+        const int value = line->toInt(&number);
+        if (!number || value < request.range->first || value > request.range->second) {
+            ADD_FAILURE() << "the number box takes no " << line->toStdString();
+            return std::nullopt;
+        }
+    }
+    return line;
+}
+
 bool ScriptedPrompts::choose_printer(QPrinter& printer) {
-    record({PromptKind::printer, PromptIcon::none, {}, {}, {}, {}, {}});
+    record({PromptKind::printer, PromptIcon::none, {}, {}, {}, {}, {}, {}});
     if (printers_.empty()) {
         ADD_FAILURE() << "unexpected print dialog";
         return false;
@@ -183,7 +219,7 @@ bool ScriptedPrompts::choose_printer(QPrinter& printer) {
 }
 
 bool ScriptedPrompts::open_with_desktop(const QUrl& url) {
-    record({PromptKind::desktop, PromptIcon::none, {}, url.toString(), {}, url, {}});
+    record({PromptKind::desktop, PromptIcon::none, {}, url.toString(), {}, url, {}, {}});
     return desktop_opens_;
 }
 

@@ -17,6 +17,7 @@ namespace vx::test {
 using ui::Answer;
 using ui::CheckListRequest;
 using ui::FileDialogRequest;
+using ui::InputRequest;
 using ui::PromptIcon;
 
 enum class PromptKind {
@@ -27,7 +28,8 @@ enum class PromptKind {
     font,
     printer,
     desktop,
-    check_list
+    check_list,
+    input
 };
 
 struct RecordedPrompt {
@@ -38,6 +40,7 @@ struct RecordedPrompt {
     FileDialogRequest file_request;  // file dialogs
     QUrl url;                        // desktop openings
     CheckListRequest check_list;     // check lists
+    InputRequest input;              // input boxes (text: their label)
 };
 
 class ScriptedPrompts final : public ui::UserPrompts {
@@ -59,6 +62,10 @@ public:
     // A list without a queued choice fails the test and is cancelled.
     ScriptedPrompts& answer_items(const QList<bool>& checked = {});
     ScriptedPrompts& cancel_items();
+    // Input boxes: the line to accept with, or a cancel. A box without a queued line,
+    // or a number box given a line it would not take, fails the test and is cancelled.
+    ScriptedPrompts& answer_input(const QString& text);
+    ScriptedPrompts& cancel_input();
     ScriptedPrompts& accept_printer(bool accept);
     // Accepts the print dialog with the printer set to write a PDF file at path.
     ScriptedPrompts& accept_printer_to_pdf(const QString& path);
@@ -84,6 +91,7 @@ public:
     std::optional<QString> save_file(const FileDialogRequest& request) override;
     std::optional<QFont> choose_font(const QFont& current) override;
     std::optional<QList<bool>> choose_items(const CheckListRequest& request) override;
+    std::optional<QString> ask_input(const InputRequest& request) override;
     bool choose_printer(QPrinter& printer) override;
     bool open_with_desktop(const QUrl& url) override;
 
@@ -102,6 +110,7 @@ private:
         QList<bool> checked;  // empty: as proposed
     };
     std::deque<ItemChoice> item_choices_;
+    std::deque<std::optional<QString>> inputs_;
     std::deque<std::optional<QString>> printers_;  // accepted (PDF file or none), or cancelled
     bool desktop_opens_ = true;
     std::vector<RecordedPrompt> records_;
