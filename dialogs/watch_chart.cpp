@@ -53,6 +53,15 @@ int value_at(const AxisSpan& span, int tick) {
 
 }  // namespace
 
+QString chart_time_label(int64_t ms, int64_t from_ms, int64_t to_ms) {
+    const QDate first = QDateTime::fromMSecsSinceEpoch(from_ms).date();
+    const QDate last = QDateTime::fromMSecsSinceEpoch(to_ms).date();
+    if (first == last) {
+        return time_label(ms);
+    }
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM HH:mm"));
+}
+
 AxisSpan round_axis_span(int low, int high) {
     if (low == high) {
         low = std::max(0, low - 1);
@@ -359,7 +368,8 @@ void WatchChart::paintEvent(QPaintEvent*) {
         label_width =
             std::max(label_width, fm.horizontalAdvance(value_label(value_at(values_, tick))));
     }
-    const int half_time_label = fm.horizontalAdvance(time_label(to_ms_)) / 2;
+    const int half_time_label =
+        fm.horizontalAdvance(chart_time_label(to_ms_, from_ms_, to_ms_)) / 2;
     const QRect plot(
         label_width + 12, line_height / 2 + 6, width() - label_width - 12 - half_time_label - 6,
         height() - line_height / 2 - 6 - (line_height + 6) - legend_rows * (line_height + 4) - 6);
@@ -395,7 +405,7 @@ void WatchChart::paintEvent(QPaintEvent*) {
         p.setPen(text);
         p.drawText(
             QRectF(tx - 2 * half_time_label, plot.bottom() + 4, 4 * half_time_label, line_height),
-            Qt::AlignHCenter | Qt::AlignTop, time_label(ms));
+            Qt::AlignHCenter | Qt::AlignTop, chart_time_label(ms, from_ms_, to_ms_));
     }
     p.setPen(QColor(0xa0, 0xa0, 0xa0));
     p.drawRect(plot);

@@ -31,6 +31,10 @@ struct AxisSpan {
 };
 AxisSpan round_axis_span(int low, int high);
 
+// A time axis label in local time: "23:50:07" while the view lies within one calendar
+// day, "09.12 23:50" when it spans more than one.
+QString chart_time_label(int64_t ms, int64_t from_ms, int64_t to_ms);
+
 // A trend's points (x: milliseconds since the epoch, y: the value) cut into runs
 // wherever two neighbours lie more than max_step_ms apart: the line has a gap there.
 std::vector<std::vector<QPointF>> split_at_gaps(

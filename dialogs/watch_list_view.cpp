@@ -159,9 +159,9 @@ void WatchListView::write_value(int row, const QString& text) {
         prompts_.error(QString::fromUtf8(cm::kOperationFailedText));
         return;
     }
-    emit status(QStringLiteral("%1 := %2 записано; значение в строке обновится при следующем "
-                               "опросе.")
-                    .arg(QString::fromStdString(cm::variable_caption(r.variable)), text.trimmed()));
+    emit written(
+        QStringLiteral("%1 := %2 записано")
+            .arg(QString::fromStdString(cm::variable_caption(r.variable)), text.trimmed()));
 }
 
 void WatchListView::SaveListClick() {

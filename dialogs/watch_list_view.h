@@ -53,6 +53,8 @@ signals:
     // Rows, names or formats changed here: the settings and the chart follow.
     void list_changed();
     void status(const QString& text);
+    // A value written to a row's variable: "var[7] := 5 записано", the window reads it back.
+    void written(const QString& what);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -3,6 +3,7 @@
 #include "dialogs/watch_window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,6 +45,7 @@ const QString kFormatsKey = QStringLiteral("Watch/Formats");
 const QString kIntervalKey = QStringLiteral("Watch/IntervalMs");
 const QString kSpanKey = QStringLiteral("Watch/ChartMinutes");
 const QString kMainGridKey = QStringLiteral("Watch/MainGrid");
+const QString kNormaliseKey = QStringLiteral("Watch/ChartNormalised");
 constexpr int kSpanMinutes[] = {1, 10, 60};
 constexpr int kDefaultSpanIndex = 1;
 constexpr double kMinIntervalSeconds = 0.2;
@@ -77,12 +79,16 @@ WatchWindow::WatchWindow(WindowContext& context, QWidget* parent)
     sampler_ = new WatchSampler(
         context,
         [this](const cm::WatchSample& sample, const std::string& failure) {
+            const QString read_back = std::exchange(read_back_text_, QString());
             if (sample_session_ != session_) {
                 return;  // stopped since it began
             }
             sampling_ = true;
             show_sample(sample, failure);
             sampling_ = false;
+            if (!read_back.isEmpty() && sample.answered) {
+                show_status(read_back);
+            }
         },
         this);
     build_layout();
@@ -135,6 +141,7 @@ void WatchWindow::build_layout() {
                                 QAbstractItemView::AnyKeyPressed);
     connect(watch_list, &WatchListView::remove_requested, this, &WatchWindow::RemoveClick);
     connect(watch_list, &WatchListView::status, this, &WatchWindow::show_status);
+    connect(watch_list, &WatchListView::written, this, &WatchWindow::read_back);
     connect(watch_list, &WatchListView::list_changed, this, [this] {
         refresh_chart();
         save_settings();
@@ -218,6 +225,7 @@ void WatchWindow::build_layout() {
         refresh_chart();
         save_settings();
     });
+    connect(chart_bar->normalise_box, &QCheckBox::toggled, this, [this] { save_settings(); });
     connect(main_grid_box, &QCheckBox::toggled, this, [this](bool feeding) {
         save_settings();
         if (!feeding) {
@@ -374,6 +382,23 @@ void WatchWindow::TimerTick() {
     sampler_->start(list_.variables());
 }
 
+void WatchWindow::read_back(const QString& written) {
+    if (timer_->isActive()) {
+        show_status(written +
+                    QStringLiteral("; значение в строке обновится при следующем опросе."));
+        return;
+    }
+    // No sampling runs: one sample on the sampler's path shows the value in its row. A
+    // sample still in flight from before Стоп ends unseen first.
+    if (sampler_->in_flight()) {
+        sampler_->finish();
+    }
+    show_status(written + QStringLiteral("; значение читается..."));
+    read_back_text_ = written + QStringLiteral(" и прочитано.");
+    sample_session_ = session_;
+    sampler_->start(list_.variables());
+}
+
 void WatchWindow::finish_sample() {
     sampler_->finish();
 }
@@ -518,6 +543,7 @@ void WatchWindow::load_settings() {
     const int span = span_box->findData(s.value(kSpanKey).toInt());
     span_box->setCurrentIndex(span < 0 ? kDefaultSpanIndex : span);
     main_grid_box->setChecked(s.value(kMainGridKey, false).toBool());
+    chart_bar->normalise_box->setChecked(s.value(kNormaliseKey, false).toBool());
     loading_ = false;
     refresh_chart();
 }
@@ -545,6 +571,7 @@ void WatchWindow::save_settings() const {
     s.setValue(kIntervalKey, static_cast<int>(interval_box->value() * 1000.0 + 0.5));
     s.setValue(kSpanKey, span_box->currentData().toInt());
     s.setValue(kMainGridKey, main_grid_box->isChecked());
+    s.setValue(kNormaliseKey, chart_bar->normalise_box->isChecked());
 }
 
 }  // namespace vx::ui

@@ -139,6 +139,9 @@ private:
     void load_settings();
     void save_settings() const;
     void show_status(const QString& text);
+    // After a value written from a row: with sampling stopped one sample shows it now,
+    // with sampling running the next sample does.
+    void read_back(const QString& written);
     QString failures_text() const;
 
     WindowContext& context_;
@@ -148,6 +151,7 @@ private:
     std::map<int, std::string> notes_names_;  // of the last notes read, for variables added later
     QTimer* timer_ = nullptr;
     WatchSampler* sampler_ = nullptr;
+    QString read_back_text_;  // the status once the read-back sample is answered
     int session_ = 0;         // Стоп begins a new one: a sample of an earlier one is not shown
     int sample_session_ = 0;  // of the sample in flight
     int skipped_ticks_ = 0;

@@ -7,11 +7,13 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
@@ -60,6 +62,16 @@ TEST(WatchTexts, VariableNumbersAsTypedAndValueAxesAtRoundNumbers) {
         EXPECT_EQ(a.first, span.low) << a.low << ".." << a.high;
         EXPECT_EQ(a.last, span.high) << a.low << ".." << a.high;
         EXPECT_EQ(a.ticks, span.ticks) << a.low << ".." << a.high;
+    }
+    // The time axis shows the date once its view spans more than one calendar day.
+    const auto at = [](int day, int hour, int minute) {
+        return QDateTime(QDate(2026, 12, day), QTime(hour, minute, 7)).toMSecsSinceEpoch();
+    };
+    const std::tuple<int64_t, int64_t, int64_t, QString> times[] = {
+        {at(9, 23, 50), at(9, 0, 0), at(9, 23, 59), "23:50:07"},
+        {at(9, 23, 50), at(9, 23, 0), at(10, 0, 10), "09.12 23:50"}};
+    for (const auto& [ms, from, to, label] : times) {
+        EXPECT_EQ(label, ui::chart_time_label(ms, from, to));
     }
     // A chart's line is cut where neighbouring samples lie more than the step apart.
     struct Gaps {
@@ -544,6 +556,7 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     watch_->interval_box->setValue(0.2);
     watch_->span_box->setCurrentIndex(watch_->span_box->findData(60));
     watch_->main_grid_box->setChecked(true);
+    watch_->chart_bar->normalise_box->setChecked(true);
     close_windows();
 
     open_watch(sim_->port());
@@ -557,6 +570,7 @@ TEST_F(WatchAgainstSimulator, TheListComesBackAtTheNextStart) {
     EXPECT_EQ(200, watch_->timer()->interval());
     EXPECT_EQ(60, watch_->span_box->currentData().toInt());
     EXPECT_TRUE(watch_->main_grid_box->isChecked());
+    EXPECT_TRUE(watch_->trend->normalised());
     EXPECT_EQ("var[5]", watch_->line_of(5)->name);  // the legend of an unnamed variable
 }
 
@@ -602,8 +616,8 @@ TEST_F(WatchAgainstSimulator, KeepsSamplingAcrossAReconnection) {
 }
 
 // A value typed into a row after a double-click is written to its variable and shown
-// in the row's format at the next sample; a value out of range, another operation
-// running or a lost controller gives its box and writes nothing.
+// in the row's format, read back at once while sampling is stopped; a value out of range,
+// another operation running or a lost controller gives its box and writes nothing.
 TEST_F(WatchAgainstSimulator, AValueTypedInARowIsWrittenAndShownInItsFormat) {
     start();
     watch_->add_variables({700});
@@ -627,9 +641,21 @@ TEST_F(WatchAgainstSimulator, AValueTypedInARowIsWrittenAndShownInItsFormat) {
     type_value("-1");
     EXPECT_EQ(65535, variable());
     EXPECT_TRUE(prompts_.messages().isEmpty());
-    tick();
+    // Sampling stopped: one read-back shows it at once; sampling on: the next sample does.
+    watch_->finish_sample();
     EXPECT_EQ("-1", cell(0, Watch::value_column));
-    EXPECT_EQ("-1", cell(0, Watch::min_column));
+    EXPECT_EQ("var[700] := -1 записано и прочитано.", watch_->status_line->text());
+    watch_->interval_box->setValue(60);  // no tick of the timer's own in between
+    start_watch();
+    type_value("-2");
+    EXPECT_EQ("-1", cell(0, Watch::value_column));
+    tick();
+    EXPECT_EQ("-2", cell(0, Watch::value_column));
+    watch_->StopClick();
+    type_value("-1");
+    watch_->finish_sample();
+    EXPECT_EQ("-1", cell(0, Watch::value_column));
+    EXPECT_EQ("-2", cell(0, Watch::min_column));
     watch_->watch_list->format_menu()->actions()[2]->trigger();  // "Шестн."
     EXPECT_EQ("FFFF", cell(0, Watch::max_column));
     watch_->watch_list->format_menu()->actions()[0]->trigger();  // "Без знака"
