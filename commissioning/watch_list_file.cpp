@@ -45,8 +45,19 @@ std::optional<WatchList::Row> parse_row(std::string_view line, std::string& erro
         return std::nullopt;
     }
     row.charted = fields[2] == "1";
-    row.name = std::string(line);  // the rest: a name may hold ";"
+    // The rest: a name may hold ";". A carriage return inside it is a blank, as the
+    // writer makes it, so that the list is saved as it was read.
+    row.name = std::string(line);
+    std::replace(row.name.begin(), row.name.end(), '\r', ' ');
     return row;
+}
+
+// The reason shown in a box of one line: a control character of a field quoted in it
+// (a carriage return inside a line) is a blank.
+std::string one_line(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    return text;
 }
 
 }  // namespace
@@ -94,7 +105,7 @@ std::string parse_watch_list(std::string_view text, std::vector<WatchList::Row>&
         }
         std::optional<WatchList::Row> row = parse_row(line, error);
         if (!row) {
-            return where + error;
+            return where + one_line(error);
         }
         int& first = line_of_variable[static_cast<std::size_t>(row->variable)];
         if (first != 0) {
