@@ -125,8 +125,7 @@ bool read_parameters(ControllerConnection& c, const ModuleConfiguration& module,
     const int address = module.address;
     values.assign(kParameterCount, 0);
     const std::string place = "modules[" + std::to_string(address) + "].parameters";
-    const std::string words = std::string(section_caption(ConfigSection::parameters)) + " — " +
-                              module_title(address, module.name);
+    const std::string words = module_parameters_title(address, module.name);
     for (int p = 0; p < kParameterCount; ++p) {
         if (!steps.go_on()) {
             stopped = true;

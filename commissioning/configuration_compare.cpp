@@ -121,11 +121,14 @@ Comparison compare_with_controller(const Configuration& file, const Configuratio
 
 Comparison compare_files(const Configuration& first, const Configuration& second) {
     Comparison comparison{compare_configurations(first, second), {}};
-    const auto only_in = [&comparison](bool in_first, bool in_second, const std::string& what) {
+    // Two files are named in words for a script too: neither of them is the controller's.
+    const auto only_in = [&comparison](bool in_first, bool in_second, const std::string& place,
+                                       const std::string& words, const std::string& what) {
         if (in_first != in_second) {
             comparison.skipped.push_back(
-                what + (in_first ? " есть только в первом" : " есть только во втором") +
-                " файле, не сравнены.");
+                {place, words,
+                 what + (in_first ? "есть только в первом" : "есть только во втором") +
+                     " файле, не сравнены."});
         }
     };
     const std::tuple<ConfigSection, bool, bool> held[] = {
@@ -139,18 +142,31 @@ Comparison compare_files(const Configuration& first, const Configuration& second
         {ConfigSection::x10, first.x10.has_value(), second.x10.has_value()},
     };
     for (const auto& [section, in_first, in_second] : held) {
-        only_in(in_first, in_second, std::string(section_caption(section)) + ":");
+        only_in(in_first, in_second, section_caption(section), section_caption(section), "");
     }
     if (first.modules && second.modules) {
         for (const ModuleConfiguration& module : *first.modules) {
             const ModuleConfiguration* other = second.module_at(module.address);
             if (other != nullptr && other->name == module.name) {
                 only_in(module.parameters.has_value(), other->parameters.has_value(),
-                        module_title(module.address, module.name) + ": параметры");
+                        module_title(module.address, module.name),
+                        module_parameters_title(module.address, module.name), "параметры ");
             }
         }
     }
     return comparison;
+}
+
+std::string note_line(const PlaceNote& note, bool in_words) {
+    return (in_words ? note.words : note.place) + ": " + note.message;
+}
+
+std::vector<std::string> note_lines(const std::vector<PlaceNote>& notes, bool in_words) {
+    std::vector<std::string> lines;
+    for (const PlaceNote& note : notes) {
+        lines.push_back(note_line(note, in_words));
+    }
+    return lines;
 }
 
 bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only) {
@@ -162,10 +178,10 @@ bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only) 
            });
 }
 
-std::vector<std::string> left_out(const Configuration& file, const Configuration& controller,
-                                  const std::string& not_done,
-                                  const std::vector<ConfigSection>& only) {
-    std::vector<std::string> lines;
+std::vector<PlaceNote> left_out(const Configuration& file, const Configuration& controller,
+                                const std::string& not_done,
+                                const std::vector<ConfigSection>& only) {
+    std::vector<PlaceNote> lines;
     if (file.modules && controller.modules && in_sections(ConfigSection::modules, only)) {
         for (const ModuleConfiguration& module : *file.modules) {
             const ModuleConfiguration* other = controller.module_at(module.address);
@@ -181,13 +197,15 @@ std::vector<std::string> left_out(const Configuration& file, const Configuration
             } else {
                 continue;
             }
-            lines.push_back("modules[" + std::to_string(module.address) + "]: параметры " +
-                            not_done + ": " + why);
+            lines.push_back({"modules[" + std::to_string(module.address) + "]",
+                             module_parameters_title(module.address, module.name),
+                             "параметры " + not_done + ": " + why});
         }
     }
     if (file.x10 && !controller.x10 && in_sections(ConfigSection::x10, only)) {
-        lines.push_back("x10: таблицы X10 " + not_done +
-                        ": последовательный порт не открыт или не отвечает.");
+        lines.push_back(
+            {section_name(ConfigSection::x10), section_caption(ConfigSection::x10),
+             "таблицы X10 " + not_done + ": последовательный порт не открыт или не отвечает."});
     }
     return lines;
 }

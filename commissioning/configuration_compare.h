@@ -33,15 +33,27 @@ struct Difference {
 std::vector<Difference> compare_configurations(const Configuration& file,
                                                const Configuration& controller);
 
+// A line about a place of a configuration that was left out: its place as a script reads it
+// ("modules[3]", "x10"), the same place in the installer's words ("Параметры модулей — Модуль 3
+// (VX-2O)") and what is said of it ("параметры не сравнены: Не активен.").
+struct PlaceNote {
+    std::string place;
+    std::string words;
+    std::string message;
+};
+// "modules[3]: параметры не сравнены: Не активен.", or with the place in words.
+std::string note_line(const PlaceNote& note, bool in_words);
+std::vector<std::string> note_lines(const std::vector<PlaceNote>& notes, bool in_words);
+
 // What differs (read-only parameters included, marked), and what of the file could not be
-// compared, one line each: the compare of a file with the controller.
+// compared, one note each: the compare of a file with the controller.
 struct Comparison {
     std::vector<Difference> differences;
-    std::vector<std::string> skipped;
+    std::vector<PlaceNote> skipped;
 };
 Comparison compare_with_controller(const Configuration& file, const Configuration& controller);
 
-// What differs between two files, and what of them could not be compared, one line each: a
+// What differs between two files, and what of them could not be compared, one note each: a
 // section or a module's parameters that only one of them holds.
 Comparison compare_files(const Configuration& first, const Configuration& second);
 
@@ -49,12 +61,12 @@ Comparison compare_files(const Configuration& first, const Configuration& second
 // is empty; the modules and their parameters go together.
 bool in_sections(ConfigSection section, const std::vector<ConfigSection>& only);
 
-// What of the file could not be looked at on the controller, one line each: the X10
+// What of the file could not be looked at on the controller, one note each: the X10
 // tables without a serial port, the parameters of a module that is missing, of another
 // type or silent there. not_done says what did not happen to them ("не сравнены").
-std::vector<std::string> left_out(const Configuration& file, const Configuration& controller,
-                                  const std::string& not_done,
-                                  const std::vector<ConfigSection>& only = {});
+std::vector<PlaceNote> left_out(const Configuration& file, const Configuration& controller,
+                                const std::string& not_done,
+                                const std::vector<ConfigSection>& only = {});
 
 // The value configuration holds at the place of a difference (its number, 0 or 1 for
 // on/off), or nothing when it does not hold that section or module.

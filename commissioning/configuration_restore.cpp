@@ -2,6 +2,7 @@
 #include "commissioning/configuration_restore.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "commissioning/configuration_texts.h"
@@ -152,14 +153,16 @@ void verify_restore(RestorePlan& plan, const Configuration& reread) {
     }
 }
 
-std::vector<std::string> commit_failures(const RestorePlan& plan) {
-    std::vector<std::string> lines;
-    const std::pair<const CommitStep*, const char*> steps[] = {
-        {&plan.services_commit, "services: службы"}, {&plan.x10_commit, "x10: таблицы X10"}};
-    for (const auto& [step, what] : steps) {
+std::vector<PlaceNote> commit_failures(const RestorePlan& plan) {
+    std::vector<PlaceNote> lines;
+    const std::tuple<const CommitStep*, ConfigSection, const char*> steps[] = {
+        {&plan.services_commit, ConfigSection::services, "службы"},
+        {&plan.x10_commit, ConfigSection::x10, "таблицы X10"}};
+    for (const auto& [step, section, what] : steps) {
         if (step->result && *step->result != kDone) {
-            lines.push_back(std::string(what) + " не сохранены в контроллере: " +
-                            commit_failure_text(*step->result) + ".");
+            lines.push_back({section_name(section), section_caption(section),
+                             std::string(what) + " не сохранены в контроллере: " +
+                                 commit_failure_text(*step->result) + "."});
         }
     }
     return lines;

@@ -35,8 +35,8 @@ struct CommitStep {
 };
 
 struct RestorePlan {
-    std::vector<RestoreRow> rows;      // in the order they are written
-    std::vector<std::string> skipped;  // what can't be restored, and why (one line each)
+    std::vector<RestoreRow> rows;    // in the order they are written
+    std::vector<PlaceNote> skipped;  // what can't be restored, and why (one note each)
     CommitStep services_commit;
     CommitStep x10_commit;
 };
@@ -82,9 +82,9 @@ RestoreResult restore_and_verify(const ControllerLink& link, const Configuration
 // verified only once their commit succeeded.
 void verify_restore(RestorePlan& plan, const Configuration& reread);
 
-// A line for each commit that was sent and failed: "services: не сохранены в контроллере:
-// нет ответа.", so that a script knows what will not last over a restart.
-std::vector<std::string> commit_failures(const RestorePlan& plan);
+// A note for each commit that was sent and failed: "services: службы не сохранены в
+// контроллере: нет ответа.", so that a script knows what will not last over a restart.
+std::vector<PlaceNote> commit_failures(const RestorePlan& plan);
 
 // Counts of the rows with each outcome.
 struct RestoreSummary {

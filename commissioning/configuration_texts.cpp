@@ -71,6 +71,11 @@ std::string module_title(int address, const std::string& name) {
     return "Модуль " + std::to_string(address) + " (" + name + ")";
 }
 
+std::string module_parameters_title(int address, const std::string& name) {
+    return std::string(section_caption(ConfigSection::parameters)) + " — " +
+           module_title(address, name);
+}
+
 std::optional<std::string> value_text_at(const Configuration& configuration,
                                          const Difference& place) {
     const std::optional<int> value = value_at(configuration, place);

@@ -31,6 +31,8 @@ std::string difference_title(const Difference& difference);
 
 // "Модуль 57 (VX-2O)".
 std::string module_title(int address, const std::string& name);
+// "Параметры модулей — Модуль 57 (VX-2O)".
+std::string module_parameters_title(int address, const std::string& name);
 
 // What a configuration holds at the place of a difference, as the difference's texts say it
 // ("on"/"off" for services and X10 entries, else the number); nothing when it does not hold it.

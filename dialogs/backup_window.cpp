@@ -429,7 +429,7 @@ void BackupWindow::show_rows(bool with_checks, const QStringList& columns,
     }
     fit_columns();
     QStringList lines{count_line(rows, when_equal)};
-    for (const std::string& line : plan_.skipped) {
+    for (const std::string& line : cm::note_lines(plan_.skipped, true)) {
         lines << text(line);
     }
     summary->setText(lines.join('\n'));
@@ -525,7 +525,7 @@ void BackupWindow::show_outcomes() {
     }
     fit_columns();
     QStringList lines{text(cm::restore_summary_text(cm::summarize(plan_)))};
-    for (const std::string& line : cm::commit_failures(plan_)) {
+    for (const std::string& line : cm::note_lines(cm::commit_failures(plan_), true)) {
         lines << text(line);
     }
     summary->setText(lines.join('\n'));

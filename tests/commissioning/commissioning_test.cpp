@@ -107,9 +107,13 @@ TEST(ConfigurationCompare, TwoFilesGiveTheRowsThatDifferAndNameWhatOneLacks) {
     EXPECT_EQ((std::vector<std::string>{
                   "Таблицы X10: есть только в первом файле, не сравнены.",
                   "Модуль 3 (VX Duo88): параметры есть только в первом файле, не сравнены."}),
-              comparison.skipped);
+              note_lines(comparison.skipped, false));
+    EXPECT_EQ(
+        "Параметры модулей — Модуль 3 (VX Duo88): параметры есть только в первом файле, не "
+        "сравнены.",
+        note_line(comparison.skipped.at(1), true));
     EXPECT_EQ("Таблицы X10: есть только во втором файле, не сравнены.",
-              compare_files(second, first).skipped.at(0));
+              note_line(compare_files(second, first).skipped.at(0), true));
 }
 
 // Counts with the noun's form for them, and the question before a write counting the ticked
@@ -165,9 +169,14 @@ TEST(RestorePlan, PlansOnlyWhatCanBeWrittenInScope) {
         EXPECT_EQ(rows, places);
         EXPECT_EQ(in_sections(ConfigSection::modules, only) ? 1u : 0u, plan.skipped.size());
     }
+    // A script reads the place in the file, the window the same place in words.
+    const std::vector<PlaceNote> skipped = plan_restore(house(), changed_house()).skipped;
     EXPECT_EQ(std::vector<std::string>{"modules[3]: параметры не записаны: на контроллере модуль "
                                        "другого типа (VX In16)."},
-              plan_restore(house(), changed_house()).skipped);
+              note_lines(skipped, false));
+    EXPECT_EQ(std::vector<std::string>{"Параметры модулей — Модуль 3 (VX Duo88): параметры не "
+                                       "записаны: на контроллере модуль другого типа (VX In16)."},
+              note_lines(skipped, true));
 }
 
 // A written value that the read-back does not hold, or holds otherwise, fails; a write
@@ -189,6 +198,10 @@ TEST(VerifyRestore, MarksARowByWhatTheReadBackHolds) {
     EXPECT_EQ(WriteOutcome::verified, plan.rows[0].outcome);  // start_values[1023]
     EXPECT_EQ(WriteOutcome::verified, plan.rows[1].outcome);  // poll_frequencies[8]
     EXPECT_EQ(WriteOutcome::failed, plan.rows[3].outcome);    // module 1 no longer read
+    plan.x10_commit = {true, kNoReply};
+    EXPECT_EQ(std::vector<std::string>{"Таблицы X10: таблицы X10 не сохранены в контроллере: нет "
+                                       "ответа."},
+              note_lines(commit_failures(plan), true));
 }
 
 TEST(WatchCsv, HeaderNamesTheWatchedVariablesWithoutTheSeparator) {

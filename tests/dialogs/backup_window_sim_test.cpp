@@ -218,6 +218,27 @@ TEST_F(BackupAgainstSimulator, SilentSerialLinkAndInactiveModuleLeaveOnlyTheirPa
     EXPECT_TRUE(summary.contains("Модуль 57 (") && summary.contains("): Не активен"))
         << summary.toStdString();
     EXPECT_FALSE(summary.contains("контроллер", Qt::CaseInsensitive)) << summary.toStdString();
+
+    // A copy that holds the silent module's parameters: compare and restore name them in words.
+    commissioning::Configuration with_silent = saved;
+    for (commissioning::ModuleConfiguration& module : *with_silent.modules) {
+        if (module.address == silent) {
+            module.parameters.emplace(commissioning::kParameterCount, 0);
+        }
+    }
+    const QString older = path("older.json");
+    ASSERT_EQ("", commissioning::save_configuration(older.toStdString(), with_silent));
+    const std::pair<void (ui::BackupWindow::*)(), const char*> clicks[] = {
+        {&ui::BackupWindow::CompareClick, "): параметры не сравнены: Не активен."},
+        {&ui::BackupWindow::RestoreClick, "): параметры не записаны: Не активен."}};
+    for (const auto& [click, note] : clicks) {
+        prompts_.answer_file(older);
+        (window_.get()->*click)();
+        const QString shown = window_->step_label->text() + '\n' + window_->summary->text();
+        EXPECT_TRUE(shown.contains("Параметры модулей — Модуль 57 (") && shown.contains(note))
+            << shown.toStdString();
+        EXPECT_FALSE(shown.contains('[') || shown.contains(']')) << shown.toStdString();
+    }
 }
 
 TEST_F(BackupAgainstSimulator, BadFilesGiveABoxAndChangeNothing) {

@@ -168,7 +168,7 @@ int load_and_read(Context& ctx, const Options& o, const std::vector<cm::ConfigSe
 }
 
 // Exit 4 after the lines of what the file holds and the controller could not show.
-int incomplete(Context& ctx, const std::vector<std::string>& lines, const char* what) {
+int incomplete(Context& ctx, const std::vector<cm::PlaceNote>& lines, const char* what) {
     return lines.empty() ? kExitDone : ctx.fail(what, kExitIncomplete);
 }
 
@@ -183,7 +183,7 @@ int compare(Context& ctx, const Options& o) {
     for (const cm::Difference& d : comparison.differences) {
         (d.read_only ? read_only : differences).push_back(d);
     }
-    const std::vector<std::string>& skipped = comparison.skipped;
+    const std::vector<cm::PlaceNote>& skipped = comparison.skipped;
     if (ctx.json) {
         Json lists[2] = {Json::array(), Json::array()};
         for (const cm::Difference& d : differences) {
@@ -192,7 +192,9 @@ int compare(Context& ctx, const Options& o) {
         for (const cm::Difference& d : read_only) {
             lists[1].push_back(difference_json(d));
         }
-        ctx.print({{"differences", lists[0]}, {"read_only", lists[1]}, {"skipped", skipped}});
+        ctx.print({{"differences", lists[0]},
+                   {"read_only", lists[1]},
+                   {"skipped", cm::note_lines(skipped, false)}});
     } else {
         for (const cm::Difference& d : differences) {
             ctx.line(cm::difference_place(d) + ": file " + d.file + ", controller " + d.controller);
@@ -202,8 +204,8 @@ int compare(Context& ctx, const Options& o) {
             ctx.line(cm::difference_place(d) + ": file " + d.file + ", controller " + d.controller +
                      " (только чтение)");
         }
-        for (const std::string& line : skipped) {
-            ctx.line(line);
+        for (const cm::PlaceNote& note : skipped) {
+            ctx.line(cm::note_line(note, false));
         }
     }
     if (!skipped.empty()) {
@@ -234,15 +236,15 @@ void print_plan(Context& ctx, const cm::RestorePlan& plan, bool with_outcome) {
             item["outcome"] = outcome_name(row.outcome);
             rows.push_back(item);
         }
-        Json document = {{"differences", rows}, {"skipped", plan.skipped}};
+        Json document = {{"differences", rows}, {"skipped", cm::note_lines(plan.skipped, false)}};
         if (with_outcome) {
-            document["not_committed"] = cm::commit_failures(plan);
+            document["not_committed"] = cm::note_lines(cm::commit_failures(plan), false);
         }
         ctx.print(document);
         return;
     }
-    for (const std::string& line : plan.skipped) {
-        ctx.line(line);
+    for (const cm::PlaceNote& note : plan.skipped) {
+        ctx.line(cm::note_line(note, false));
     }
     for (const cm::RestoreRow& row : plan.rows) {
         ctx.line(cm::difference_place(row.difference) + ": " + row.difference.controller + " -> " +
@@ -321,7 +323,7 @@ int restore(Context& ctx, const Options& o) {
     }
     const int reread_code = read_outcome(ctx, result.read_back, result.notes);
     print_plan(ctx, plan, true);
-    const std::vector<std::string> not_committed = cm::commit_failures(plan);
+    const std::vector<std::string> not_committed = cm::note_lines(cm::commit_failures(plan), false);
     for (const std::string& line : not_committed) {
         ctx.fail(line, kExitController);
     }
